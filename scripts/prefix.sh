@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Creates a Wine prefix for Orbelune at PREFIX, unless it is ready already.
+# Usage: prefix.sh PREFIX [test]
+#   Japanese fonts stand in for the Windows ones; Wine's crash dialog is off.
+#   "test" also lets windows go without a window manager (Xvfb), so that
+#   hiding a window does not wait for one.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+prefix="$1"
+kind="${2:-run}"
+stamp="$prefix/.orbelune-prefix-v1-$kind"
+[ -f "$stamp" ] && exit 0
+
+mkdir -p "$prefix"
+# shellcheck source=wine-env.sh
+source "$here/wine-env.sh" "$prefix"
+
+echo "prefix: creating the Wine prefix $prefix (about 20 s, once)"
+wineboot -i >/dev/null 2>&1
+wineserver -w
+
+reg='[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"MS UI Gothic"="IPAPGothic"
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"MS PGothic"="IPAPGothic"
+"MS Gothic"="IPAGothic"
+"ＭＳ 明朝"="IPAMincho"
+"ＭＳ Ｐ明朝"="IPAPMincho"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000'
+if [ "$kind" = test ]; then
+  reg="$reg
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+\"Managed\"=\"N\""
+fi
+wine_import_reg "$reg"
+touch "$stamp"

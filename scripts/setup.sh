@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Orbelune needs on Debian 12:
+# the MinGW-w64 cross compilers, CMake, GoogleTest's sources, 32- and 64-bit
+# Wine (adding the i386 architecture), Xvfb, Japanese fonts and ImageMagick
+# for screenshots. Installs only what is missing; safe to run again.
+set -euo pipefail
+
+packages=(
+  cmake make
+  mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  googletest
+  wine wine64 wine32:i386
+  xvfb xauth x11-utils
+  fonts-ipafont-gothic fonts-ipafont-mincho
+  imagemagick
+)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+need_update=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture for 32-bit Wine"
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+  need_update=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ] && [ $need_update -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "setup: done"

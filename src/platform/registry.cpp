@@ -1,0 +1,163 @@
+#include "platform/registry.h"
+
+#include "platform/failure.h"
+
+namespace orbelune {
+
+namespace {
+
+constexpr wchar_t kWrongType[] = L"'%s' のデータ型が不正です";
+constexpr wchar_t kGetFailed[] = L"'%s' の取得に失敗しました";
+constexpr wchar_t kSetFailed[] = L"'%s' の設定に失敗しました";
+
+// Win32 wants zero-terminated names.
+std::wstring Z(std::wstring_view s) { return std::wstring(s); }
+
+bool DeleteKeyTree(HKEY parent, const std::wstring& subkey) noexcept {
+    {
+        UniqueHKey key;
+        if (::RegOpenKeyExW(parent, subkey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE,
+                            key.Put()) != ERROR_SUCCESS)
+            return false;
+        // Always take the first child: each deletion renumbers the rest.
+        std::wstring child(256, L'\0');
+        for (;;) {
+            DWORD length = static_cast<DWORD>(child.size());
+            const LONG rc = ::RegEnumKeyExW(key.Get(), 0, child.data(), &length, nullptr, nullptr, nullptr, nullptr);
+            if (rc == ERROR_MORE_DATA) {
+                child.resize(child.size() * 2);
+                continue;
+            }
+            if (rc != ERROR_SUCCESS) break;
+            if (!DeleteKeyTree(key.Get(), child.substr(0, length))) break;
+        }
+    }
+    return ::RegDeleteKeyW(parent, subkey.c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void Registry::SetRoot(HKEY root) {
+    CloseKey();
+    root_ = root;
+}
+
+HKEY Registry::BaseFor(std::wstring_view& path) const noexcept {
+    if (!path.empty() && path.front() == L'\\') {
+        path.remove_prefix(1);
+        return root_;
+    }
+    return key_ ? key_.Get() : root_;
+}
+
+bool Registry::OpenKey(std::wstring_view path, bool canCreate) {
+    HKEY base = BaseFor(path);
+    const std::wstring sub = Z(path);
+    HKEY opened = nullptr;
+    LONG rc;
+    if (canCreate)
+        rc = ::RegCreateKeyExW(base, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                               &opened, nullptr);
+    else
+        rc = ::RegOpenKeyExW(base, sub.c_str(), 0, KEY_ALL_ACCESS, &opened);
+    if (rc != ERROR_SUCCESS) return false;
+    key_.Reset(opened);
+    return true;
+}
+
+std::wstring Registry::ReadString(std::wstring_view name) const {
+    const std::wstring n = Z(name);
+    for (;;) {
+        DWORD type = 0;
+        DWORD size = 0;
+        if (::RegQueryValueExW(key_.Get(), n.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
+        if (size == 0) return {};
+        if (type != REG_SZ && type != REG_EXPAND_SZ) Fail(kWrongType, name);
+
+        // One WCHAR more than the data, zero-filled: the stored terminator is
+        // never relied on, and an odd byte count still ends in zero.
+        std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
+        DWORD got = size;
+        const LONG rc = ::RegQueryValueExW(key_.Get(), n.c_str(), nullptr, &type,
+                                           reinterpret_cast<BYTE*>(buffer.data()), &got);
+        if (rc == ERROR_MORE_DATA) continue;  // the value grew in between
+        if (rc != ERROR_SUCCESS) Fail(kGetFailed, name);
+        if (type != REG_SZ && type != REG_EXPAND_SZ) Fail(kWrongType, name);
+        buffer.resize(buffer.find(L'\0'));
+        return buffer;
+    }
+}
+
+std::int32_t Registry::ReadInteger(std::wstring_view name) const {
+    DWORD type = 0;
+    DWORD data = 0;
+    DWORD size = sizeof data;
+    if (::RegQueryValueExW(key_.Get(), Z(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+        ERROR_SUCCESS)
+        Fail(kGetFailed, name);
+    if (type != REG_DWORD) Fail(kWrongType, name);
+    return static_cast<std::int32_t>(data);
+}
+
+void Registry::WriteString(std::wstring_view name, std::wstring_view text) const {
+    const std::wstring data = Z(text);
+    const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+    if (::RegSetValueExW(key_.Get(), Z(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                         bytes) != ERROR_SUCCESS)
+        Fail(kSetFailed, name);
+}
+
+void Registry::WriteInteger(std::wstring_view name, std::int32_t value) const {
+    const auto data = static_cast<DWORD>(value);
+    if (::RegSetValueExW(key_.Get(), Z(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                         sizeof data) != ERROR_SUCCESS)
+        Fail(kSetFailed, name);
+}
+
+bool Registry::ValueExists(std::wstring_view name) const {
+    return ::RegQueryValueExW(key_.Get(), Z(name).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+std::vector<std::wstring> Registry::ValueNames() const {
+    std::vector<std::wstring> names;
+    DWORD count = 0;
+    DWORD longest = 0;
+    if (::RegQueryInfoKeyW(key_.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longest,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return names;
+    names.reserve(count);
+    std::wstring buffer(longest + 1, L'\0');
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        const LONG rc =
+            ::RegEnumValueW(key_.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA) {  // a longer name was added meanwhile
+            buffer.resize(buffer.size() * 2 + 16);
+            --index;
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) break;
+        names.emplace_back(buffer.data(), length);
+    }
+    return names;
+}
+
+bool Registry::DeleteKey(std::wstring_view path) noexcept {
+    try {
+        HKEY base = BaseFor(path);
+        if (path.empty()) return false;  // never the root or the open key itself
+        return DeleteKeyTree(base, Z(path));
+    } catch (...) {  // only allocation can throw here
+        return false;
+    }
+}
+
+bool Registry::DeleteValue(std::wstring_view name) const noexcept {
+    try {
+        return ::RegDeleteValueW(key_.Get(), Z(name).c_str()) == ERROR_SUCCESS;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace orbelune

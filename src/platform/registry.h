@@ -1,0 +1,67 @@
+// The registry object: one root hive, at most one open key, full access to
+// every key it opens or creates. Made for one handler and released when the
+// handler ends, also by a failure.
+#pragma once
+
+#include "platform/handle.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbelune {
+
+class Registry {
+public:
+    // Starts on the current user's hive with no key open.
+    Registry() = default;
+    Registry(const Registry&) = delete;
+    Registry& operator=(const Registry&) = delete;
+
+    // Switches to another predefined root; closes the open key.
+    void SetRoot(HKEY root);
+    HKEY Root() const noexcept { return root_; }
+
+    // A path starting with "\" starts at the root; any other path starts at
+    // the open key, or at the root when none is open. With canCreate an
+    // absent key is created. On success the new key replaces the open one;
+    // on failure nothing changes.
+    bool OpenKey(std::wstring_view path, bool canCreate);
+    void CloseKey() noexcept { key_.Reset(); }
+    bool HasOpenKey() const noexcept { return static_cast<bool>(key_); }
+
+    // Absent value, or one without data: empty text. REG_SZ and
+    // REG_EXPAND_SZ (not expanded) up to the first zero character. Any other
+    // type: failure "'<name>' のデータ型が不正です".
+    std::wstring ReadString(std::wstring_view name) const;
+
+    // REG_DWORD. Absent or longer than four bytes: "'<name>' の取得に失敗しました";
+    // other types: "'<name>' のデータ型が不正です".
+    std::int32_t ReadInteger(std::wstring_view name) const;
+
+    // Refused writes: "'<name>' の設定に失敗しました".
+    void WriteString(std::wstring_view name, std::wstring_view text) const;
+    void WriteInteger(std::wstring_view name, std::int32_t value) const;
+
+    bool ValueExists(std::wstring_view name) const;
+
+    // Every value name of the open key, the unnamed value ("") included.
+    std::vector<std::wstring> ValueNames() const;
+
+    // Deletes the key named as for OpenKey after everything beneath it,
+    // deepest first. False when it is absent. Never raises a failure.
+    bool DeleteKey(std::wstring_view path) noexcept;
+
+    // Removes a value of the open key. False when it is absent.
+    bool DeleteValue(std::wstring_view name) const noexcept;
+
+private:
+    // The key a path starts from and the path below it.
+    HKEY BaseFor(std::wstring_view& path) const noexcept;
+
+    HKEY root_ = HKEY_CURRENT_USER;
+    UniqueHKey key_;
+};
+
+}  // namespace orbelune

@@ -1,0 +1,74 @@
+#include "store/catalogue_load.h"
+
+#include "platform/registry.h"
+#include "store/button_id.h"
+#include "store/catalogue_scan.h"
+#include "store/int_text.h"
+#include "store/registry_layout.h"
+
+#include <cstdint>
+
+namespace orbelune {
+
+namespace {
+
+// Appends every catalogue button from 0 up to ButtonDat. The catalogue key is
+// the open key. A value of the wrong type ends the scan after the buttons
+// with lower numbers have been appended.
+void ListCatalogueButtons(const Registry& registry, CatalogueWindow& window) {
+    const std::wstring buttonDat = registry.ReadString(layout::kButtonDat);
+    if (buttonDat.empty()) return;
+    const std::int32_t top = TextToInt(buttonDat);
+    if (top < 0) return;
+
+    for (const std::int32_t n : PresentButtonNumbers(registry.ValueNames(), top)) {
+        const std::wstring number = IntToText(n);
+        window.AppendButtonName(registry.ReadString(ButtonNumValueName(number)));
+        window.AppendButtonNumber(number);
+    }
+}
+
+// '"' + AppPath + "vesk_uninst.exe" + '"'
+std::wstring UninstallCommand(const std::wstring& appPath) {
+    return L"\"" + appPath + layout::kUninstallerFile + L"\"";
+}
+
+}  // namespace
+
+void LoadCatalogue(CatalogueWindow& window) {
+    std::int32_t nextIdFound = 0;
+    std::int32_t valueCount = 0;
+    std::wstring expectedUninstall;
+
+    {
+        Registry registry;
+        if (registry.OpenKey(layout::kCmdMappingKey, false)) {
+            nextIdFound = registry.ReadInteger(layout::kNextId);
+            valueCount = static_cast<std::int32_t>(registry.ValueNames().size());
+        }
+        registry.CloseKey();
+
+        if (registry.OpenKey(layout::kCatalogueKey, true)) {
+            ListCatalogueButtons(registry, window);
+            if (!registry.ValueExists(layout::kNextIdDef)) registry.WriteInteger(layout::kNextIdDef, nextIdFound);
+            if (!registry.ValueExists(layout::kCmdCount)) registry.WriteInteger(layout::kCmdCount, valueCount);
+
+            const std::wstring appPath = registry.ReadString(layout::kAppPath);
+            window.SetIconFolder(appPath + layout::kIconFolderName);
+            // An empty AppPath names no folder: such a command must never
+            // replace the installer's working one.
+            if (!appPath.empty()) expectedUninstall = UninstallCommand(appPath);
+        }
+    }
+
+    if (expectedUninstall.empty()) return;
+
+    Registry machine;
+    machine.SetRoot(HKEY_LOCAL_MACHINE);
+    if (!machine.OpenKey(layout::kUninstallKey, false)) return;  // absent, or not ours to change
+    // Compared exactly, letter case counting.
+    if (machine.ReadString(layout::kUninstallString) != expectedUninstall)
+        machine.WriteString(layout::kUninstallString, expectedUninstall);
+}
+
+}  // namespace orbelune

@@ -1,0 +1,31 @@
+// The catalogue load: the main window's creation handler, run again by the
+// edit to refill the lists.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orbelune {
+
+// The main window state that the load fills.
+class CatalogueWindow {
+public:
+    // ListBox1: a button's name.
+    virtual void AppendButtonName(std::wstring_view name) = 0;
+    // ListBox2: the same button's number in plain decimal.
+    virtual void AppendButtonNumber(std::wstring_view number) = 0;
+    // AppPath followed by "icon".
+    virtual void SetIconFolder(std::wstring_view folder) = 0;
+
+protected:
+    ~CatalogueWindow() = default;
+};
+
+// Reads Internet Explorer's NextId and its mapping count, lists the catalogue
+// buttons in ascending number after what the lists already hold, records
+// NextIdDef and CmdCount when absent, sets the icon folder from AppPath, and
+// brings the uninstall command into line with AppPath. A failure ends the
+// load at its step; what was appended or written before it stays.
+void LoadCatalogue(CatalogueWindow& window);
+
+}  // namespace orbelune
