@@ -2,6 +2,8 @@
 
 #include "platform/failure.h"
 
+#include <cstring>
+
 namespace orbelune {
 
 namespace {
@@ -65,26 +67,32 @@ bool Registry::OpenKey(std::wstring_view path, bool canCreate) {
     return true;
 }
 
+std::wstring StringValueText(std::wstring_view name, DWORD type, const BYTE* data, std::size_t size) {
+    if (size == 0) return {};
+    if (type != REG_SZ && type != REG_EXPAND_SZ) Fail(kWrongType, name);
+    // Whole characters only; the stored terminator is never relied on.
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), data, text.size() * sizeof(wchar_t));
+    if (size % sizeof(wchar_t) != 0) text.push_back(static_cast<wchar_t>(data[size - 1]));
+    const auto zero = text.find(L'\0');
+    if (zero != std::wstring::npos) text.resize(zero);
+    return text;
+}
+
 std::wstring Registry::ReadString(std::wstring_view name) const {
     const std::wstring n = Z(name);
+    // One query for the usual short text; a longer one is read again whole.
+    std::vector<BYTE> buffer(512);
     for (;;) {
         DWORD type = 0;
-        DWORD size = 0;
-        if (::RegQueryValueExW(key_.Get(), n.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
-        if (size == 0) return {};
-        if (type != REG_SZ && type != REG_EXPAND_SZ) Fail(kWrongType, name);
-
-        // One WCHAR more than the data, zero-filled: the stored terminator is
-        // never relied on, and an odd byte count still ends in zero.
-        std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
-        DWORD got = size;
-        const LONG rc = ::RegQueryValueExW(key_.Get(), n.c_str(), nullptr, &type,
-                                           reinterpret_cast<BYTE*>(buffer.data()), &got);
-        if (rc == ERROR_MORE_DATA) continue;  // the value grew in between
-        if (rc != ERROR_SUCCESS) Fail(kGetFailed, name);
-        if (type != REG_SZ && type != REG_EXPAND_SZ) Fail(kWrongType, name);
-        buffer.resize(buffer.find(L'\0'));
-        return buffer;
+        auto size = static_cast<DWORD>(buffer.size());
+        const LONG rc = ::RegQueryValueExW(key_.Get(), n.c_str(), nullptr, &type, buffer.data(), &size);
+        if (rc == ERROR_MORE_DATA) {
+            buffer.resize(size);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) return {};  // absent
+        return StringValueText(name, type, buffer.data(), size);
     }
 }
 
@@ -140,6 +148,35 @@ std::vector<std::wstring> Registry::ValueNames() const {
         names.emplace_back(buffer.data(), length);
     }
     return names;
+}
+
+std::vector<RegistryValue> Registry::Values() const {
+    std::vector<RegistryValue> values;
+    DWORD count = 0;
+    DWORD longestName = 0;
+    DWORD largestData = 0;
+    if (::RegQueryInfoKeyW(key_.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                           &largestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return values;
+    values.reserve(count);
+    std::wstring name(longestName + 1, L'\0');
+    std::vector<BYTE> data(largestData + 2);
+    for (DWORD index = 0;;) {
+        auto nameLength = static_cast<DWORD>(name.size());
+        auto size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        const LONG rc =
+            ::RegEnumValueW(key_.Get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+        if (rc == ERROR_MORE_DATA) {  // a value grew meanwhile
+            name.resize(name.size() * 2 + 16);
+            data.resize(data.size() * 2 + 16);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) break;
+        values.push_back({std::wstring(name.data(), nameLength), type, std::vector<BYTE>(data.begin(), data.begin() + size)});
+        ++index;
+    }
+    return values;
 }
 
 bool Registry::DeleteKey(std::wstring_view path) noexcept {

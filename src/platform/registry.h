@@ -12,6 +12,16 @@
 
 namespace orbelune {
 
+struct RegistryValue {
+    std::wstring name;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+// The text a value of that type and data reads as (see Registry::ReadString);
+// a failure names the value as given.
+std::wstring StringValueText(std::wstring_view name, DWORD type, const BYTE* data, std::size_t size);
+
 class Registry {
 public:
     // Starts on the current user's hive with no key open.
@@ -48,6 +58,9 @@ public:
 
     // Every value name of the open key, the unnamed value ("") included.
     std::vector<std::wstring> ValueNames() const;
+
+    // Every value of the open key with its type and data, in one pass.
+    std::vector<RegistryValue> Values() const;
 
     // Deletes the key named as for OpenKey after everything beneath it,
     // deepest first. False when it is absent. Never raises a failure.

@@ -21,9 +21,18 @@ void ListCatalogueButtons(const Registry& registry, CatalogueWindow& window) {
     const std::int32_t top = TextToInt(buttonDat);
     if (top < 0) return;
 
-    for (const std::int32_t n : PresentButtonNumbers(registry.ValueNames(), top)) {
-        const std::wstring number = IntToText(n);
-        window.AppendButtonName(registry.ReadString(ButtonNumValueName(number)));
+    // One pass over the catalogue's values instead of a query for every
+    // number up to ButtonDat, which may be as high as 2147483647.
+    const std::vector<RegistryValue> values = registry.Values();
+    std::vector<std::wstring_view> names;
+    names.reserve(values.size());
+    for (const auto& value : values) names.emplace_back(value.name);
+
+    for (const PresentButton& button : PresentButtons(names, top)) {
+        const std::wstring number = IntToText(button.number);
+        const RegistryValue& value = values[button.index];
+        window.AppendButtonName(
+            StringValueText(ButtonNumValueName(number), value.type, value.data.data(), value.data.size()));
         window.AppendButtonNumber(number);
     }
 }

@@ -30,16 +30,17 @@ std::optional<std::int32_t> ButtonNumberOfValueName(std::wstring_view name) {
     return static_cast<std::int32_t>(value);
 }
 
-std::vector<std::int32_t> PresentButtonNumbers(const std::vector<std::wstring>& valueNames, std::int32_t top) {
-    std::vector<std::int32_t> numbers;
-    if (top < 0) return numbers;
-    for (const auto& name : valueNames) {
-        const auto n = ButtonNumberOfValueName(name);
-        if (n && *n <= top) numbers.push_back(*n);
+std::vector<PresentButton> PresentButtons(const std::vector<std::wstring_view>& valueNames, std::int32_t top) {
+    std::vector<PresentButton> buttons;
+    if (top < 0) return buttons;
+    for (std::size_t i = 0; i < valueNames.size(); ++i) {
+        const auto n = ButtonNumberOfValueName(valueNames[i]);
+        if (n && *n <= top) buttons.push_back({*n, i});
     }
     // Registry names are unique regardless of case, so no number repeats.
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
+    std::sort(buttons.begin(), buttons.end(),
+              [](const PresentButton& a, const PresentButton& b) { return a.number < b.number; });
+    return buttons;
 }
 
 }  // namespace orbelune

@@ -17,9 +17,14 @@ namespace orbelune {
 // range. Any other name gives no number.
 std::optional<std::int32_t> ButtonNumberOfValueName(std::wstring_view name);
 
+struct PresentButton {
+    std::int32_t number;
+    std::size_t index;  // of its name among the value names
+};
+
 // The numbers 0..top, ascending, for which a value "ButtonNum<n>" is among
 // the names: exactly the numbers that testing each name "ButtonNum0" to
 // "ButtonNum<top>" for existence would find.
-std::vector<std::int32_t> PresentButtonNumbers(const std::vector<std::wstring>& valueNames, std::int32_t top);
+std::vector<PresentButton> PresentButtons(const std::vector<std::wstring_view>& valueNames, std::int32_t top);
 
 }  // namespace orbelune

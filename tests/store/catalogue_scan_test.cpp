@@ -20,7 +20,7 @@ TEST(CatalogueScan, NamesThatAreButtonNumbers) {
 
 // The listing must give exactly what asking for each name from 0 to top would.
 TEST(CatalogueScan, SameNumbersAsTheStepByStepScan) {
-    const std::vector<std::wstring> names = {L"ButtonDat", L"ButtonNum3", L"AppPath", L"ButtonNum0",
+    const std::vector<std::wstring_view> names = {L"ButtonDat", L"ButtonNum3", L"AppPath", L"ButtonNum0",
                                              L"buttonNUM1", L"ButtonNum7", L"ButtonNum03", L"NextIdDef",
                                              L"",           L"ButtonNum10"};
     for (std::int32_t top : {-5, -1, 0, 1, 2, 3, 6, 7, 9, 10, 11, 100}) {
@@ -34,14 +34,23 @@ TEST(CatalogueScan, SameNumbersAsTheStepByStepScan) {
             }
         }
         SCOPED_TRACE(testing::Message() << "top " << top);
-        EXPECT_EQ(PresentButtonNumbers(names, top), expected);
+        std::vector<std::int32_t> got;
+        for (const auto& button : PresentButtons(names, top)) {
+            got.push_back(button.number);
+            EXPECT_EQ(ButtonNumberOfValueName(names[button.index]), button.number);
+        }
+        EXPECT_EQ(got, expected);
     }
 }
 
 TEST(CatalogueScan, HighestTopDoesNotOverflow) {
-    const std::vector<std::wstring> names = {L"ButtonNum2147483647", L"ButtonNum5"};
-    EXPECT_EQ(PresentButtonNumbers(names, 2147483647), (std::vector<std::int32_t>{5, 2147483647}));
-    EXPECT_EQ(PresentButtonNumbers(names, 2147483646), (std::vector<std::int32_t>{5}));
+    const std::vector<std::wstring_view> names = {L"ButtonNum2147483647", L"ButtonNum5"};
+    const auto all = PresentButtons(names, 2147483647);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].number, 5);
+    EXPECT_EQ(all[0].index, 1u);
+    EXPECT_EQ(all[1].number, 2147483647);
+    EXPECT_EQ(PresentButtons(names, 2147483646).size(), 1u);
 }
 
 }  // namespace

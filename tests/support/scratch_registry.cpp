@@ -1,6 +1,5 @@
 #include "support/scratch_registry.h"
 
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
