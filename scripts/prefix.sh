@@ -8,16 +8,19 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 prefix="$1"
 kind="${2:-run}"
-stamp="$prefix/.orbelune-prefix-v1-$kind"
+stamp="$prefix/.orbelune-prefix-v2-$kind"
 [ -f "$stamp" ] && exit 0
 
 mkdir -p "$prefix"
+rm -f "$prefix"/.orbelune-prefix-*
 # shellcheck source=wine-env.sh
 source "$here/wine-env.sh" "$prefix"
 
-echo "prefix: creating the Wine prefix $prefix (about 20 s, once)"
-wineboot -i >/dev/null 2>&1
-wineserver -w
+if [ ! -f "$prefix/system.reg" ]; then
+  echo "prefix: creating the Wine prefix $prefix (about 20 s, once)"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
 
 reg='[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
 "MS UI Gothic"="IPAPGothic"
@@ -25,6 +28,7 @@ reg='[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubsti
 "ＭＳ ゴシック"="IPAGothic"
 "MS PGothic"="IPAPGothic"
 "MS Gothic"="IPAGothic"
+"MS Sans Serif"="IPAPGothic"
 "ＭＳ 明朝"="IPAMincho"
 "ＭＳ Ｐ明朝"="IPAPMincho"
 
@@ -37,4 +41,9 @@ if [ "$kind" = test ]; then
 \"Managed\"=\"N\""
 fi
 wine_import_reg "$reg"
+# Debian's 32-bit Wine does not find its own Marlett font, which draws the
+# title-bar buttons; the prefix's font folder is always searched.
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  cp -f /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+fi
 touch "$stamp"

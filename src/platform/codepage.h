@@ -1,0 +1,15 @@
+// Conversions to and from code page 932 (Shift-JIS), the code page of
+// Orbelune's 8-bit texts, whatever the system's ANSI code page is.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orbelune {
+
+inline constexpr unsigned kJapaneseCodePage = 932;
+
+std::string ToCp932(std::wstring_view text);
+std::wstring FromCp932(std::string_view bytes);
+
+}  // namespace orbelune

@@ -1,0 +1,12 @@
+// File system questions.
+#pragma once
+
+#include <string>
+
+namespace orbelune {
+
+// Whether the path names an existing file; a folder does not count, and an
+// empty path never does.
+bool FileExists(const std::wstring& path);
+
+}  // namespace orbelune

@@ -1,0 +1,58 @@
+#include "platform/ico_file.h"
+
+namespace orbelune {
+
+namespace {
+
+unsigned Word(const std::uint8_t* p) { return static_cast<unsigned>(p[0] | (p[1] << 8)); }
+
+std::uint32_t Dword(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+unsigned Distance(unsigned side) { return side > 32 ? side - 32 : 32 - side; }
+
+}  // namespace
+
+IcoHeaderCheck CheckIcoHeader(const std::uint8_t* data, std::size_t size) {
+    if (size < kIcoHeaderSize) return IcoHeaderCheck::TooShort;
+    const unsigned type = Word(data + 2);
+    if (type != 0 && type != 1) return IcoHeaderCheck::WrongType;
+    return IcoHeaderCheck::Ok;
+}
+
+unsigned IcoImageCount(const std::uint8_t* header) { return Word(header + 4); }
+
+std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* data, std::size_t size) {
+    if (CheckIcoHeader(data, size) != IcoHeaderCheck::Ok) return std::nullopt;
+    const unsigned count = IcoImageCount(data);
+    if (count == 0) return std::nullopt;
+    const std::size_t directoryEnd = kIcoHeaderSize + count * kIcoEntrySize;
+    if (directoryEnd > size) return std::nullopt;
+
+    std::vector<IcoEntry> entries;
+    entries.reserve(count);
+    for (unsigned i = 0; i < count; ++i) {
+        const std::uint8_t* e = data + kIcoHeaderSize + i * kIcoEntrySize;
+        IcoEntry entry{e[0] ? e[0] : 256u, e[1] ? e[1] : 256u, Word(e + 6), Dword(e + 8), Dword(e + 12)};
+        const std::uint64_t end = std::uint64_t{entry.offset} + entry.size;
+        if (entry.size == 0 || entry.offset < directoryEnd || end > size) return std::nullopt;
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+std::size_t ChooseIcoImage(const std::vector<IcoEntry>& entries) {
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        const IcoEntry& a = entries[i];
+        const IcoEntry& b = entries[best];
+        const unsigned da = Distance(a.width) + Distance(a.height);
+        const unsigned db = Distance(b.width) + Distance(b.height);
+        if (da < db || (da == db && a.bitCount > b.bitCount)) best = i;
+    }
+    return best;
+}
+
+}  // namespace orbelune

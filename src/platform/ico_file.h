@@ -1,0 +1,39 @@
+// The layout of an .ico file's header and directory, checked before any
+// image is read. Free of windows.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace orbelune {
+
+inline constexpr std::size_t kIcoHeaderSize = 6;
+inline constexpr std::size_t kIcoEntrySize = 16;
+
+struct IcoEntry {
+    unsigned width;     // 256 where the file says 0
+    unsigned height;
+    unsigned bitCount;  // as the directory gives it
+    std::uint32_t size;
+    std::uint32_t offset;
+};
+
+enum class IcoHeaderCheck { Ok, TooShort, WrongType };
+
+// The 6-byte header: reserved, resource type (0 or 1), image count.
+IcoHeaderCheck CheckIcoHeader(const std::uint8_t* data, std::size_t size);
+
+// The image count of a header that passed CheckIcoHeader.
+unsigned IcoImageCount(const std::uint8_t* header);
+
+// The directory of a whole file whose header passed: nothing when the file
+// holds no image, the directory runs past the end, or an image lies outside
+// the file or over the directory.
+std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* data, std::size_t size);
+
+// The image to show: the one nearest to 32 x 32, deepest colour among equals.
+std::size_t ChooseIcoImage(const std::vector<IcoEntry>& entries);
+
+}  // namespace orbelune

@@ -1,0 +1,46 @@
+// An icon object: holds an icon handle, or the bytes of an icon file whose
+// handle is made when it is first needed. Copies share the same icon.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orbelune {
+
+class IconImage {
+public:
+    IconImage() = default;
+
+    bool Empty() const noexcept { return !data_; }
+
+    // Reads a whole icon file. Failures: "ファイル %s は開けません",
+    // "ストリームからの読み込みエラー" (shorter than the 6-byte header),
+    // "アイコンイメージが不正です" (another resource type, or a directory or
+    // image that does not fit the file). The object is unchanged on failure.
+    void LoadFromFile(const std::wstring& path);
+
+    // Takes ownership of the handle; a null handle empties the object.
+    void SetHandle(HICON icon);
+
+    void Clear() noexcept { data_.reset(); }
+
+    // The icon's handle, made from the file's bytes on first need; nullptr
+    // when empty or when the image cannot be made into an icon.
+    HICON Handle() const;
+
+    // The file bytes, when the icon came from a file.
+    const std::vector<std::uint8_t>* FileBytes() const noexcept;
+
+    // Draws the icon at its natural size with its upper left corner at x, y.
+    void Draw(HDC dc, int x, int y) const;
+
+private:
+    struct Data;
+    std::shared_ptr<Data> data_;
+};
+
+}  // namespace orbelune

@@ -1,0 +1,219 @@
+#include "ui/form.h"
+
+#include "app/application.h"
+
+#include <commctrl.h>
+
+namespace orbelune {
+
+std::wstring WindowText(HWND hwnd) {
+    const int length = ::GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = ::GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void SetWindowTextIfChanged(HWND hwnd, std::wstring_view text) {
+    if (WindowText(hwnd) != text) ::SetWindowTextW(hwnd, std::wstring(text).c_str());
+}
+
+UniqueFont MakeFont(const wchar_t* face, int height, bool bold) {
+    LOGFONTW lf{};
+    lf.lfHeight = -height;  // character height, without internal leading
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = DEFAULT_PITCH;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    UniqueFont font(::CreateFontIndirectW(&lf));
+    if (!font) throw Failure(L"フォントを作成できません");
+    return font;
+}
+
+namespace {
+
+// The window has no default or cancel button: Enter presses a push button
+// only while that button has the focus, and Esc presses none.
+void PressFocusedPushButton(HWND form) {
+    HWND focus = ::GetFocus();
+    if (!focus || !::IsChild(form, focus)) return;
+    wchar_t cls[16] = {};
+    ::GetClassNameW(focus, cls, 16);
+    const auto type = ::GetWindowLongPtrW(focus, GWL_STYLE) & BS_TYPEMASK;
+    if (lstrcmpiW(cls, L"Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON))
+        ::SendMessageW(focus, BM_CLICK, 0, 0);
+}
+
+}  // namespace
+
+Form::Form(COLORREF background) : background_(background), backgroundBrush_(::CreateSolidBrush(background)) {}
+
+void Form::CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, int x, int y,
+                      int clientWidth, int clientHeight) {
+    RegisterWindowClass(className, nullptr);
+    RECT frame{0, 0, clientWidth, clientHeight};
+    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    CreateNative(className, exStyle, caption, style, x, y, frame.right - frame.left, frame.bottom - frame.top,
+                 ApplicationWindow());
+}
+
+void Form::SetCaption(std::wstring_view caption) { ::SetWindowTextW(Handle(), std::wstring(caption).c_str()); }
+
+void Form::Show() {
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetForegroundWindow(Handle());
+    ::SetActiveWindow(Handle());
+}
+
+HWND Form::AddControl(const ControlSpec& s) {
+    HWND parent = s.parent ? s.parent : Handle();
+    // Buttons and labels get their text after their font: Wine lays a
+    // button's text out when the text is set, not again for a new font.
+    const bool textAfterFont = lstrcmpiW(s.className, L"BUTTON") == 0 || lstrcmpiW(s.className, L"STATIC") == 0;
+    HWND h = ::CreateWindowExW(s.exStyle, s.className, textAfterFont ? L"" : s.text, WS_CHILD | s.style, s.x, s.y,
+                               s.width, s.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)),
+                               ::GetModuleHandleW(nullptr), nullptr);
+    if (!h) throw Failure(L"ウィンドウを作成できません");
+    if (s.font) ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(s.font), FALSE);
+    if (textAfterFont && s.text) ::SetWindowTextW(h, s.text);
+    return h;
+}
+
+void Form::FitText(HWND label, bool anchorRight) {
+    const std::wstring text = WindowText(label);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(label, cls, 16);
+    // A check box or radio button also holds its mark and a gap.
+    const int mark = lstrcmpiW(cls, L"Button") == 0 ? ::GetSystemMetrics(SM_CXMENUCHECK) + 6 : 0;
+    WindowDc dc(label);
+    ScopedSelect selectFont(dc.Get(), reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+    RECT needed{};
+    ::DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    RECT r;
+    ::GetWindowRect(label, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&r), 2);
+    const int width = needed.right - needed.left + mark;
+    if (width <= r.right - r.left) return;
+    const int left = anchorRight ? r.right - width : r.left;
+    ::SetWindowPos(label, nullptr, left, r.top, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::AddTooltip(HWND control, const wchar_t* text) {
+    if (!tooltip_) {
+        tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                     ::GetModuleHandleW(nullptr), nullptr);
+        if (!tooltip_) throw Failure(L"ウィンドウを作成できません");
+    }
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+HWND Form::AddGroupBox(const wchar_t* caption, DWORD style, int x, int y, int width, int height, int id, HFONT font) {
+    HWND box = AddControl({L"BUTTON", caption, WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX | style, 0, x, y, width,
+                           height, id, font});
+    ::SetWindowSubclass(box, GroupBoxPainter, 2, reinterpret_cast<DWORD_PTR>(this));
+    return box;
+}
+
+LRESULT CALLBACK Form::GroupBoxPainter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR data) {
+    if (message == WM_ERASEBKGND) {
+        // The form clips its children, so nothing else paints in here.
+        RECT r;
+        ::GetClientRect(hwnd, &r);
+        ::FillRect(reinterpret_cast<HDC>(wParam), &r, reinterpret_cast<Form*>(data)->BackgroundBrush());
+        return 1;
+    }
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, GroupBoxPainter, 2);
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void Form::WatchKeys(HWND control) {
+    ::SetWindowSubclass(control, KeyWatcher, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK Form::KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* form = reinterpret_cast<Form*>(data);
+    switch (message) {
+    case WM_GETDLGCODE:
+        // Enter belongs to the field, not to the window's keyboard navigation.
+        if (lParam) {
+            const auto* msg = reinterpret_cast<const MSG*>(lParam);
+            if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+                return DLGC_WANTALLKEYS | ::DefSubclassProc(hwnd, message, wParam, lParam);
+        }
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        RunHandler([&] { form->OnControlKeyDown(hwnd, wParam); });
+        break;
+    case WM_CHAR:
+        if (wParam == L'\r' || wParam == L'\n') return 0;  // a one-line field has no use for it
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(hwnd, KeyWatcher, 1);
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void Form::OnCommand(int, int, HWND) {}
+void Form::OnControlKeyDown(HWND, WPARAM) {}
+
+LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT r;
+        ::GetClientRect(Handle(), &r);
+        ::FillRect(reinterpret_cast<HDC>(wParam), &r, backgroundBrush_.Get());
+        return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(reinterpret_cast<HWND>(lParam), cls, 16);
+        if (lstrcmpiW(cls, L"Edit") == 0) break;  // a disabled field keeps the system's colours
+        auto dc = reinterpret_cast<HDC>(wParam);
+        ::SetBkColor(dc, background_);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<LRESULT>(backgroundBrush_.Get());
+    }
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (id == IDOK || id == IDCANCEL) {  // Enter and Esc from the keyboard navigation
+            if (id == IDOK) PressFocusedPushButton(Handle());
+            return 0;
+        }
+        if (lParam) OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            if (focus && ::IsChild(Handle(), focus)) focus_ = focus;
+        } else if (focus_ && ::IsWindow(focus_) && ::IsWindowEnabled(focus_)) {
+            ::SetFocus(focus_);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    default:
+        break;
+    }
+    return Default(message, wParam, lParam);
+}
+
+}  // namespace orbelune

@@ -1,0 +1,92 @@
+// What the three forms share: a top-level window with a solid background,
+// a fixed client size, its fonts, child controls made in tab order, and the
+// keyboard rules of the program's windows.
+#pragma once
+
+#include "app/window.h"
+#include "platform/handle.h"
+
+#include <string>
+#include <string_view>
+
+namespace orbelune {
+
+// Text of any window or control.
+std::wstring WindowText(HWND hwnd);
+void SetWindowTextIfChanged(HWND hwnd, std::wstring_view text);
+
+// A font of pixel height `height` (character height) in the Japanese
+// character set.
+UniqueFont MakeFont(const wchar_t* face, int height, bool bold = false);
+
+struct ControlSpec {
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;  // WS_CHILD is added
+    DWORD exStyle;
+    int x, y, width, height;
+    int id;
+    HFONT font;
+    HWND parent = nullptr;  // the form when nullptr
+};
+
+class Form : public Window {
+public:
+    void Show();
+    void Hide() { ::ShowWindow(Handle(), SW_HIDE); }
+    bool IsShown() const { return ::IsWindowVisible(Handle()) != FALSE; }
+    void Enable(bool enabled) { ::EnableWindow(Handle(), enabled ? TRUE : FALSE); }
+    bool IsEnabled() const { return ::IsWindowEnabled(Handle()) != FALSE; }
+    std::wstring Caption() const { return WindowText(Handle()); }
+    void SetCaption(std::wstring_view caption);
+    COLORREF BackgroundColor() const noexcept { return background_; }
+    HBRUSH BackgroundBrush() const noexcept { return backgroundBrush_.Get(); }
+
+protected:
+    explicit Form(COLORREF background);
+
+    // A top-level window owned by the application window, with the given
+    // client size; at CW_USEDEFAULT the window system places it.
+    void CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, int x, int y,
+                    int clientWidth, int clientHeight);
+
+    HWND AddControl(const ControlSpec& spec);
+
+    // Widens a one-line label, check box or radio button whose text does not
+    // fit, keeping its left edge, or its right edge when `anchorRight`
+    // (labels set flush against the field they name). Fonts that stand in
+    // for the Windows ones may be wider than the layout's.
+    void FitText(HWND control, bool anchorRight);
+    void AddTooltip(HWND control, const wchar_t* text);
+
+    // A group box frame around controls made before it (above it in the
+    // window order); it paints its inside with the form's background.
+    HWND AddGroupBox(const wchar_t* caption, DWORD style, int x, int y, int width, int height, int id, HFONT font);
+
+    // Lets the form see every key pressed in this control (Enter included)
+    // through OnControlKeyDown, before the control handles it.
+    void WatchKeys(HWND control);
+
+    // The control that gets the focus when the form is first activated.
+    void SetFirstFocus(HWND control) { focus_ = control; }
+
+    virtual void OnCommand(int id, int code, HWND control);
+    virtual void OnControlKeyDown(HWND control, WPARAM key);
+    // The close box and the system menu's close command.
+    virtual void OnClose() {}
+
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static LRESULT CALLBACK GroupBoxPainter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                            DWORD_PTR data);
+    static LRESULT CALLBACK KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR data);
+
+    COLORREF background_;
+    UniqueBrush backgroundBrush_;
+    HWND tooltip_ = nullptr;
+    HWND focus_ = nullptr;  // kept while the form is inactive
+};
+
+}  // namespace orbelune

@@ -1,0 +1,87 @@
+// The main window: the list of toolbar buttons, the four entry fields of one
+// button, the icon and hot-icon previews, and the buttons that create, edit
+// and delete a button or open the two sub-windows.
+#pragma once
+
+#include "store/catalogue_load.h"
+#include "ui/form.h"
+#include "ui/image_box.h"
+#include "ui/panel.h"
+
+#include <memory>
+#include <string>
+
+namespace orbelune {
+
+class TForm1 final : public Form, public CatalogueWindow {
+public:
+    // Control identifiers; also the names the tests reach the controls by.
+    enum Id : int {
+        Button1 = 101, ListBox1, Button2, Button3, Edit1, Edit2, Edit3, Edit4, Button4, Button5, Button6, Button7,
+        ListBox2, Panel1, Panel2, CheckBox1, Image1, Image2, Label1, Label2, Label3, Label4, Label5,
+    };
+
+    enum class Preview { Icon, HotIcon };
+
+    TForm1();
+    ~TForm1() override;
+
+    HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
+    std::wstring Text(int id) const { return WindowText(Control(id)); }
+    // Sets a field's text; a real change runs the field's change rule.
+    void SetText(int id, std::wstring_view text) { SetWindowTextIfChanged(Control(id), text); }
+    bool HotIconSameAsIcon() const;
+
+    // CatalogueWindow: the lists and the icon folder filled by the load.
+    void AppendButtonName(std::wstring_view name) override;
+    void AppendButtonNumber(std::wstring_view number) override;
+    void SetIconFolder(std::wstring_view folder) override { iconFolder_ = folder; }
+    const std::wstring& IconFolder() const noexcept { return iconFolder_; }
+
+    // The padded number of the button selected last; empty until then.
+    const std::wstring& CurrentButtonNumber() const noexcept { return currentButtonNumber_; }
+    void SetCurrentButtonNumber(std::wstring_view number) { currentButtonNumber_ = number; }
+
+    // The two preview operations.
+    void ShowIconInPreview(Preview preview, const std::wstring& path);
+    void EmptyPreview(Preview preview);
+    Panel& PreviewPanel(Preview preview) { return preview == Preview::Icon ? *panel1_ : *panel2_; }
+    ImageBox& PreviewImage(Preview preview) { return preview == Preview::Icon ? *image1_ : *image2_; }
+
+    // Handlers.
+    void FormCreate();
+    void Edit3Change();
+    void Edit3KeyDown(WPARAM key);
+    void Edit4Change();
+    void Edit4KeyDown(WPARAM key);
+    void CheckBox1Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnCommand(int id, int code, HWND control) override;
+    void OnControlKeyDown(HWND control, WPARAM key) override;
+    void OnClose() override;
+
+private:
+    void CreateControls();
+    // The change rule of a path field and its preview.
+    void PathChange(int field, std::wstring& lastText, Preview preview);
+    void PathKeyDown(int field, WPARAM key, Preview preview);
+
+    UniqueFont font_;
+    UniqueFont boldFont_;
+    std::unique_ptr<Panel> panel1_;
+    std::unique_ptr<Panel> panel2_;
+    std::unique_ptr<ImageBox> image1_;
+    std::unique_ptr<ImageBox> image2_;
+    std::wstring iconFolder_;
+    std::wstring currentButtonNumber_;
+    // The texts the change rules last saw: setting the same text is no change.
+    std::wstring edit3Seen_;
+    std::wstring edit4Seen_;
+};
+
+}  // namespace orbelune

@@ -1,0 +1,134 @@
+// Renders each window and each message box of Orbelune to a BMP file
+// under Xvfb, in a scratch registry with a few sample buttons.
+// Usage: screenshots.exe OUTPUT-FOLDER
+#include "app/application.h"
+#include "app/message_box.h"
+#include "support/scratch_registry.h"
+#include "ui/iconpicker/form3.h"
+#include "ui/linkbrowser/form2.h"
+#include "ui/main/form1.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace orbelune;
+
+namespace {
+
+std::wstring outputFolder;
+
+void Pump(int milliseconds) {
+    const DWORD end = ::GetTickCount() + static_cast<DWORD>(milliseconds);
+    while (static_cast<int>(end - ::GetTickCount()) > 0) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+        ::Sleep(10);
+    }
+}
+
+// Copies the window's screen area into a 24-bit BMP file.
+void Capture(HWND hwnd, const std::wstring& name) {
+    ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    // Wine hands what was painted to the X server while the thread takes
+    // messages, not while it sleeps.
+    Pump(300);
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    const int stride = (w * 3 + 3) & ~3;
+    BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + stride * h), 0, 0,
+                        sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    HANDLE out = ::CreateFileW((outputFolder + L"\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ::WriteFile(out, &fh, sizeof fh, &written, nullptr);
+    ::WriteFile(out, &bi.bmiHeader, sizeof bi.bmiHeader, &written, nullptr);
+    ::WriteFile(out, bits, static_cast<DWORD>(stride * h), &written, nullptr);
+    ::CloseHandle(out);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    std::printf("captured %ls (%d x %d)\n", name.c_str(), w, h);
+}
+
+// Captures the next modal box, then closes it.
+std::wstring pendingName;
+void CALLBACK CaptureBox(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = ::GetForegroundWindow();
+    if (!box) box = ::GetActiveWindow();
+    wchar_t cls[32] = {};
+    ::GetClassNameW(box, cls, 32);
+    if (std::wstring(cls) != L"#32770") return;  // not open yet
+    ::KillTimer(nullptr, id);
+    Capture(box, pendingName);
+    ::PostMessageW(box, WM_CLOSE, 0, 0);
+}
+
+void CaptureNextBox(const std::wstring& name) {
+    pendingName = name;
+    ::SetTimer(nullptr, 0, 400, CaptureBox);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 2;
+    outputFolder = argv[1];
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+
+    test::ScratchRegistry scratch;
+    const std::wstring catalogue = L"\\Software\\Tollivern";
+    test::SetString(HKEY_CURRENT_USER, catalogue, L"AppPath", L"C:\\Program Files\\Orbelune\\");
+    test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonDat", L"3");
+    test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum0", L"メモ帳");
+    test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum1", L"電卓");
+    test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum3", L"ソフトウェア表示");
+
+    InitializeApplication();
+    CreateWindowSet();
+    ShowMainWindow(SW_SHOWNORMAL);
+    Pump(500);
+    Capture(Form1->Handle(), L"form1");
+    ::SendMessageW(Form1->Control(TForm1::CheckBox1), BM_CLICK, 0, 0);
+    Form1->SetText(TForm1::Edit1, L"メモ帳");
+    Form1->SetText(TForm1::Edit2, L"C:\\Windows\\notepad.exe");
+    Pump(300);
+    Capture(Form1->Handle(), L"form1-hot-icon");
+
+    Form1->Button6Click();
+    Pump(500);
+    Capture(Form3->Handle(), L"form3");
+    Form3->Button2Click();
+
+    Form2->Show();
+    Pump(500);
+    Capture(Form2->Handle(), L"form2");
+    Form2->Hide();
+    Pump(200);
+
+    CaptureNextBox(L"box-information");
+    ShowInformation(L"空白の項目があります");
+    CaptureNextBox(L"box-confirmation");
+    ShowConfirmation(L"アイコンに存在しないファイルが選択されています。そのまま続けますか？");
+    CaptureNextBox(L"box-error");
+    ShowError(L"編集ファイルが選択されていません");
+    CaptureNextBox(L"box-failure");
+    ShowFailure(L"'ButtonDat' は整数ではありません");
+
+    DestroyWindowSet();
+    return 0;
+}
