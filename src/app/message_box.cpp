@@ -172,11 +172,8 @@ void LayOut(HWND box, BoxState& state) {
     bool first = true;
     for (const auto& b : state.spec->buttons) {
         const DWORD style = WS_TABSTOP | (first ? BS_DEFPUSHBUTTON | WS_GROUP : BS_PUSHBUTTON);
-        HWND button = MakeChild(box, L"BUTTON", b.caption, style, RECT{x, y, x + buttonWidth, y + buttonHeight}, b.id, font);
-        if (first) {
-            ::SendMessageW(box, DM_SETDEFID, static_cast<WPARAM>(b.id), 0);
-            ::SetFocus(button);
-        }
+        MakeChild(box, L"BUTTON", b.caption, style, RECT{x, y, x + buttonWidth, y + buttonHeight}, b.id, font);
+        if (first) ::SendMessageW(box, DM_SETDEFID, static_cast<WPARAM>(b.id), 0);
         first = false;
         x += buttonWidth + buttonSpacing;
     }
@@ -213,10 +210,23 @@ BoxResult RunBox(const BoxSpec& spec, std::wstring_view text) {
     ModalScope modal(box);  // disables the program's other windows until the box has gone
     ::ShowWindow(box, SW_SHOW);
     ::SetForegroundWindow(box);
+    // The focus starts on the first button, the default one.
+    ::SendMessageW(box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(box, spec.buttons.front().id)), TRUE);
     RunModalLoop([&] { return state.done; }, [&](MSG& msg) {
-        if (IsCtrlC(msg) && (msg.hwnd == box || ::IsChild(box, msg.hwnd))) {
+        const bool inBox = msg.hwnd == box || ::IsChild(box, msg.hwnd);
+        if (inBox && IsCtrlC(msg)) {
             CopyToClipboard(box, state);
             return true;
+        }
+        // Enter presses the focused button, whichever the default is.
+        if (inBox && msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
+            HWND focus = ::GetFocus();
+            for (const auto& b : spec.buttons) {
+                if (focus && focus == ::GetDlgItem(box, b.id)) {
+                    ::SendMessageW(focus, BM_CLICK, 0, 0);
+                    return true;
+                }
+            }
         }
         return ::IsDialogMessageW(box, &msg) != FALSE;
     });

@@ -1,0 +1,166 @@
+#include "support/gui.h"
+
+#include "app/application.h"
+
+#include <atomic>
+
+namespace orbelune::test {
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the test to see
+            return;
+        }
+        ProcessMessage(msg);
+    }
+}
+
+namespace {
+
+void SetModifiers(bool shift, bool ctrl, bool alt) {
+    BYTE state[256];
+    ::GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = ctrl ? 0x80 : 0;
+    state[VK_MENU] = alt ? 0x80 : 0;
+    ::SetKeyboardState(state);
+}
+
+}  // namespace
+
+void PressKey(HWND hwnd, WPARAM key, bool shift, bool ctrl, bool alt) {
+    SetModifiers(shift, ctrl, alt);
+    const UINT down = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    const UINT up = alt ? WM_SYSKEYUP : WM_KEYUP;
+    const LPARAM altBit = alt ? (1 << 29) : 0;
+    ::PostMessageW(hwnd, down, key, 1 | altBit);
+    ::PostMessageW(hwnd, up, key, static_cast<LPARAM>(0xC0000001u) | altBit);
+    Pump();
+    SetModifiers(false, false, false);
+}
+
+void Type(HWND hwnd, const std::wstring& text) {
+    for (wchar_t c : text) ::SendMessageW(hwnd, WM_CHAR, c, 1);
+    Pump();
+}
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + L"orbelune-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(counter++);
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+namespace {
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring full = path + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(full.c_str());
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+    ASSERT_EQ(written, bytes.size());
+}
+
+std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
+    std::vector<unsigned char> bytes;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size{};
+    ::GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    ::CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+std::vector<unsigned char> IconFileBytes(int size, COLORREF colour) {
+    const int maskRow = ((size + 31) / 32) * 4;
+    const int pixels = size * size * 4;
+    const int image = 40 + pixels + maskRow * size;
+    std::vector<unsigned char> b;
+    auto word = [&](unsigned v) { b.push_back(v & 0xFF); b.push_back((v >> 8) & 0xFF); };
+    auto dword = [&](unsigned v) { word(v & 0xFFFF); word(v >> 16); };
+    word(0); word(1); word(1);                                       // header: one icon
+    b.push_back(static_cast<unsigned char>(size)); b.push_back(static_cast<unsigned char>(size));
+    b.push_back(0); b.push_back(0); word(1); word(32); dword(static_cast<unsigned>(image)); dword(22);
+    dword(40); dword(static_cast<unsigned>(size)); dword(static_cast<unsigned>(size * 2)); word(1); word(32);
+    dword(0); dword(0); dword(0); dword(0); dword(0); dword(0);
+    for (int i = 0; i < size * size; ++i) {
+        b.push_back(GetBValue(colour)); b.push_back(GetGValue(colour)); b.push_back(GetRValue(colour)); b.push_back(255);
+    }
+    b.insert(b.end(), static_cast<std::size_t>(maskRow * size), 0);  // all opaque
+    return b;
+}
+
+AppTest::AppTest() {
+    SetBoxAnswerer([this](BoxKind kind, const std::wstring& text) {
+        boxes_.push_back({kind, text});
+        if (kind != BoxKind::Confirmation) return BoxResult::None;
+        if (answers_.empty()) return BoxResult::Yes;
+        const BoxResult answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    });
+    InitializeApplication();
+}
+
+AppTest::~AppTest() {
+    DestroyWindowSet();
+    SetBoxAnswerer(nullptr);
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+void AppTest::Start() {
+    CreateWindowSet();
+    ShowMainWindow(SW_SHOWNORMAL);
+    Pump();
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring WindowTextOf(HWND hwnd) {
+    wchar_t buffer[4096] = {};
+    ::GetWindowTextW(hwnd, buffer, 4096);
+    return buffer;
+}
+
+}  // namespace orbelune::test

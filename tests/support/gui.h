@@ -1,0 +1,77 @@
+// Helpers for tests that drive Orbelune's real windows: a fixture that
+// starts the window set on a scratch registry and answers the message boxes,
+// message pumping and keys, and scratch files.
+#pragma once
+
+#include "app/message_box.h"
+#include "support/scratch_registry.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace orbelune::test {
+
+// Handles every message waiting for this thread as the event loop would.
+void Pump();
+
+// Posts a key press (down and up, with WM_CHAR where it makes one) to a
+// window, with Shift, Ctrl or Alt held in the thread's key state, and pumps.
+void PressKey(HWND hwnd, WPARAM key, bool shift = false, bool ctrl = false, bool alt = false);
+
+// Types text into a control as characters, one WM_CHAR each, and pumps.
+void Type(HWND hwnd, const std::wstring& text);
+
+// A folder of its own under the temporary folder, removed afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
+std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
+
+// A single-image .ico file: a size x size 32-bit image of one colour.
+std::vector<unsigned char> IconFileBytes(int size, COLORREF colour);
+
+struct RecordedBox {
+    BoxKind kind;
+    std::wstring text;
+};
+
+// Starts Orbelune's windows on a scratch registry (Start), answers every
+// box from a script, records them, and tears the windows down afterwards.
+class AppTest : public testing::Test {
+protected:
+    AppTest();
+    ~AppTest() override;
+
+    // Creates the window set (running the catalogue load) and shows the
+    // main window, as start-up does.
+    void Start();
+
+    // Answers for the coming confirmation boxes, in order; the default is Yes.
+    void Answer(std::initializer_list<BoxResult> answers) { answers_.insert(answers_.end(), answers); }
+
+    std::vector<RecordedBox> boxes_;
+
+private:
+    ScratchRegistry scratch_;
+    std::deque<BoxResult> answers_;
+};
+
+std::string Utf8(const std::wstring& text);
+std::wstring WindowTextOf(HWND hwnd);
+
+}  // namespace orbelune::test
