@@ -1,0 +1,137 @@
+// Starts the real Orbelune.exe as its own process in the test prefix and
+// watches it from outside: start-up order, the failure box of the load,
+// and the exit code. These tests use the prefix's own current-user hive, so
+// they never run in parallel with each other.
+#include "support/scratch_registry.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+using namespace orbelune;
+
+const std::wstring kCatalogue = L"\\Software\\Tollivern";
+
+std::wstring ProgramPath() {
+    std::wstring path = L"Z:" ORBELUNE_EXE;
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+HWND WaitForWindow(const wchar_t* cls, const wchar_t* title, bool mustBeVisible, DWORD timeoutMs = 10000) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        HWND h = ::FindWindowW(cls, title);
+        if (h && (!mustBeVisible || ::IsWindowVisible(h))) return h;
+        ::Sleep(20);
+    }
+    return nullptr;
+}
+
+class Program {
+public:
+    Program() {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        std::wstring command = L"\"" + ProgramPath() + L"\"";
+        started_ = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+    }
+    ~Program() {
+        if (!started_) return;
+        if (::WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(pi_.hProcess, 99);
+        ::CloseHandle(pi_.hThread);
+        ::CloseHandle(pi_.hProcess);
+    }
+    bool Started() const { return started_; }
+    // The exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD WaitForExit(DWORD timeoutMs = 10000) {
+        ::WaitForSingleObject(pi_.hProcess, timeoutMs);
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(pi_.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+};
+
+// Clears the prefix's own catalogue before and after each test.
+class StartupTest : public testing::Test {
+protected:
+    StartupTest() { Clean(); }
+    ~StartupTest() override { Clean(); }
+    static void Clean() {
+        test::DeleteKeyTree(HKEY_CURRENT_USER, kCatalogue);
+        test::DeleteKeyTree(HKEY_CURRENT_USER, L"\\Software\\Microsoft\\Internet Explorer\\Extensions");
+    }
+};
+
+std::wstring TextOf(HWND h) {
+    wchar_t buffer[512] = {};
+    ::SendMessageW(h, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+TEST_F(StartupTest, StartsWithTheCatalogueAndExitsWithZeroWhenClosed) {
+    test::SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"1");
+    test::SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonNum0", L"メモ帳");
+    test::SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonNum1", L"電卓");
+    Program program;
+    ASSERT_TRUE(program.Started());
+    HWND form1 = WaitForWindow(L"TForm1", nullptr, true);
+    ASSERT_TRUE(form1);
+    EXPECT_EQ(TextOf(form1), L"Orbelune  Ver 1.0");
+
+    // One task-bar entry, the application window's, under the title.
+    HWND app = ::GetWindow(form1, GW_OWNER);
+    ASSERT_TRUE(app);
+    EXPECT_EQ(TextOf(app), L"Orbelune");
+    HWND form2 = ::FindWindowW(L"TForm2", nullptr);
+    HWND form3 = ::FindWindowW(L"TForm3", nullptr);
+    ASSERT_TRUE(form2 && form3);
+    EXPECT_FALSE(::IsWindowVisible(form2));
+    EXPECT_FALSE(::IsWindowVisible(form3));
+    EXPECT_EQ(::GetWindow(form2, GW_OWNER), app);
+
+    HWND list = ::GetDlgItem(form1, 102);
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+    wchar_t name[64] = {};
+    ::SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(name));
+    EXPECT_STREQ(name, L"電卓");
+
+    ::PostMessageW(form1, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+TEST_F(StartupTest, LoadFailureIsShownBeforeTheMainWindow) {
+    test::SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"abc");
+    Program program;
+    ASSERT_TRUE(program.Started());
+    HWND box = WaitForWindow(L"#32770", L"Orbelune", true);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(TextOf(::GetDlgItem(box, 0xFFFF)), L"'abc' は整数ではありません.");
+    HWND form1 = ::FindWindowW(L"TForm1", nullptr);
+    ASSERT_TRUE(form1);
+    EXPECT_FALSE(::IsWindowVisible(form1));  // not shown yet
+
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForWindow(L"TForm1", nullptr, true));  // start-up went on
+    ::PostMessageW(::GetDlgItem(form1, 112), BM_CLICK, 0, 0);  // "終了"
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+TEST_F(StartupTest, TaskBarCloseEndsTheProgram) {
+    Program program;
+    ASSERT_TRUE(program.Started());
+    HWND form1 = WaitForWindow(L"TForm1", nullptr, true);
+    ASSERT_TRUE(form1);
+    ::PostMessageW(::GetWindow(form1, GW_OWNER), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+#include "platform/icon_image.h"
+
+#include "platform/ico_file.h"
+#include "support/failure_matchers.h"
+#include "support/gui.h"
+
+#include <gtest/gtest.h>
+
+namespace orbelune {
+namespace {
+
+using test::FailureOf;
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) return {0, 0};
+    BITMAP bm{};
+    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    return {bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
+}
+
+// A file holding several images, each made as IconFileBytes makes one.
+std::vector<unsigned char> MultiImageFile(const std::vector<int>& sizes) {
+    std::vector<std::vector<unsigned char>> singles;
+    for (int s : sizes) singles.push_back(test::IconFileBytes(s, RGB(s, 0, 0)));
+    std::vector<unsigned char> file = {0, 0, 1, 0, static_cast<unsigned char>(sizes.size()), 0};
+    std::size_t offset = 6 + 16 * sizes.size();
+    std::vector<unsigned char> images;
+    for (const auto& single : singles) {
+        std::vector<unsigned char> entry(single.begin() + 6, single.begin() + 22);
+        const std::size_t size = single.size() - 22;
+        for (int i = 0; i < 4; ++i) entry[12 + i] = static_cast<unsigned char>((offset >> (8 * i)) & 0xFF);
+        file.insert(file.end(), entry.begin(), entry.end());
+        images.insert(images.end(), single.begin() + 22, single.end());
+        offset += size;
+    }
+    file.insert(file.end(), images.begin(), images.end());
+    return file;
+}
+
+TEST(IconImage, LoadsAFileAndMakesItsHandleAtItsOwnSize) {
+    test::TempFolder folder;
+    const std::wstring small = folder.File(L"小さい.ico");
+    test::WriteFileBytes(small, test::IconFileBytes(16, RGB(0, 0, 255)));
+    IconImage icon;
+    EXPECT_TRUE(icon.Empty());
+    icon.LoadFromFile(small);
+    EXPECT_FALSE(icon.Empty());
+    ASSERT_TRUE(icon.Handle());
+    EXPECT_EQ(icon.Handle(), icon.Handle());  // made once
+    const SIZE size = IconSize(icon.Handle());
+    EXPECT_EQ(size.cx, 16);
+    EXPECT_EQ(size.cy, 16);
+    EXPECT_EQ(*icon.FileBytes(), test::ReadFileBytes(small));
+}
+
+TEST(IconImage, ChoosesTheImageNearestTo32) {
+    test::TempFolder folder;
+    const std::wstring path = folder.File(L"multi.ico");
+    test::WriteFileBytes(path, MultiImageFile({16, 48, 32, 24}));
+    IconImage icon;
+    icon.LoadFromFile(path);
+    ASSERT_TRUE(icon.Handle());
+    EXPECT_EQ(IconSize(icon.Handle()).cx, 32);
+}
+
+TEST(IconImage, CopiesShareTheIconAndAHandleIsOwned) {
+    IconImage a;
+    a.SetHandle(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)));
+    const HICON handle = a.Handle();
+    IconImage b = a;
+    EXPECT_EQ(b.Handle(), handle);
+    a.Clear();
+    EXPECT_TRUE(a.Empty());
+    EXPECT_EQ(IconSize(b.Handle()).cx, 32);  // still alive through b
+    b.SetHandle(nullptr);
+    EXPECT_TRUE(b.Empty());
+}
+
+TEST(IconImage, RefusedFilesLeaveTheObjectAsItWas) {
+    test::TempFolder folder;
+    const std::wstring good = folder.File(L"good.ico");
+    test::WriteFileBytes(good, test::IconFileBytes(32, RGB(0, 255, 0)));
+    IconImage icon;
+    icon.LoadFromFile(good);
+    const auto before = *icon.FileBytes();
+
+    const std::wstring bad = folder.File(L"bad.ico");
+    test::WriteFileBytes(bad, {0, 0, 3, 0, 1, 0});
+    EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(bad); }), L"アイコンイメージが不正です");
+    test::WriteFileBytes(bad, {0, 0});
+    EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(bad); }), L"ストリームからの読み込みエラー");
+    EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(folder.File(L"absent.ico")); }),
+              L"ファイル " + folder.File(L"absent.ico") + L" は開けません");
+    EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(folder.Path()); }), L"ファイル " + folder.Path() + L" は開けません");
+    EXPECT_EQ(*icon.FileBytes(), before);
+}
+
+TEST(IconImage, LargeFileOfAnotherKindIsRefusedFromItsHeader) {
+    test::TempFolder folder;
+    const std::wstring big = folder.File(L"big.ico");
+    std::vector<unsigned char> bytes(20 * 1024 * 1024, 0);
+    bytes[2] = 1;
+    bytes[4] = 1;
+    test::WriteFileBytes(big, bytes);
+    IconImage icon;
+    EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(big); }), L"アイコンイメージが不正です");
+}
+
+TEST(IcoFile, HeaderAndDirectoryChecks) {
+    const auto good = test::IconFileBytes(32, RGB(1, 2, 3));
+    EXPECT_EQ(CheckIcoHeader(good.data(), 5), IcoHeaderCheck::TooShort);
+    EXPECT_EQ(CheckIcoHeader(good.data(), good.size()), IcoHeaderCheck::Ok);
+    auto typeZero = good;
+    typeZero[2] = 0;
+    EXPECT_EQ(CheckIcoHeader(typeZero.data(), typeZero.size()), IcoHeaderCheck::Ok);
+    auto cursor = good;
+    cursor[2] = 2;
+    EXPECT_EQ(CheckIcoHeader(cursor.data(), cursor.size()), IcoHeaderCheck::WrongType);
+
+    const auto directory = ReadIcoDirectory(good.data(), good.size());
+    ASSERT_TRUE(directory);
+    ASSERT_EQ(directory->size(), 1u);
+    EXPECT_EQ((*directory)[0].width, 32u);
+    EXPECT_EQ((*directory)[0].offset, 22u);
+    EXPECT_EQ((*directory)[0].size, good.size() - 22);
+
+    auto overDirectory = good;
+    overDirectory[18] = 10;  // the image would start inside the directory
+    EXPECT_FALSE(ReadIcoDirectory(overDirectory.data(), overDirectory.size()));
+    auto huge = good;
+    for (int i = 14; i < 22; ++i) huge[i] = 0xFF;  // offset + size past 32 bits
+    EXPECT_FALSE(ReadIcoDirectory(huge.data(), huge.size()));
+    EXPECT_FALSE(ReadIcoDirectory(good.data(), good.size() - 1));
+
+    auto sized256 = good;
+    sized256[6] = 0;
+    sized256[7] = 0;
+    EXPECT_EQ((*ReadIcoDirectory(sized256.data(), sized256.size()))[0].width, 256u);
+}
+
+}  // namespace
+}  // namespace orbelune
