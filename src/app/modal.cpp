@@ -11,7 +11,13 @@ struct Collect {
 
 BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM lParam) {
     auto* c = reinterpret_cast<Collect*>(lParam);
-    if (hwnd != c->keep && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) c->windows->push_back(hwnd);
+    if (hwnd != c->keep && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
+        try {
+            c->windows->push_back(hwnd);
+        } catch (...) {  // nothing may leave a callback; the windows so far are enough
+            return FALSE;
+        }
+    }
     return TRUE;
 }
 
