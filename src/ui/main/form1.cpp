@@ -3,6 +3,8 @@
 #include "app/application.h"
 #include "app/subwindow.h"
 #include "platform/files.h"
+#include "store/button_entry.h"
+#include "store/button_operations.h"
 #include "ui/iconpicker/form3.h"
 
 namespace orbelune {
@@ -11,7 +13,6 @@ namespace {
 
 constexpr COLORREF kBackground = RGB(191, 255, 113);
 constexpr wchar_t kCaption[] = L"Orbelune  Ver 1.0";
-constexpr wchar_t kSameAsIcon[] = L"アイコンと同じ";
 constexpr wchar_t kIconPanelCaption[] = L"アイコン";
 constexpr wchar_t kHotIconPanelCaption[] = L"ホットアイコン";
 constexpr int kClientWidth = 571;
@@ -101,6 +102,53 @@ void TForm1::CreateControls() {
 }
 
 void TForm1::FormCreate() { LoadCatalogue(*this); }
+void TForm1::Button1Click() { CreateButton(*this); }
+void TForm1::ListBox1Click() { SelectButton(*this); }
+void TForm1::Button2Click() { EditButton(*this); }
+void TForm1::Button3Click() { DeleteButton(*this); }
+
+int TForm1::FieldId(Field field) {
+    switch (field) {
+    case Field::Name:
+        return Edit1;
+    case Field::LinkTarget:
+        return Edit2;
+    case Field::Icon:
+        return Edit3;
+    case Field::HotIcon:
+        break;
+    }
+    return Edit4;
+}
+
+namespace {
+
+std::wstring ListItem(HWND list, int index) {
+    const auto length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+    return text;
+}
+
+}  // namespace
+
+int TForm1::SelectedIndex() const { return static_cast<int>(::SendMessageW(Control(ListBox1), LB_GETCURSEL, 0, 0)); }
+int TForm1::ButtonNameCount() const { return static_cast<int>(::SendMessageW(Control(ListBox1), LB_GETCOUNT, 0, 0)); }
+int TForm1::ButtonNumberCount() const { return static_cast<int>(::SendMessageW(Control(ListBox2), LB_GETCOUNT, 0, 0)); }
+std::wstring TForm1::ButtonNameAt(int index) const { return ListItem(Control(ListBox1), index); }
+std::wstring TForm1::ButtonNumberAt(int index) const { return ListItem(Control(ListBox2), index); }
+void TForm1::RemoveButtonNameAt(int index) {
+    ::SendMessageW(Control(ListBox1), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+void TForm1::RemoveButtonNumberAt(int index) {
+    ::SendMessageW(Control(ListBox2), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+void TForm1::ClearButtonLists() {
+    ::SendMessageW(Control(ListBox1), LB_RESETCONTENT, 0, 0);
+    ::SendMessageW(Control(ListBox2), LB_RESETCONTENT, 0, 0);
+}
 
 void TForm1::AppendButtonName(std::wstring_view name) {
     ::SendMessageW(Control(ListBox1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(name).c_str()));
@@ -197,6 +245,18 @@ void TForm1::OnCommand(int id, int code, HWND) {
         break;
     case CheckBox1:
         if (code == BN_CLICKED) CheckBox1Click();
+        break;
+    case Button1:
+        if (code == BN_CLICKED) Button1Click();
+        break;
+    case ListBox1:
+        if (code == LBN_SELCHANGE) ListBox1Click();
+        break;
+    case Button2:
+        if (code == BN_CLICKED) Button2Click();
+        break;
+    case Button3:
+        if (code == BN_CLICKED) Button3Click();
         break;
     case Button5:
         if (code == BN_CLICKED) Button5Click();

@@ -3,7 +3,7 @@
 // and delete a button or open the two sub-windows.
 #pragma once
 
-#include "store/catalogue_load.h"
+#include "store/button_form.h"
 #include "ui/form.h"
 #include "ui/image_box.h"
 #include "ui/panel.h"
@@ -13,7 +13,7 @@
 
 namespace orbelune {
 
-class TForm1 final : public Form, public CatalogueWindow {
+class TForm1 final : public Form, public ButtonForm {
 public:
     // Control identifiers; also the names the tests reach the controls by.
     enum Id : int {
@@ -21,7 +21,7 @@ public:
         ListBox2, Panel1, Panel2, CheckBox1, Image1, Image2, Label1, Label2, Label3, Label4, Label5,
     };
 
-    enum class Preview { Icon, HotIcon };
+    using Preview = ButtonForm::PreviewKind;
 
     TForm1();
     ~TForm1() override;
@@ -30,7 +30,7 @@ public:
     std::wstring Text(int id) const { return WindowText(Control(id)); }
     // Sets a field's text; a real change runs the field's change rule.
     void SetText(int id, std::wstring_view text) { SetWindowTextIfChanged(Control(id), text); }
-    bool HotIconSameAsIcon() const;
+    bool HotIconSameAsIcon() const override;
 
     // CatalogueWindow: the lists and the icon folder filled by the load.
     void AppendButtonName(std::wstring_view name) override;
@@ -38,18 +38,32 @@ public:
     void SetIconFolder(std::wstring_view folder) override { iconFolder_ = folder; }
     const std::wstring& IconFolder() const noexcept { return iconFolder_; }
 
-    // The padded number of the button selected last; empty until then.
-    const std::wstring& CurrentButtonNumber() const noexcept { return currentButtonNumber_; }
-    void SetCurrentButtonNumber(std::wstring_view number) { currentButtonNumber_ = number; }
+    // ButtonForm: what the catalogue operations read and change.
+    std::wstring FieldText(Field field) const override { return Text(FieldId(field)); }
+    void SetFieldText(Field field, std::wstring_view text) override { SetText(FieldId(field), text); }
+    int SelectedIndex() const override;
+    int ButtonNameCount() const override;
+    int ButtonNumberCount() const override;
+    std::wstring ButtonNameAt(int index) const override;
+    std::wstring ButtonNumberAt(int index) const override;
+    void RemoveButtonNameAt(int index) override;
+    void RemoveButtonNumberAt(int index) override;
+    void ClearButtonLists() override;
+    std::wstring CurrentButtonNumber() const override { return currentButtonNumber_; }
+    void SetCurrentButtonNumber(std::wstring_view number) override { currentButtonNumber_ = number; }
 
     // The two preview operations.
-    void ShowIconInPreview(Preview preview, const std::wstring& path);
+    void ShowIconInPreview(Preview preview, const std::wstring& path) override;
     void EmptyPreview(Preview preview);
     Panel& PreviewPanel(Preview preview) { return preview == Preview::Icon ? *panel1_ : *panel2_; }
     ImageBox& PreviewImage(Preview preview) { return preview == Preview::Icon ? *image1_ : *image2_; }
 
     // Handlers.
     void FormCreate();
+    void Button1Click();
+    void ListBox1Click();
+    void Button2Click();
+    void Button3Click();
     void Edit3Change();
     void Edit3KeyDown(WPARAM key);
     void Edit4Change();
@@ -67,6 +81,7 @@ protected:
 
 private:
     void CreateControls();
+    static int FieldId(Field field);
     // The change rule of a path field and its preview.
     void PathChange(int field, std::wstring& lastText, Preview preview);
     void PathKeyDown(int field, WPARAM key, Preview preview);

@@ -1,0 +1,20 @@
+// The catalogue operations behind the main window's buttons and list.
+#pragma once
+
+#include "store/button_form.h"
+
+namespace orbelune {
+
+// "作成": a new toolbar button from the entry fields.
+void CreateButton(ButtonForm& form);
+
+// A selection in the name list: the button's stored values into the fields.
+void SelectButton(ButtonForm& form);
+
+// "編集": the fields written back to the current button; the lists reloaded.
+void EditButton(ButtonForm& form);
+
+// "削除": the selected button removed from the registry and the lists.
+void DeleteButton(ButtonForm& form);
+
+}  // namespace orbelune
