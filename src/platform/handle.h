@@ -101,6 +101,29 @@ private:
     HDC dc_;
 };
 
+// BeginPaint and EndPaint around a WM_PAINT handler, with the window's
+// client area filled in one colour first.
+class PaintDc {
+public:
+    PaintDc(HWND hwnd, COLORREF background) noexcept : hwnd_(hwnd), dc_(::BeginPaint(hwnd, &ps_)) {
+        ::GetClientRect(hwnd, &client_);
+        const HBRUSH brush = ::CreateSolidBrush(background);
+        ::FillRect(dc_, &client_, brush);
+        ::DeleteObject(brush);
+    }
+    ~PaintDc() { ::EndPaint(hwnd_, &ps_); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC Get() const noexcept { return dc_; }
+    RECT Client() const noexcept { return client_; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+    RECT client_{};
+};
+
 // Selects a GDI object into a device context and puts the old one back.
 class ScopedSelect {
 public:

@@ -24,14 +24,8 @@ LRESULT ImageBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(Handle(), &ps);
-        RECT r;
-        ::GetClientRect(Handle(), &r);
-        UniqueBrush brush(::CreateSolidBrush(background_));
-        ::FillRect(dc, &r, brush.Get());
-        picture_.Draw(dc, 0, 0);
-        ::EndPaint(Handle(), &ps);
+        PaintDc paint(Handle(), background_);
+        picture_.Draw(paint.Get(), 0, 0);
         return 0;
     }
     case WM_NCHITTEST:

@@ -27,22 +27,17 @@ LRESULT Panel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(Handle(), &ps);
-        RECT r;
-        ::GetClientRect(Handle(), &r);
-        UniqueBrush brush(::CreateSolidBrush(background_));
-        ::FillRect(dc, &r, brush.Get());
-        ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+        PaintDc paint(Handle(), background_);
+        RECT r = paint.Client();
+        ::DrawEdge(paint.Get(), &r, BDR_RAISEDINNER, BF_RECT);
         const std::wstring caption = Caption();
         if (!caption.empty()) {
-            ScopedSelect selectFont(dc, font_);
-            ::SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-            ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
+            ScopedSelect selectFont(paint.Get(), font_);
+            ::SetBkMode(paint.Get(), TRANSPARENT);
+            ::SetTextColor(paint.Get(), ::GetSysColor(COLOR_BTNTEXT));
+            ::DrawTextW(paint.Get(), caption.c_str(), static_cast<int>(caption.size()), &r,
                         DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         }
-        ::EndPaint(Handle(), &ps);
         return 0;
     }
     case WM_SETTEXT: {

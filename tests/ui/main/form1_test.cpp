@@ -443,6 +443,22 @@ TEST_F(Form1Test, TaskBarCloseWorksWhileASubWindowIsOpen) {
     EXPECT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
+TEST_F(Form1Test, MinimisingHidesTheProgramIntoItsTaskBarEntry) {
+    Start();
+    Form1->Button5Click();
+    ::SendMessageW(Form1->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Pump();
+    EXPECT_TRUE(::IsIconic(ApplicationWindow()));
+    EXPECT_FALSE(Form1->IsShown());
+    EXPECT_FALSE(Form3->IsShown());
+    ::SendMessageW(ApplicationWindow(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    Pump();
+    EXPECT_FALSE(::IsIconic(ApplicationWindow()));
+    EXPECT_TRUE(Form1->IsShown());
+    EXPECT_TRUE(Form3->IsShown());
+    EXPECT_FALSE(Form1->IsEnabled());  // still behind the open picker
+}
+
 TEST_F(Form1Test, LoadFailureIsShownAndStartUpGoesOn) {
     test::SetString(HKEY_CURRENT_USER, L"\\Software\\Tollivern", L"ButtonDat", L"1");
     test::SetString(HKEY_CURRENT_USER, L"\\Software\\Tollivern", L"ButtonNum0", L"first");
