@@ -3,6 +3,7 @@
 // Usage: screenshots.exe OUTPUT-FOLDER
 #include "app/application.h"
 #include "app/message_box.h"
+#include "support/gui.h"
 #include "support/scratch_registry.h"
 #include "ui/iconpicker/form3.h"
 #include "ui/linkbrowser/form2.h"
@@ -97,6 +98,15 @@ int wmain(int argc, wchar_t** argv) {
     test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum0", L"メモ帳");
     test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum1", L"電卓");
     test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum3", L"ソフトウェア表示");
+    test::TempFolder folder;
+    const std::wstring icon = folder.File(L"memo.ico");
+    test::WriteFileBytes(icon, test::IconFileBytes(32, RGB(40, 90, 200)));
+    const std::wstring extension =
+        L"\\Software\\Microsoft\\Internet Explorer\\Extensions\\{00000000-0000-0000-0000-000000000000}";
+    test::SetString(HKEY_CURRENT_USER, extension, L"ButtonText", L"メモ帳");
+    test::SetString(HKEY_CURRENT_USER, extension, L"Exec", L"C:\\Windows\\notepad.exe");
+    test::SetString(HKEY_CURRENT_USER, extension, L"Icon", icon);
+    test::SetString(HKEY_CURRENT_USER, extension, L"HotIcon", icon);
 
     InitializeApplication();
     CreateWindowSet();
@@ -104,10 +114,10 @@ int wmain(int argc, wchar_t** argv) {
     Pump(500);
     Capture(Form1->Handle(), L"form1");
     ::SendMessageW(Form1->Control(TForm1::CheckBox1), BM_CLICK, 0, 0);
-    Form1->SetText(TForm1::Edit1, L"メモ帳");
-    Form1->SetText(TForm1::Edit2, L"C:\\Windows\\notepad.exe");
+    ::SendMessageW(Form1->Control(TForm1::ListBox1), LB_SETCURSEL, 0, 0);
+    Form1->ListBox1Click();
     Pump(300);
-    Capture(Form1->Handle(), L"form1-hot-icon");
+    Capture(Form1->Handle(), L"form1-selected");
 
     Form1->Button6Click();
     Pump(500);
