@@ -26,6 +26,6 @@ fi
 if [ -n "${DISPLAY:-}" ]; then
   exec wine "$appdir/Orbelune.exe"
 else
-  echo "run: no DISPLAY, starting Orbelune inside Xvfb (scripts/screenshots.sh takes pictures of it)"
+  echo "run: no DISPLAY: Orbelune runs inside a virtual display (Xvfb); stop it with Ctrl+C. scripts/screenshots.sh renders its windows to PNG files."
   exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$appdir/Orbelune.exe"
 fi

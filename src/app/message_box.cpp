@@ -204,7 +204,7 @@ BoxResult RunBox(const BoxSpec& spec, std::wstring_view text) {
                                             reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
                                             BoxProc, reinterpret_cast<LPARAM>(&state));
     if (!box) return BoxResult::None;
-    UniqueWindow boxOwner(box);
+    UniqueWindow boxWindow(box);
     LayOut(box, state);
 
     ModalScope modal(box);  // disables the program's other windows until the box has gone
@@ -230,12 +230,13 @@ BoxResult RunBox(const BoxSpec& spec, std::wstring_view text) {
         }
         return ::IsDialogMessageW(box, &msg) != FALSE;
     });
-    return state.result;
+    // Ended by the program's end rather than by the user: the safe answer.
+    return state.done ? state.result : spec.onEscape;
 }
 
 const BoxSpec& InformationSpec() {
-    static const BoxSpec spec{BoxKind::Information, kApplicationTitle, nullptr, {{L"OK", IDOK, BoxResult::None}}, BoxResult::None,
-                              BoxResult::None};
+    static const BoxSpec spec{BoxKind::Information, kApplicationTitle, nullptr, {{L"OK", IDOK, BoxResult::None}},
+                              BoxResult::None, BoxResult::None};
     return spec;
 }
 const BoxSpec& ConfirmationSpec() {
@@ -248,7 +249,8 @@ const BoxSpec& ConfirmationSpec() {
     return spec;
 }
 const BoxSpec& ErrorSpec() {
-    static const BoxSpec spec{BoxKind::Error, L"エラー", IDI_HAND, {{L"OK", IDOK, BoxResult::None}}, BoxResult::None, BoxResult::None};
+    static const BoxSpec spec{BoxKind::Error, L"エラー", IDI_HAND, {{L"OK", IDOK, BoxResult::None}}, BoxResult::None,
+                              BoxResult::None};
     return spec;
 }
 
