@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Orbelune needs on Debian 12:
 # the MinGW-w64 cross compilers, CMake, GoogleTest's sources, 32- and 64-bit
-# Wine (adding the i386 architecture), Xvfb, Japanese fonts and ImageMagick
+# Wine (adding the i386 architecture) with what it recommends (X libraries,
+# its own fonts), Xvfb, Japanese fonts and ImageMagick
 # for screenshots. Installs only what is missing; safe to run again.
 set -euo pipefail
 
@@ -9,8 +10,8 @@ packages=(
   cmake make
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   googletest
-  wine wine64 wine32:i386
-  xvfb xauth x11-utils
+  wine wine64 wine32:i386 fonts-wine
+  xvfb xauth
   fonts-ipafont-gothic fonts-ipafont-mincho
   imagemagick
 )
@@ -38,5 +39,5 @@ fi
 
 echo "setup: installing ${missing[*]}"
 "${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 echo "setup: done"
