@@ -1,0 +1,44 @@
+// The arithmetic of a single-image .ico file as Orbelune writes it: row
+// sizes, header sizes, the file header and the directory entry. Free of
+// windows.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace orbelune {
+
+inline constexpr std::size_t kIcoFileHeaderSize = 6;
+inline constexpr std::size_t kIcoDirectoryEntrySize = 16;
+inline constexpr std::uint32_t kIcoImageOffset = 22;
+inline constexpr std::uint32_t kDibHeaderSize = 40;
+
+// Depth codes: the colour depth at which an icon is written.
+inline constexpr int kDepthOwn = 0;       // the colour bitmap's own planes x bits
+inline constexpr int kDepthMask = 2;      // 1 bit, for the mask
+inline constexpr int kDepth16 = 16;       // 4 bits
+inline constexpr int kDepth256 = 256;     // 8 bits
+inline constexpr int kDepthHigh = 65536;  // 16 bits
+
+// The bit count a depth code names; 0 for the icon's own (taken from its
+// bitmap) and for codes that name none.
+int BitCountOfDepth(int depthCode);
+
+// Bytes of one stored pixel row, filled up to a multiple of 4 bytes:
+// ((width x bits + 31) with the low five bits cleared) / 8, in 32 bits.
+std::int32_t RowSize(std::int32_t width, int bitsPerPixel);
+
+// The DIB header and what follows it before the pixels: a colour table of
+// 2^bits entries up to 8 bits; above that 40, or 52 with colour masks.
+std::uint32_t DibHeaderSize(unsigned bitCount, std::uint32_t compression);
+
+// The 6-byte file header: reserved 0, type 1 (icon), one image.
+void FillIcoFileHeader(std::uint8_t* out);
+
+// The 16-byte directory entry as Orbelune writes it: width and height
+// bytes, one 16-bit bit count (planes x bits), four zero bytes, the image
+// size and the offset 22.
+void FillIcoDirectoryEntry(std::uint8_t* out, std::int32_t width, std::int32_t height, unsigned planes,
+                           unsigned bitCount, std::uint32_t imageSize);
+
+}  // namespace orbelune

@@ -1,0 +1,117 @@
+#include "icon/ico_writer.h"
+
+#include "app/message_box.h"
+#include "icon/ico_layout.h"
+#include "platform/handle.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace orbelune {
+
+namespace {
+
+constexpr wchar_t kInvalidBitmap[] = L"Invalid Bitmap";
+constexpr wchar_t kNoIconInfo[] = L"ERROR - unable to retrive IconInfo";
+
+// What the object query fills when it also gives a DIB header.
+constexpr int kWithDibHeader = static_cast<int>(offsetof(DIBSECTION, dsBitfields));
+
+}  // namespace
+
+bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int depthCode) {
+    DIBSECTION section{};
+    section.dsBmih.biSize = 0;
+    const int filled = ::GetObjectW(bitmap, sizeof section, &section);
+    if (filled == 0) {
+        ShowInformation(kInvalidBitmap);
+        return false;
+    }
+    if (filled >= kWithDibHeader && section.dsBmih.biSize >= kDibHeaderSize) {
+        header = section.dsBmih;
+    } else {
+        header = BITMAPINFOHEADER{};
+        header.biSize = kDibHeaderSize;
+        header.biWidth = section.dsBm.bmWidth;
+        header.biHeight = section.dsBm.bmHeight;
+    }
+
+    const WORD before = header.biBitCount;
+    if (depthCode == kDepthOwn)
+        header.biBitCount = static_cast<WORD>(section.dsBm.bmPlanes * section.dsBm.bmBitsPixel);
+    else if (const int bits = BitCountOfDepth(depthCode))
+        header.biBitCount = static_cast<WORD>(bits);
+    header.biPlanes = 1;
+
+    // An image size taken over from the bitmap holds only for its own bit
+    // count; read at another one it would be too small for the pixels.
+    if (header.biSizeImage == 0 || header.biBitCount != before)
+        header.biSizeImage =
+            static_cast<DWORD>(RowSize(header.biWidth, header.biBitCount)) * static_cast<DWORD>(std::abs(header.biHeight));
+    return true;
+}
+
+bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& imageSize, int depthCode) {
+    BITMAPINFOHEADER scratch{};
+    if (!InitializeBitmapInfoHeader(bitmap, scratch, depthCode)) return false;
+    headerSize = DibHeaderSize(scratch.biBitCount, scratch.biCompression);
+    imageSize = scratch.biSizeImage;
+    return true;
+}
+
+bool GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode) {
+    auto& header = *static_cast<BITMAPINFOHEADER*>(headerBuffer);
+    if (!InitializeBitmapInfoHeader(bitmap, header, depthCode)) return false;
+    UniqueDc dc(::CreateCompatibleDC(nullptr));
+    if (!dc) return false;
+    const auto rows = static_cast<UINT>(std::abs(header.biHeight));
+    return ::GetDIBits(dc.Get(), bitmap, 0, rows, bitsBuffer, static_cast<BITMAPINFO*>(headerBuffer),
+                       DIB_RGB_COLORS) != 0;
+}
+
+void SaveToStream(ByteStream& stream, HICON icon, int depthCode) {
+    std::uint8_t fileHeader[kIcoFileHeaderSize] = {};
+    std::uint8_t entry[kIcoDirectoryEntrySize] = {};
+
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) {
+        ShowInformation(kNoIconInfo);
+        return;
+    }
+    // Deleted when the write ends, the colour bitmap first.
+    UniqueBitmap mask(info.hbmMask);
+    UniqueBitmap colour(info.hbmColor);
+
+    std::uint32_t maskHeaderSize = 0, maskImageSize = 0, colourHeaderSize = 0, colourImageSize = 0;
+    if (!GetDIBSizes(mask.Get(), maskHeaderSize, maskImageSize, kDepthMask) ||
+        !GetDIBSizes(colour.Get(), colourHeaderSize, colourImageSize, depthCode))
+        return;
+
+    // Zero-filled, sized exactly; released when the write ends.
+    std::vector<std::uint8_t> maskHeader(maskHeaderSize), maskBits(maskImageSize);
+    std::vector<std::uint8_t> colourHeader(colourHeaderSize), colourBits(colourImageSize);
+
+    // A failed read leaves zeros where it wrote nothing.
+    GetDIB(mask.Get(), maskHeader.data(), maskBits.data(), kDepthMask);
+    GetDIB(colour.Get(), colourHeader.data(), colourBits.data(), depthCode);
+
+    FillIcoFileHeader(fileHeader);
+    stream.Write(fileHeader, sizeof fileHeader);
+
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, colourHeader.data(), sizeof header);
+    FillIcoDirectoryEntry(entry, header.biWidth, header.biHeight, header.biPlanes, header.biBitCount,
+                          colourHeaderSize + colourImageSize + maskImageSize);
+    stream.Write(entry, sizeof entry);
+
+    // The colour image's height counts the mask as well.
+    header.biHeight += header.biHeight;
+    std::memcpy(colourHeader.data(), &header, sizeof header);
+    stream.Write(colourHeader.data(), colourHeader.size());
+    stream.Write(colourBits.data(), colourBits.size());
+    stream.Write(maskBits.data(), maskBits.size());
+}
+
+}  // namespace orbelune

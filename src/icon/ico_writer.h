@@ -1,0 +1,33 @@
+// The icon file writer: one icon written as a single-image .ico file at a
+// chosen colour depth. The platform reads the icon's colour bitmap back at
+// the bit count the depth code names; the mask is always written at 1 bit.
+#pragma once
+
+#include "icon/byte_stream.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace orbelune {
+
+// Fills a DIB header for the bitmap at the bit count of the depth code. A
+// bitmap that cannot be described shows "Invalid Bitmap" and gives false.
+bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int depthCode);
+
+// The header size (with colour table or masks) and the image size that
+// reading the bitmap at the depth code needs; false for an invalid bitmap.
+bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& imageSize, int depthCode);
+
+// Prepares the header at the start of headerBuffer and has the platform read
+// the pixel rows into bitsBuffer and the colour table behind the header.
+// True when the platform's read reported success.
+bool GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode);
+
+// Writes the whole .ico file for the icon to the stream. Nothing is written
+// before the icon has been queried and both images read. An icon whose
+// information or bitmap cannot be had is reported in the information box
+// and nothing is written.
+void SaveToStream(ByteStream& stream, HICON icon, int depthCode);
+
+}  // namespace orbelune
