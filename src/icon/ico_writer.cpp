@@ -71,14 +71,14 @@ bool GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode)
                        DIB_RGB_COLORS) != 0;
 }
 
-void SaveToStream(ByteStream& stream, HICON icon, int depthCode) {
+bool SaveToStream(ByteStream& stream, HICON icon, int depthCode) {
     std::uint8_t fileHeader[kIcoFileHeaderSize] = {};
     std::uint8_t entry[kIcoDirectoryEntrySize] = {};
 
     ICONINFO info{};
     if (!::GetIconInfo(icon, &info)) {
         ShowInformation(kNoIconInfo);
-        return;
+        return false;
     }
     // Deleted when the write ends, the colour bitmap first.
     UniqueBitmap mask(info.hbmMask);
@@ -87,7 +87,7 @@ void SaveToStream(ByteStream& stream, HICON icon, int depthCode) {
     std::uint32_t maskHeaderSize = 0, maskImageSize = 0, colourHeaderSize = 0, colourImageSize = 0;
     if (!GetDIBSizes(mask.Get(), maskHeaderSize, maskImageSize, kDepthMask) ||
         !GetDIBSizes(colour.Get(), colourHeaderSize, colourImageSize, depthCode))
-        return;
+        return false;
 
     // Zero-filled, sized exactly; released when the write ends.
     std::vector<std::uint8_t> maskHeader(maskHeaderSize), maskBits(maskImageSize);
@@ -112,6 +112,7 @@ void SaveToStream(ByteStream& stream, HICON icon, int depthCode) {
     stream.Write(colourHeader.data(), colourHeader.size());
     stream.Write(colourBits.data(), colourBits.size());
     stream.Write(maskBits.data(), maskBits.size());
+    return true;
 }
 
 }  // namespace orbelune

@@ -3,7 +3,7 @@
 // the bit count the depth code names; the mask is always written at 1 bit.
 #pragma once
 
-#include "icon/byte_stream.h"
+#include "platform/byte_stream.h"
 
 #include <windows.h>
 
@@ -27,7 +27,7 @@ bool GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode)
 // Writes the whole .ico file for the icon to the stream. Nothing is written
 // before the icon has been queried and both images read. An icon whose
 // information or bitmap cannot be had is reported in the information box
-// and nothing is written.
-void SaveToStream(ByteStream& stream, HICON icon, int depthCode);
+// and nothing is written: the result says whether the file was written.
+bool SaveToStream(ByteStream& stream, HICON icon, int depthCode);
 
 }  // namespace orbelune

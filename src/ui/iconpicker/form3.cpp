@@ -1,14 +1,28 @@
 #include "ui/iconpicker/form3.h"
 
+#include "app/application.h"
+#include "app/message_box.h"
 #include "app/subwindow.h"
+#include "icon/ico_writer.h"
+#include "platform/byte_stream.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "ui/main/form1.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace orbelune {
 
 namespace {
 
 constexpr COLORREF kBackground = RGB(191, 255, 113);
+IconImage IconFromHandle(HICON handle) {
+    IconImage icon;
+    icon.SetHandle(handle);
+    return icon;
+}
+
 constexpr wchar_t kDialogFilter[] =
     L"アイコンファイル（*.ico）|*.ico|実行ファイル（*.exe）|*.exe|ダイナミックリンクライブラリ（*.dll）|*.dll|"
     L"すべてのファイル（*.*）|*.*";
@@ -60,11 +74,218 @@ int TForm3::IconViewCount() const { return ListView_GetItemCount(Control(IconVie
 
 void TForm3::Button2Click() { LeaveSubWindow(*this); }
 
+LRESULT TForm3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY) {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == IconView && header->code == NM_CLICK) {
+            IconViewClick();
+            return 0;
+        }
+    }
+    return Form::OnMessage(message, wParam, lParam);
+}
+
+namespace {
+
+// The last four bytes of the name as stored on disk (code page 932), the
+// whole name when it is shorter, with a to z made capitals.
+std::string NameTail(const std::wstring& name) {
+    std::string bytes = ToCp932(name);
+    if (bytes.size() > 4) bytes.erase(0, bytes.size() - 4);
+    for (char& c : bytes)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return bytes;
+}
+
+// From the last dot after the last "\" or ":", in capitals; empty when the
+// name has none.
+std::wstring ExtensionOf(const std::wstring& path) {
+    const auto separator = path.find_last_of(L"\\:");
+    const auto dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || (separator != std::wstring::npos && dot < separator)) return {};
+    std::wstring extension = path.substr(dot);
+    for (wchar_t& c : extension)
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    return extension;
+}
+
+// The wait cursor while it lives; the cursor before it afterwards.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { ::SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+// Repainting of a window held back while it lives.
+class NoRedraw {
+public:
+    explicit NoRedraw(HWND hwnd) : hwnd_(hwnd) { ::SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0); }
+    ~NoRedraw() {
+        ::SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+    NoRedraw(const NoRedraw&) = delete;
+    NoRedraw& operator=(const NoRedraw&) = delete;
+
+private:
+    HWND hwnd_;
+};
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) return {0, 0};
+    UniqueBitmap mask(info.hbmMask);
+    UniqueBitmap colour(info.hbmColor);
+    BITMAP bm{};
+    ::GetObjectW(colour ? colour.Get() : mask.Get(), sizeof bm, &bm);
+    return {bm.bmWidth, colour ? bm.bmHeight : bm.bmHeight / 2};
+}
+
+}  // namespace
+
+void TForm3::HandToMainWindow(const std::wstring& path) {
+    if (IconMode()) {
+        Form1->SetText(TForm1::Edit3, path);
+        Form1->ShowIconInPreview(TForm1::Preview::Icon, path);
+    } else if (::IsWindowEnabled(Form1->Control(TForm1::Edit4))) {
+        Form1->SetText(TForm1::Edit4, path);
+        Form1->ShowIconInPreview(TForm1::Preview::HotIcon, path);
+    }
+}
+
+void TForm3::Button1Click() {
+    if (!ShowOpenDialog(Handle(), OpenDialog1)) return;
+    openedFile_ = OpenDialog1.fileName;
+    const std::string tail = NameTail(openedFile_);
+
+    if (OpenDialog1.filterIndex == 2 || OpenDialog1.filterIndex == 3 || tail == ".EXE" || tail == ".DLL") {
+        IconViewLoadIcons(openedFile_);
+        return;
+    }
+    if (tail == ".ICO") {
+        HandToMainWindow(openedFile_);
+        LeaveSubWindow(*this);
+        return;
+    }
+    // Any other file: the icon the shell shows for it.
+    SHFILEINFOW info{};
+    if (::SHGetFileInfoW(openedFile_.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_LARGEICON))
+        image1_->SetPicture(IconFromHandle(info.hIcon));
+    else
+        image1_->ClearPicture();
+}
+
+void TForm3::IconViewLoadIcons(const std::wstring& path) {
+    if (!FileExists(path)) return;
+    WaitCursor wait;
+
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    iconCount_ = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(instance, path.c_str(), UINT(-1))));
+    ::ImageList_RemoveAll(iconList_.Get());
+    ::ImageList_SetIconSize(iconList_.Get(), 32, 32);
+    image1_->ClearPicture();
+
+    HWND view = Control(IconView);
+    ListView_DeleteAllItems(view);
+    ListView_SetImageList(view, iconList_.Get(), LVSIL_NORMAL);
+    {
+        NoRedraw hold(view);
+        for (int i = 0; i < iconCount_; ++i) {
+            UniqueIcon icon(::ExtractIconW(instance, path.c_str(), static_cast<UINT>(i)));
+            const SIZE size = IconSize(icon.Get());
+            if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
+            const int image = ::ImageList_AddIcon(iconList_.Get(), icon.Get());
+            std::wstring caption = std::to_wstring(i);
+            LVITEMW item{};
+            item.mask = LVIF_TEXT | LVIF_IMAGE;
+            item.iItem = i;
+            item.pszText = caption.data();
+            item.iImage = image;
+            ListView_InsertItem(view, &item);
+        }  // the list keeps its own copy of each image
+    }
+    ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void TForm3::IconViewClick() {
+    HWND view = Control(IconView);
+    const int selected = ListView_GetNextItem(view, -1, LVNI_SELECTED);
+    if (selected < 0 || !FileExists(openedFile_)) return;
+
+    openedExtension_ = ExtensionOf(openedFile_);
+    if (openedExtension_ == L".ICO") {
+        IconImage icon;
+        icon.LoadFromFile(openedFile_);
+        image1_->SetPicture(icon);
+        return;
+    }
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = selected;
+    ListView_GetItem(view, &item);
+    image1_->SetPicture(IconFromHandle(
+        ::ExtractIconW(::GetModuleHandleW(nullptr), openedFile_.c_str(), static_cast<UINT>(item.iImage))));
+}
+
+void TForm3::Button3Click() {
+    if (image1_->Picture().Empty()) {
+        ShowInformation(L"アイコンが選択されていません");
+        return;
+    }
+    savingDepth_ = chosenDepth_;
+    SaveToIcoFile();
+    LeaveSubWindow(*this);
+}
+
+void TForm3::SaveToIcoFile() {
+    const IconImage icon = image1_->Picture();
+    if (!ShowSaveDialog(Handle(), SaveDialog1)) return;
+    // From the next showing on.
+    SaveDialog1.title = L"アイコンの保存";
+    SaveDialog1.filter = L"アイコン (*.ico)|*.ico";
+    SaveDialog1.defaultExtension = L"ico";
+
+    const std::wstring path = SaveDialog1.fileName;
+    if (path.empty()) return;
+    if (IconMode())
+        Form1->SetText(TForm1::Edit3, path);
+    else if (::IsWindowEnabled(Form1->Control(TForm1::Edit4)))
+        Form1->SetText(TForm1::Edit4, path);
+
+    bool written = false;
+    {
+        FileStream file(path);
+        written = SaveToStream(file, icon.Handle(), savingDepth_);
+    }
+    if (!written) {
+        // Reported already; no empty file is left behind to be shown.
+        ::DeleteFileW(path.c_str());
+        return;
+    }
+    // The preview shows the icon as read back from the file.
+    if (IconMode())
+        Form1->ShowIconInPreview(TForm1::Preview::Icon, path);
+    else if (::IsWindowEnabled(Form1->Control(TForm1::Edit4)))
+        Form1->ShowIconInPreview(TForm1::Preview::HotIcon, path);
+}
+
+
 void TForm3::OnCommand(int id, int code, HWND) {
     if (code != BN_CLICKED) return;
     switch (id) {
+    case Button1:
+        Button1Click();
+        break;
     case Button2:
         Button2Click();
+        break;
+    case Button3:
+        Button3Click();
         break;
     case RBtn16Color:
     case RBtn256Color:

@@ -3,6 +3,7 @@
 // Its caption tells which of the two it serves.
 #pragma once
 
+#include "app/file_dialog.h"
 #include "platform/handle.h"
 #include "ui/form.h"
 #include "ui/image_box.h"
@@ -11,16 +12,6 @@
 #include <string>
 
 namespace orbelune {
-
-// What a file dialog keeps from one showing to the next.
-struct FileDialogState {
-    std::wstring initialFolder;
-    std::wstring filter;  // "description|pattern|..." pairs
-    int filterIndex = 1;
-    std::wstring fileName;
-    std::wstring title;
-    std::wstring defaultExtension;
-};
 
 class TForm3 final : public Form {
 public:
@@ -45,24 +36,46 @@ public:
 
     // Depth codes: 0 (the icon's own), 16, 256, 65536.
     int ChosenDepth() const noexcept { return chosenDepth_; }
+    int SavingDepth() const noexcept { return savingDepth_; }
+    int IconCount() const noexcept { return iconCount_; }
+    const std::wstring& OpenedFile() const noexcept { return openedFile_; }
+    // The caption tells the mode: the icon, or else the hot icon.
+    bool IconMode() const { return Caption() == kIconModeCaption; }
+
+    // Lists every icon of the file in the grid.
+    void IconViewLoadIcons(const std::wstring& path);
+    // Writes the chosen icon to a file the user names and hands it to the
+    // main window.
+    void SaveToIcoFile();
 
     // Handlers.
+    void Button1Click();
     void Button2Click();
+    void Button3Click();
+    void IconViewClick();
     void RBtn16ColorClick() { chosenDepth_ = 16; }
     void RBtn256ColorClick() { chosenDepth_ = 256; }
     void RBtnHiColorClick() { chosenDepth_ = 65536; }
 
 protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCommand(int id, int code, HWND control) override;
 
 private:
     void CreateControls();
+    // Puts an icon file into the main window's field and preview of this
+    // mode; the hot icon only while its field is enabled.
+    void HandToMainWindow(const std::wstring& path);
 
     UniqueFont font_;         // buttons and group boxes
     UniqueFont radioFont_;    // the colour buttons
     UniqueFont defaultFont_;  // everything else
     UniqueImageList iconList_;
     std::unique_ptr<ImageBox> image1_;
+    int iconCount_ = 0;
+    std::wstring openedFile_;
+    std::wstring openedExtension_;
+    int savingDepth_ = 0;
     int chosenDepth_ = 0;
     int selectedRadio_ = RBtn256Color;
 };

@@ -5,6 +5,10 @@
 #include "ui/linkbrowser/form2.h"
 #include "ui/main/form1.h"
 
+#include <commctrl.h>
+
+#include <deque>
+
 namespace orbelune {
 namespace {
 
@@ -87,6 +91,250 @@ TEST_F(SubWindowTest, PickerLayoutAndColourDepthChoice) {
     EXPECT_EQ(::SendMessageW(Form3->Control(TForm3::RBtn256Color), BM_GETCHECK, 0, 0), BST_CHECKED);
     Form3->Button2Click();
     EXPECT_TRUE(Form1->IsEnabled());
+}
+
+}  // namespace
+}  // namespace orbelune
+
+namespace orbelune {
+namespace {
+
+// The picker with its file dialogs answered by the test.
+class PickerTest : public test::AppTest {
+protected:
+    struct DialogAnswer {
+        std::wstring fileName;  // empty: the user cancels
+        int filterIndex = 1;
+    };
+    test::TempFolder folder_;
+    std::deque<DialogAnswer> answers_;
+    std::vector<FileDialogState> shown_;  // the state each dialog was shown with
+
+    PickerTest() {
+        SetFileDialogAnswerer([this](bool, FileDialogState& state) {
+            shown_.push_back(state);
+            if (answers_.empty() || answers_.front().fileName.empty()) {
+                if (!answers_.empty()) answers_.pop_front();
+                return false;
+            }
+            state.fileName = answers_.front().fileName;
+            state.filterIndex = answers_.front().filterIndex;
+            answers_.pop_front();
+            return true;
+        });
+    }
+    ~PickerTest() override { SetFileDialogAnswerer(nullptr); }
+
+    void Open(const std::wstring& path, int filterIndex = 1) {
+        answers_.push_back({path, filterIndex});
+        ::SendMessageW(Form3->Control(TForm3::Button1), BM_CLICK, 0, 0);
+        test::Pump();
+    }
+    void ClickItem(int item) {
+        HWND view = Form3->Control(TForm3::IconView);
+        ListView_SetItemState(view, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        NMHDR click{view, static_cast<UINT_PTR>(TForm3::IconView), static_cast<UINT>(NM_CLICK)};
+        ::SendMessageW(Form3->Handle(), WM_NOTIFY, TForm3::IconView, reinterpret_cast<LPARAM>(&click));
+        test::Pump();
+    }
+    std::vector<std::wstring> Captions() {
+        std::vector<std::wstring> captions;
+        HWND view = Form3->Control(TForm3::IconView);
+        for (int i = 0; i < ListView_GetItemCount(view); ++i) {
+            wchar_t text[16] = {};
+            ListView_GetItemText(view, i, 0, text, 16);
+            captions.emplace_back(text);
+        }
+        return captions;
+    }
+    int Selected() { return ListView_GetNextItem(Form3->Control(TForm3::IconView), -1, LVNI_SELECTED); }
+    std::wstring WriteIcon(const std::wstring& name) {
+        const std::wstring path = folder_.File(name);
+        test::WriteFileBytes(path, test::IconFileBytes(32, RGB(0, 128, 0)));
+        return path;
+    }
+};
+
+const std::wstring kComctl = L"C:\\windows\\system32\\comctl32.dll";  // four icons
+const std::wstring kNoIcons = L"C:\\windows\\system32\\wineboot.exe";
+
+TEST_F(PickerTest, ListsEveryIconOfALibraryOrProgram) {
+    Start();
+    Form1->Button5Click();
+    Open(kComctl);
+    EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"0", L"1", L"2", L"3"}));
+    EXPECT_EQ(Form3->IconCount(), 4);
+    EXPECT_EQ(Selected(), -1);
+    EXPECT_TRUE(Form3->IsShown());  // listing leaves the picker open
+    EXPECT_EQ(shown_.at(0).initialFolder, Form1->IconFolder());
+    EXPECT_EQ(shown_.at(0).filterIndex, 1);
+
+    // With the executable or library filter any file is listed.
+    Open(WriteIcon(L"listed.ico"), 2);
+    EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"0"}));
+    Open(kNoIcons, 3);
+    EXPECT_TRUE(Captions().empty());
+    EXPECT_EQ(Form3->IconCount(), 0);
+    EXPECT_EQ(Form3->OpenDialog1.filterIndex, 3);  // kept for the next showing
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(PickerTest, ClickingAnIconShowsItAndNothingWhenTheFileIsGone) {
+    Start();
+    Form1->Button5Click();
+    Open(kComctl);
+    ClickItem(2);
+    EXPECT_FALSE(Form3->Image1().Picture().Empty());
+    EXPECT_TRUE(Form3->Image1().Picture().Handle());
+
+    // A file with no icons of its own, opened afterwards: the grid stays,
+    // and a click extracts from the new file.
+    const std::wstring text = folder_.File(L"notes.txt");
+    test::WriteFileBytes(text, {'x'});
+    Open(text);
+    EXPECT_EQ(Captions().size(), 4u);
+    ClickItem(1);
+    EXPECT_TRUE(Form3->Image1().Picture().Empty());
+
+    // The opened file deleted since: the click does nothing.
+    Open(kComctl);
+    ClickItem(0);
+    const std::wstring gone = folder_.File(L"gone.dll");
+    ::CopyFileW(kComctl.c_str(), gone.c_str(), FALSE);
+    Open(gone);
+    ClickItem(3);
+    const HICON shown = Form3->Image1().Picture().Handle();
+    ::DeleteFileW(gone.c_str());
+    ClickItem(1);
+    EXPECT_EQ(Form3->Image1().Picture().Handle(), shown);
+}
+
+TEST_F(PickerTest, IconFilesAreHandedStraightBack) {
+    Start();
+    for (const wchar_t* name : {L"a.ico", L"b.ICO", L"c.Ico"}) {
+        SCOPED_TRACE(test::Utf8(name));
+        const std::wstring path = WriteIcon(name);
+        Form1->Button5Click();
+        Open(path, 4);
+        EXPECT_EQ(Form1->Text(TForm1::Edit3), path);
+        EXPECT_TRUE(Form1->PreviewImage(TForm1::Preview::Icon).IsVisible());
+        EXPECT_EQ(Form1->PreviewPanel(TForm1::Preview::Icon).Caption(), L"");
+        EXPECT_FALSE(Form3->IsShown());
+        EXPECT_TRUE(Form1->IsEnabled());
+    }
+
+    // Hot-icon mode with the hot-icon field disabled: nothing goes back,
+    // but the picker still closes.
+    const std::wstring hot = WriteIcon(L"hot.ico");
+    Form1->Button6Click();
+    Open(hot);
+    EXPECT_EQ(Form1->Text(TForm1::Edit4), L"アイコンと同じ");
+    EXPECT_FALSE(Form3->IsShown());
+    EXPECT_TRUE(Form1->IsEnabled());
+
+    ::SendMessageW(Form1->Control(TForm1::CheckBox1), BM_CLICK, 0, 0);
+    Form1->Button6Click();
+    Open(hot);
+    EXPECT_EQ(Form1->Text(TForm1::Edit4), hot);
+    EXPECT_TRUE(Form1->PreviewImage(TForm1::Preview::HotIcon).IsVisible());
+
+    // A name ending in ".icon" is no icon file: its shell icon is shown.
+    const std::wstring other = WriteIcon(L"x.icon");
+    Form1->Button5Click();
+    Open(other);
+    EXPECT_TRUE(Form3->IsShown());
+    EXPECT_FALSE(Form3->Image1().Picture().Empty());
+    Form3->Button2Click();
+}
+
+TEST_F(PickerTest, BrokenIconFileLeavesThePickerOpenWithTheNewName) {
+    Start();
+    const std::wstring bad = folder_.File(L"bad.ico");
+    test::WriteFileBytes(bad, {0, 0, 2, 0, 1, 0});
+    Form1->Button5Click();
+    Open(bad);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, L"アイコンイメージが不正です.");
+    EXPECT_EQ(Form1->Text(TForm1::Edit3), bad);
+    EXPECT_TRUE(Form3->IsShown());
+    EXPECT_FALSE(Form1->IsEnabled());
+    Form3->Button2Click();
+}
+
+TEST_F(PickerTest, SavingTheChosenIcon) {
+    Start();
+    Form1->Button5Click();
+    // Nothing chosen: the picker stays.
+    ::SendMessageW(Form3->Control(TForm3::Button3), BM_CLICK, 0, 0);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, L"アイコンが選択されていません");
+    EXPECT_TRUE(Form3->IsShown());
+    EXPECT_TRUE(shown_.empty());
+
+    Open(kComctl);
+    ClickItem(0);
+    ::SendMessageW(Form3->Control(TForm3::RBtn16Color), BM_CLICK, 0, 0);
+    const std::wstring saved = folder_.File(L"保存.ico");
+    answers_.push_back({saved, 1});
+    ::SendMessageW(Form3->Control(TForm3::Button3), BM_CLICK, 0, 0);
+    test::Pump();
+    EXPECT_EQ(Form3->SavingDepth(), 16);
+    EXPECT_EQ(test::ReadFileBytes(saved).size(), 766u);
+    EXPECT_EQ(Form1->Text(TForm1::Edit3), saved);
+    EXPECT_TRUE(Form1->PreviewImage(TForm1::Preview::Icon).IsVisible());
+    ASSERT_TRUE(Form1->PreviewImage(TForm1::Preview::Icon).Picture().FileBytes());
+    EXPECT_EQ(*Form1->PreviewImage(TForm1::Preview::Icon).Picture().FileBytes(), test::ReadFileBytes(saved));
+    EXPECT_FALSE(Form3->IsShown());
+    EXPECT_TRUE(Form1->IsEnabled());
+    // The first showing had the four-entry filter and no title of its own;
+    // the next ones have the icon filter, the title and the extension.
+    EXPECT_EQ(shown_.back().title, L"");
+    EXPECT_EQ(Form3->SaveDialog1.title, L"アイコンの保存");
+    EXPECT_EQ(Form3->SaveDialog1.filter, L"アイコン (*.ico)|*.ico");
+    EXPECT_EQ(Form3->SaveDialog1.defaultExtension, L"ico");
+
+    // Cancelling the dialog still closes the picker; nothing changes.
+    Form1->Button5Click();
+    Open(kComctl);
+    ClickItem(1);
+    answers_.push_back({L"", 1});
+    ::SendMessageW(Form3->Control(TForm3::Button3), BM_CLICK, 0, 0);
+    test::Pump();
+    EXPECT_FALSE(Form3->IsShown());
+    EXPECT_TRUE(Form1->IsEnabled());
+    EXPECT_EQ(Form1->Text(TForm1::Edit3), saved);
+}
+
+TEST_F(PickerTest, SavingWhereNoFileCanBeMade) {
+    Start();
+    Form1->Button5Click();
+    Open(kComctl);
+    ClickItem(0);
+    const std::wstring nowhere = folder_.File(L"no such folder\\x.ico");
+    answers_.push_back({nowhere, 1});
+    ::SendMessageW(Form3->Control(TForm3::Button3), BM_CLICK, 0, 0);
+    test::Pump();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, L"ファイル " + nowhere + L" を作成できません.");
+    EXPECT_EQ(Form1->Text(TForm1::Edit3), nowhere);  // set before the file was made
+    EXPECT_TRUE(Form3->IsShown());
+    EXPECT_FALSE(Form1->IsEnabled());
+    Form3->Button2Click();
+}
+
+TEST_F(PickerTest, HotIconSaveWithTheFieldDisabledWritesOnlyTheFile) {
+    Start();
+    Form1->Button6Click();
+    Open(kComctl);
+    ClickItem(0);
+    const std::wstring saved = folder_.File(L"hot.ico");
+    answers_.push_back({saved, 1});
+    ::SendMessageW(Form3->Control(TForm3::Button3), BM_CLICK, 0, 0);
+    test::Pump();
+    EXPECT_EQ(test::ReadFileBytes(saved).size(), 4286u);  // the icon's own 32 bits: no colour chosen yet
+    EXPECT_EQ(Form1->Text(TForm1::Edit4), L"アイコンと同じ");
+    EXPECT_FALSE(Form1->PreviewImage(TForm1::Preview::HotIcon).IsVisible());
+    EXPECT_FALSE(Form3->IsShown());
 }
 
 }  // namespace
