@@ -108,6 +108,15 @@ int wmain(int argc, wchar_t** argv) {
     test::SetString(HKEY_CURRENT_USER, extension, L"Icon", icon);
     test::SetString(HKEY_CURRENT_USER, extension, L"HotIcon", icon);
 
+    for (const wchar_t* name : {L"ニュース.url", L"天気予報.url", L"Search.url"})
+        test::WriteFileBytes(folder.File(name), {'[', 'I', ']'});
+    test::SetString(HKEY_CURRENT_USER, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                    L"Favorites", folder.Path());
+    test::SetString(HKEY_CURRENT_USER, L"\\Software\\Microsoft\\Internet Explorer\\TypedURLs", L"url0",
+                    L"http://www.example.jp/");
+    test::SetString(HKEY_CURRENT_USER, L"\\Software\\Microsoft\\Internet Explorer\\TypedURLs", L"url1",
+                    L"http://intranet/");
+
     InitializeApplication();
     CreateWindowSet();
     ShowMainWindow(SW_SHOWNORMAL);
@@ -124,10 +133,12 @@ int wmain(int argc, wchar_t** argv) {
     Capture(Form3->Handle(), L"form3");
     Form3->Button2Click();
 
-    Form2->Show();
+    Form1->Button4Click();
+    ::SendMessageW(Form2->Control(TForm2::FileListBox1), LB_SETCURSEL, 1, 0);
+    Form2->FileListBox1Click();
     Pump(500);
     Capture(Form2->Handle(), L"form2");
-    Form2->Hide();
+    Form2->Button2Click();
     Pump(200);
 
     CaptureNextBox(L"box-information");

@@ -1,11 +1,292 @@
 #include "ui/linkbrowser/form2.h"
 
+#include "app/application.h"
+#include "app/message_box.h"
+#include "app/subwindow.h"
+#include "platform/codepage.h"
+#include "platform/registry.h"
+#include "store/registry_layout.h"
+#include "ui/linkbrowser/internet_shortcut.h"
+#include "ui/main/form1.h"
+
+
+#include <vector>
+
 namespace orbelune {
 
-TForm2::TForm2() : Form(RGB(191, 255, 113)) {
+namespace {
+
+constexpr COLORREF kBackground = RGB(191, 255, 113);
+constexpr COLORREF kSourceHighlight = RGB(225, 255, 217);
+constexpr wchar_t kNothingSelected[] = L"選択されていません";
+constexpr std::size_t kLongestUrlBytes = 2047;
+constexpr std::uint64_t kLargestShortcut = 4u * 1024 * 1024;
+
+std::wstring ListItem(HWND list, int index) {
+    const auto length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+    return text;
+}
+
+int Selection(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0)); }
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool EndsWithUrl(const std::wstring& name) {
+    return name.size() >= 4 && ::CompareStringOrdinal(name.c_str() + name.size() - 4, 4, L".url", 4, TRUE) == CSTR_EQUAL;
+}
+
+// The file's text: UTF-16 or UTF-8 after their byte-order marks, code page
+// 932 otherwise.
+std::wstring ShortcutText(const std::vector<char>& bytes) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        std::wstring text((bytes.size() - 2) / 2, L'\0');
+        std::copy(bytes.begin() + 2, bytes.begin() + 2 + static_cast<std::ptrdiff_t>(text.size() * 2),
+                  reinterpret_cast<char*>(text.data()));
+        return text;
+    }
+    if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
+        static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
+        const int length = static_cast<int>(bytes.size() - 3);
+        const int chars = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, length, nullptr, 0);
+        std::wstring text(static_cast<std::size_t>(chars), L'\0');
+        ::MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, length, text.data(), chars);
+        return text;
+    }
+    return FromCp932(std::string_view(bytes.data(), bytes.size()));
+}
+
+// Whole characters while their code page 932 form stays within the limit.
+std::wstring LimitBytes(const std::wstring& text, std::size_t limit) {
+    if (ToCp932(text).size() <= limit) return text;
+    std::wstring kept;
+    std::size_t bytes = 0;
+    for (wchar_t c : text) {
+        const std::size_t size = ToCp932(std::wstring(1, c)).size();
+        if (bytes + size > limit) break;
+        kept += c;
+        bytes += size;
+    }
+    return kept;
+}
+
+}  // namespace
+
+std::wstring ReadInternetShortcut(const std::wstring& path) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size) || static_cast<std::uint64_t>(size.QuadPart) > kLargestShortcut) return {};
+    std::vector<char> bytes(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() && !::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        return {};
+    bytes.resize(read);
+    return LimitBytes(InternetShortcutUrl(ShortcutText(bytes)), kLongestUrlBytes);
+}
+
+TForm2::TForm2() : Form(kBackground), highlight_(::CreateSolidBrush(kSourceHighlight)) {
+    font_ = MakeFont(L"ＭＳ Ｐゴシック", 12);
+    boldFont_ = MakeFont(L"ＭＳ Ｐゴシック", 12, true);
+    // The process's current folder until the first opening names another.
+    const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
+    folder_.resize(length);
+    folder_.resize(::GetCurrentDirectoryW(length, folder_.data()));
     // Created hidden; a dialog frame without title-bar buttons.
     CreateForm(L"TForm2", L"リンク先参照", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 177, 161,
                537, 382);
+    CreateControls();
+    ReadFavorites();
+}
+
+void TForm2::CreateControls() {
+    HFONT f = font_.Get();
+    const DWORD tab = WS_VISIBLE | WS_TABSTOP;
+    const DWORD list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+    HWND files = AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, 16, 24, 241, 265, FileListBox1, f});
+    HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, 280, 24, 241, 265, ListBox1, f});
+    ::SendMessageW(files, LB_SETITEMHEIGHT, 0, 16);
+    ::SendMessageW(typed, LB_SETITEMHEIGHT, 0, 12);
+    AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, 288, 312, 89, 25, Button1, f});
+    AddControl({L"BUTTON", L"キャンセル", tab | BS_PUSHBUTTON, 0, 416, 312, 89, 25, Button2, f});
+    HWND favorites =
+        AddControl({L"BUTTON", L"お気に入り", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 40 + 8, 298 + 19, 73, 17, RadioButton1, f});
+    HWND handTyped =
+        AddControl({L"BUTTON", L"手書き入力", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 40 + 96, 298 + 19, 81, 17, RadioButton2, f});
+    FitText(favorites, false);
+    FitText(handTyped, false);
+    ::SendMessageW(favorites, BM_SETCHECK, BST_CHECKED, 0);
+    AddGroupBox(L"読み込み元", WS_GROUP, 40, 298, 193, 41, GroupBox1, f);
+
+    statusBar_ = std::make_unique<StatusLine>(Handle(), StatusBar1, 0, 360, 537, 22, kBackground, f);
+
+    HFONT b = boldFont_.Get();
+    FitText(AddControl({L"STATIC", L"お気に入り", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 104, 8, 60, 12, Label1, b}),
+            false);
+    FitText(AddControl({L"STATIC", L"手書き入力 プルダウン", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 336, 8, 128,
+                        12, Label2, b}),
+            false);
+    SetFirstFocus(files);
+}
+
+bool TForm2::FavoritesActive() const {
+    return ::SendMessageW(Control(RadioButton1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::wstring TForm2::StatusText() const { return statusBar_->Text(); }
+
+std::wstring TForm2::SelectedFavoritePath() const {
+    const int selected = Selection(Control(FileListBox1));
+    if (selected < 0) return {};
+    return JoinPath(folder_, ListItem(Control(FileListBox1), selected));
+}
+
+void TForm2::ApplyFavoritesFolder(const std::wstring& folder) {
+    if (folder.empty()) return;
+    if (::CompareStringOrdinal(folder.c_str(), -1, folder_.c_str(), -1, TRUE) == CSTR_EQUAL) return;
+    // A folder that does not exist leaves the list at its own, read again.
+    if (IsFolder(folder)) folder_ = folder;
+    ReadFavorites();
+}
+
+void TForm2::ReadFavorites() {
+    HWND list = Control(FileListBox1);
+    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(JoinPath(folder_, L"*.url").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = data.cFileName;
+        // Short 8.3 names match "*.url" for longer extensions too: the name
+        // itself must end in ".url".
+        if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
+        if (!EndsWithUrl(name)) continue;
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+}
+
+void TForm2::Open() {
+    // Whatever happens in the registry: the browser is shown and the main
+    // window disabled.
+    struct ShowWhenDone {
+        TForm2& form;
+        ~ShowWhenDone() {
+            form.Show();
+            if (Form1) Form1->Enable(false);
+        }
+    } showWhenDone{*this};
+    Registry registry;
+
+    if (registry.OpenKey(layout::kShellFoldersKey, false)) ApplyFavoritesFolder(registry.ReadString(layout::kFavorites));
+    registry.CloseKey();
+
+    if (registry.OpenKey(layout::kTypedUrlsKey, false)) {
+        for (int i = 0; i < layout::kTypedUrlCount; ++i) {
+            const std::wstring address = registry.ReadString(layout::kTypedUrlPrefix + std::to_wstring(i));
+            if (!address.empty())
+                ::SendMessageW(Control(ListBox1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
+        }
+    }
+}
+
+void TForm2::MakeActive(int radio) {
+    if (::SendMessageW(Control(radio), BM_GETCHECK, 0, 0) == BST_CHECKED) return;
+    ::CheckRadioButton(Handle(), RadioButton1, RadioButton2, radio);
+    if (radio == RadioButton1)
+        RadioButton1Click();
+    else
+        RadioButton2Click();
+}
+
+void TForm2::FileListBox1Click() {
+    MakeActive(RadioButton1);
+    const int selected = Selection(Control(FileListBox1));
+    const std::wstring text = selected < 0 ? std::wstring() : ListItem(Control(FileListBox1), selected);
+    statusBar_->SetText(text);
+}
+
+void TForm2::ListBox1Click() {
+    MakeActive(RadioButton2);
+    const int selected = Selection(Control(ListBox1));
+    const std::wstring text = selected < 0 ? std::wstring() : ListItem(Control(ListBox1), selected);
+    statusBar_->SetText(text);
+}
+
+// The active source gets the highlight; the lists are painted again.
+void TForm2::RadioButton1Click() {
+    ::InvalidateRect(Control(FileListBox1), nullptr, TRUE);
+    ::InvalidateRect(Control(ListBox1), nullptr, TRUE);
+}
+
+void TForm2::RadioButton2Click() { RadioButton1Click(); }
+
+void TForm2::Button1Click() {
+    if (FavoritesActive()) {
+        const std::wstring path = SelectedFavoritePath();
+        if (path.empty()) {
+            ShowInformation(kNothingSelected);
+        } else {
+            Form1->SetText(TForm1::Edit2, ReadInternetShortcut(path));
+            if (Form1->Text(TForm1::Edit1).empty()) Form1->SetText(TForm1::Edit1, NameWithoutExtension(path));
+        }
+    } else {
+        const int selected = Selection(Control(ListBox1));
+        if (selected < 0)
+            ShowInformation(kNothingSelected);
+        else
+            Form1->SetText(TForm1::Edit2, ListItem(Control(ListBox1), selected));
+    }
+    LeaveSubWindow(*this);
+}
+
+void TForm2::Button2Click() { LeaveSubWindow(*this); }
+
+LRESULT TForm2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CTLCOLORLISTBOX) {
+        const auto list = reinterpret_cast<HWND>(lParam);
+        const bool active = (list == Control(FileListBox1)) == FavoritesActive();
+        if (active) {
+            ::SetBkColor(reinterpret_cast<HDC>(wParam), kSourceHighlight);
+            return reinterpret_cast<LRESULT>(highlight_.Get());
+        }
+        return Default(message, wParam, lParam);
+    }
+    return Form::OnMessage(message, wParam, lParam);
+}
+
+void TForm2::OnCommand(int id, int code, HWND) {
+    switch (id) {
+    case FileListBox1:
+        if (code == LBN_SELCHANGE) FileListBox1Click();
+        else if (code == LBN_DBLCLK) Button1Click();
+        break;
+    case ListBox1:
+        if (code == LBN_SELCHANGE) ListBox1Click();
+        else if (code == LBN_DBLCLK) Button1Click();
+        break;
+    case RadioButton1:
+        if (code == BN_CLICKED) RadioButton1Click();
+        break;
+    case RadioButton2:
+        if (code == BN_CLICKED) RadioButton2Click();
+        break;
+    case Button1:
+        if (code == BN_CLICKED) Button1Click();
+        break;
+    case Button2:
+        if (code == BN_CLICKED) Button2Click();
+        break;
+    default:
+        break;
+    }
 }
 
 }  // namespace orbelune

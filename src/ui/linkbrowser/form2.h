@@ -1,15 +1,70 @@
-// The link-target browser: the Favorites' Internet shortcuts and the typed
-// addresses, from which a button's link target is taken.
+// The link-target browser: the Favorites' Internet shortcuts and the
+// addresses typed into Internet Explorer, from which a button's link target
+// (and, for a favourite, an empty name) is taken.
 #pragma once
 
+#include "platform/handle.h"
 #include "ui/form.h"
+#include "ui/status_line.h"
+
+#include <memory>
+
+#include <string>
 
 namespace orbelune {
 
+// The text of a shortcut's "URL" entry, at most 2047 bytes of code page
+// 932; empty when the file, the section or the entry is missing.
+std::wstring ReadInternetShortcut(const std::wstring& path);
+
 class TForm2 final : public Form {
 public:
+    enum Id : int {
+        FileListBox1 = 201, ListBox1, Button1, Button2, RadioButton1, RadioButton2, GroupBox1, StatusBar1, Label1,
+        Label2,
+    };
+
     TForm2();
     ~TForm2() override { Destroy(); }
+
+    HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
+
+    // Opening from the main window: points the favourites list at the
+    // Favorites folder, appends the typed addresses again, then shows the
+    // browser and disables the main window, also after a failure.
+    void Open();
+
+    // The favourites list's folder, and the full path of its selection
+    // (empty when nothing is selected).
+    const std::wstring& FavoritesFolder() const noexcept { return folder_; }
+    std::wstring SelectedFavoritePath() const;
+    bool FavoritesActive() const;
+    std::wstring StatusText() const;
+
+    // Handlers.
+    void FileListBox1Click();
+    void ListBox1Click();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnCommand(int id, int code, HWND control) override;
+
+private:
+    void CreateControls();
+    void ApplyFavoritesFolder(const std::wstring& folder);
+    void ReadFavorites();
+    // Checks a radio button that is not checked and runs its click rule.
+    void MakeActive(int radio);
+
+    UniqueFont font_;
+    UniqueFont boldFont_;
+    UniqueBrush highlight_;
+    std::unique_ptr<StatusLine> statusBar_;
+    std::wstring folder_;
 };
 
 }  // namespace orbelune

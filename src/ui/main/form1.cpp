@@ -6,6 +6,7 @@
 #include "store/button_entry.h"
 #include "store/button_operations.h"
 #include "ui/iconpicker/form3.h"
+#include "ui/linkbrowser/form2.h"
 
 namespace orbelune {
 
@@ -106,6 +107,7 @@ void TForm1::Button1Click() { CreateButton(*this); }
 void TForm1::ListBox1Click() { SelectButton(*this); }
 void TForm1::Button2Click() { EditButton(*this); }
 void TForm1::Button3Click() { DeleteButton(*this); }
+void TForm1::Button4Click() { Form2->Open(); }
 
 int TForm1::FieldId(Field field) {
     switch (field) {
@@ -257,6 +259,9 @@ void TForm1::OnCommand(int id, int code, HWND) {
         break;
     case Button3:
         if (code == BN_CLICKED) Button3Click();
+        break;
+    case Button4:
+        if (code == BN_CLICKED) Button4Click();
         break;
     case Button5:
         if (code == BN_CLICKED) Button5Click();

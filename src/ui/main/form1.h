@@ -64,6 +64,7 @@ public:
     void ListBox1Click();
     void Button2Click();
     void Button3Click();
+    void Button4Click();
     void Edit3Change();
     void Edit3KeyDown(WPARAM key);
     void Edit4Change();

@@ -1,0 +1,262 @@
+#include "ui/linkbrowser/form2.h"
+
+#include "app/application.h"
+#include "support/gui.h"
+#include "ui/linkbrowser/internet_shortcut.h"
+#include "ui/main/form1.h"
+
+namespace orbelune {
+namespace {
+
+using test::SetString;
+using Texts = std::vector<std::wstring>;
+
+TEST(InternetShortcut, UrlEntryAsTheProfileFunctionsReadIt) {
+    EXPECT_EQ(InternetShortcutUrl(L"[InternetShortcut]\r\nURL=http://example.jp/\r\n"), L"http://example.jp/");
+    EXPECT_EQ(InternetShortcutUrl(L"[DEFAULT]\nBASEURL=x\n[internetshortcut]\n  url  =  \"http://a/\"  \n"), L"http://a/");
+    EXPECT_EQ(InternetShortcutUrl(L"[Other]\nURL=no\n[InternetShortcut]\nIconIndex=1\nURL=yes\nURL=second\n"), L"yes");
+    EXPECT_EQ(InternetShortcutUrl(L"[InternetShortcut]\n;URL=commented\nURL='single'\n"), L"single");
+    EXPECT_EQ(InternetShortcutUrl(L"URL=outside\n[InternetShortcut]\nIconFile=x\n"), L"");
+    EXPECT_EQ(InternetShortcutUrl(L"[InternetShortcut]\nURL=\n"), L"");
+    EXPECT_EQ(InternetShortcutUrl(L""), L"");
+}
+
+TEST(InternetShortcut, NamesFromPaths) {
+    EXPECT_EQ(NameWithoutExtension(L"C:\\Fav\\News Site.url"), L"News Site");
+    EXPECT_EQ(NameWithoutExtension(L"C:\\Fav\\a.b.url"), L"a.b");
+    EXPECT_EQ(NameWithoutExtension(L"C:\\Fav.d\\noext"), L"noext");
+    EXPECT_EQ(JoinPath(L"C:\\Fav", L"a.url"), L"C:\\Fav\\a.url");
+    EXPECT_EQ(JoinPath(L"C:\\", L"a.url"), L"C:\\a.url");
+}
+
+TEST(InternetShortcut, ReadsCodePage932AndUnicodeFiles) {
+    test::TempFolder folder;
+    const std::wstring sjis = folder.File(L"日本.url");
+    // "http://例え.jp/ソ表" in code page 932: 0x5C second bytes included.
+    std::vector<unsigned char> bytes;
+    for (char c : std::string("[InternetShortcut]\r\nURL=http://")) bytes.push_back(static_cast<unsigned char>(c));
+    for (int c : std::initializer_list<int>{0x97, 0xE1, 0x82, 0xA6, '.', 'j', 'p', '/', 0x83, 0x5C, 0x95, 0x5C, '\r', '\n'})
+        bytes.push_back(static_cast<unsigned char>(c));
+    test::WriteFileBytes(sjis, bytes);
+    EXPECT_EQ(ReadInternetShortcut(sjis), L"http://例え.jp/ソ表");
+
+    const std::wstring unicode = folder.File(L"u.url");
+    const std::wstring text = L"\xFEFF[InternetShortcut]\r\nURL=http://ü.example/\r\n";
+    std::vector<unsigned char> utf16(reinterpret_cast<const unsigned char*>(text.data()),
+                                     reinterpret_cast<const unsigned char*>(text.data() + text.size()));
+    test::WriteFileBytes(unicode, utf16);
+    EXPECT_EQ(ReadInternetShortcut(unicode), L"http://ü.example/");
+
+    const std::wstring longUrl = folder.File(L"long.url");
+    std::string line = "[InternetShortcut]\nURL=" + std::string(3000, 'a') + "\n";
+    test::WriteFileBytes(longUrl, std::vector<unsigned char>(line.begin(), line.end()));
+    EXPECT_EQ(ReadInternetShortcut(longUrl).size(), 2047u);
+
+    EXPECT_EQ(ReadInternetShortcut(folder.File(L"missing.url")), L"");
+}
+
+const std::wstring kShellFolders = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const std::wstring kTypedUrls = L"\\Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+class LinkBrowserTest : public test::AppTest {
+protected:
+    test::TempFolder favorites_;
+
+    void SetUp() override {
+        Shortcut(L"News Site.url", "http://news.example/");
+        Shortcut(L"a.b.url", "http://ab.example/");
+        Shortcut(L"c.URL", "http://c.example/");
+        test::WriteFileBytes(favorites_.File(L"NoEntry.url"), {'[', 'X', ']'});
+        Shortcut(L"hidden.url", "http://hidden/");
+        ::SetFileAttributesW(favorites_.File(L"hidden.url").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        ::CreateDirectoryW(favorites_.File(L"folder.url").c_str(), nullptr);
+        test::WriteFileBytes(favorites_.File(L"notes.txt"), {'x'});
+        SetString(HKEY_CURRENT_USER, kShellFolders, L"Favorites", favorites_.Path());
+        SetString(HKEY_CURRENT_USER, kTypedUrls, L"url1", L"http://typed-one/");
+        SetString(HKEY_CURRENT_USER, kTypedUrls, L"url3", L"http://typed-three/");
+        SetString(HKEY_CURRENT_USER, kTypedUrls, L"url26", L"http://beyond/");
+        Start();
+    }
+    void Shortcut(const std::wstring& name, const std::string& url) {
+        const std::string text = "[InternetShortcut]\r\nURL=" + url + "\r\n";
+        test::WriteFileBytes(favorites_.File(name), std::vector<unsigned char>(text.begin(), text.end()));
+    }
+    HWND C(int id) { return Form2->Control(id); }
+    void OpenBrowser() {
+        ::SendMessageW(Form1->Control(TForm1::Button4), BM_CLICK, 0, 0);
+        test::Pump();
+    }
+    Texts Items(int list) {
+        Texts items;
+        const int count = static_cast<int>(::SendMessageW(C(list), LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[512] = {};
+            ::SendMessageW(C(list), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            items.emplace_back(text);
+        }
+        return items;
+    }
+    void ClickRow(int list, int row, bool twice = false) {
+        RECT r{};
+        ::SendMessageW(C(list), LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        const LPARAM at = MAKELPARAM(r.left + 5, r.top + 3);
+        ::SendMessageW(C(list), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageW(C(list), WM_LBUTTONUP, 0, at);
+        if (twice) {
+            ::SendMessageW(C(list), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+            ::SendMessageW(C(list), WM_LBUTTONUP, 0, at);
+        }
+        test::Pump();
+    }
+    void Click(int id) {
+        ::SendMessageW(C(id), BM_CLICK, 0, 0);
+        test::Pump();
+    }
+    bool Checked(int radio) { return ::SendMessageW(C(radio), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    COLORREF ListBackground(int list) {
+        ::RedrawWindow(C(list), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        HDC dc = ::GetDC(C(list));
+        const COLORREF colour = ::GetPixel(dc, 100, 250);
+        ::ReleaseDC(C(list), dc);
+        return colour;
+    }
+};
+
+TEST_F(LinkBrowserTest, Layout) {
+    const struct {
+        int id;
+        int x, y, w, h;
+        const wchar_t* text;
+    } table[] = {
+        {TForm2::FileListBox1, 16, 24, 241, 265, L""}, {TForm2::ListBox1, 280, 24, 241, 265, L""},
+        {TForm2::Button1, 288, 312, 89, 25, L"OK"},     {TForm2::Button2, 416, 312, 89, 25, L"キャンセル"},
+        {TForm2::GroupBox1, 40, 298, 193, 41, L"読み込み元"}, {TForm2::StatusBar1, 0, 360, 537, 22, L""},
+    };
+    for (const auto& c : table) {
+        SCOPED_TRACE(testing::Message() << "control " << c.id);
+        RECT r;
+        ::GetWindowRect(C(c.id), &r);
+        ::MapWindowPoints(nullptr, Form2->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, c.x);
+        EXPECT_EQ(r.top, c.y);
+        EXPECT_EQ(r.right - r.left, c.w);
+        EXPECT_EQ(r.bottom - r.top, c.h);
+        EXPECT_EQ(test::WindowTextOf(C(c.id)), c.text);
+    }
+    EXPECT_EQ(::SendMessageW(C(TForm2::FileListBox1), LB_GETITEMHEIGHT, 0, 0), 16);
+    EXPECT_EQ(::SendMessageW(C(TForm2::ListBox1), LB_GETITEMHEIGHT, 0, 0), 12);
+    EXPECT_EQ(test::WindowTextOf(C(TForm2::RadioButton1)), L"お気に入り");
+    EXPECT_EQ(test::WindowTextOf(C(TForm2::RadioButton2)), L"手書き入力");
+    EXPECT_EQ(test::WindowTextOf(C(TForm2::Label2)), L"手書き入力 プルダウン");
+}
+
+TEST_F(LinkBrowserTest, OpeningListsFavouritesAndTypedAddresses) {
+    EXPECT_FALSE(Form2->IsShown());
+    OpenBrowser();
+    EXPECT_TRUE(Form2->IsShown());
+    EXPECT_FALSE(Form1->IsEnabled());
+    EXPECT_EQ(Form2->FavoritesFolder(), favorites_.Path());
+    EXPECT_EQ(Items(TForm2::FileListBox1), (Texts{L"a.b.url", L"c.URL", L"News Site.url", L"NoEntry.url"}));
+    EXPECT_EQ(Items(TForm2::ListBox1), (Texts{L"http://typed-one/", L"http://typed-three/"}));
+    EXPECT_TRUE(Checked(TForm2::RadioButton1));
+    EXPECT_EQ(ListBackground(TForm2::FileListBox1), RGB(225, 255, 217));
+    EXPECT_EQ(ListBackground(TForm2::ListBox1), ::GetSysColor(COLOR_WINDOW));
+
+    Click(TForm2::Button2);  // cancel
+    EXPECT_FALSE(Form2->IsShown());
+    EXPECT_TRUE(Form1->IsEnabled());
+    OpenBrowser();
+    OpenBrowser();
+    EXPECT_EQ(Items(TForm2::ListBox1).size(), 6u);  // appended at every opening
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(LinkBrowserTest, ChoosingAFavouriteFillsTheLinkAndAnEmptyName) {
+    OpenBrowser();
+    ClickRow(TForm2::FileListBox1, 2);
+    EXPECT_EQ(Form2->StatusText(), L"News Site.url");
+    Click(TForm2::Button1);
+    EXPECT_EQ(Form1->Text(TForm1::Edit2), L"http://news.example/");
+    EXPECT_EQ(Form1->Text(TForm1::Edit1), L"News Site");
+    EXPECT_FALSE(Form2->IsShown());
+    EXPECT_TRUE(Form1->IsEnabled());
+
+    // With a name already there only the link target changes; a file
+    // without a URL entry empties it.
+    Form1->SetText(TForm1::Edit1, L"kept");
+    OpenBrowser();
+    ClickRow(TForm2::FileListBox1, 0, true);  // a double-click presses OK
+    EXPECT_EQ(Form1->Text(TForm1::Edit2), L"http://ab.example/");
+    EXPECT_EQ(Form1->Text(TForm1::Edit1), L"kept");
+    EXPECT_FALSE(Form2->IsShown());
+    OpenBrowser();
+    ClickRow(TForm2::FileListBox1, 3);
+    Click(TForm2::Button1);
+    EXPECT_EQ(Form1->Text(TForm1::Edit2), L"");
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(LinkBrowserTest, ChoosingATypedAddressSwitchesTheSource) {
+    OpenBrowser();
+    ClickRow(TForm2::ListBox1, 1);
+    EXPECT_TRUE(Checked(TForm2::RadioButton2));
+    EXPECT_FALSE(Checked(TForm2::RadioButton1));
+    EXPECT_EQ(Form2->StatusText(), L"http://typed-three/");
+    EXPECT_EQ(ListBackground(TForm2::ListBox1), RGB(225, 255, 217));
+    EXPECT_EQ(ListBackground(TForm2::FileListBox1), ::GetSysColor(COLOR_WINDOW));
+    Form1->SetText(TForm1::Edit1, L"");
+    Click(TForm2::Button1);
+    EXPECT_EQ(Form1->Text(TForm1::Edit2), L"http://typed-three/");
+    EXPECT_EQ(Form1->Text(TForm1::Edit1), L"");
+
+    // Reopening keeps the selection, the source and the status text.
+    OpenBrowser();
+    EXPECT_TRUE(Checked(TForm2::RadioButton2));
+    EXPECT_EQ(::SendMessageW(C(TForm2::ListBox1), LB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(Form2->StatusText(), L"http://typed-three/");
+    Click(TForm2::Button2);
+}
+
+TEST_F(LinkBrowserTest, OkWithNothingSelectedInTheActiveSource) {
+    OpenBrowser();
+    ClickRow(TForm2::FileListBox1, 0);
+    Click(TForm2::RadioButton2);  // the typed list has no selection
+    Click(TForm2::Button1);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].kind, BoxKind::Information);
+    EXPECT_EQ(boxes_[0].text, L"選択されていません");
+    EXPECT_EQ(Form1->Text(TForm1::Edit2), L"");
+    EXPECT_FALSE(Form2->IsShown());
+    EXPECT_TRUE(Form1->IsEnabled());
+}
+
+TEST_F(LinkBrowserTest, FavouritesFolderChangesAndFailures) {
+    OpenBrowser();
+    Click(TForm2::Button2);
+    // A new shortcut in the same folder is not seen: the folder is unchanged.
+    Shortcut(L"added.url", "http://added/");
+    OpenBrowser();
+    EXPECT_EQ(Items(TForm2::FileListBox1).size(), 4u);
+    Click(TForm2::Button2);
+    // A folder that does not exist: the list keeps its folder, read again.
+    SetString(HKEY_CURRENT_USER, kShellFolders, L"Favorites", favorites_.File(L"nowhere"));
+    OpenBrowser();
+    EXPECT_EQ(Form2->FavoritesFolder(), favorites_.Path());
+    EXPECT_EQ(Items(TForm2::FileListBox1).size(), 5u);
+    Click(TForm2::Button2);
+
+    // A typed address of the wrong type: what came before it stays, the
+    // failure is shown, and the browser is open with the main window disabled.
+    test::SetDword(HKEY_CURRENT_USER, kTypedUrls, L"url3", 3);
+    ::SendMessageW(C(TForm2::ListBox1), LB_RESETCONTENT, 0, 0);
+    OpenBrowser();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, L"'url3' のデータ型が不正です.");
+    EXPECT_EQ(Items(TForm2::ListBox1), (Texts{L"http://typed-one/"}));
+    EXPECT_TRUE(Form2->IsShown());
+    EXPECT_FALSE(Form1->IsEnabled());
+    Click(TForm2::Button2);
+}
+
+}  // namespace
+}  // namespace orbelune
