@@ -18,6 +18,15 @@ void SetWindowTextIfChanged(HWND hwnd, std::wstring_view text) {
     if (WindowText(hwnd) != text) ::SetWindowTextW(hwnd, std::wstring(text).c_str());
 }
 
+std::wstring ListBoxItem(HWND list, int index) {
+    const auto length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+    return text;
+}
+
 UniqueFont MakeFont(const wchar_t* face, int height, bool bold) {
     LOGFONTW lf{};
     lf.lfHeight = -height;  // character height, without internal leading

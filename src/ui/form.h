@@ -15,6 +15,9 @@ namespace orbelune {
 std::wstring WindowText(HWND hwnd);
 void SetWindowTextIfChanged(HWND hwnd, std::wstring_view text);
 
+// The text of a list box item; empty when there is no such item.
+std::wstring ListBoxItem(HWND list, int index);
+
 // A font of pixel height `height` (character height) in the Japanese
 // character set.
 UniqueFont MakeFont(const wchar_t* face, int height, bool bold = false);

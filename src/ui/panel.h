@@ -1,4 +1,8 @@
-// A panel: a bordered area with a centred caption and children of its own.
+// A panel: an area in a colour of its own with a caption. Two looks: the
+// preview panel (single-line border, raised bevel, centred caption, children
+// of its own) and the status bar (one sunken text area across its width,
+// text at the left; the common status bar drops its colour under visual
+// styles).
 #pragma once
 
 #include "app/window.h"
@@ -7,9 +11,10 @@ namespace orbelune {
 
 class Panel final : public Window {
 public:
-    // A child of `parent` with a single-line border and a raised bevel.
+    enum class Look { Raised, StatusBar };
+
     Panel(HWND parent, int id, const wchar_t* caption, int x, int y, int width, int height, COLORREF background,
-          HFONT font);
+          HFONT font, Look look = Look::Raised);
     ~Panel() override { Destroy(); }
 
     std::wstring Caption() const;
@@ -19,8 +24,11 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void Paint();
+
     COLORREF background_;
     HFONT font_;
+    Look look_;
 };
 
 }  // namespace orbelune

@@ -60,16 +60,7 @@ protected:
         ::SendMessageW(C(TForm1::ListBox1), WM_LBUTTONUP, 0, at);
         test::Pump();
     }
-    Texts Items(int list) {
-        Texts items;
-        const int count = static_cast<int>(::SendMessageW(C(list), LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            wchar_t text[256] = {};
-            ::SendMessageW(C(list), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            items.emplace_back(text);
-        }
-        return items;
-    }
+    Texts Items(int list) { return test::ListItems(C(list)); }
     Texts Names() { return Items(TForm1::ListBox1); }
     Texts Numbers() { return Items(TForm1::ListBox2); }
     std::vector<BoxKind> Kinds() {

@@ -157,6 +157,18 @@ std::string Utf8(const std::wstring& text) {
     return s;
 }
 
+std::vector<std::wstring> ListItems(HWND list) {
+    std::vector<std::wstring> items;
+    const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::wstring text(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
+        const auto got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(got));
+        items.push_back(text);
+    }
+    return items;
+}
+
 std::wstring WindowTextOf(HWND hwnd) {
     wchar_t buffer[4096] = {};
     ::GetWindowTextW(hwnd, buffer, 4096);

@@ -73,5 +73,7 @@ private:
 
 std::string Utf8(const std::wstring& text);
 std::wstring WindowTextOf(HWND hwnd);
+// Every item of a list box, in order.
+std::vector<std::wstring> ListItems(HWND list);
 
 }  // namespace orbelune::test

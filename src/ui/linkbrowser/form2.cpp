@@ -22,15 +22,6 @@ constexpr wchar_t kNothingSelected[] = L"選択されていません";
 constexpr std::size_t kLongestUrlBytes = 2047;
 constexpr std::uint64_t kLargestShortcut = 4u * 1024 * 1024;
 
-std::wstring ListItem(HWND list, int index) {
-    const auto length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
-    return text;
-}
-
 int Selection(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 
 bool IsFolder(const std::wstring& path) {
@@ -125,7 +116,7 @@ void TForm2::CreateControls() {
     ::SendMessageW(favorites, BM_SETCHECK, BST_CHECKED, 0);
     AddGroupBox(L"読み込み元", WS_GROUP, 40, 298, 193, 41, GroupBox1, f);
 
-    statusBar_ = std::make_unique<StatusLine>(Handle(), StatusBar1, 0, 360, 537, 22, kBackground, f);
+    statusBar_ = std::make_unique<Panel>(Handle(), StatusBar1, L"", 0, 360, 537, 22, kBackground, f, Panel::Look::StatusBar);
 
     HFONT b = boldFont_.Get();
     FitText(AddControl({L"STATIC", L"お気に入り", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 104, 8, 60, 12, Label1, b}),
@@ -140,12 +131,12 @@ bool TForm2::FavoritesActive() const {
     return ::SendMessageW(Control(RadioButton1), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-std::wstring TForm2::StatusText() const { return statusBar_->Text(); }
+std::wstring TForm2::StatusText() const { return statusBar_->Caption(); }
 
 std::wstring TForm2::SelectedFavoritePath() const {
     const int selected = Selection(Control(FileListBox1));
     if (selected < 0) return {};
-    return JoinPath(folder_, ListItem(Control(FileListBox1), selected));
+    return JoinPath(folder_, ListBoxItem(Control(FileListBox1), selected));
 }
 
 void TForm2::ApplyFavoritesFolder(const std::wstring& folder) {
@@ -208,16 +199,12 @@ void TForm2::MakeActive(int radio) {
 
 void TForm2::FileListBox1Click() {
     MakeActive(RadioButton1);
-    const int selected = Selection(Control(FileListBox1));
-    const std::wstring text = selected < 0 ? std::wstring() : ListItem(Control(FileListBox1), selected);
-    statusBar_->SetText(text);
+    statusBar_->SetCaption(ListBoxItem(Control(FileListBox1), Selection(Control(FileListBox1))));
 }
 
 void TForm2::ListBox1Click() {
     MakeActive(RadioButton2);
-    const int selected = Selection(Control(ListBox1));
-    const std::wstring text = selected < 0 ? std::wstring() : ListItem(Control(ListBox1), selected);
-    statusBar_->SetText(text);
+    statusBar_->SetCaption(ListBoxItem(Control(ListBox1), Selection(Control(ListBox1))));
 }
 
 // The active source gets the highlight; the lists are painted again.
@@ -242,7 +229,7 @@ void TForm2::Button1Click() {
         if (selected < 0)
             ShowInformation(kNothingSelected);
         else
-            Form1->SetText(TForm1::Edit2, ListItem(Control(ListBox1), selected));
+            Form1->SetText(TForm1::Edit2, ListBoxItem(Control(ListBox1), selected));
     }
     LeaveSubWindow(*this);
 }

@@ -5,7 +5,7 @@
 
 #include "platform/handle.h"
 #include "ui/form.h"
-#include "ui/status_line.h"
+#include "ui/panel.h"
 
 #include <memory>
 
@@ -63,7 +63,7 @@ private:
     UniqueFont font_;
     UniqueFont boldFont_;
     UniqueBrush highlight_;
-    std::unique_ptr<StatusLine> statusBar_;
+    std::unique_ptr<Panel> statusBar_;
     std::wstring folder_;
 };
 

@@ -123,24 +123,12 @@ int TForm1::FieldId(Field field) {
     return Edit4;
 }
 
-namespace {
-
-std::wstring ListItem(HWND list, int index) {
-    const auto length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
-    return text;
-}
-
-}  // namespace
 
 int TForm1::SelectedIndex() const { return static_cast<int>(::SendMessageW(Control(ListBox1), LB_GETCURSEL, 0, 0)); }
 int TForm1::ButtonNameCount() const { return static_cast<int>(::SendMessageW(Control(ListBox1), LB_GETCOUNT, 0, 0)); }
 int TForm1::ButtonNumberCount() const { return static_cast<int>(::SendMessageW(Control(ListBox2), LB_GETCOUNT, 0, 0)); }
-std::wstring TForm1::ButtonNameAt(int index) const { return ListItem(Control(ListBox1), index); }
-std::wstring TForm1::ButtonNumberAt(int index) const { return ListItem(Control(ListBox2), index); }
+std::wstring TForm1::ButtonNameAt(int index) const { return ListBoxItem(Control(ListBox1), index); }
+std::wstring TForm1::ButtonNumberAt(int index) const { return ListBoxItem(Control(ListBox2), index); }
 void TForm1::RemoveButtonNameAt(int index) {
     ::SendMessageW(Control(ListBox1), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }

@@ -86,16 +86,7 @@ protected:
         ::SendMessageW(Form1->Control(TForm1::Button4), BM_CLICK, 0, 0);
         test::Pump();
     }
-    Texts Items(int list) {
-        Texts items;
-        const int count = static_cast<int>(::SendMessageW(C(list), LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            wchar_t text[512] = {};
-            ::SendMessageW(C(list), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            items.emplace_back(text);
-        }
-        return items;
-    }
+    Texts Items(int list) { return test::ListItems(C(list)); }
     void ClickRow(int list, int row, bool twice = false) {
         RECT r{};
         ::SendMessageW(C(list), LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
