@@ -2,6 +2,7 @@
 // under Xvfb, in a scratch registry with a few sample buttons.
 // Usage: screenshots.exe OUTPUT-FOLDER
 #include "app/application.h"
+#include "app/file_dialog.h"
 #include "app/message_box.h"
 #include "support/gui.h"
 #include "support/scratch_registry.h"
@@ -129,6 +130,15 @@ int wmain(int argc, wchar_t** argv) {
     Capture(Form1->Handle(), L"form1-selected");
 
     Form1->Button6Click();
+    SetFileDialogAnswerer([](bool, FileDialogState& state) {
+        state.fileName = L"C:\\windows\\regedit.exe";
+        return true;
+    });
+    Form3->Button1Click();
+    SetFileDialogAnswerer(nullptr);
+    HWND view = Form3->Control(TForm3::IconView);
+    ListView_SetItemState(view, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    Form3->IconViewClick();
     Pump(500);
     Capture(Form3->Handle(), L"form3");
     Form3->Button2Click();
