@@ -17,6 +17,7 @@ namespace orbelune {
 namespace {
 
 constexpr COLORREF kBackground = RGB(191, 255, 113);
+
 IconImage IconFromHandle(HICON handle) {
     IconImage icon;
     icon.SetHandle(handle);
