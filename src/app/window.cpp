@@ -29,7 +29,12 @@ void Window::RegisterWindowClass(const wchar_t* className, HBRUSH background, UI
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
     wc.lpszClassName = className;
-    wc.hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    // The program's icon, at the large and the small size.
+    wc.hIcon = static_cast<HICON>(::LoadImageW(wc.hInstance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
+                                               LR_DEFAULTSIZE | LR_SHARED));
+    wc.hIconSm = static_cast<HICON>(::LoadImageW(wc.hInstance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                                 LR_SHARED));
     if (!wc.hIcon) wc.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
     if (!::RegisterClassExW(&wc)) throw Failure(L"ウィンドウクラスを登録できません");
 }
