@@ -5,7 +5,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$(realpath -m "${1:-$root/build/screenshots}")"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" screenshots
 "$root/scripts/build.sh" i686
 build="$root/build/i686"
 cmake --build "$build" --target screenshots -- --no-print-directory >/dev/null

@@ -2,8 +2,8 @@
 # Installs what building, running and testing Orbelune needs on Debian 12:
 # the MinGW-w64 cross compilers, CMake, GoogleTest's sources, 32- and 64-bit
 # Wine (adding the i386 architecture) with what it recommends (X libraries,
-# its own fonts), Xvfb, Japanese fonts and ImageMagick
-# for screenshots. Installs only what is missing; safe to run again.
+# its own fonts), Xvfb and Japanese fonts; with the argument "screenshots"
+# also ImageMagick. Installs only what is missing; safe to run again.
 set -euo pipefail
 
 packages=(
@@ -13,8 +13,8 @@ packages=(
   wine wine64 wine32:i386 fonts-wine
   xvfb xauth
   fonts-ipafont-gothic fonts-ipafont-mincho
-  imagemagick
 )
+if [ "${1:-}" = screenshots ]; then packages+=(imagemagick); fi
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
