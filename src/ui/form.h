@@ -35,6 +35,9 @@ struct ControlSpec {
 
 class Form : public Window {
 public:
+    // A child control by its identifier.
+    HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
+
     void Show();
     void Hide() { ::ShowWindow(Handle(), SW_HIDE); }
     bool IsShown() const { return ::IsWindowVisible(Handle()) != FALSE; }

@@ -26,7 +26,6 @@ public:
     TForm3();
     ~TForm3() override;
 
-    HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
     ImageBox& Image1() { return *image1_; }
     void ClearIconView();
     int IconViewCount() const;

@@ -27,7 +27,6 @@ public:
     TForm2();
     ~TForm2() override { Destroy(); }
 
-    HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
 
     // Opening from the main window: points the favourites list at the
     // Favorites folder, appends the typed addresses again, then shows the

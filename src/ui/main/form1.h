@@ -26,7 +26,6 @@ public:
     TForm1();
     ~TForm1() override;
 
-    HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
     std::wstring Text(int id) const { return WindowText(Control(id)); }
     // Sets a field's text; a real change runs the field's change rule.
     void SetText(int id, std::wstring_view text) { SetWindowTextIfChanged(Control(id), text); }
