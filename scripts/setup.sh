@@ -12,6 +12,7 @@ packages=(
   googletest
   wine wine64 wine32:i386 fonts-wine
   xvfb xauth
+  nsis
   fonts-ipafont-gothic fonts-ipafont-mincho
 )
 if [ "${1:-}" = screenshots ]; then packages+=(imagemagick); fi
