@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include "platform/codepage.h"
 #include "platform/failure.h"
 
 #include <cstring>
@@ -15,10 +16,10 @@ constexpr wchar_t kSetFailed[] = L"'%s' の設定に失敗しました";
 // Win32 wants zero-terminated names.
 std::wstring Z(std::wstring_view s) { return std::wstring(s); }
 
-bool DeleteKeyTree(HKEY parent, const std::wstring& subkey) noexcept {
+bool DeleteKeyTree(HKEY parent, const std::wstring& subkey, REGSAM view) noexcept {
     {
         UniqueHKey key;
-        if (::RegOpenKeyExW(parent, subkey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE,
+        if (::RegOpenKeyExW(parent, subkey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | view,
                             key.Put()) != ERROR_SUCCESS)
             return false;
         // Always take the first child: each deletion renumbers the rest.
@@ -31,11 +32,31 @@ bool DeleteKeyTree(HKEY parent, const std::wstring& subkey) noexcept {
                 continue;
             }
             if (rc != ERROR_SUCCESS) break;
-            if (!DeleteKeyTree(key.Get(), child.substr(0, length))) break;
+            if (!DeleteKeyTree(key.Get(), child.substr(0, length), view)) break;
         }
     }
-    return ::RegDeleteKeyW(parent, subkey.c_str()) == ERROR_SUCCESS;
+    return ::RegDeleteKeyExW(parent, subkey.c_str(), view, 0) == ERROR_SUCCESS;
 }
+
+// The type and data of a value, read whole; false when it is absent or
+// cannot be read.
+bool QueryValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
+    // One query for the usual short data; longer data is read again whole.
+    data.resize(512);
+    for (;;) {
+        auto size = static_cast<DWORD>(data.size());
+        const LONG rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
+        if (rc == ERROR_MORE_DATA) {
+            data.resize(size);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) return false;
+        data.resize(size);
+        return true;
+    }
+}
+
+bool IsStringType(DWORD type) noexcept { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 }  // namespace
 
@@ -58,10 +79,10 @@ bool Registry::OpenKey(std::wstring_view path, bool canCreate) {
     HKEY opened = nullptr;
     LONG rc;
     if (canCreate)
-        rc = ::RegCreateKeyExW(base, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                               &opened, nullptr);
+        rc = ::RegCreateKeyExW(base, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | view_,
+                               nullptr, &opened, nullptr);
     else
-        rc = ::RegOpenKeyExW(base, sub.c_str(), 0, KEY_ALL_ACCESS, &opened);
+        rc = ::RegOpenKeyExW(base, sub.c_str(), 0, KEY_ALL_ACCESS | view_, &opened);
     if (rc != ERROR_SUCCESS) return false;
     key_.Reset(opened);
     return true;
@@ -79,32 +100,31 @@ std::wstring StringValueText(std::wstring_view name, DWORD type, const BYTE* dat
     return text;
 }
 
+std::size_t AnsiDataLength(DWORD type, const BYTE* data, std::size_t size) {
+    if (!IsStringType(type)) return size;
+    // As the ANSI interface converts: whole characters only, every zero
+    // character among them counted as one byte.
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    if (!text.empty()) std::memcpy(text.data(), data, text.size() * sizeof(wchar_t));
+    return ToCp932(text).size();
+}
+
 std::wstring Registry::ReadString(std::wstring_view name) const {
-    const std::wstring n = Z(name);
-    // One query for the usual short text; a longer one is read again whole.
-    std::vector<BYTE> buffer(512);
-    for (;;) {
-        DWORD type = 0;
-        auto size = static_cast<DWORD>(buffer.size());
-        const LONG rc = ::RegQueryValueExW(key_.Get(), n.c_str(), nullptr, &type, buffer.data(), &size);
-        if (rc == ERROR_MORE_DATA) {
-            buffer.resize(size);
-            continue;
-        }
-        if (rc != ERROR_SUCCESS) return {};  // absent
-        return StringValueText(name, type, buffer.data(), size);
-    }
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!QueryValue(key_.Get(), Z(name), type, data)) return {};  // absent
+    return StringValueText(name, type, data.data(), data.size());
 }
 
 std::int32_t Registry::ReadInteger(std::wstring_view name) const {
     DWORD type = 0;
-    DWORD data = 0;
-    DWORD size = sizeof data;
-    if (::RegQueryValueExW(key_.Get(), Z(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
-        ERROR_SUCCESS)
+    std::vector<BYTE> data;
+    if (!QueryValue(key_.Get(), Z(name), type, data) || AnsiDataLength(type, data.data(), data.size()) > 4)
         Fail(kGetFailed, name);
     if (type != REG_DWORD) Fail(kWrongType, name);
-    return static_cast<std::int32_t>(data);
+    DWORD value = 0;  // shorter data fills the low bytes
+    std::memcpy(&value, data.data(), data.size());
+    return static_cast<std::int32_t>(value);
 }
 
 void Registry::WriteString(std::wstring_view name, std::wstring_view text) const {
@@ -183,7 +203,7 @@ bool Registry::DeleteKey(std::wstring_view path) noexcept {
     try {
         HKEY base = BaseFor(path);
         if (path.empty()) return false;  // never the root or the open key itself
-        return DeleteKeyTree(base, Z(path));
+        return DeleteKeyTree(base, Z(path), view_);
     } catch (...) {  // only allocation can throw here
         return false;
     }

@@ -22,6 +22,11 @@ struct RegistryValue {
 // a failure names the value as given.
 std::wstring StringValueText(std::wstring_view name, DWORD type, const BYTE* data, std::size_t size);
 
+// The length in bytes that the ANSI interface gives for a value's data: for
+// REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ the stored whole UTF-16 characters
+// converted to code page 932; for other types the stored length.
+std::size_t AnsiDataLength(DWORD type, const BYTE* data, std::size_t size);
+
 class Registry {
 public:
     // Starts on the current user's hive with no key open.
@@ -32,6 +37,12 @@ public:
     // Switches to another predefined root; closes the open key.
     void SetRoot(HKEY root);
     HKEY Root() const noexcept { return root_; }
+
+    // The registry view of the keys opened, created and deleted from now on:
+    // KEY_WOW64_32KEY or KEY_WOW64_64KEY, or 0 for the program's own. A
+    // 64-bit program sees what a 32-bit one (such as its installer) wrote
+    // under HKEY_LOCAL_MACHINE\SOFTWARE only through the 32-bit view.
+    void SetView(REGSAM view) noexcept { view_ = view; }
 
     // A path starting with "\" starts at the root; any other path starts at
     // the open key, or at the root when none is open. With canCreate an
@@ -47,7 +58,10 @@ public:
     std::wstring ReadString(std::wstring_view name) const;
 
     // REG_DWORD. Absent or longer than four bytes: "'<name>' の取得に失敗しました";
-    // other types: "'<name>' のデータ型が不正です".
+    // other types: "'<name>' のデータ型が不正です". Lengths are those the
+    // ANSI interface reports, which 8-bit programs reading the same values
+    // see: a string type counts its characters in code page 932 (terminator
+    // included as stored), any other type its stored bytes.
     std::int32_t ReadInteger(std::wstring_view name) const;
 
     // Refused writes: "'<name>' の設定に失敗しました".
@@ -74,6 +88,7 @@ private:
     HKEY BaseFor(std::wstring_view& path) const noexcept;
 
     HKEY root_ = HKEY_CURRENT_USER;
+    REGSAM view_ = 0;
     UniqueHKey key_;
 };
 

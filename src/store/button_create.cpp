@@ -3,11 +3,15 @@
 #include "store/button_entry.h"
 #include "store/button_id.h"
 #include "store/button_operations.h"
+#include "store/catalogue_scan.h"
 #include "store/int_text.h"
 #include "store/registry_layout.h"
 
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 namespace orbelune {
 
@@ -27,6 +31,21 @@ std::wstring NextButtonNumber(const std::wstring& buttonDat) {
     return IntToText(top + 1);
 }
 
+// A catalogue edited outside the program (ButtonDat removed, emptied or
+// lowered while buttons remain) can make the number after ButtonDat one that
+// a button already has. That button is never overwritten: the new one takes
+// the number above the highest present instead; empty when no number is left.
+// The catalogue key is the open key.
+std::wstring UnusedButtonNumber(const Registry& registry, std::wstring number) {
+    if (number.empty() || !registry.ValueExists(ButtonNumValueName(number))) return number;
+    const std::vector<std::wstring> names = registry.ValueNames();
+    const std::vector<std::wstring_view> views(names.begin(), names.end());
+    const std::optional<std::int32_t> highest = HighestButtonNumber(views);
+    if (!highest) return L"0";  // the one present was no plain number (a negative one)
+    if (*highest == std::numeric_limits<std::int32_t>::max()) return {};
+    return IntToText(*highest + 1);
+}
+
 }  // namespace
 
 void CreateButton(ButtonForm& form) {
@@ -39,7 +58,7 @@ void CreateButton(ButtonForm& form) {
         ShowError(kNoCatalogue);
         return;
     }
-    const std::wstring number = NextButtonNumber(registry.ReadString(layout::kButtonDat));
+    const std::wstring number = UnusedButtonNumber(registry, NextButtonNumber(registry.ReadString(layout::kButtonDat)));
     if (number.empty()) {
         ShowError(kNoNumberLeft);
         return;

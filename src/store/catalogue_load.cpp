@@ -74,6 +74,9 @@ void LoadCatalogue(CatalogueWindow& window) {
 
     Registry machine;
     machine.SetRoot(HKEY_LOCAL_MACHINE);
+    // The 32-bit installer writes the uninstall key in the 32-bit view; the
+    // 64-bit build repairs the same entry there.
+    machine.SetView(KEY_WOW64_32KEY);
     if (!machine.OpenKey(layout::kUninstallKey, false)) return;  // absent, or not ours to change
     // Compared exactly, letter case counting.
     if (machine.ReadString(layout::kUninstallString) != expectedUninstall)

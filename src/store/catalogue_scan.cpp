@@ -43,4 +43,13 @@ std::vector<PresentButton> PresentButtons(const std::vector<std::wstring_view>& 
     return buttons;
 }
 
+std::optional<std::int32_t> HighestButtonNumber(const std::vector<std::wstring_view>& valueNames) {
+    std::optional<std::int32_t> highest;
+    for (const auto& name : valueNames) {
+        const auto n = ButtonNumberOfValueName(name);
+        if (n && (!highest || *n > *highest)) highest = n;
+    }
+    return highest;
+}
+
 }  // namespace orbelune

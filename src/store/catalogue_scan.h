@@ -27,4 +27,8 @@ struct PresentButton {
 // "ButtonNum<top>" for existence would find.
 std::vector<PresentButton> PresentButtons(const std::vector<std::wstring_view>& valueNames, std::int32_t top);
 
+// The highest number named by a "ButtonNum<n>" value among the names; none
+// when no name is one.
+std::optional<std::int32_t> HighestButtonNumber(const std::vector<std::wstring_view>& valueNames);
+
 }  // namespace orbelune

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -15,11 +16,20 @@ using namespace orbelune;
 
 const std::wstring kCatalogue = L"\\Software\\Tollivern";
 
-std::wstring ProgramPath() {
-    std::wstring path = L"Z:" ORBELUNE_EXE;
-    for (auto& c : path)
+std::wstring WindowsPath(std::wstring unixPath) {
+    for (auto& c : unixPath)
         if (c == L'/') c = L'\\';
-    return path;
+    return L"Z:" + unixPath;
+}
+
+std::wstring ProgramPath() { return WindowsPath(ORBELUNE_EXE); }
+
+// The 64-bit flavour, built beside this one (scripts/test.sh builds both).
+std::wstring Program64Path() { return WindowsPath(ORBELUNE_EXE_X86_64); }
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 HWND WaitForWindow(const wchar_t* cls, const wchar_t* title, bool mustBeVisible, DWORD timeoutMs = 10000) {
@@ -34,10 +44,10 @@ HWND WaitForWindow(const wchar_t* cls, const wchar_t* title, bool mustBeVisible,
 
 class Program {
 public:
-    Program() {
+    explicit Program(const std::wstring& path = ProgramPath()) {
         STARTUPINFOW si{};
         si.cb = sizeof si;
-        std::wstring command = L"\"" + ProgramPath() + L"\"";
+        std::wstring command = L"\"" + path + L"\"";
         started_ = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
     }
     ~Program() {
@@ -132,6 +142,78 @@ TEST_F(StartupTest, TaskBarCloseEndsTheProgram) {
     ASSERT_TRUE(form1);
     ::PostMessageW(::GetWindow(form1, GW_OWNER), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+// The embedded manifest of both flavours declares long-path awareness.
+TEST(ProgramManifest, DeclaresLongPathAwareness) {
+    for (const std::wstring& path : {ProgramPath(), Program64Path()}) {
+        SCOPED_TRACE(testing::PrintToString(path));
+        ASSERT_TRUE(FileExists(path)) << "build the 64-bit flavour too: scripts/build.sh x86_64";
+        HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_TRUE(module);
+        HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+        ASSERT_TRUE(found);
+        const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(module, found)));
+        const std::string manifest(bytes, ::SizeofResource(module, found));
+        ::FreeLibrary(module);
+
+        const std::size_t settings = manifest.find("<windowsSettings>");
+        const std::size_t settingsEnd = manifest.find("</windowsSettings>");
+        const std::size_t entry = manifest.find(
+            "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true</longPathAware>");
+        ASSERT_NE(entry, std::string::npos) << manifest;
+        EXPECT_LT(settings, entry);
+        EXPECT_LT(entry, settingsEnd);
+        EXPECT_NE(manifest.rfind("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">", settings),
+                  std::string::npos);
+    }
+}
+
+// The 32-bit installer writes the uninstall key in the 32-bit registry view;
+// both flavours repair the command there and leave the 64-bit view alone.
+TEST_F(StartupTest, BothFlavoursRepairTheInstallersUninstallEntry) {
+    const std::wstring uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vesk";
+    const auto removeBoth = [&] {
+        ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, uninstall.c_str(), KEY_WOW64_32KEY, 0);
+        ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, uninstall.c_str(), KEY_WOW64_64KEY, 0);
+    };
+    const auto setIn = [&](REGSAM view, const wchar_t* text) {
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, uninstall.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view,
+                                    nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExW(key, L"UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                         static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(key);
+    };
+    const auto readIn = [&](REGSAM view) {
+        wchar_t text[512] = {};
+        DWORD size = sizeof text - sizeof(wchar_t);
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstall.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+            return std::wstring(L"(no key)");
+        ::RegQueryValueExW(key, L"UninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+        ::RegCloseKey(key);
+        return std::wstring(text);
+    };
+    for (const std::wstring& path : {ProgramPath(), Program64Path()}) {
+        SCOPED_TRACE(testing::PrintToString(path));
+        ASSERT_TRUE(FileExists(path)) << "build the 64-bit flavour too: scripts/build.sh x86_64";
+        removeBoth();
+        test::SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", L"C:\\Program Files (x86)\\Orbelune\\");
+        setIn(KEY_WOW64_32KEY, L"\"C:\\Old\\vesk_uninst.exe\"");
+        setIn(KEY_WOW64_64KEY, L"untouched");
+
+        Program program(path);
+        ASSERT_TRUE(program.Started());
+        HWND form1 = WaitForWindow(L"TForm1", nullptr, true);
+        ASSERT_TRUE(form1);
+        ::PostMessageW(form1, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.WaitForExit(), 0u);
+        EXPECT_EQ(readIn(KEY_WOW64_32KEY), L"\"C:\\Program Files (x86)\\Orbelune\\vesk_uninst.exe\"");
+        EXPECT_EQ(readIn(KEY_WOW64_64KEY), L"untouched");
+    }
+    removeBoth();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace orbelune {
 namespace {
@@ -104,28 +105,56 @@ TEST_F(RegistryTest, ReadStringRefusesOtherTypes) {
 
 TEST_F(RegistryTest, ReadIntegerTakesOnlyDwordsOfAtMostFourBytes) {
     SetDword(HKEY_CURRENT_USER, kKey, L"n", 0xFFFFFFFEu);
-    const unsigned long long eight = 8;
-    const DWORD four = 4;
-    SetRaw(HKEY_CURRENT_USER, kKey, L"qword", REG_QWORD, &eight, sizeof eight);
-    SetString(HKEY_CURRENT_USER, kKey, L"text12", L"12");  // six bytes
-    SetString(HKEY_CURRENT_USER, kKey, L"text1", L"1");    // four bytes
-    SetRaw(HKEY_CURRENT_USER, kKey, L"binary4", REG_BINARY, &four, 4);
-    SetRaw(HKEY_CURRENT_USER, kKey, L"binary5", REG_BINARY, "12345", 5);
-    SetRaw(HKEY_CURRENT_USER, kKey, L"big", REG_DWORD_BIG_ENDIAN, &four, sizeof four);
-    SetRaw(HKEY_CURRENT_USER, kKey, L"none", REG_NONE, nullptr, 0);
+    SetRaw(HKEY_CURRENT_USER, kKey, L"three", REG_DWORD, "\x01\x02\x03", 3);
     OpenTestKey();
-
     EXPECT_EQ(registry_.ReadInteger(L"n"), -2);
-    const std::wstring got = L"の取得に失敗しました";
-    const std::wstring type = L"のデータ型が不正です";
-    EXPECT_EQ(FailureOf([&] { registry_.ReadInteger(L"absent"); }), L"'absent' " + got);
-    EXPECT_EQ(FailureOf([&] { registry_.ReadInteger(L"qword"); }), L"'qword' " + got);
-    EXPECT_EQ(FailureOf([&] { registry_.ReadInteger(L"text12"); }), L"'text12' " + got);
-    EXPECT_EQ(FailureOf([&] { registry_.ReadInteger(L"binary5"); }), L"'binary5' " + got);
-    EXPECT_EQ(FailureOf([&] { registry_.ReadInteger(L"text1"); }), L"'text1' " + type);
-    EXPECT_EQ(FailureOf([&] { registry_.ReadInteger(L"binary4"); }), L"'binary4' " + type);
-    EXPECT_EQ(FailureOf([&] { registry_.ReadInteger(L"big"); }), L"'big' " + type);
-    EXPECT_EQ(FailureOf([&] { registry_.ReadInteger(L"none"); }), L"'none' " + type);
+    EXPECT_EQ(registry_.ReadInteger(L"three"), 0x030201);
+}
+
+// Lengths as an 8-bit program reading the value through the ANSI interface
+// sees them: text in code page 932 with its terminator, other data as stored.
+TEST_F(RegistryTest, ReadIntegerMeasuresDataAsTheAnsiInterfaceDoes) {
+    const std::wstring got = L"'NextId' の取得に失敗しました";
+    const std::wstring type = L"'NextId' のデータ型が不正です";
+    const auto text = [](std::wstring_view t) {  // stored with its terminating zero, as Windows stores text
+        std::vector<BYTE> bytes((t.size() + 1) * sizeof(wchar_t), 0);
+        std::memcpy(bytes.data(), t.data(), t.size() * sizeof(wchar_t));
+        return bytes;
+    };
+    const struct {
+        const char* what;
+        DWORD type;  // REG_NONE with no data: the value is absent
+        std::vector<BYTE> data;
+        const std::wstring& message;
+    } cases[] = {
+        {"absent", REG_NONE, {}, got},
+        {"\"2\": 2 bytes", REG_SZ, text(L"2"), type},
+        {"\"20\": 3 bytes", REG_SZ, text(L"20"), type},
+        {"\"200\": 4 bytes", REG_SZ, text(L"200"), type},
+        {"\"2000\": 5 bytes", REG_SZ, text(L"2000"), got},
+        {"half-width kana: 1 byte each", REG_SZ, text(L"ｱｲｳ"), type},
+        {"kanji: 2 bytes each", REG_EXPAND_SZ, text(L"ｱ日"), type},
+        {"kanji: 2 bytes each, 5 in all", REG_SZ, text(L"日本"), got},
+        {"multi-string: 3 bytes", REG_MULTI_SZ, text(std::wstring_view(L"2\0", 2)), type},
+        {"multi-string: 5 bytes", REG_MULTI_SZ, text(std::wstring_view(L"20\0\0", 4)), got},
+        {"binary of 3 bytes", REG_BINARY, {1, 2, 3}, type},
+        {"binary of 4 bytes", REG_BINARY, {1, 2, 3, 4}, type},
+        {"binary of 5 bytes", REG_BINARY, {1, 2, 3, 4, 5}, got},
+        {"qword", REG_QWORD, {8, 0, 0, 0, 0, 0, 0, 0}, got},
+        {"big-endian dword", REG_DWORD_BIG_ENDIAN, {0, 0, 0, 4}, type},
+        {"none with data", REG_NONE, {1}, type},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::ScratchRegistry inner;
+        Registry registry;
+        if (c.type != REG_NONE || !c.data.empty())
+            SetRaw(HKEY_CURRENT_USER, kKey, L"NextId", c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
+        else
+            test::CreateKey(HKEY_CURRENT_USER, kKey);
+        ASSERT_TRUE(registry.OpenKey(kKey, false));
+        EXPECT_EQ(FailureOf([&] { registry.ReadInteger(L"NextId"); }), c.message);
+    }
 }
 
 TEST_F(RegistryTest, WritesStoreTheirOwnTypeAndReplaceOtherTypes) {

@@ -5,6 +5,8 @@
 #include "support/gui.h"
 #include "ui/main/form1.h"
 
+#include <cstring>
+
 namespace orbelune {
 namespace {
 
@@ -168,6 +170,71 @@ TEST_F(ButtonTest, NextNumberFollowsButtonDat) {
     }
 }
 
+// A catalogue edited outside the program: ButtonDat emptied or lowered while
+// buttons remain. No button is overwritten; the new one goes above them all.
+TEST_F(ButtonTest, CreateNeverOverwritesAButton) {
+    for (const wchar_t* buttonDat : {L"", L"-1"}) {
+        SCOPED_TRACE(test::Utf8(buttonDat));
+        test::ScratchRegistry inner;
+        SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", L"D:\\Tools\\Buttons\\");
+        SetDword(HKEY_CURRENT_USER, kCmdMapping, L"NextId", 30);
+        SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", buttonDat);
+        StoredButton(0, L"zero", icon_, icon_);
+        StoredButton(3, L"three", icon_, hotIcon_);
+        SetDword(HKEY_CURRENT_USER, kCmdMapping, Id(0), 20);
+        SetDword(HKEY_CURRENT_USER, kCmdMapping, Id(3), 23);
+        Start();
+        Fill(L"new", L"new.exe", icon_);
+        Click(TForm1::Button1);
+        EXPECT_TRUE(boxes_.empty());
+        EXPECT_EQ(UserString(kCatalogue, L"ButtonDat"), L"4");
+        EXPECT_EQ(UserString(kCatalogue, L"ButtonNum4"), L"new");
+        EXPECT_EQ(UserDword(kCmdMapping, Id(4)), 30u);
+        ExpectExtension(4, L"new", L"new.exe", icon_, icon_);
+        EXPECT_EQ(Numbers().back(), L"4");
+        // The two buttons there before are as they were.
+        EXPECT_EQ(UserString(kCatalogue, L"ButtonNum0"), L"zero");
+        EXPECT_EQ(UserString(kCatalogue, L"ButtonNum3"), L"three");
+        ExpectExtension(0, L"zero", L"C:\\zero.exe", icon_, icon_);
+        ExpectExtension(3, L"three", L"C:\\three.exe", icon_, hotIcon_);
+        EXPECT_EQ(UserDword(kCmdMapping, Id(0)), 20u);
+        EXPECT_EQ(UserDword(kCmdMapping, Id(3)), 23u);
+        DestroyWindowSet();
+    }
+}
+
+// Other programs read these values through either interface: each text is
+// stored with its terminating zero, (characters + 1) x 2 bytes.
+TEST_F(ButtonTest, WrittenTextsEndWithTheirTerminatingZero) {
+    SetDword(HKEY_CURRENT_USER, kCmdMapping, L"NextId", 20);
+    Start();
+    UntickHotIcon();
+    Fill(L"電卓ソ", L"C:\\表示\\calc.exe", icon_);
+    Form1->SetText(TForm1::Edit4, hotIcon_);
+    Click(TForm1::Button1);
+    ASSERT_TRUE(boxes_.empty());
+    const struct {
+        std::wstring key;
+        const wchar_t* name;
+        std::wstring text;
+    } written[] = {
+        {kCatalogue, L"ButtonDat", L"0"},         {kCatalogue, L"ButtonNum0", L"電卓ソ"},
+        {ExtKey(0), L"ButtonText", L"電卓ソ"},    {ExtKey(0), L"CLSID", kClsid},
+        {ExtKey(0), L"Exec", L"C:\\表示\\calc.exe"}, {ExtKey(0), L"Icon", icon_},
+        {ExtKey(0), L"HotIcon", hotIcon_},
+    };
+    for (const auto& w : written) {
+        SCOPED_TRACE(test::Utf8(w.name));
+        const auto raw = test::GetRaw(HKEY_CURRENT_USER, w.key, w.name);
+        ASSERT_TRUE(raw);
+        EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ));
+        std::wstring stored(raw->data.size() / sizeof(wchar_t), L'?');
+        std::memcpy(stored.data(), raw->data.data(), stored.size() * sizeof(wchar_t));
+        EXPECT_EQ(raw->data.size(), (w.text.size() + 1) * sizeof(wchar_t));
+        EXPECT_EQ(stored, w.text + L'\0');
+    }
+}
+
 TEST_F(ButtonTest, GapsAreNotFilledAgain) {
     Start();
     for (const wchar_t* name : {L"a", L"b", L"c", L"d"}) {
@@ -308,10 +375,14 @@ TEST_F(ButtonTest, CreateFailures) {
         bool withNextId;
         DWORD type;
         const wchar_t* message;
+        const wchar_t* text = nullptr;  // stored as REG_SZ instead of four bytes of the type
     } nextIds[] = {
         {"NextId missing", false, REG_DWORD, L"'NextId' の取得に失敗しました."},
         {"NextId text", true, REG_SZ, L"'NextId' のデータ型が不正です."},
         {"NextId binary", true, REG_BINARY, L"'NextId' のデータ型が不正です."},
+        // Three bytes through the ANSI interface, five: as 8-bit programs see them.
+        {"NextId text 20", true, REG_SZ, L"'NextId' のデータ型が不正です.", L"20"},
+        {"NextId text 2000", true, REG_SZ, L"'NextId' の取得に失敗しました.", L"2000"},
     };
     for (const auto& c : nextIds) {
         SCOPED_TRACE(c.what);
@@ -321,7 +392,10 @@ TEST_F(ButtonTest, CreateFailures) {
         SetString(HKEY_CURRENT_USER, kCatalogue, L"NextIdDef", L"");  // the load has run before
         Start();
         test::DeleteValue(HKEY_CURRENT_USER, kCmdMapping, L"NextId");
-        if (c.withNextId) test::SetRaw(HKEY_CURRENT_USER, kCmdMapping, L"NextId", c.type, &four, 4);
+        if (c.text)
+            SetString(HKEY_CURRENT_USER, kCmdMapping, L"NextId", c.text);
+        else if (c.withNextId)
+            test::SetRaw(HKEY_CURRENT_USER, kCmdMapping, L"NextId", c.type, &four, 4);
         boxes_.clear();
         Fill(L"new", L"x", icon_);
         Click(TForm1::Button1);

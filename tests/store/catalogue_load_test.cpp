@@ -183,6 +183,13 @@ TEST_F(CatalogueLoadTest, UninstallCommandRepair) {
         const auto after = test::GetString(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString");
         if (c.after) {
             EXPECT_EQ(after, c.after);
+            // Written with its terminating zero: other programs read it.
+            const auto raw = test::GetRaw(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString");
+            ASSERT_TRUE(raw);
+            const std::size_t length = std::wstring_view(c.after).size();
+            EXPECT_EQ(raw->data.size(), (length + 1) * sizeof(wchar_t));
+            EXPECT_EQ(raw->data.back(), 0);
+            EXPECT_EQ(raw->data[raw->data.size() - 2], 0);
         } else {
             EXPECT_FALSE(after.has_value());
         }
@@ -231,6 +238,8 @@ TEST_F(CatalogueLoadTest, WrongTypesEndTheLoadAtTheirStep) {
     const DWORD dword = 5;
     const unsigned long long qword = 5;
     const wchar_t multi[] = L"5\0";
+    // Measured as the ANSI interface does: "2000" is five bytes, "12" three.
+    const wchar_t text2000[] = L"2000";
     const wchar_t text12[] = L"12";
     const wchar_t text1[] = L"1";
     struct Raw {
@@ -241,8 +250,8 @@ TEST_F(CatalogueLoadTest, WrongTypesEndTheLoadAtTheirStep) {
     const Raw stringMisfits[] = {{REG_DWORD, &dword, 4},           {REG_QWORD, &qword, 8},
                                  {REG_BINARY, "5", 1},              {REG_MULTI_SZ, multi, sizeof multi},
                                  {REG_NONE, "5", 1},                {REG_DWORD_BIG_ENDIAN, &dword, 4}};
-    const Raw nextIdTooLong[] = {{REG_QWORD, &qword, 8}, {REG_SZ, text12, sizeof text12}, {REG_BINARY, "12345", 5}};
-    const Raw nextIdWrongType[] = {{REG_SZ, text1, sizeof text1},   {REG_BINARY, &dword, 4},
+    const Raw nextIdTooLong[] = {{REG_QWORD, &qword, 8}, {REG_SZ, text2000, sizeof text2000}, {REG_BINARY, "12345", 5}};
+    const Raw nextIdWrongType[] = {{REG_SZ, text1, sizeof text1},   {REG_SZ, text12, sizeof text12}, {REG_BINARY, &dword, 4},
                                    {REG_DWORD_BIG_ENDIAN, &dword, 4}, {REG_NONE, nullptr, 0},
                                    {REG_EXPAND_SZ, L"", 2}};
 

@@ -53,5 +53,12 @@ TEST(CatalogueScan, HighestTopDoesNotOverflow) {
     EXPECT_EQ(PresentButtons(names, 2147483646).size(), 1u);
 }
 
+TEST(CatalogueScan, HighestButtonNumber) {
+    EXPECT_EQ(HighestButtonNumber({L"ButtonDat", L"ButtonNum3", L"buttonnum12", L"ButtonNum012", L"ButtonNum0"}), 12);
+    EXPECT_EQ(HighestButtonNumber({L"ButtonNum2147483647", L"ButtonNum5"}), 2147483647);
+    EXPECT_FALSE(HighestButtonNumber({L"ButtonDat", L"ButtonNum-1", L"AppPath"}).has_value());
+    EXPECT_FALSE(HighestButtonNumber({}).has_value());
+}
+
 }  // namespace
 }  // namespace orbelune
