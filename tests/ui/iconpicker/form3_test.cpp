@@ -249,6 +249,47 @@ TEST_F(PickerTest, IconFilesAreHandedStraightBack) {
     Form3->Button2Click();
 }
 
+// A 20 MiB icon file: a 16 x 16 image, 20 MiB of other bytes, and the 32 x 32
+// image that is shown. Only that image is read and held.
+TEST_F(PickerTest, LargeIconFileIsShownFromItsImage) {
+    Start();
+    const auto small = test::IconFileBytes(16, RGB(0, 0, 255));
+    const auto shown = test::IconFileBytes(32, RGB(0, 160, 0));
+    std::vector<unsigned char> file = {0, 0, 1, 0, 2, 0};
+    const auto entry = [&](const std::vector<unsigned char>& single, std::uint32_t offset) {
+        file.insert(file.end(), single.begin() + 6, single.begin() + 18);
+        for (int i = 0; i < 4; ++i) file.push_back(static_cast<unsigned char>(offset >> (8 * i)));
+    };
+    const std::uint32_t smallAt = 6 + 2 * 16;
+    const std::uint32_t shownAt = 20u * 1024 * 1024;
+    entry(small, smallAt);
+    entry(shown, shownAt);
+    file.insert(file.end(), small.begin() + 22, small.end());
+    file.resize(shownAt, 0x5A);
+    file.insert(file.end(), shown.begin() + 22, shown.end());
+    const std::wstring large = folder_.File(L"large.ico");
+    test::WriteFileBytes(large, file);
+
+    Form1->Button5Click();
+    Open(large);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(Form1->Text(TForm1::Edit3), large);
+    EXPECT_TRUE(Form1->PreviewImage(TForm1::Preview::Icon).IsVisible());
+    const IconImage& picture = Form1->PreviewImage(TForm1::Preview::Icon).Picture();
+    ASSERT_TRUE(picture.FileBytes());
+    EXPECT_EQ(*picture.FileBytes(), shown);  // the shown image alone, as a file of its own
+    ASSERT_TRUE(picture.Handle());
+
+    // Damaged: the image runs past the end of the file.
+    file.resize(file.size() - 1);
+    test::WriteFileBytes(large, file);
+    Form1->Button5Click();
+    Open(large);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, L"アイコンイメージが不正です.");
+    Form3->Button2Click();
+}
+
 TEST_F(PickerTest, BrokenIconFileLeavesThePickerOpenWithTheNewName) {
     Start();
     const std::wstring bad = folder_.File(L"bad.ico");
@@ -374,6 +415,7 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
         SCOPED_TRACE(c.what);
         boxes_.clear();
         Form1->Button5Click();
+        Open(kComctl);
         ClickItem(1);
         if (c.damagedIcon) {
             IconImage icon;
