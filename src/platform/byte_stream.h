@@ -58,9 +58,6 @@ public:
     void Write(const void* data, std::size_t size) override;
     void Commit();
 
-    // Where the bytes are written until Commit.
-    const std::wstring& TemporaryPath() const noexcept { return temporary_; }
-
 private:
     std::wstring target_;
     std::wstring temporary_;
