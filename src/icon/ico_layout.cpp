@@ -62,7 +62,8 @@ void FillIcoDirectoryEntry(std::uint8_t* out, std::int32_t width, std::int32_t h
 namespace {
 
 std::uint64_t Rows(std::int32_t height) {
-    return height < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(std::int64_t{height}) : static_cast<std::uint64_t>(height);
+    const std::int64_t rows = height;
+    return static_cast<std::uint64_t>(rows < 0 ? -rows : rows);
 }
 
 // The stored row that holds the row `fromTop` of an image `rows` high.

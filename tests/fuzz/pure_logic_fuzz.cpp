@@ -101,7 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         mask.resize(std::min<std::size_t>(mask.size(), data[5]));
         if (FillAlphaFromMask(colour.data(), colour.size(), width, height, mask.data(), mask.size(), maskWidth,
                               maskHeight)) {
-            for (std::size_t at = 3; at < static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height < 0 ? -height : height); at += 4)
+            const auto rows = static_cast<std::size_t>(height < 0 ? -height : height);
+            for (std::size_t at = 3; at < static_cast<std::size_t>(width) * 4 * rows; at += 4)
                 Check(colour[at] == 0 || colour[at] == 255);
         }
         break;

@@ -90,7 +90,8 @@ std::wstring ReadInternetShortcut(const std::wstring& path) {
             first = false;
         }
         const bool end = read == 0;
-        const std::size_t whole = end ? held : start + WholeCharacterBytes(buffer.data() + start, held - start, encoding);
+        const std::size_t whole =
+            end ? held : start + WholeCharacterBytes(buffer.data() + start, held - start, encoding);
         scanner.Feed(Decode(buffer.data() + start, whole - start, encoding));
         std::memmove(buffer.data(), buffer.data() + whole, held - whole);
         held -= whole;
