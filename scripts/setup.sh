@@ -2,8 +2,10 @@
 # Installs what building, running and testing Orbelune needs on Debian 12:
 # the MinGW-w64 cross compilers, CMake, GoogleTest's sources, 32- and 64-bit
 # Wine (adding the i386 architecture) with what it recommends (X libraries,
-# its own fonts), Xvfb and Japanese fonts; with the argument "screenshots"
-# also ImageMagick. Installs only what is missing; safe to run again.
+# its own fonts), Xvfb, Japanese fonts, and ImageMagick and Python's imaging
+# library, with which the tests read written icons as other programs do (the
+# screenshots use ImageMagick too). Installs only what is missing; safe to
+# run again.
 set -euo pipefail
 
 packages=(
@@ -14,6 +16,7 @@ packages=(
   xvfb xauth
   nsis
   fonts-ipafont-gothic fonts-ipafont-mincho
+  imagemagick python3-pil
 )
 if [ "${1:-}" = screenshots ]; then packages+=(imagemagick); fi
 

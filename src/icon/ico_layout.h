@@ -41,4 +41,15 @@ void FillIcoFileHeader(std::uint8_t* out);
 void FillIcoDirectoryEntry(std::uint8_t* out, std::int32_t width, std::int32_t height, unsigned planes,
                            unsigned bitCount, std::uint32_t imageSize);
 
+// Gives a 32-bit colour image whose alpha bytes are all zero the alpha its
+// mask means: 255 where the mask is opaque (bit 0), 0 where it is
+// transparent (bit 1). Readers that honour alpha would otherwise show such
+// an image as wholly transparent. An image with any alpha of its own is left
+// as it is. Both images are stored rows of their row sizes, bottom row first
+// for a positive height and top row first for a negative one; pixels that
+// the mask does not cover count as opaque. Changes nothing, and gives false,
+// when the colour bytes are fewer than its size needs or it has alpha.
+bool FillAlphaFromMask(std::uint8_t* colour, std::size_t colourSize, std::int32_t width, std::int32_t height,
+                       const std::uint8_t* mask, std::size_t maskSize, std::int32_t maskWidth, std::int32_t maskHeight);
+
 }  // namespace orbelune

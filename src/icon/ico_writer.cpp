@@ -61,20 +61,36 @@ bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& image
     return true;
 }
 
-bool GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode) {
+namespace {
+
+enum class PixelRead { Done, Undescribed, Failed };
+
+// GetDIB's work, telling a bitmap that cannot be described (reported
+// already) from a pixel read that the platform refused.
+PixelRead ReadPixels(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode) {
     auto& header = *static_cast<BITMAPINFOHEADER*>(headerBuffer);
-    if (!InitializeBitmapInfoHeader(bitmap, header, depthCode)) return false;
+    if (!InitializeBitmapInfoHeader(bitmap, header, depthCode)) return PixelRead::Undescribed;
     UniqueDc dc(::CreateCompatibleDC(nullptr));
-    if (!dc) return false;
+    if (!dc) return PixelRead::Failed;
     const auto rows = static_cast<UINT>(std::abs(header.biHeight));
-    return ::GetDIBits(dc.Get(), bitmap, 0, rows, bitsBuffer, static_cast<BITMAPINFO*>(headerBuffer),
-                       DIB_RGB_COLORS) != 0;
+    const int read =
+        ::GetDIBits(dc.Get(), bitmap, 0, rows, bitsBuffer, static_cast<BITMAPINFO*>(headerBuffer), DIB_RGB_COLORS);
+    return read != 0 ? PixelRead::Done : PixelRead::Failed;
+}
+
+BITMAPINFOHEADER HeaderOf(const std::vector<std::uint8_t>& buffer) {
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, buffer.data(), sizeof header);
+    return header;
+}
+
+}  // namespace
+
+bool GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode) {
+    return ReadPixels(bitmap, headerBuffer, bitsBuffer, depthCode) == PixelRead::Done;
 }
 
 bool SaveToStream(ByteStream& stream, HICON icon, int depthCode) {
-    std::uint8_t fileHeader[kIcoFileHeaderSize] = {};
-    std::uint8_t entry[kIcoDirectoryEntrySize] = {};
-
     ICONINFO info{};
     if (!::GetIconInfo(icon, &info)) {
         ShowInformation(kNoIconInfo);
@@ -83,25 +99,40 @@ bool SaveToStream(ByteStream& stream, HICON icon, int depthCode) {
     // Deleted when the write ends, the colour bitmap first.
     UniqueBitmap mask(info.hbmMask);
     UniqueBitmap colour(info.hbmColor);
+    return SaveBitmapsToStream(stream, colour.Get(), mask.Get(), depthCode);
+}
+
+bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, int depthCode) {
+    std::uint8_t fileHeader[kIcoFileHeaderSize] = {};
+    std::uint8_t entry[kIcoDirectoryEntrySize] = {};
 
     std::uint32_t maskHeaderSize = 0, maskImageSize = 0, colourHeaderSize = 0, colourImageSize = 0;
-    if (!GetDIBSizes(mask.Get(), maskHeaderSize, maskImageSize, kDepthMask) ||
-        !GetDIBSizes(colour.Get(), colourHeaderSize, colourImageSize, depthCode))
+    if (!GetDIBSizes(mask, maskHeaderSize, maskImageSize, kDepthMask) ||
+        !GetDIBSizes(colour, colourHeaderSize, colourImageSize, depthCode))
         return false;
 
     // Zero-filled, sized exactly; released when the write ends.
     std::vector<std::uint8_t> maskHeader(maskHeaderSize), maskBits(maskImageSize);
     std::vector<std::uint8_t> colourHeader(colourHeaderSize), colourBits(colourImageSize);
 
-    // A failed read leaves zeros where it wrote nothing.
-    GetDIB(mask.Get(), maskHeader.data(), maskBits.data(), kDepthMask);
-    GetDIB(colour.Get(), colourHeader.data(), colourBits.data(), depthCode);
+    // Pixels the platform would not read are no icon: nothing is written.
+    PixelRead read = ReadPixels(mask, maskHeader.data(), maskBits.data(), kDepthMask);
+    if (read == PixelRead::Done) read = ReadPixels(colour, colourHeader.data(), colourBits.data(), depthCode);
+    if (read != PixelRead::Done) {
+        if (read == PixelRead::Failed) ShowInformation(kInvalidBitmap);
+        return false;
+    }
+
+    BITMAPINFOHEADER header = HeaderOf(colourHeader);
+    if (depthCode == kDepthOwn && header.biBitCount == 32 && header.biCompression == BI_RGB) {
+        const BITMAPINFOHEADER maskInfo = HeaderOf(maskHeader);
+        FillAlphaFromMask(colourBits.data(), colourBits.size(), header.biWidth, header.biHeight, maskBits.data(),
+                          maskBits.size(), maskInfo.biWidth, maskInfo.biHeight);
+    }
 
     FillIcoFileHeader(fileHeader);
     stream.Write(fileHeader, sizeof fileHeader);
 
-    BITMAPINFOHEADER header;
-    std::memcpy(&header, colourHeader.data(), sizeof header);
     FillIcoDirectoryEntry(entry, header.biWidth, header.biHeight, header.biPlanes, header.biBitCount,
                           colourHeaderSize + colourImageSize + maskImageSize);
     stream.Write(entry, sizeof entry);

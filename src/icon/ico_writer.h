@@ -26,8 +26,14 @@ bool GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode)
 
 // Writes the whole .ico file for the icon to the stream. Nothing is written
 // before the icon has been queried and both images read. An icon whose
-// information or bitmap cannot be had is reported in the information box
-// and nothing is written: the result says whether the file was written.
+// information cannot be had ("ERROR - unable to retrive IconInfo"), or whose
+// bitmaps cannot be described or read ("Invalid Bitmap"), is reported in
+// the information box and nothing is written: the result says whether the
+// file was written. At the icon's own depth a 32-bit image without any alpha
+// is given the alpha of its mask, so that every reader shows the same.
 bool SaveToStream(ByteStream& stream, HICON icon, int depthCode);
+
+// The same for an icon's colour and mask bitmaps, which stay the caller's.
+bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, int depthCode);
 
 }  // namespace orbelune

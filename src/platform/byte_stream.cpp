@@ -16,4 +16,49 @@ void FileStream::Write(const void* data, std::size_t size) {
         Fail(L"ファイル %s に書き込めません", path_);
 }
 
+namespace {
+
+constexpr wchar_t kCannotCreate[] = L"ファイル %s を作成できません";
+constexpr wchar_t kCannotWrite[] = L"ファイル %s に書き込めません";
+
+std::wstring FolderOf(const std::wstring& path) {
+    const auto separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) return path.size() >= 2 && path[1] == L':' ? path.substr(0, 2) : L"";
+    return path.substr(0, separator + 1);
+}
+
+}  // namespace
+
+ReplacingFileStream::ReplacingFileStream(const std::wstring& target) : target_(target) {
+    static unsigned counter = 0;
+    const std::wstring stem = FolderOf(target) + L"~orbelune-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
+    for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+        temporary_ = stem + std::to_wstring(counter++) + L".tmp";
+        file_.Reset(::CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+        if (!file_ && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    if (!file_) Fail(kCannotCreate, target);
+}
+
+ReplacingFileStream::~ReplacingFileStream() {
+    if (committed_) return;
+    file_.Reset();
+    ::DeleteFileW(temporary_.c_str());
+}
+
+void ReplacingFileStream::Write(const void* data, std::size_t size) {
+    DWORD written = 0;
+    if (!::WriteFile(file_.Get(), data, static_cast<DWORD>(size), &written, nullptr) || written != size)
+        Fail(kCannotWrite, target_);
+}
+
+void ReplacingFileStream::Commit() {
+    if (!::FlushFileBuffers(file_.Get())) Fail(kCannotWrite, target_);
+    file_.Reset();
+    if (!::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        Fail(kCannotCreate, target_);
+    committed_ = true;
+}
+
 }  // namespace orbelune

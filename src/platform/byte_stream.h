@@ -41,4 +41,28 @@ private:
     UniqueFile file_;
 };
 
+// A file that replaces its target only once it has been written whole: the
+// bytes go to a new file beside the target, which Commit puts in the
+// target's place. Until then, and whenever anything fails, the target stays
+// as it was, and the new file is removed when the stream ends uncommitted.
+// Failures: "ファイル %s を作成できません" when the new file cannot be made
+// or cannot take the target's place, "ファイル %s に書き込めません" when a
+// write does not go through whole; %s is the target.
+class ReplacingFileStream final : public ByteStream {
+public:
+    explicit ReplacingFileStream(const std::wstring& target);
+    ~ReplacingFileStream();
+    ReplacingFileStream(const ReplacingFileStream&) = delete;
+    ReplacingFileStream& operator=(const ReplacingFileStream&) = delete;
+
+    void Write(const void* data, std::size_t size) override;
+    void Commit();
+
+private:
+    std::wstring target_;
+    std::wstring temporary_;
+    UniqueFile file_;
+    bool committed_ = false;
+};
+
 }  // namespace orbelune

@@ -24,20 +24,29 @@ IcoHeaderCheck CheckIcoHeader(const std::uint8_t* data, std::size_t size) {
 
 unsigned IcoImageCount(const std::uint8_t* header) { return Word(header + 4); }
 
+std::uint64_t IcoDirectoryEnd(const std::uint8_t* header) {
+    return kIcoHeaderSize + std::uint64_t{IcoImageCount(header)} * kIcoEntrySize;
+}
+
 std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* data, std::size_t size) {
-    if (CheckIcoHeader(data, size) != IcoHeaderCheck::Ok) return std::nullopt;
-    const unsigned count = IcoImageCount(data);
+    return ReadIcoDirectory(data, size, size);
+}
+
+std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* head, std::size_t headSize,
+                                                      std::uint64_t fileSize) {
+    if (headSize > fileSize || CheckIcoHeader(head, headSize) != IcoHeaderCheck::Ok) return std::nullopt;
+    const unsigned count = IcoImageCount(head);
     if (count == 0) return std::nullopt;
-    const std::size_t directoryEnd = kIcoHeaderSize + count * kIcoEntrySize;
-    if (directoryEnd > size) return std::nullopt;
+    const std::uint64_t directoryEnd = IcoDirectoryEnd(head);
+    if (directoryEnd > headSize) return std::nullopt;
 
     std::vector<IcoEntry> entries;
     entries.reserve(count);
     for (unsigned i = 0; i < count; ++i) {
-        const std::uint8_t* e = data + kIcoHeaderSize + i * kIcoEntrySize;
+        const std::uint8_t* e = head + kIcoHeaderSize + i * kIcoEntrySize;
         IcoEntry entry{e[0] ? e[0] : 256u, e[1] ? e[1] : 256u, Word(e + 6), Dword(e + 8), Dword(e + 12)};
         const std::uint64_t end = std::uint64_t{entry.offset} + entry.size;
-        if (entry.size == 0 || entry.offset < directoryEnd || end > size) return std::nullopt;
+        if (entry.size == 0 || entry.offset < directoryEnd || end > fileSize) return std::nullopt;
         entries.push_back(entry);
     }
     return entries;

@@ -11,6 +11,9 @@ namespace orbelune {
 
 inline constexpr std::size_t kIcoHeaderSize = 6;
 inline constexpr std::size_t kIcoEntrySize = 16;
+// Where the image of a single-image file starts: after the header and its
+// one entry.
+inline constexpr std::uint8_t kIcoSingleImageOffset = 22;
 
 struct IcoEntry {
     unsigned width;     // 256 where the file says 0
@@ -28,9 +31,18 @@ IcoHeaderCheck CheckIcoHeader(const std::uint8_t* data, std::size_t size);
 // The image count of a header that passed CheckIcoHeader.
 unsigned IcoImageCount(const std::uint8_t* header);
 
-// The directory of a whole file whose header passed: nothing when the file
-// holds no image, the directory runs past the end, or an image lies outside
-// the file or over the directory.
+// The bytes of the header and the directory that a header names.
+std::uint64_t IcoDirectoryEnd(const std::uint8_t* header);
+
+// The directory of a file of fileSize bytes whose header passed, read from
+// its first headSize bytes (the header and the directory, or more):
+// nothing when the file holds no image, the directory runs past the bytes
+// given or the file, or an image lies outside the file or over the
+// directory.
+std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* head, std::size_t headSize,
+                                                      std::uint64_t fileSize);
+
+// The same for a whole file held in memory.
 std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* data, std::size_t size);
 
 // The image to show: the one nearest to 32 x 32, deepest colour among equals.

@@ -4,6 +4,8 @@
 #include "platform/handle.h"
 #include "platform/ico_file.h"
 
+#include <algorithm>
+
 namespace orbelune {
 
 namespace {
@@ -12,18 +14,23 @@ constexpr wchar_t kCannotOpen[] = L"ファイル %s は開けません";
 constexpr wchar_t kReadError[] = L"ストリームからの読み込みエラー";
 constexpr wchar_t kInvalidImage[] = L"アイコンイメージが不正です";
 
-// Larger files are no icon files this program would make or show.
-constexpr std::uint64_t kLargestIconFile = 16u * 1024 * 1024;
-
 bool ReadExactly(HANDLE file, void* buffer, DWORD size) {
     DWORD read = 0;
     return ::ReadFile(file, buffer, size, &read, nullptr) && read == size;
 }
 
+bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    return ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && ReadExactly(file, buffer, size);
+}
+
 }  // namespace
 
 struct IconImage::Data {
-    std::vector<std::uint8_t> bytes;  // empty for an icon given as a handle
+    // A single-image icon file: the header, the entry of the image shown and
+    // that image; empty for an icon given as a handle.
+    std::vector<std::uint8_t> bytes;
     mutable UniqueIcon handle;
     mutable bool made = false;  // whether making the handle was tried
 };
@@ -37,19 +44,32 @@ void IconImage::LoadFromFile(const std::wstring& path) {
     if (!::GetFileSizeEx(file.Get(), &size)) Fail(kCannotOpen, path);
     const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
 
-    // The header first: a large file of another kind is never read whole.
-    std::uint8_t header[kIcoHeaderSize];
-    if (fileSize < kIcoHeaderSize || !ReadExactly(file.Get(), header, sizeof header)) throw Failure(kReadError);
-    if (CheckIcoHeader(header, sizeof header) != IcoHeaderCheck::Ok) throw Failure(kInvalidImage);
-    const std::uint64_t directoryEnd = kIcoHeaderSize + std::uint64_t{IcoImageCount(header)} * kIcoEntrySize;
-    if (fileSize > kLargestIconFile || directoryEnd > fileSize) throw Failure(kInvalidImage);
+    // Only the header, the directory and the one image shown are read, so a
+    // file of any size costs no more than its image.
+    std::vector<std::uint8_t> head(kIcoHeaderSize);
+    if (fileSize < kIcoHeaderSize || !ReadExactly(file.Get(), head.data(), kIcoHeaderSize)) throw Failure(kReadError);
+    if (CheckIcoHeader(head.data(), head.size()) != IcoHeaderCheck::Ok) throw Failure(kInvalidImage);
+    const std::uint64_t directoryEnd = IcoDirectoryEnd(head.data());
+    if (directoryEnd > fileSize) throw Failure(kInvalidImage);
+    head.resize(static_cast<std::size_t>(directoryEnd));
+    if (!ReadExactly(file.Get(), head.data() + kIcoHeaderSize, static_cast<DWORD>(directoryEnd - kIcoHeaderSize)))
+        throw Failure(kReadError);
+    const auto entries = ReadIcoDirectory(head.data(), head.size(), fileSize);
+    if (!entries) throw Failure(kInvalidImage);
+    const std::size_t chosen = ChooseIcoImage(*entries);
+    const IcoEntry& entry = (*entries)[chosen];
 
     auto data = std::make_shared<Data>();
-    data->bytes.resize(static_cast<std::size_t>(fileSize));
-    std::copy(header, header + sizeof header, data->bytes.begin());
-    if (!ReadExactly(file.Get(), data->bytes.data() + sizeof header, static_cast<DWORD>(fileSize - sizeof header)))
-        throw Failure(kReadError);
-    if (!ReadIcoDirectory(data->bytes.data(), data->bytes.size())) throw Failure(kInvalidImage);
+    data->bytes.resize(kIcoSingleImageOffset + std::size_t{entry.size});
+    std::uint8_t* out = data->bytes.data();
+    std::copy(head.begin(), head.begin() + 4, out);  // reserved and type as the file has them
+    out[4] = 1;
+    out[5] = 0;
+    const auto* source = head.data() + kIcoHeaderSize + chosen * kIcoEntrySize;
+    std::copy(source, source + 12, out + kIcoHeaderSize);
+    const std::uint8_t offset[4] = {kIcoSingleImageOffset, 0, 0, 0};
+    std::copy(offset, offset + 4, out + kIcoHeaderSize + 12);
+    if (!ReadAt(file.Get(), entry.offset, out + kIcoSingleImageOffset, entry.size)) throw Failure(kReadError);
     data_ = std::move(data);
 }
 

@@ -17,10 +17,12 @@ public:
 
     bool Empty() const noexcept { return !data_; }
 
-    // Reads a whole icon file. Failures: "ファイル %s は開けません",
-    // "ストリームからの読み込みエラー" (shorter than the 6-byte header),
-    // "アイコンイメージが不正です" (another resource type, or a directory or
-    // image that does not fit the file). The object is unchanged on failure.
+    // Reads an icon file: its header, its directory and the one image shown
+    // (the one nearest to 32 x 32), whatever the file's size. Failures:
+    // "ファイル %s は開けません", "ストリームからの読み込みエラー" (shorter
+    // than the 6-byte header, or cut short while read), "アイコンイメージが
+    // 不正です" (another resource type, no image, or a directory or image
+    // that does not fit the file). The object is unchanged on failure.
     void LoadFromFile(const std::wstring& path);
 
     // Takes ownership of the handle; a null handle empties the object.
@@ -32,7 +34,9 @@ public:
     // when empty or when the image cannot be made into an icon.
     HICON Handle() const;
 
-    // The file bytes, when the icon came from a file.
+    // The icon as a single-image file (header, the shown image's entry and
+    // that image) when it came from a file: the file itself when it holds one
+    // image right after its directory.
     const std::vector<std::uint8_t>* FileBytes() const noexcept;
 
     // Draws the icon at its natural size with its upper left corner at x, y.

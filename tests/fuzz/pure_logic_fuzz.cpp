@@ -1,15 +1,18 @@
 // libFuzzer target for the logic that is free of windows.h, built natively
 // by scripts/fuzz.sh: integer text, button-number names, .ico directories
-// and layout arithmetic, and Internet shortcut text.
+// and layout arithmetic, the alpha a mask gives, and Internet shortcut text,
+// whole and in pieces.
 #include "icon/ico_layout.h"
 #include "platform/ico_file.h"
 #include "store/catalogue_scan.h"
 #include "store/int_text.h"
 #include "ui/linkbrowser/internet_shortcut.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 using namespace orbelune;
 
@@ -32,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t kind = data[0];
     ++data;
     --size;
-    switch (kind % 4) {
+    switch (kind % 7) {
     case 0: {
         const std::wstring text = WideText(data, size);
         if (const auto value = TryTextToInt(text)) Check(TryTextToInt(IntToText(*value)) == value);
@@ -52,6 +55,56 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::wstring url = InternetShortcutUrl(text);
         Check(url.size() <= text.size());
         Check(NameWithoutExtension(text).size() <= text.size());
+        // Fed in pieces of any length, the text reads as when fed whole.
+        InternetShortcutScanner scanner;
+        const std::size_t piece = size > 0 ? data[0] % 7 + 1 : 1;
+        for (std::size_t at = 0; at < text.size(); at += piece) scanner.Feed(std::wstring_view(text).substr(at, piece));
+        scanner.Finish();
+        Check(scanner.Url() == url);
+        break;
+    }
+    case 4: {
+        // The directory of a file as long as the first four bytes say, read
+        // from the bytes after them.
+        if (size < 4) break;
+        std::uint32_t extra;
+        __builtin_memcpy(&extra, data, 4);
+        const std::uint64_t fileSize = size - 4 + (extra & 0xFFFFFF);
+        if (const auto entries = ReadIcoDirectory(data + 4, size - 4, fileSize)) {
+            for (const auto& e : *entries) Check(std::uint64_t{e.offset} + e.size <= fileSize);
+            Check(ChooseIcoImage(*entries) < entries->size());
+        }
+        break;
+    }
+    case 5: {
+        // Where a piece of shortcut bytes may end: never past its end, and
+        // never inside a character that began in it.
+        for (const auto encoding : {ShortcutEncoding::Cp932, ShortcutEncoding::Utf8, ShortcutEncoding::Utf16}) {
+            const std::size_t whole = WholeCharacterBytes(data, size, encoding);
+            Check(whole <= size && size - whole <= 3);
+        }
+        std::size_t mark = 9;
+        ShortcutEncodingOf(data, size, mark);
+        Check(mark <= 3 && mark <= size);
+        break;
+    }
+    case 6: {
+        // A colour image and a mask of the sizes the first bytes give.
+        if (size < 6) break;
+        const std::int32_t width = static_cast<std::int8_t>(data[0]);
+        const std::int32_t height = static_cast<std::int8_t>(data[1]);
+        const std::int32_t maskWidth = static_cast<std::int8_t>(data[2]);
+        const std::int32_t maskHeight = static_cast<std::int8_t>(data[3]);
+        const std::size_t colourSize = std::min<std::size_t>(data[4] * 16u, size - 6);
+        std::vector<std::uint8_t> colour(data + 6, data + 6 + colourSize);
+        std::vector<std::uint8_t> mask(data + 6, data + size);
+        mask.resize(std::min<std::size_t>(mask.size(), data[5]));
+        if (FillAlphaFromMask(colour.data(), colour.size(), width, height, mask.data(), mask.size(), maskWidth,
+                              maskHeight)) {
+            const auto rows = static_cast<std::size_t>(height < 0 ? -height : height);
+            for (std::size_t at = 3; at < static_cast<std::size_t>(width) * 4 * rows; at += 4)
+                Check(colour[at] == 0 || colour[at] == 255);
+        }
         break;
     }
     default: {

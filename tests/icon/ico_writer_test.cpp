@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace orbelune {
 namespace {
@@ -50,6 +52,122 @@ TEST(IcoLayout, DirectoryEntryIsNotTheCommonOne) {
     FillIcoDirectoryEntry(entry, 48, 48, 1, 4, 1);
     EXPECT_EQ(entry[0], 0x30);
     EXPECT_EQ(entry[2], 4);
+}
+
+// A 32 x 32 icon image as a resource holds it: red above, blue below, and
+// an 8 x 8 corner at the upper left that the mask makes transparent (black
+// in the colour image, as icons have it). Without alpha it is a 24-bit
+// image; with alpha a 32-bit one whose right quarter is half transparent.
+constexpr int kSide = 32;
+constexpr int kCorner = 8;
+
+bool InCorner(int x, int yFromTop) { return x < kCorner && yFromTop < kCorner; }
+COLORREF ColourAt(int x, int yFromTop) {
+    if (InCorner(x, yFromTop)) return RGB(0, 0, 0);
+    return yFromTop < kSide / 2 ? RGB(255, 0, 0) : RGB(0, 0, 255);
+}
+std::uint8_t AlphaAt(int x, int yFromTop) { return InCorner(x, yFromTop) ? 0 : x >= 24 ? 128 : 255; }
+
+std::vector<std::uint8_t> MaskedImage(bool withAlpha) {
+    const int bits = withAlpha ? 32 : 24;
+    BITMAPINFOHEADER h{sizeof h, kSide, 2 * kSide, 1, static_cast<WORD>(bits), BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint8_t> image(sizeof h);
+    std::memcpy(image.data(), &h, sizeof h);
+    for (int row = 0; row < kSide; ++row) {  // bottom row first
+        const int y = kSide - 1 - row;
+        for (int x = 0; x < kSide; ++x) {
+            const COLORREF c = ColourAt(x, y);
+            image.insert(image.end(), {GetBValue(c), GetGValue(c), GetRValue(c)});
+            if (withAlpha) image.push_back(AlphaAt(x, y));
+        }
+    }
+    for (int row = 0; row < kSide; ++row) {
+        const int y = kSide - 1 - row;
+        image.insert(image.end(), {std::uint8_t(y < kCorner ? 0xFF : 0), 0, 0, 0});
+    }
+    return image;
+}
+
+UniqueIcon MaskedIcon(bool withAlpha) {
+    auto image = MaskedImage(withAlpha);
+    return UniqueIcon(::CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x00030000,
+                                                 kSide, kSide, LR_DEFAULTCOLOR));
+}
+
+// What the platform reads back from an icon: its colour image at 32 bits and
+// its mask at 1 bit, both top row first.
+struct IconPixels {
+    std::vector<std::uint8_t> colour;  // BGRA
+    std::vector<std::uint8_t> mask;    // 4 bytes a row
+};
+
+IconPixels PixelsOf(HICON icon) {
+    IconPixels pixels;
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) return pixels;
+    const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+    UniqueDc dc(::CreateCompatibleDC(nullptr));
+    struct {
+        BITMAPINFOHEADER h;
+        RGBQUAD table[2];
+    } bmi{};
+    bmi.h = {sizeof bmi.h, kSide, -kSide, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    pixels.colour.resize(kSide * kSide * 4);
+    if (!::GetDIBits(dc.Get(), colour.Get(), 0, kSide, pixels.colour.data(), reinterpret_cast<BITMAPINFO*>(&bmi),
+                     DIB_RGB_COLORS))
+        pixels.colour.clear();
+    bmi.h = {sizeof bmi.h, kSide, -kSide, 1, 1, BI_RGB, 0, 0, 0, 0, 0};
+    pixels.mask.resize(kSide * 4);
+    if (!::GetDIBits(dc.Get(), mask.Get(), 0, kSide, pixels.mask.data(), reinterpret_cast<BITMAPINFO*>(&bmi),
+                     DIB_RGB_COLORS))
+        pixels.mask.clear();
+    return pixels;
+}
+
+// The platform's own colour table for 8-bit reads of a device bitmap.
+std::vector<std::uint8_t> PlatformTable256() {
+    HDC screen = ::GetDC(nullptr);
+    const UniqueBitmap bitmap(::CreateCompatibleBitmap(screen, 1, 1));
+    ::ReleaseDC(nullptr, screen);
+    UniqueDc dc(::CreateCompatibleDC(nullptr));
+    std::vector<std::uint8_t> info(40 + 1024);
+    BITMAPINFOHEADER h{40, 1, 1, 1, 8, BI_RGB, 0, 0, 0, 0, 0};
+    std::memcpy(info.data(), &h, 40);
+    std::uint8_t pixel[4] = {};
+    ::GetDIBits(dc.Get(), bitmap.Get(), 0, 1, pixel, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
+    return std::vector<std::uint8_t>(info.begin() + 40, info.end());
+}
+
+// The Linux programs other users open icons with: Pillow and ImageMagick,
+// each asked for the file's first image as 32 x 32 RGBA bytes.
+std::string UnixPath(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const FARPROC proc = ::GetProcAddress(::GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name");
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(proc));
+    if (!toUnix) return {};
+    char* unix = toUnix(path.c_str());
+    std::string result = unix ? unix : "";
+    ::HeapFree(::GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// Runs a shell command line as a process of the system beneath Wine, which
+// writes its answer to `answer`; waits for the answer (Wine gives no handle
+// to such a process).
+std::vector<unsigned char> RunUnix(const std::string& command, const std::wstring& answer) {
+    const std::string line = "/bin/sh -c \"" + command + " > '" + UnixPath(answer) + ".part' && mv '" +
+                             UnixPath(answer) + ".part' '" + UnixPath(answer) + "'\"";
+    std::wstring wide(line.begin(), line.end());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(L"/bin/sh", wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return {};
+    if (process.hProcess) ::CloseHandle(process.hProcess);
+    if (process.hThread) ::CloseHandle(process.hThread);
+    for (int waited = 0; waited < 600 && ::GetFileAttributesW(answer.c_str()) == INVALID_FILE_ATTRIBUTES; ++waited)
+        ::Sleep(50);
+    return test::ReadFileBytes(answer);
 }
 
 class IcoWriterTest : public testing::Test {
@@ -102,19 +220,31 @@ protected:
 };
 
 TEST_F(IcoWriterTest, WorkedExampleAt256Colours) {
-    const UniqueIcon icon = MakeIcon(32, RGB(255, 0, 0));
+    const UniqueIcon icon = MaskedIcon(false);
     ASSERT_TRUE(icon);
     const auto file = Save(icon.Get(), 256);
     ASSERT_EQ(file.size(), 2238u);
-    const std::vector<std::uint8_t> head = {0, 0, 1, 0, 1, 0, 0x20, 0x20, 8, 0, 0, 0, 0, 0, 0xA8, 8, 0, 0, 0x16, 0, 0, 0};
-    EXPECT_EQ(std::vector<std::uint8_t>(file.begin(), file.begin() + 22), head);
-    EXPECT_EQ(Dword(file, 22), 40u);              // biSize
-    EXPECT_EQ(Dword(file, 26), 32u);              // biWidth
-    EXPECT_EQ(Dword(file, 30), 64u);              // biHeight: colour and mask
-    EXPECT_EQ(Word(file, 34), 1u);                // biPlanes
-    EXPECT_EQ(Word(file, 36), 8u);                // biBitCount
-    EXPECT_EQ(Dword(file, 38), 0u);               // biCompression
-    EXPECT_EQ(Dword(file, 42), 1024u);            // biSizeImage
+    const auto table = PlatformTable256();
+    const auto indexOf = [&](COLORREF c) {
+        for (std::size_t i = 0; i < 256; ++i)
+            if (table[4 * i] == GetBValue(c) && table[4 * i + 1] == GetGValue(c) && table[4 * i + 2] == GetRValue(c))
+                return static_cast<std::uint8_t>(i);
+        ADD_FAILURE() << "colour not in the table";
+        return std::uint8_t{0};
+    };
+
+    std::vector<std::uint8_t> expected = {0, 0, 1, 0, 1, 0, 0x20, 0x20, 8, 0, 0, 0, 0, 0, 0xA8, 8, 0, 0, 0x16, 0, 0, 0};
+    const BITMAPINFOHEADER header{40, 32, 64, 1, 8, BI_RGB, 1024, 0, 0, 0, 0};
+    const auto* h = reinterpret_cast<const std::uint8_t*>(&header);
+    expected.insert(expected.end(), h, h + 40);
+    expected.insert(expected.end(), table.begin(), table.end());
+    for (int row = 0; row < kSide; ++row)  // bottom row first
+        for (int x = 0; x < kSide; ++x) expected.push_back(indexOf(ColourAt(x, kSide - 1 - row)));
+    for (int row = 0; row < kSide; ++row)
+        expected.insert(expected.end(), {std::uint8_t(kSide - 1 - row < kCorner ? 0xFF : 0), 0, 0, 0});
+    ASSERT_EQ(expected.size(), file.size());
+    const auto firstDifference = std::mismatch(file.begin(), file.end(), expected.begin()).first - file.begin();
+    EXPECT_EQ(firstDifference, static_cast<std::ptrdiff_t>(file.size()));  // header 22, table 62, rows 1086, mask 2110
     EXPECT_TRUE(boxes_.empty());
 }
 
@@ -140,6 +270,114 @@ TEST_F(IcoWriterTest, EveryDepthWritesAFileThatLoadsBack) {
         EXPECT_LE(GetGValue(drawn), 8);
         EXPECT_LE(GetBValue(drawn), 8);
     }
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(IcoWriterTest, EveryDepthKeepsTheMaskAndTheOpaqueColours) {
+    const UniqueIcon icon = MaskedIcon(false);
+    ASSERT_TRUE(icon);
+    test::TempFolder folder;
+    for (int depth : {16, 256, 65536, 0}) {
+        SCOPED_TRACE(testing::Message() << "depth " << depth);
+        const std::wstring path = folder.File(std::to_wstring(depth) + L".ico");
+        test::WriteFileBytes(path, Save(icon.Get(), depth));
+        IconImage image;
+        image.LoadFromFile(path);
+        ASSERT_TRUE(image.Handle());
+        const IconPixels read = PixelsOf(image.Handle());
+        ASSERT_EQ(read.colour.size(), 4u * kSide * kSide);
+        ASSERT_EQ(read.mask.size(), 4u * kSide);
+        for (int y = 0; y < kSide; ++y) {
+            EXPECT_EQ(read.mask[4 * y], y < kCorner ? 0xFF : 0) << "mask row " << y;
+            EXPECT_EQ(read.mask[4 * y + 1] | read.mask[4 * y + 2] | read.mask[4 * y + 3], 0) << "mask row " << y;
+            for (int x = 0; x < kSide; ++x) {
+                if (InCorner(x, y)) continue;
+                const std::uint8_t* p = &read.colour[4 * (y * kSide + x)];
+                const COLORREF want = ColourAt(x, y);
+                EXPECT_NEAR(p[2], GetRValue(want), 8) << x << "," << y;
+                EXPECT_NEAR(p[1], GetGValue(want), 8) << x << "," << y;
+                EXPECT_NEAR(p[0], GetBValue(want), 8) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_TRUE(boxes_.empty());
+}
+
+// At its own depth an icon without alpha is written with the alpha of its
+// mask, so that the readers that honour alpha show it as the platform does;
+// an icon with alpha of its own keeps it.
+TEST_F(IcoWriterTest, OwnDepthIconsShowTheSameTransparencyInEveryReader) {
+    test::TempFolder folder;
+    const std::wstring script = folder.File(L"pillow.py");
+    const std::string pillow = "import sys\nfrom PIL import Image\n"
+                               "sys.stdout.buffer.write(Image.open(sys.argv[1]).convert('RGBA').tobytes())\n";
+    test::WriteFileBytes(script, std::vector<unsigned char>(pillow.begin(), pillow.end()));
+
+    for (bool ownAlpha : {false, true}) {
+        SCOPED_TRACE(ownAlpha ? "own alpha" : "no alpha");
+        const UniqueIcon icon = MaskedIcon(ownAlpha);
+        ASSERT_TRUE(icon);
+        const std::wstring path = folder.File(ownAlpha ? L"alpha.ico" : L"plain.ico");
+        const auto file = Save(icon.Get(), 0);
+        ASSERT_EQ(file.size(), 4286u);
+        ASSERT_EQ(Word(file, 36), 32u);
+        test::WriteFileBytes(path, file);
+
+        // The file's own alpha bytes, rows bottom first after the 40-byte header.
+        const auto alphaOf = [&](int x, int y) -> std::uint8_t {
+            if (!ownAlpha) return InCorner(x, y) ? 0 : 255;
+            return AlphaAt(x, y);
+        };
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x)
+                ASSERT_EQ(file[62 + 4 * ((kSide - 1 - y) * kSide + x) + 3], alphaOf(x, y)) << x << "," << y;
+
+        // Pillow and ImageMagick: fully transparent in the corner, the
+        // colours with their alpha elsewhere. (Pillow finds no bit count
+        // where the common directory entry has it, so it takes an image's
+        // transparency from the mask alone.)
+        const struct {
+            const char* reader;
+            std::string command;
+            bool readsOwnAlpha;
+        } readers[] = {
+            {"Pillow", "/usr/bin/python3 '" + UnixPath(script) + "' '" + UnixPath(path) + "'", false},
+            {"ImageMagick", "/usr/bin/convert '" + UnixPath(path) + "[0]' -depth 8 rgba:-", true},
+        };
+        for (const auto& r : readers) {
+            SCOPED_TRACE(r.reader);
+            if (ownAlpha && !r.readsOwnAlpha) continue;
+            const auto rgba = RunUnix(r.command, folder.File(std::wstring(r.reader, r.reader + std::strlen(r.reader)) +
+                                                             (ownAlpha ? L"-alpha.rgba" : L"-plain.rgba")));
+            ASSERT_EQ(rgba.size(), 4u * kSide * kSide);
+            for (int y = 0; y < kSide; ++y) {
+                for (int x = 0; x < kSide; ++x) {
+                    const std::uint8_t* p = &rgba[4 * (y * kSide + x)];
+                    ASSERT_EQ(p[3], alphaOf(x, y)) << x << "," << y;
+                    if (InCorner(x, y)) continue;
+                    const COLORREF want = ColourAt(x, y);
+                    ASSERT_EQ(RGB(p[0], p[1], p[2]), want) << x << "," << y;
+                }
+            }
+        }
+    }
+
+    // The platform draws the corner as the background and the rest in colour.
+    const std::wstring plain = folder.File(L"plain.ico");
+    HDC screen = ::GetDC(nullptr);
+    UniqueDc dc(::CreateCompatibleDC(screen));
+    UniqueBitmap bitmap(::CreateCompatibleBitmap(screen, kSide, kSide));
+    ::ReleaseDC(nullptr, screen);
+    ScopedSelect select(dc.Get(), bitmap.Get());
+    const RECT all{0, 0, kSide, kSide};
+    UniqueBrush green(::CreateSolidBrush(RGB(0, 255, 0)));
+    ::FillRect(dc.Get(), &all, green.Get());
+    IconImage image;
+    image.LoadFromFile(plain);
+    image.Draw(dc.Get(), 0, 0);
+    EXPECT_EQ(::GetPixel(dc.Get(), 2, 2), RGB(0, 255, 0));
+    EXPECT_EQ(::GetPixel(dc.Get(), 16, 4), RGB(255, 0, 0));
+    EXPECT_EQ(::GetPixel(dc.Get(), 16, 28), RGB(0, 0, 255));
     EXPECT_TRUE(boxes_.empty());
 }
 
@@ -200,6 +438,59 @@ public:
 private:
     UniqueBitmap bitmap_;
 };
+
+// The platform refuses to read a DIB section whose colour masks stay in the
+// header at 4 or 8 bits per pixel: such a read ends the write with "Invalid
+// Bitmap", and the file is never made.
+TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
+    const UniqueIcon icon = MaskedIcon(false);
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(icon.Get(), &info));
+    const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+    const DibSection masked(32, 32, 32, BI_BITFIELDS, 0);
+    ASSERT_TRUE(masked.Get());
+
+    test::TempFolder folder;
+    const struct {
+        const char* what;
+        HBITMAP colour;
+        HBITMAP mask;
+        int depth;
+    } cases[] = {
+        {"colour at 16 colours", masked.Get(), mask.Get(), 16},
+        {"colour at 256 colours", masked.Get(), mask.Get(), 256},
+        {"mask", colour.Get(), masked.Get(), 65536},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes_.clear();
+        const std::wstring path = folder.File(L"icon.ico");
+        {
+            ReplacingFileStream file(path);
+            EXPECT_FALSE(SaveBitmapsToStream(file, c.colour, c.mask, c.depth));
+        }
+        ASSERT_EQ(boxes_.size(), 1u);
+        EXPECT_EQ(boxes_[0].kind, BoxKind::Information);
+        EXPECT_EQ(boxes_[0].text, L"Invalid Bitmap");
+        WIN32_FIND_DATAW found;
+        const HANDLE find = ::FindFirstFileW(folder.File(L"*").c_str(), &found);
+        bool any = false;
+        if (find != INVALID_HANDLE_VALUE) {
+            do any = any || found.cFileName[0] != L'.';
+            while (::FindNextFileW(find, &found));
+            ::FindClose(find);
+        }
+        EXPECT_FALSE(any);  // neither the file nor the one written beside it
+    }
+    // The same bitmaps read as they can be make a file.
+    const std::wstring path = folder.File(L"good.ico");
+    {
+        ReplacingFileStream file(path);
+        ASSERT_TRUE(SaveBitmapsToStream(file, colour.Get(), mask.Get(), 16));
+        file.Commit();
+    }
+    EXPECT_EQ(test::ReadFileBytes(path).size(), 766u);
+}
 
 TEST_F(IcoWriterTest, HeadersOfDibSectionsAndDeviceBitmaps) {
     std::uint32_t header = 0, image = 0;

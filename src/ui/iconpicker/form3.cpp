@@ -253,26 +253,18 @@ void TForm3::SaveToIcoFile() {
 
     const std::wstring path = SaveDialog1.fileName;
     if (path.empty()) return;
-    if (IconMode())
-        Form1->SetText(TForm1::Edit3, path);
-    else if (::IsWindowEnabled(Form1->Control(TForm1::Edit4)))
-        Form1->SetText(TForm1::Edit4, path);
 
-    bool written = false;
+    // The file is written beside its place and put there only when whole:
+    // a failed save leaves an existing file, the main window's field and
+    // its preview as they were. The writer reports its own failures.
     {
-        FileStream file(path);
-        written = SaveToStream(file, icon.Handle(), savingDepth_);
+        ReplacingFileStream file(path);
+        if (!SaveToStream(file, icon.Handle(), savingDepth_)) return;
+        file.Commit();
     }
-    if (!written) {
-        // Reported already; no empty file is left behind to be shown.
-        ::DeleteFileW(path.c_str());
-        return;
-    }
-    // The preview shows the icon as read back from the file.
-    if (IconMode())
-        Form1->ShowIconInPreview(TForm1::Preview::Icon, path);
-    else if (::IsWindowEnabled(Form1->Control(TForm1::Edit4)))
-        Form1->ShowIconInPreview(TForm1::Preview::HotIcon, path);
+    // The main window takes the name, and shows the icon as read back from
+    // the file.
+    HandToMainWindow(path);
 }
 
 

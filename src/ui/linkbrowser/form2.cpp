@@ -10,6 +10,7 @@
 #include "ui/main/form1.h"
 
 
+#include <cstring>
 #include <vector>
 
 namespace orbelune {
@@ -20,7 +21,7 @@ constexpr COLORREF kBackground = RGB(191, 255, 113);
 constexpr COLORREF kSourceHighlight = RGB(225, 255, 217);
 constexpr wchar_t kNothingSelected[] = L"選択されていません";
 constexpr std::size_t kLongestUrlBytes = 2047;
-constexpr std::uint64_t kLargestShortcut = 4u * 1024 * 1024;
+constexpr std::size_t kShortcutPiece = 64 * 1024;
 
 int Selection(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 
@@ -33,24 +34,22 @@ bool EndsWithUrl(const std::wstring& name) {
     return name.size() >= 4 && ::CompareStringOrdinal(name.c_str() + name.size() - 4, 4, L".url", 4, TRUE) == CSTR_EQUAL;
 }
 
-// The file's text: UTF-16 or UTF-8 after their byte-order marks, code page
-// 932 otherwise.
-std::wstring ShortcutText(const std::vector<char>& bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        std::wstring text((bytes.size() - 2) / 2, L'\0');
-        std::copy(bytes.begin() + 2, bytes.begin() + 2 + static_cast<std::ptrdiff_t>(text.size() * 2),
-                  reinterpret_cast<char*>(text.data()));
+// Bytes of a shortcut file, whole characters in its encoding, as text.
+std::wstring Decode(const std::uint8_t* bytes, std::size_t size, ShortcutEncoding encoding) {
+    if (size == 0) return {};
+    if (encoding == ShortcutEncoding::Utf16) {
+        std::wstring text(size / 2, L'\0');
+        std::memcpy(text.data(), bytes, text.size() * 2);
         return text;
     }
-    if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
-        static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
-        const int length = static_cast<int>(bytes.size() - 3);
-        const int chars = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, length, nullptr, 0);
-        std::wstring text(static_cast<std::size_t>(chars), L'\0');
-        ::MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, length, text.data(), chars);
-        return text;
-    }
-    return FromCp932(std::string_view(bytes.data(), bytes.size()));
+    if (encoding == ShortcutEncoding::Cp932)
+        return FromCp932(std::string_view(reinterpret_cast<const char*>(bytes), size));
+    const auto* source = reinterpret_cast<const char*>(bytes);
+    const int length = static_cast<int>(size);
+    const int chars = ::MultiByteToWideChar(CP_UTF8, 0, source, length, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(chars), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, source, length, text.data(), chars);
+    return text;
 }
 
 // Whole characters while their code page 932 form stays within the limit.
@@ -73,14 +72,33 @@ std::wstring ReadInternetShortcut(const std::wstring& path) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {};
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size) || static_cast<std::uint64_t>(size.QuadPart) > kLargestShortcut) return {};
-    std::vector<char> bytes(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() && !::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        return {};
-    bytes.resize(read);
-    return LimitBytes(InternetShortcutUrl(ShortcutText(bytes)), kLongestUrlBytes);
+    // Read piece by piece until the entry is found: any size of file is
+    // read in the same small memory.
+    InternetShortcutScanner scanner;
+    std::vector<std::uint8_t> buffer(kShortcutPiece + 4);
+    std::size_t held = 0;  // bytes of a character cut at the end of the last piece
+    bool first = true;
+    ShortcutEncoding encoding = ShortcutEncoding::Cp932;
+    while (!scanner.Found()) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), buffer.data() + held, static_cast<DWORD>(kShortcutPiece), &read, nullptr))
+            return {};
+        held += read;
+        std::size_t start = 0;
+        if (first) {
+            encoding = ShortcutEncodingOf(buffer.data(), held, start);
+            first = false;
+        }
+        const bool end = read == 0;
+        const std::size_t whole =
+            end ? held : start + WholeCharacterBytes(buffer.data() + start, held - start, encoding);
+        scanner.Feed(Decode(buffer.data() + start, whole - start, encoding));
+        std::memmove(buffer.data(), buffer.data() + whole, held - whole);
+        held -= whole;
+        if (end) break;
+    }
+    scanner.Finish();
+    return LimitBytes(scanner.Url(), kLongestUrlBytes);
 }
 
 TForm2::TForm2() : Form(kBackground), highlight_(::CreateSolidBrush(kSourceHighlight)) {
@@ -179,12 +197,35 @@ void TForm2::Open() {
     if (registry.OpenKey(layout::kShellFoldersKey, false)) ApplyFavoritesFolder(registry.ReadString(layout::kFavorites));
     registry.CloseKey();
 
-    if (registry.OpenKey(layout::kTypedUrlsKey, false)) {
-        for (int i = 0; i < layout::kTypedUrlCount; ++i) {
-            const std::wstring address = registry.ReadString(layout::kTypedUrlPrefix + std::to_wstring(i));
-            if (!address.empty())
-                ::SendMessageW(Control(ListBox1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
+    if (registry.OpenKey(layout::kTypedUrlsKey, false)) ReadTypedAddresses(registry);
+}
+
+void TForm2::ReadTypedAddresses(Registry& registry) {
+    HWND list = Control(ListBox1);
+    const int selected = Selection(list);
+    const std::wstring chosen = selected >= 0 ? ListBoxItem(list, selected) : std::wstring();
+    // Read afresh: the list holds each typed address once. The address that
+    // was selected stays so while it is still there, also when a bad value
+    // ends the reading; else nothing is selected.
+    struct Reselect {
+        HWND list;
+        const std::wstring& chosen;
+        bool any;
+        ~Reselect() {
+            if (!any) return;
+            const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
+            for (int i = 0; i < count; ++i) {
+                if (ListBoxItem(list, i) == chosen) {
+                    ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+                    return;
+                }
+            }
         }
+    } reselect{list, chosen, selected >= 0};
+    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < layout::kTypedUrlCount; ++i) {
+        const std::wstring address = registry.ReadString(layout::kTypedUrlPrefix + std::to_wstring(i));
+        if (!address.empty()) ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/handle.h"
+#include "platform/registry.h"
 #include "ui/form.h"
 #include "ui/panel.h"
 
@@ -29,7 +30,7 @@ public:
 
 
     // Opening from the main window: points the favourites list at the
-    // Favorites folder, appends the typed addresses again, then shows the
+    // Favorites folder, reads the typed addresses afresh, then shows the
     // browser and disables the main window, also after a failure.
     void Open();
 
@@ -56,6 +57,7 @@ private:
     void CreateControls();
     void ApplyFavoritesFolder(const std::wstring& folder);
     void ReadFavorites();
+    void ReadTypedAddresses(Registry& registry);
     // Checks a radio button that is not checked and runs its click rule.
     void MakeActive(int radio);
 

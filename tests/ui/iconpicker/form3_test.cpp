@@ -1,12 +1,14 @@
 #include "ui/iconpicker/form3.h"
 
 #include "app/application.h"
+#include "support/box_driver.h"
 #include "support/gui.h"
 #include "ui/linkbrowser/form2.h"
 #include "ui/main/form1.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <deque>
 
 namespace orbelune {
@@ -247,6 +249,47 @@ TEST_F(PickerTest, IconFilesAreHandedStraightBack) {
     Form3->Button2Click();
 }
 
+// A 20 MiB icon file: a 16 x 16 image, 20 MiB of other bytes, and the 32 x 32
+// image that is shown. Only that image is read and held.
+TEST_F(PickerTest, LargeIconFileIsShownFromItsImage) {
+    Start();
+    const auto small = test::IconFileBytes(16, RGB(0, 0, 255));
+    const auto shown = test::IconFileBytes(32, RGB(0, 160, 0));
+    std::vector<unsigned char> file = {0, 0, 1, 0, 2, 0};
+    const auto entry = [&](const std::vector<unsigned char>& single, std::uint32_t offset) {
+        file.insert(file.end(), single.begin() + 6, single.begin() + 18);
+        for (int i = 0; i < 4; ++i) file.push_back(static_cast<unsigned char>(offset >> (8 * i)));
+    };
+    const std::uint32_t smallAt = 6 + 2 * 16;
+    const std::uint32_t shownAt = 20u * 1024 * 1024;
+    entry(small, smallAt);
+    entry(shown, shownAt);
+    file.insert(file.end(), small.begin() + 22, small.end());
+    file.resize(shownAt, 0x5A);
+    file.insert(file.end(), shown.begin() + 22, shown.end());
+    const std::wstring large = folder_.File(L"large.ico");
+    test::WriteFileBytes(large, file);
+
+    Form1->Button5Click();
+    Open(large);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(Form1->Text(TForm1::Edit3), large);
+    EXPECT_TRUE(Form1->PreviewImage(TForm1::Preview::Icon).IsVisible());
+    const IconImage& picture = Form1->PreviewImage(TForm1::Preview::Icon).Picture();
+    ASSERT_TRUE(picture.FileBytes());
+    EXPECT_EQ(*picture.FileBytes(), shown);  // the shown image alone, as a file of its own
+    ASSERT_TRUE(picture.Handle());
+
+    // Damaged: the image runs past the end of the file.
+    file.resize(file.size() - 1);
+    test::WriteFileBytes(large, file);
+    Form1->Button5Click();
+    Open(large);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, L"アイコンイメージが不正です.");
+    Form3->Button2Click();
+}
+
 TEST_F(PickerTest, BrokenIconFileLeavesThePickerOpenWithTheNewName) {
     Start();
     const std::wstring bad = folder_.File(L"bad.ico");
@@ -316,10 +359,139 @@ TEST_F(PickerTest, SavingWhereNoFileCanBeMade) {
     test::Pump();
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"ファイル " + nowhere + L" を作成できません.");
-    EXPECT_EQ(Form1->Text(TForm1::Edit3), nowhere);  // set before the file was made
+    EXPECT_EQ(Form1->Text(TForm1::Edit3), L"");  // a failed save leaves the field as it was
     EXPECT_TRUE(Form3->IsShown());
     EXPECT_FALSE(Form1->IsEnabled());
     Form3->Button2Click();
+}
+
+std::vector<std::wstring> FolderContents(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (data.cFileName[0] != L'.') names.emplace_back(data.cFileName);
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
+    Start();
+    // An icon saved once: the field names it and the preview shows it. It
+    // replaced what was there.
+    const std::wstring saved = folder_.File(L"保存.ico");
+    test::WriteFileBytes(saved, {'o', 'l', 'd'});
+    Form1->Button5Click();
+    Open(kComctl);
+    ClickItem(0);
+    answers_.push_back({saved, 1});
+    ::SendMessageW(Form3->Control(TForm3::Button3), BM_CLICK, 0, 0);
+    test::Pump();
+    const auto before = test::ReadFileBytes(saved);
+    ASSERT_EQ(before.size(), 4286u);
+    ASSERT_EQ(Form1->Text(TForm1::Edit3), saved);
+    ASSERT_TRUE(Form1->PreviewImage(TForm1::Preview::Icon).IsVisible());
+
+    // An icon whose image is damaged: its directory is sound, its image not.
+    const std::wstring damagedFile = folder_.File(L"damaged.ico");
+    auto damaged = test::IconFileBytes(32, RGB(1, 2, 3));
+    std::fill(damaged.begin() + 22, damaged.end(), std::uint8_t{0xEE});
+    test::WriteFileBytes(damagedFile, damaged);
+
+    const struct {
+        const char* what;
+        bool damagedIcon;
+        bool targetHeld;
+        std::wstring box;
+        bool pickerShown;
+    } cases[] = {
+        {"damaged icon", true, false, L"ERROR - unable to retrive IconInfo", false},
+        {"file held open", false, true, L"ファイル " + saved + L" を作成できません.", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes_.clear();
+        Form1->Button5Click();
+        Open(kComctl);
+        ClickItem(1);
+        if (c.damagedIcon) {
+            IconImage icon;
+            icon.LoadFromFile(damagedFile);
+            Form3->Image1().SetPicture(icon);
+        }
+        UniqueFile held;
+        if (c.targetHeld)
+            held.Reset(::CreateFileW(saved.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        answers_.push_back({saved, 1});
+        ::SendMessageW(Form3->Control(TForm3::Button3), BM_CLICK, 0, 0);
+        test::Pump();
+        held.Reset();
+        ASSERT_EQ(boxes_.size(), 1u);
+        EXPECT_EQ(boxes_[0].text, c.box);
+        EXPECT_EQ(test::ReadFileBytes(saved), before);
+        EXPECT_EQ(FolderContents(folder_.Path()), (std::vector<std::wstring>{L"damaged.ico", L"保存.ico"}));
+        EXPECT_EQ(Form1->Text(TForm1::Edit3), saved);
+        EXPECT_TRUE(Form1->PreviewImage(TForm1::Preview::Icon).IsVisible());
+        EXPECT_EQ(*Form1->PreviewImage(TForm1::Preview::Icon).Picture().FileBytes(), before);
+        EXPECT_EQ(Form3->IsShown(), c.pickerShown);
+        if (Form3->IsShown()) Form3->Button2Click();
+    }
+}
+
+// The save dialog as the user sees it, shown for real.
+TEST_F(PickerTest, SaveDialogFirstWithItsOwnFiltersThenForIcons) {
+    SetFileDialogAnswerer(nullptr);
+    Start();
+    struct Shown {
+        std::wstring title;
+        std::vector<std::wstring> filters;
+    };
+    const auto save = [&](const std::wstring& typed) {
+        Shown shown;
+        test::BoxDriver driver({[&](HWND dialog) {
+                                    shown.title = test::WindowTextOf(dialog);
+                                    HWND types = ::GetDlgItem(dialog, 0x470);  // the file-type box
+                                    const auto count = ::SendMessageW(types, CB_GETCOUNT, 0, 0);
+                                    for (WPARAM i = 0; i < static_cast<WPARAM>(count); ++i) {
+                                        wchar_t text[256] = {};
+                                        ::SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+                                        shown.filters.emplace_back(text);
+                                    }
+                                },
+                                [&](HWND dialog) {
+                                    HWND name = ::GetDlgItem(dialog, 0x47C);
+                                    if (HWND edit = ::FindWindowExW(name, nullptr, L"Edit", nullptr)) name = edit;
+                                    ::SetWindowTextW(name, typed.c_str());
+                                    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                                }});
+        Form1->Button5Click();
+        Form3->Image1().SetPicture([] {
+            IconImage icon;
+            icon.SetHandle(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)));
+            return icon;
+        }());
+        ::SendMessageW(Form3->Control(TForm3::Button3), BM_CLICK, 0, 0);
+        test::Pump();
+        return shown;
+    };
+
+    const Shown first = save(folder_.File(L"first"));
+    EXPECT_NE(first.title, L"");
+    EXPECT_NE(first.title, L"アイコンの保存");
+    EXPECT_EQ(first.filters, (std::vector<std::wstring>{L"アイコンファイル（*.ico）", L"実行ファイル（*.exe）",
+                                                        L"ダイナミックリンクライブラリ（*.dll）",
+                                                        L"すべてのファイル（*.*）"}));
+    EXPECT_EQ(Form1->Text(TForm1::Edit3), folder_.File(L"first"));  // no extension added
+
+    const Shown later = save(folder_.File(L"later"));
+    EXPECT_EQ(later.title, L"アイコンの保存");
+    EXPECT_EQ(later.filters, (std::vector<std::wstring>{L"アイコン (*.ico)"}));
+    EXPECT_EQ(Form1->Text(TForm1::Edit3), folder_.File(L"later.ico"));
+    EXPECT_EQ(FolderContents(folder_.Path()), (std::vector<std::wstring>{L"first", L"later.ico"}));
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(PickerTest, HotIconSaveWithTheFieldDisabledWritesOnlyTheFile) {

@@ -52,7 +52,37 @@ TEST(InternetShortcut, ReadsCodePage932AndUnicodeFiles) {
     test::WriteFileBytes(longUrl, std::vector<unsigned char>(line.begin(), line.end()));
     EXPECT_EQ(ReadInternetShortcut(longUrl).size(), 2047u);
 
+    // A quoted value too long to keep whole: its first 2047 bytes.
+    const std::wstring quoted = folder.File(L"quoted.url");
+    line = "[InternetShortcut]\nURL=\"" + std::string(20000, 'q') + "\"  \n";
+    test::WriteFileBytes(quoted, std::vector<unsigned char>(line.begin(), line.end()));
+    EXPECT_EQ(ReadInternetShortcut(quoted), std::wstring(2047, L'q'));
+
     EXPECT_EQ(ReadInternetShortcut(folder.File(L"missing.url")), L"");
+}
+
+TEST(InternetShortcut, TextInPiecesReadsAsTheWhole) {
+    const std::wstring text = L"[a]\r\nURL=x\r\n[InternetShortcut]\r\n  URL = \"http://p/\"\r\nURL=second\r\n";
+    for (std::size_t piece : {1u, 2u, 5u, 64u}) {
+        InternetShortcutScanner scanner;
+        for (std::size_t at = 0; at < text.size(); at += piece) scanner.Feed(std::wstring_view(text).substr(at, piece));
+        scanner.Finish();
+        EXPECT_EQ(scanner.Url(), L"http://p/") << piece;
+    }
+    // A piece ends before a character cut at its end.
+    const struct {
+        std::vector<std::uint8_t> bytes;
+        ShortcutEncoding encoding;
+        std::size_t whole;
+    } cuts[] = {
+        {{'a', 0x83, 0x5C, 0x83}, ShortcutEncoding::Cp932, 3},  // ソ then a lone first byte
+        {{0x83, 0x5C, 0x5C}, ShortcutEncoding::Cp932, 3},       // 0x5C after a whole ソ is "\"
+        {{'a', 0xE3, 0x81}, ShortcutEncoding::Utf8, 1},
+        {{'a', 0xE3, 0x81, 0x82}, ShortcutEncoding::Utf8, 4},
+        {{'a', 0, 'b'}, ShortcutEncoding::Utf16, 2},
+    };
+    for (const auto& c : cuts)
+        EXPECT_EQ(WholeCharacterBytes(c.bytes.data(), c.bytes.size(), c.encoding), c.whole);
 }
 
 const std::wstring kShellFolders = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -158,7 +188,70 @@ TEST_F(LinkBrowserTest, OpeningListsFavouritesAndTypedAddresses) {
     EXPECT_TRUE(Form1->IsEnabled());
     OpenBrowser();
     OpenBrowser();
-    EXPECT_EQ(Items(TForm2::ListBox1).size(), 6u);  // appended at every opening
+    EXPECT_EQ(Items(TForm2::ListBox1), (Texts{L"http://typed-one/", L"http://typed-three/"}));  // read afresh
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(LinkBrowserTest, TypedAddressesReadAfreshKeepTheSelectedOne) {
+    SetString(HKEY_CURRENT_USER, kTypedUrls, L"url0", L"http://typed-zero/");
+    SetString(HKEY_CURRENT_USER, kTypedUrls, L"url25", L"http://typed-25/");
+    const Texts all = {L"http://typed-zero/", L"http://typed-one/", L"http://typed-three/", L"http://typed-25/"};
+    OpenBrowser();
+    EXPECT_EQ(Items(TForm2::ListBox1), all);  // url0 and url25 listed, url26 not
+    ClickRow(TForm2::ListBox1, 2);
+    Click(TForm2::Button2);
+
+    // Each opening reads the registry again: the selected address stays
+    // selected while it is there, wherever it now stands; gone, nothing is.
+    const struct {
+        const wchar_t* removed;
+        Texts items;
+        int selected;
+    } openings[] = {
+        {nullptr, all, 2},
+        {L"url1", {L"http://typed-zero/", L"http://typed-three/", L"http://typed-25/"}, 1},
+        {L"url3", {L"http://typed-zero/", L"http://typed-25/"}, -1},
+    };
+    for (const auto& o : openings) {
+        SCOPED_TRACE(o.selected);
+        if (o.removed) test::DeleteValue(HKEY_CURRENT_USER, kTypedUrls, o.removed);
+        OpenBrowser();
+        EXPECT_EQ(Items(TForm2::ListBox1), o.items);
+        EXPECT_EQ(::SendMessageW(C(TForm2::ListBox1), LB_GETCURSEL, 0, 0), o.selected);
+        EXPECT_TRUE(Checked(TForm2::RadioButton2));
+        EXPECT_EQ(Form2->StatusText(), L"http://typed-three/");
+        Click(TForm2::Button2);
+    }
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(LinkBrowserTest, TenMegabyteShortcutsWithTheEntryFirstOrLast) {
+    // Other entries and a megabyte-long line fill each file to 10 MB.
+    std::string filler = "[Other]\r\nName=" + std::string(1024 * 1024, 'x') + "\r\n";
+    while (filler.size() < 10 * 1000 * 1000) filler += "; " + std::string(998, 'y') + "\r\n";
+    const struct {
+        const wchar_t* name;
+        std::string text;
+        const wchar_t* url;
+    } files[] = {
+        {L"big-first.url", "[InternetShortcut]\r\nURL=http://first.example/\r\n" + filler, L"http://first.example/"},
+        {L"big-last.url", filler + "[InternetShortcut]\r\nIconIndex=0\r\nURL=http://last.example/\r\n",
+         L"http://last.example/"},
+    };
+    for (const auto& f : files)
+        test::WriteFileBytes(favorites_.File(f.name), std::vector<unsigned char>(f.text.begin(), f.text.end()));
+    for (const auto& f : files) {
+        SCOPED_TRACE(test::Utf8(f.name));
+        Form1->SetText(TForm1::Edit1, L"");
+        OpenBrowser();
+        const auto row = ::SendMessageW(C(TForm2::FileListBox1), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(f.name));
+        ASSERT_GE(row, 0);
+        ClickRow(TForm2::FileListBox1, static_cast<int>(row));
+        Click(TForm2::Button1);
+        EXPECT_EQ(Form1->Text(TForm1::Edit2), f.url);
+        EXPECT_EQ(Form1->Text(TForm1::Edit1), NameWithoutExtension(f.name));
+    }
     EXPECT_TRUE(boxes_.empty());
 }
 
