@@ -18,7 +18,6 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   imagemagick python3-pil
 )
-if [ "${1:-}" = screenshots ]; then packages+=(imagemagick); fi
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
