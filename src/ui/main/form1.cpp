@@ -22,8 +22,6 @@ constexpr int kClientHeight = 544;
 }  // namespace
 
 TForm1::TForm1() : Form(kBackground) {
-    font_ = MakeFont(L"ＭＳ Ｐゴシック", 12);
-    boldFont_ = MakeFont(L"ＭＳ Ｐゴシック", 12, true);
     CreateForm(L"TForm1", kCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight);
 }
@@ -48,8 +46,8 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TForm1::CreateControls() {
-    HFONT f = font_.Get();
-    HFONT b = boldFont_.Get();
+    HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);
+    HFONT b = AddFont(L"ＭＳ Ｐゴシック", 12, true);
     const DWORD visible = WS_VISIBLE;
     const DWORD tab = WS_VISIBLE | WS_TABSTOP;
     const DWORD listStyle = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
@@ -72,9 +70,13 @@ void TForm1::CreateControls() {
     HWND list2 = AddControl({L"LISTBOX", L"", WS_TABSTOP | listStyle, WS_EX_CLIENTEDGE, 24, 8, 57, 73, ListBox2, f});
     panel1_ = std::make_unique<Panel>(Handle(), Panel1, kIconPanelCaption, 16, 136, 81, 81, kBackground, b);
     panel2_ = std::make_unique<Panel>(Handle(), Panel2, kHotIconPanelCaption, 16, 232, 81, 81, kBackground, b);
+    Place(panel1_->Handle(), 16, 136, 81, 81);
+    Place(panel2_->Handle(), 16, 232, 81, 81);
     ::ShowWindow(panel2_->Handle(), SW_HIDE);
     image1_ = std::make_unique<ImageBox>(panel1_->Handle(), Image1, 20, 21, 36, 36, kBackground);
     image2_ = std::make_unique<ImageBox>(panel2_->Handle(), Image2, 20, 21, 36, 36, kBackground);
+    Place(image1_->Handle(), 20, 21, 36, 36);
+    Place(image2_->Handle(), 20, 21, 36, 36);
     image1_->SetVisible(false);
     image2_->SetVisible(false);
     HWND check =
@@ -93,8 +95,8 @@ void TForm1::CreateControls() {
     AddTooltip(label3, L"通常表示されるアイコン");
     AddTooltip(label4, L"カーソルを重ねたときのアイコン");
 
-    ::SendMessageW(list1, LB_SETITEMHEIGHT, 0, 12);
-    ::SendMessageW(list2, LB_SETITEMHEIGHT, 0, 12);
+    SetItemHeight(list1, 12);
+    SetItemHeight(list2, 12);
     WatchKeys(edit3);
     WatchKeys(edit4);
     edit3Seen_.clear();

@@ -86,8 +86,6 @@ private:
     void PathChange(int field, std::wstring& lastText, Preview preview);
     void PathKeyDown(int field, WPARAM key, Preview preview);
 
-    UniqueFont font_;
-    UniqueFont boldFont_;
     std::unique_ptr<Panel> panel1_;
     std::unique_ptr<Panel> panel2_;
     std::unique_ptr<ImageBox> image1_;
