@@ -140,6 +140,8 @@ void Form::ApplyDpi(int dpi, bool frameToo) {
 void Form::SetCaption(std::wstring_view caption) { ::SetWindowTextW(Handle(), std::wstring(caption).c_str()); }
 
 void Form::Show() {
+    // A hidden window may have been moved to a monitor of another DPI.
+    if (const int dpi = WindowDpi(Handle()); dpi != dpi_) ApplyDpi(dpi);
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
     ::SetActiveWindow(Handle());

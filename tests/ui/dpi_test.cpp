@@ -372,13 +372,42 @@ void Measure(HWND box, Measured& m) {
     }
 }
 
-TEST_F(DpiBoxTest, OurBoxesAreLaidOutAtTheDpi) {
-    const NONCLIENTMETRICSW metrics = [] {
-        NONCLIENTMETRICSW m{};
-        m.cbSize = sizeof m;
+void ExpectBoxLayout(const Measured& m, int dpi, bool icon, LONG fontHeight) {
+    EXPECT_EQ(m.font.lfHeight, fontHeight);  // the message font at the DPI
+    const int margin = ::MulDiv(8, m.duX, 4), iconSize = Scaled(32, dpi);
+    const int iconSpace = icon ? iconSize + ::MulDiv(10, m.duX, 4) : 0;
+    if (icon) {
+        EXPECT_EQ(m.icon.left, margin);
+        EXPECT_EQ(m.icon.top, ::MulDiv(8, m.duY, 8));
+        EXPECT_EQ(m.icon.right - m.icon.left, iconSize);
+        EXPECT_EQ(m.icon.bottom - m.icon.top, iconSize);
+        EXPECT_EQ(m.iconImage.cx, iconSize);
+        EXPECT_EQ(m.iconImage.cy, iconSize);
+    }
+    EXPECT_EQ(m.text.left, margin + iconSpace);
+    int width = ::MulDiv(50, m.duX, 4);
+    for (int w : m.captionWidths) width = std::max(width, w + Scaled(8, dpi));
+    ASSERT_FALSE(m.buttons.empty());
+    for (const RECT& r : m.buttons) {
+        EXPECT_EQ(r.right - r.left, width);
+        EXPECT_EQ(r.bottom - r.top, ::MulDiv(14, m.duY, 8));
+    }
+}
+
+LONG MessageFontHeight(int dpi) {
+    using ForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    NONCLIENTMETRICSW m{};
+    m.cbSize = sizeof m;
+    auto forDpi = reinterpret_cast<ForDpi>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+    if (forDpi)
+        forDpi(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0, static_cast<UINT>(dpi));
+    else
         ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
-        return m;
-    }();
+    return m.lfMessageFont.lfHeight;
+}
+
+TEST_F(DpiBoxTest, OurBoxesAreLaidOutAtTheDpi) {
     const struct {
         const char* what;
         std::function<void()> show;
@@ -394,26 +423,28 @@ TEST_F(DpiBoxTest, OurBoxesAreLaidOutAtTheDpi) {
         test::BoxDriver driver({[&](HWND box) { Measure(box, m); },
                                 [](HWND box) { ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0); }});
         k.show();
-        EXPECT_EQ(m.font.lfHeight, metrics.lfMessageFont.lfHeight);  // the display's message font
-        const int margin = ::MulDiv(8, m.duX, 4), iconSize = Scaled(32, dpi_);
-        const int iconSpace = k.icon ? iconSize + ::MulDiv(10, m.duX, 4) : 0;
-        if (k.icon) {
-            EXPECT_EQ(m.icon.left, margin);
-            EXPECT_EQ(m.icon.top, ::MulDiv(8, m.duY, 8));
-            EXPECT_EQ(m.icon.right - m.icon.left, iconSize);
-            EXPECT_EQ(m.icon.bottom - m.icon.top, iconSize);
-            EXPECT_EQ(m.iconImage.cx, iconSize);
-            EXPECT_EQ(m.iconImage.cy, iconSize);
-        }
-        EXPECT_EQ(m.text.left, margin + iconSpace);
-        int width = ::MulDiv(50, m.duX, 4);
-        for (int w : m.captionWidths) width = std::max(width, w + Scaled(8, dpi_));
-        ASSERT_FALSE(m.buttons.empty());
-        for (const RECT& r : m.buttons) {
-            EXPECT_EQ(r.right - r.left, width);
-            EXPECT_EQ(r.bottom - r.top, ::MulDiv(14, m.duY, 8));
-        }
+        ExpectBoxLayout(m, dpi_, k.icon, MessageFontHeight(dpi_));
     }
+}
+
+TEST_F(DpiBoxTest, ABoxIsLaidOutAgainAtANewDpi) {
+    const int other = dpi_ == 96 ? 144 : 96;
+    Measured m;
+    HWND first = nullptr, focus = nullptr;
+    test::BoxDriver driver({[&](HWND box) {
+                                RECT r;
+                                ::GetWindowRect(box, &r);
+                                ::SendMessageW(box, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&r));
+                            },
+                            [&](HWND box) {
+                                Measure(box, m);
+                                focus = ::GetFocus();
+                                first = ::GetDlgItem(box, IDYES);
+                            },
+                            [](HWND box) { ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0); }});
+    EXPECT_EQ(ShowConfirmation(L"続けますか？"), BoxResult::No);
+    ExpectBoxLayout(m, other, true, MessageFontHeight(other));
+    EXPECT_EQ(focus, first);
 }
 
 TEST_F(DpiBoxTest, TheFailureBoxShowsItsIconAtTheScaledSize) {
