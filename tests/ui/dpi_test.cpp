@@ -166,6 +166,16 @@ protected:
         if (const char* expected = std::getenv("ORBELUNE_TEST_DPI")) {
             ASSERT_EQ(dpi_, std::atoi(expected)) << "the prefix does not report the DPI this run is for";
         }
+        // The manifest makes the program aware of each monitor's DPI.
+        using Awareness = int(WINAPI*)(HANDLE);
+        using Context = HANDLE(WINAPI*)();
+        HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+        auto awareness = reinterpret_cast<Awareness>(
+            reinterpret_cast<void*>(::GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+        auto context = reinterpret_cast<Context>(
+            reinterpret_cast<void*>(::GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+        ASSERT_TRUE(awareness && context);
+        EXPECT_EQ(awareness(context()), 2);  // DPI_AWARENESS_PER_MONITOR_AWARE
         Start();
         ASSERT_EQ(Form1->Dpi(), dpi_);
     }
@@ -217,6 +227,9 @@ TEST_F(DpiTest, ANewDpiLaysEveryWindowOutAgainInTheSuggestedRectangle) {
         Pump();
         ExpectLayout(dpi);
         ExpectFonts(dpi);
+        int cx = 0, cy = 0;  // the picker's grid takes icons of the new size
+        ::ImageList_GetIconSize(ListView_GetImageList(Form3->Control(TForm3::IconView), LVSIL_NORMAL), &cx, &cy);
+        EXPECT_EQ(cx, Scaled(32, dpi));
     }
 }
 
