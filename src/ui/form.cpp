@@ -84,7 +84,8 @@ void Form::CreateForm(const wchar_t* className, const wchar_t* caption, DWORD st
 }
 
 HFONT Form::AddFont(const wchar_t* face, int height, bool bold) {
-    fonts_.push_back(std::make_unique<FormFont>(FormFont{face, height, bold, MakeFont(face, Scale(height, dpi_), bold)}));
+    fonts_.push_back(
+        std::make_unique<FormFont>(FormFont{face, height, bold, MakeFont(face, Scale(height, dpi_), bold)}));
     return fonts_.back()->font.Get();
 }
 
@@ -154,7 +155,8 @@ HWND Form::AddControl(const ControlSpec& s) {
     const bool textAfterFont = lstrcmpiW(s.className, L"BUTTON") == 0 || lstrcmpiW(s.className, L"STATIC") == 0;
     HWND h = ::CreateWindowExW(s.exStyle, s.className, textAfterFont ? L"" : s.text, WS_CHILD | s.style,
                                Scale(s.x, dpi_), Scale(s.y, dpi_), Scale(s.width, dpi_), Scale(s.height, dpi_), parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), ::GetModuleHandleW(nullptr), nullptr);
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), ::GetModuleHandleW(nullptr),
+                               nullptr);
     if (!h) throw Failure(L"ウィンドウを作成できません");
     if (s.font) ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(s.font), FALSE);
     if (textAfterFont && s.text) ::SetWindowTextW(h, s.text);

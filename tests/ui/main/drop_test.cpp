@@ -23,11 +23,10 @@ protected:
 
     void SetUp() override {
         test::WriteFileBytes(program_, {'M', 'Z', 0, 0});
-        test::WriteFileBytes(shortcut_, {'[', 'I', 'n', 't', 'e', 'r', 'n', 'e', 't', 'S', 'h', 'o', 'r', 't', 'c', 'u', 't',
-                                         ']', '\r', '\n', 'U', 'R', 'L', '=', 'h', 't', 't', 'p', ':', '/', '/', 'e', 'x',
-                                         'a', 'm', 'p', 'l', 'e', '.', 'c', 'o', 'm', '/', '\r', '\n'});
+        const std::string shortcut = "[InternetShortcut]\r\nURL=http://example.com/\r\n";
+        test::WriteFileBytes(shortcut_, {shortcut.begin(), shortcut.end()});
         test::WriteFileBytes(icon_, test::IconFileBytes(32, RGB(255, 0, 0)));
-        test::WriteFileBytes(notAnIcon_, {'t', 'e', 'x', 't', '\r', '\n'});
+        test::WriteFileBytes(notAnIcon_, {'p', 'l', 'a', 'i', 'n', ' ', 't', 'e', 'x', 't'});
         ::CreateDirectoryW(subfolder_.c_str(), nullptr);
         Start();
     }
