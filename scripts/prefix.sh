@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Creates a Wine prefix for Orbelune at PREFIX, unless it is ready already.
-# Usage: prefix.sh PREFIX [test]
+# Usage: prefix.sh PREFIX [test|test144]
 #   Japanese fonts stand in for the Windows ones; Wine's crash dialog is off.
 #   "test" also lets windows go without a window manager (Xvfb), so that
-#   hiding a window does not wait for one.
+#   hiding a window does not wait for one; "test144" is a test prefix whose
+#   display reports 144 dpi (150 % scaling).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 prefix="$1"
@@ -34,11 +35,17 @@ reg='[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubsti
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000'
-if [ "$kind" = test ]; then
+if [ "$kind" = test ] || [ "$kind" = test144 ]; then
   reg="$reg
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 \"Managed\"=\"N\""
+fi
+if [ "$kind" = test144 ]; then
+  reg="$reg
+
+[HKEY_CURRENT_USER\Control Panel\Desktop]
+\"LogPixels\"=dword:00000090"
 fi
 wine_import_reg "$reg"
 # Debian's 32-bit Wine does not find its own Marlett font, which draws the

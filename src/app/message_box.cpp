@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/modal.h"
+#include "app/window.h"
 #include "platform/codepage.h"
 #include "platform/handle.h"
 
@@ -42,7 +43,25 @@ struct BoxState {
     BoxResult result = BoxResult::None;
     bool done = false;
     UniqueFont font;
+    UniqueIcon icon;
 };
+
+void LayOut(HWND box, BoxState& state, int dpi);
+
+// A system icon at size x size, scaled down from a larger image where the
+// system has one (common controls 6 on Windows Vista and later).
+UniqueIcon SystemIcon(const wchar_t* id, int size) {
+    using LoadIconWithScaleDownCall = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+    static const auto load = [] {
+        HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
+        return comctl ? reinterpret_cast<LoadIconWithScaleDownCall>(
+                            reinterpret_cast<void*>(::GetProcAddress(comctl, "LoadIconWithScaleDown")))
+                      : nullptr;
+    }();
+    HICON icon = nullptr;
+    if (load && SUCCEEDED(load(nullptr, id, size, size, &icon)) && icon) return UniqueIcon(icon);
+    return UniqueIcon(static_cast<HICON>(::LoadImageW(nullptr, id, IMAGE_ICON, size, size, 0)));
+}
 
 void Finish(HWND box, BoxState& state, BoxResult result) {
     state.result = result;
@@ -90,6 +109,13 @@ INT_PTR CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:  // the close box or the system menu
         if (state) Finish(box, *state, state->spec->onClose);
         return TRUE;
+    case WM_DPICHANGED:  // laid out again at the new DPI, the focus on the first button
+        if (!state) break;
+        while (HWND child = ::GetWindow(box, GW_CHILD)) ::DestroyWindow(child);
+        LayOut(box, *state, HIWORD(wParam));
+        ::SendMessageW(box, WM_NEXTDLGCTL,
+                       reinterpret_cast<WPARAM>(::GetDlgItem(box, state->spec->buttons.front().id)), TRUE);
+        return TRUE;
     default:
         break;
     }
@@ -117,11 +143,10 @@ HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style
     return h;
 }
 
-// Lays the box out in dialog units of its font and makes its controls.
-void LayOut(HWND box, BoxState& state) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+// Lays the box out in dialog units of its font at the DPI and makes its
+// controls; the sizes in pixels are those at 96 dpi, scaled.
+void LayOut(HWND box, BoxState& state, int dpi) {
+    const NONCLIENTMETRICSW metrics = NonClientMetrics(dpi);
     state.font.Reset(::CreateFontIndirectW(&metrics.lfMessageFont));
     HFONT font = state.font.Get();
 
@@ -142,7 +167,7 @@ void LayOut(HWND box, BoxState& state) {
     for (const auto& b : state.spec->buttons) {
         RECT r{};
         ::DrawTextW(dc.Get(), b.caption, -1, &r, DT_CALCRECT | DT_SINGLELINE);
-        buttonWidth = std::max(buttonWidth, static_cast<int>(r.right - r.left) + 8);
+        buttonWidth = std::max(buttonWidth, static_cast<int>(r.right - r.left) + Scale(8, dpi));
     }
 
     RECT textRect{0, 0, ::GetSystemMetrics(SM_CXSCREEN) / 2, 0};
@@ -151,9 +176,10 @@ void LayOut(HWND box, BoxState& state) {
     const int textWidth = textRect.right, textHeight = textRect.bottom;
 
     const bool hasIcon = state.spec->icon != nullptr;
-    const int iconWidth = hasIcon ? kIconSize + hSpacing : 0;
+    const int iconSize = Scale(kIconSize, dpi);
+    const int iconWidth = hasIcon ? iconSize + hSpacing : 0;
     const int iconTextWidth = iconWidth + textWidth;
-    const int iconTextHeight = hasIcon ? std::max(kIconSize, textHeight) : textHeight;
+    const int iconTextHeight = hasIcon ? std::max(iconSize, textHeight) : textHeight;
     const int count = static_cast<int>(state.spec->buttons.size());
     const int groupWidth = count * buttonWidth + (count - 1) * buttonSpacing;
     const int clientWidth = std::max(iconTextWidth, groupWidth) + 2 * hMargin;
@@ -161,8 +187,9 @@ void LayOut(HWND box, BoxState& state) {
 
     if (hasIcon) {
         HWND icon = MakeChild(box, L"STATIC", nullptr, SS_ICON | SS_REALSIZEIMAGE,
-                              RECT{hMargin, vMargin, hMargin + kIconSize, vMargin + kIconSize}, -1, nullptr);
-        ::SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconW(nullptr, state.spec->icon)), 0);
+                              RECT{hMargin, vMargin, hMargin + iconSize, vMargin + iconSize}, -1, nullptr);
+        state.icon = SystemIcon(state.spec->icon, iconSize);
+        ::SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(state.icon.Get()), 0);
     }
     MakeChild(box, L"STATIC", state.message.c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL,
               RECT{hMargin + iconWidth, vMargin, hMargin + iconWidth + textWidth, vMargin + textHeight}, -1, font);
@@ -197,7 +224,7 @@ BoxResult RunBox(const BoxSpec& spec, std::wstring_view text) {
         return answer(spec.kind, std::wstring(text));
     }
 
-    BoxState state{&spec, std::wstring(text), BoxResult::None, false, UniqueFont{}};
+    BoxState state{&spec, std::wstring(text), BoxResult::None, false, UniqueFont{}, UniqueIcon{}};
     const auto dialogTemplate = EmptyTemplate(spec.caption);
     HWND owner = ApplicationWindow();
     HWND box = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr),
@@ -205,7 +232,7 @@ BoxResult RunBox(const BoxSpec& spec, std::wstring_view text) {
                                             BoxProc, reinterpret_cast<LPARAM>(&state));
     if (!box) return BoxResult::None;
     UniqueWindow boxWindow(box);
-    LayOut(box, state);
+    LayOut(box, state, WindowDpi(box));
 
     ModalScope modal(box);  // disables the program's other windows until the box has gone
     ::ShowWindow(box, SW_SHOW);

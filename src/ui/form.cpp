@@ -42,6 +42,11 @@ UniqueFont MakeFont(const wchar_t* face, int height, bool bold) {
     return font;
 }
 
+int DpiOf(HWND hwnd) {
+    if (auto* form = dynamic_cast<Form*>(Window::FromHandle(::GetAncestor(hwnd, GA_ROOT)))) return form->Dpi();
+    return WindowDpi(hwnd);
+}
+
 namespace {
 
 // The window has no default or cancel button: Enter presses a push button
@@ -63,15 +68,81 @@ Form::Form(COLORREF background) : background_(background), backgroundBrush_(::Cr
 void Form::CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, int x, int y,
                       int clientWidth, int clientHeight) {
     RegisterWindowClass(className, nullptr);
-    RECT frame{0, 0, clientWidth, clientHeight};
-    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+    // Made at the screen's DPI; a window that comes up on a monitor of
+    // another DPI is laid out again at once.
+    dpi_ = SystemDpi();
+    const RECT frame = FrameForClient(Scale(clientWidth, dpi_), Scale(clientHeight, dpi_), style, exStyle, dpi_);
+    if (x != CW_USEDEFAULT) {
+        x = Scale(x, dpi_);
+        y = Scale(y, dpi_);
+    }
     CreateNative(className, exStyle, caption, style, x, y, frame.right - frame.left, frame.bottom - frame.top,
                  ApplicationWindow());
+    if (const int dpi = WindowDpi(Handle()); dpi != dpi_) ApplyDpi(dpi);
+}
+
+HFONT Form::AddFont(const wchar_t* face, int height, bool bold) {
+    fonts_.push_back(
+        std::make_unique<FormFont>(FormFont{face, height, bold, MakeFont(face, Scale(height, dpi_), bold)}));
+    return fonts_.back()->font.Get();
+}
+
+Form::Placement* Form::PlacementOf(HWND window) {
+    for (auto& p : placements_)
+        if (p.window == window) return &p;
+    return nullptr;
+}
+
+void Form::Place(HWND window, int x, int y, int width, int height) {
+    if (Placement* p = PlacementOf(window))
+        *p = Placement{window, x, y, width, height, p->itemHeight, p->fit};
+    else
+        placements_.push_back(Placement{window, x, y, width, height});
+    ::SetWindowPos(window, nullptr, Scale(x, dpi_), Scale(y, dpi_), Scale(width, dpi_), Scale(height, dpi_),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::SetItemHeight(HWND list, int height) {
+    if (Placement* p = PlacementOf(list)) p->itemHeight = height;
+    ::SendMessageW(list, LB_SETITEMHEIGHT, 0, Scale(height, dpi_));
+}
+
+void Form::ApplyDpi(int dpi, bool frameToo) {
+    dpi_ = dpi;
+    if (frameToo) {
+        const auto style = static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE));
+        const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE));
+        const RECT frame = FrameForClient(Scale(clientWidth_, dpi), Scale(clientHeight_, dpi), style, exStyle, dpi);
+        ::SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // New fonts first: the places, item heights and widths depend on them.
+    std::vector<UniqueFont> old;
+    for (auto& f : fonts_) {
+        UniqueFont font = MakeFont(f->face, Scale(f->height, dpi), f->bold);
+        for (const auto& p : placements_)
+            if (reinterpret_cast<HFONT>(::SendMessageW(p.window, WM_GETFONT, 0, 0)) == f->font.Get())
+                ::SendMessageW(p.window, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+        old.push_back(std::move(f->font));
+        f->font = std::move(font);
+    }
+    for (const auto& p : placements_) {
+        ::SetWindowPos(p.window, nullptr, Scale(p.x, dpi), Scale(p.y, dpi), Scale(p.width, dpi), Scale(p.height, dpi),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        if (p.itemHeight) ::SendMessageW(p.window, LB_SETITEMHEIGHT, 0, Scale(p.itemHeight, dpi));
+        if (p.fit != Fit::None) WidenToText(p.window, p.fit == Fit::KeepRight);
+    }
+    OnDpiChanged();
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Form::SetCaption(std::wstring_view caption) { ::SetWindowTextW(Handle(), std::wstring(caption).c_str()); }
 
 void Form::Show() {
+    // A hidden window may have been moved to a monitor of another DPI.
+    if (const int dpi = WindowDpi(Handle()); dpi != dpi_) ApplyDpi(dpi);
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
     ::SetActiveWindow(Handle());
@@ -82,21 +153,28 @@ HWND Form::AddControl(const ControlSpec& s) {
     // Buttons and labels get their text after their font: Wine lays a
     // button's text out when the text is set, not again for a new font.
     const bool textAfterFont = lstrcmpiW(s.className, L"BUTTON") == 0 || lstrcmpiW(s.className, L"STATIC") == 0;
-    HWND h = ::CreateWindowExW(s.exStyle, s.className, textAfterFont ? L"" : s.text, WS_CHILD | s.style, s.x, s.y,
-                               s.width, s.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)),
-                               ::GetModuleHandleW(nullptr), nullptr);
+    HWND h = ::CreateWindowExW(s.exStyle, s.className, textAfterFont ? L"" : s.text, WS_CHILD | s.style,
+                               Scale(s.x, dpi_), Scale(s.y, dpi_), Scale(s.width, dpi_), Scale(s.height, dpi_), parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), ::GetModuleHandleW(nullptr),
+                               nullptr);
     if (!h) throw Failure(L"ウィンドウを作成できません");
     if (s.font) ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(s.font), FALSE);
     if (textAfterFont && s.text) ::SetWindowTextW(h, s.text);
+    placements_.push_back(Placement{h, s.x, s.y, s.width, s.height});
     return h;
 }
 
-void Form::FitText(HWND label, bool anchorRight) {
+void Form::FitText(HWND control, bool anchorRight) {
+    if (Placement* p = PlacementOf(control)) p->fit = anchorRight ? Fit::KeepRight : Fit::KeepLeft;
+    WidenToText(control, anchorRight);
+}
+
+void Form::WidenToText(HWND label, bool anchorRight) {
     const std::wstring text = WindowText(label);
     wchar_t cls[16] = {};
     ::GetClassNameW(label, cls, 16);
     // A check box or radio button also holds its mark and a gap.
-    const int mark = lstrcmpiW(cls, L"Button") == 0 ? ::GetSystemMetrics(SM_CXMENUCHECK) + 6 : 0;
+    const int mark = lstrcmpiW(cls, L"Button") == 0 ? SystemMetric(SM_CXMENUCHECK, dpi_) + Scale(6, dpi_) : 0;
     WindowDc dc(label);
     ScopedSelect selectFont(dc.Get(), reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
     RECT needed{};
@@ -219,6 +297,14 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_DPICHANGED: {
+        // The system's rectangle for the new DPI, then everything inside.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyDpi(HIWORD(wParam), false);
+        return 0;
+    }
     default:
         break;
     }

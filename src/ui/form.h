@@ -1,13 +1,17 @@
 // What the three forms share: a top-level window with a solid background,
 // a fixed client size, its fonts, child controls made in tab order, and the
-// keyboard rules of the program's windows.
+// keyboard rules of the program's windows. Sizes, places and font heights
+// are given at 96 dpi; the form keeps them and lays itself out at its DPI,
+// again whenever the DPI changes.
 #pragma once
 
 #include "app/window.h"
 #include "platform/handle.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orbelune {
 
@@ -21,6 +25,9 @@ std::wstring ListBoxItem(HWND list, int index);
 // A font of pixel height `height` (character height) in the Japanese
 // character set.
 UniqueFont MakeFont(const wchar_t* face, int height, bool bold = false);
+
+// The DPI a window is laid out at: that of the form it is on.
+int DpiOf(HWND hwnd);
 
 struct ControlSpec {
     const wchar_t* className;
@@ -47,6 +54,8 @@ public:
     void SetCaption(std::wstring_view caption);
     COLORREF BackgroundColor() const noexcept { return background_; }
     HBRUSH BackgroundBrush() const noexcept { return backgroundBrush_.Get(); }
+    // The DPI the form is laid out at.
+    int Dpi() const noexcept { return dpi_; }
 
 protected:
     explicit Form(COLORREF background);
@@ -56,12 +65,23 @@ protected:
     void CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, int x, int y,
                     int clientWidth, int clientHeight);
 
+    // A font of the form, `height` pixels high at 96 dpi; the form owns it
+    // and makes it again at a new DPI.
+    HFONT AddFont(const wchar_t* face, int height, bool bold = false);
+
+    // A control placed by the spec's rectangle at 96 dpi.
     HWND AddControl(const ControlSpec& spec);
+    // Keeps a window made elsewhere (a panel, an image) at a place within its
+    // parent given at 96 dpi.
+    void Place(HWND window, int x, int y, int width, int height);
+    // The item height of a list box, at 96 dpi (a new font resets it).
+    void SetItemHeight(HWND list, int height);
 
     // Widens a one-line label, check box or radio button whose text does not
     // fit, keeping its left edge, or its right edge when `anchorRight`
     // (labels set flush against the field they name). Fonts that stand in
-    // for the Windows ones may be wider than the layout's.
+    // for the Windows ones may be wider than the layout's. Done again after
+    // every new layout.
     void FitText(HWND control, bool anchorRight);
     void AddTooltip(HWND control, const wchar_t* text);
 
@@ -80,6 +100,14 @@ protected:
     virtual void OnControlKeyDown(HWND control, WPARAM key);
     // The close box and the system menu's close command.
     virtual void OnClose() {}
+    // What a form scales beyond its fonts and placed windows; run after
+    // they have been laid out at the new DPI.
+    virtual void OnDpiChanged() {}
+
+    // Lays the form out at a DPI: the frame around the scaled client area
+    // (unless `frameToo` is false: the system has placed it), the fonts,
+    // every placed window, the list item heights and the fitted texts.
+    void ApplyDpi(int dpi, bool frameToo = true);
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -89,8 +117,28 @@ private:
     static LRESULT CALLBACK KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
 
+    struct FormFont {
+        const wchar_t* face;
+        int height;
+        bool bold;
+        UniqueFont font;
+    };
+    enum class Fit { None, KeepLeft, KeepRight };
+    struct Placement {
+        HWND window;
+        int x, y, width, height;
+        int itemHeight = 0;
+        Fit fit = Fit::None;
+    };
+    Placement* PlacementOf(HWND window);
+    void WidenToText(HWND control, bool anchorRight);
+
     COLORREF background_;
     UniqueBrush backgroundBrush_;
+    int dpi_ = kLayoutDpi;
+    int clientWidth_ = 0, clientHeight_ = 0;  // at 96 dpi
+    std::vector<std::unique_ptr<FormFont>> fonts_;
+    std::vector<Placement> placements_;
     HWND tooltip_ = nullptr;
     HWND focus_ = nullptr;  // kept while the form is inactive
 };

@@ -1,11 +1,75 @@
 #include "ui/image_box.h"
 
-#include "platform/handle.h"
+#include "platform/ico_file.h"
+#include "ui/form.h"
+
+#include <shellapi.h>
+
+#include <cstdlib>
 
 namespace orbelune {
 
 namespace {
 constexpr wchar_t kImageClass[] = L"TImage";
+
+SIZE IconSizeOf(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return {0, 0};
+    UniqueBitmap mask(info.hbmMask);
+    UniqueBitmap colour(info.hbmColor);
+    BITMAP bm{};
+    ::GetObjectW(colour ? colour.Get() : mask.Get(), sizeof bm, &bm);
+    return {bm.bmWidth, colour ? bm.bmHeight : bm.bmHeight / 2};
+}
+
+// The image of an icon file to make a width x height icon from: the
+// smallest at least that wide (scaled down), else the widest; the deepest
+// colour among equals.
+std::size_t ImageForSize(const std::vector<IcoEntry>& entries, unsigned width) {
+    std::size_t best = 0;
+    const auto better = [width](const IcoEntry& a, const IcoEntry& b) {
+        const bool aFits = a.width >= width, bFits = b.width >= width;
+        if (aFits != bFits) return aFits;
+        if (a.width != b.width) return aFits ? a.width < b.width : a.width > b.width;
+        return a.bitCount > b.bitCount;
+    };
+    for (std::size_t i = 1; i < entries.size(); ++i)
+        if (better(entries[i], entries[best])) best = i;
+    return best;
+}
+
+HICON IconFromFileBytes(const std::vector<std::uint8_t>& bytes, SIZE size) {
+    const auto entries = ReadIcoDirectory(bytes.data(), bytes.size());
+    if (!entries) return nullptr;
+    const IcoEntry& e = (*entries)[ImageForSize(*entries, static_cast<unsigned>(size.cx))];
+    return ::CreateIconFromResourceEx(const_cast<BYTE*>(bytes.data() + e.offset), e.size, TRUE, 0x00030000, size.cx,
+                                      size.cy, LR_DEFAULTCOLOR);
+}
+
+}  // namespace
+
+HICON ExtractIconAtSize(const std::wstring& path, int index, int size) {
+    HICON icon = nullptr;
+    UINT id = 0;
+    const UINT got = ::PrivateExtractIconsW(path.c_str(), index, size, size, &icon, &id, 1, LR_DEFAULTCOLOR);
+    return got == 1 ? icon : nullptr;
+}
+
+HICON AssociatedIconAtSize(const std::wstring& path, int size) {
+    // The icon's own file and index, made at the size; else the shell's
+    // icon at its large size, brought to the size.
+    SHFILEINFOW info{};
+    if (::SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICONLOCATION) && info.szDisplayName[0] &&
+        info.szDisplayName[0] != L'*') {
+        if (HICON icon = ExtractIconAtSize(info.szDisplayName, info.iIcon, size)) return icon;
+    }
+    info = SHFILEINFOW{};
+    if (!::SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_LARGEICON) || !info.hIcon)
+        return nullptr;
+    UniqueIcon large(info.hIcon);
+    const SIZE got = IconSizeOf(large.Get());
+    if (got.cx == size && got.cy == size) return large.Release();
+    return static_cast<HICON>(::CopyImage(large.Get(), IMAGE_ICON, size, size, 0));
 }
 
 ImageBox::ImageBox(HWND parent, int id, int x, int y, int width, int height, COLORREF background)
@@ -14,9 +78,45 @@ ImageBox::ImageBox(HWND parent, int id, int x, int y, int width, int height, COL
     CreateNative(kImageClass, 0, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, parent, id);
 }
 
-void ImageBox::SetPicture(const IconImage& picture) {
+void ImageBox::SetPicture(const IconImage& picture, Source source) {
     picture_ = picture;
+    source_ = std::move(source);
+    scaled_.Reset();
+    scaledSize_ = {0, 0};
     ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+SIZE ImageBox::DrawnSize() const {
+    const SIZE natural = IconSizeOf(picture_.Handle());
+    const int dpi = DpiOf(Handle());
+    return {Scale(natural.cx, dpi), Scale(natural.cy, dpi)};
+}
+
+HICON ImageBox::ScaledIcon(SIZE size) {
+    if (scaled_ && scaledSize_.cx == size.cx && scaledSize_.cy == size.cy) return scaled_.Get();
+    HICON icon = nullptr;
+    if (const auto* bytes = picture_.FileBytes())
+        icon = IconFromFileBytes(*bytes, size);
+    else if (!source_.file.empty())
+        icon = source_.index == kAssociated ? AssociatedIconAtSize(source_.file, size.cx)
+                                            : ExtractIconAtSize(source_.file, source_.index, size.cx);
+    scaled_.Reset(icon);
+    scaledSize_ = size;
+    return icon;
+}
+
+void ImageBox::Paint(HDC dc) {
+    HICON icon = picture_.Handle();
+    if (!icon) return;
+    const SIZE natural = IconSizeOf(icon);
+    const SIZE drawn = DrawnSize();
+    if (drawn.cx == natural.cx && drawn.cy == natural.cy) {
+        picture_.Draw(dc, 0, 0);
+        return;
+    }
+    // Without a source to make it from, the picture itself is brought to size.
+    HICON scaled = ScaledIcon(drawn);
+    ::DrawIconEx(dc, 0, 0, scaled ? scaled : icon, drawn.cx, drawn.cy, 0, nullptr, DI_NORMAL);
 }
 
 LRESULT ImageBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -25,7 +125,7 @@ LRESULT ImageBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     case WM_PAINT: {
         PaintDc paint(Handle(), background_);
-        picture_.Draw(paint.Get(), 0, 0);
+        Paint(paint.Get());
         return 0;
     }
     case WM_NCHITTEST:

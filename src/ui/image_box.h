@@ -1,30 +1,67 @@
 // An image control: shows an icon at its natural size from its upper left
-// corner, on its parent's background.
+// corner, on its parent's background. The natural size is the icon's size
+// at 96 dpi: on a scaled display the image draws the icon at the scaled
+// size, made afresh from where the icon came from (the icon file's images,
+// or the file whose icon it is) rather than stretched.
 #pragma once
 
 #include "app/window.h"
+#include "platform/handle.h"
 #include "platform/icon_image.h"
+
+#include <string>
 
 namespace orbelune {
 
+// The icon at `index` of a file (.exe, .dll, .ico), at size x size pixels:
+// the file's image of that size, or the system's scaling of the nearest one.
+// nullptr when the file has no such icon.
+HICON ExtractIconAtSize(const std::wstring& path, int index, int size);
+// The icon the shell shows for a file, at size x size pixels; nullptr when
+// there is none.
+HICON AssociatedIconAtSize(const std::wstring& path, int size);
+
 class ImageBox final : public Window {
 public:
+    // Where a picture given as a handle came from: the icon at `index` of
+    // `file`, or the icon the shell shows for `file` (kAssociated).
+    static constexpr int kAssociated = -1;
+    struct Source {
+        std::wstring file;
+        int index = kAssociated;
+    };
+
     ImageBox(HWND parent, int id, int x, int y, int width, int height, COLORREF background);
     ~ImageBox() override { Destroy(); }
 
     const IconImage& Picture() const noexcept { return picture_; }
-    void SetPicture(const IconImage& picture);
+    // A picture read from an icon file is drawn from the file's images; one
+    // given as a handle from its source when it has one.
+    void SetPicture(const IconImage& picture, Source source);
+    void SetPicture(const IconImage& picture) { SetPicture(picture, Source{}); }
     void ClearPicture() { SetPicture(IconImage{}); }
 
     void SetVisible(bool visible) { ::ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE); }
     bool IsVisible() const { return ::IsWindowVisible(Handle()) != FALSE; }
 
+    // The size the picture is drawn at: its natural size scaled to the DPI
+    // of the image's window; 0 x 0 without a picture.
+    SIZE DrawnSize() const;
+
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void Paint(HDC dc);
+    // The picture made at the drawn size, kept until the picture or the
+    // size changes; nullptr when it cannot be made.
+    HICON ScaledIcon(SIZE size);
+
     COLORREF background_;
     IconImage picture_;
+    Source source_;
+    UniqueIcon scaled_;
+    SIZE scaledSize_{0, 0};
 };
 
 }  // namespace orbelune

@@ -30,9 +30,10 @@ void Panel::Paint() {
         ::DrawEdge(paint.Get(), &area, BDR_RAISEDINNER, BF_RECT);
         format |= DT_CENTER;
     } else {
-        area.top += 2;  // a gap above the text area, as status bars have
+        const int gap = Scale(2, DpiOf(Handle()));
+        area.top += gap;  // a gap above the text area, as status bars have
         ::DrawEdge(paint.Get(), &area, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
-        area.left += 2;
+        area.left += gap;
         format |= DT_LEFT | DT_END_ELLIPSIS;
     }
     const std::wstring caption = Caption();

@@ -2,6 +2,8 @@
 
 #include "app/application.h"
 
+#include <shlobj.h>
+
 #include <atomic>
 
 namespace orbelune::test {
@@ -104,23 +106,56 @@ std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
-std::vector<unsigned char> IconFileBytes(int size, COLORREF colour) {
-    const int maskRow = ((size + 31) / 32) * 4;
-    const int pixels = size * size * 4;
-    const int image = 40 + pixels + maskRow * size;
+std::vector<unsigned char> IconFileBytes(int size, COLORREF colour) { return IconFileBytes({{size, colour}}); }
+
+std::vector<unsigned char> IconFileBytes(const std::vector<IconImageSpec>& images) {
     std::vector<unsigned char> b;
     auto word = [&](unsigned v) { b.push_back(v & 0xFF); b.push_back((v >> 8) & 0xFF); };
     auto dword = [&](unsigned v) { word(v & 0xFFFF); word(v >> 16); };
-    word(0); word(1); word(1);                                       // header: one icon
-    b.push_back(static_cast<unsigned char>(size)); b.push_back(static_cast<unsigned char>(size));
-    b.push_back(0); b.push_back(0); word(1); word(32); dword(static_cast<unsigned>(image)); dword(22);
-    dword(40); dword(static_cast<unsigned>(size)); dword(static_cast<unsigned>(size * 2)); word(1); word(32);
-    dword(0); dword(0); dword(0); dword(0); dword(0); dword(0);
-    for (int i = 0; i < size * size; ++i) {
-        b.push_back(GetBValue(colour)); b.push_back(GetGValue(colour)); b.push_back(GetRValue(colour)); b.push_back(255);
+    const auto imageBytes = [](int size) { return 40 + size * size * 4 + ((size + 31) / 32) * 4 * size; };
+    word(0); word(1); word(static_cast<unsigned>(images.size()));  // header
+    unsigned offset = 6 + 16 * static_cast<unsigned>(images.size());
+    for (const auto& image : images) {
+        b.push_back(static_cast<unsigned char>(image.size)); b.push_back(static_cast<unsigned char>(image.size));
+        b.push_back(0); b.push_back(0); word(1); word(32);
+        dword(static_cast<unsigned>(imageBytes(image.size))); dword(offset);
+        offset += static_cast<unsigned>(imageBytes(image.size));
     }
-    b.insert(b.end(), static_cast<std::size_t>(maskRow * size), 0);  // all opaque
+    for (const auto& image : images) {
+        const int size = image.size;
+        dword(40); dword(static_cast<unsigned>(size)); dword(static_cast<unsigned>(size * 2)); word(1); word(32);
+        dword(0); dword(0); dword(0); dword(0); dword(0); dword(0);
+        for (int i = 0; i < size * size; ++i) {
+            b.push_back(GetBValue(image.colour)); b.push_back(GetGValue(image.colour));
+            b.push_back(GetRValue(image.colour)); b.push_back(255);
+        }
+        b.insert(b.end(), static_cast<std::size_t>(((size + 31) / 32) * 4 * size), 0);  // all opaque
+    }
     return b;
+}
+
+void DropFiles(HWND window, POINT clientPoint, const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const auto& p : paths) list += p + L'\0';
+    list += L'\0';
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    ASSERT_TRUE(memory);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->pt = clientPoint;
+    drop->fNC = FALSE;
+    drop->fWide = TRUE;
+    std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(drop + 1));
+    ::GlobalUnlock(memory);
+    ::SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);  // the window frees it
+    Pump();
+}
+
+int DisplayDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
 }
 
 AppTest::AppTest() {

@@ -44,6 +44,23 @@ std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
 
 // A single-image .ico file: a size x size 32-bit image of one colour.
 std::vector<unsigned char> IconFileBytes(int size, COLORREF colour);
+// An .ico file of several such images, in the order given.
+struct IconImageSpec {
+    int size;
+    COLORREF colour;
+};
+std::vector<unsigned char> IconFileBytes(const std::vector<IconImageSpec>& images);
+
+// Drops files onto a window as the shell does: a DROPFILES block with the
+// wide paths, each zero-terminated and the list ended by one more zero, in
+// movable global memory, sent as WM_DROPFILES with the point in the
+// window's client coordinates.
+void DropFiles(HWND window, POINT clientPoint, const std::vector<std::wstring>& paths);
+
+// The DPI the display reports to the tests (the screen's LOGPIXELSY), and
+// a 96-dpi size scaled to it as the program rounds.
+int DisplayDpi();
+inline int Scaled(int value, int dpi) { return ::MulDiv(value, dpi, 96); }
 
 struct RecordedBox {
     BoxKind kind;

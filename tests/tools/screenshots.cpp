@@ -1,6 +1,7 @@
 // Renders each window and each message box of Orbelune to a BMP file
 // under Xvfb, in a scratch registry with a few sample buttons.
-// Usage: screenshots.exe OUTPUT-FOLDER
+// Usage: screenshots.exe OUTPUT-FOLDER [NAME-SUFFIX]
+// (the suffix tells pictures at another display scaling apart).
 #include "app/application.h"
 #include "app/file_dialog.h"
 #include "app/message_box.h"
@@ -22,6 +23,7 @@ using namespace orbelune;
 namespace {
 
 std::wstring outputFolder;
+std::wstring nameSuffix;
 
 void Pump(int milliseconds) {
     const DWORD end = ::GetTickCount() + static_cast<DWORD>(milliseconds);
@@ -53,7 +55,7 @@ void Capture(HWND hwnd, const std::wstring& name) {
     const int stride = (w * 3 + 3) & ~3;
     BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + stride * h), 0, 0,
                         sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-    HANDLE out = ::CreateFileW((outputFolder + L"\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
+    HANDLE out = ::CreateFileW((outputFolder + L"\\" + name + nameSuffix + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     ::WriteFile(out, &fh, sizeof fh, &written, nullptr);
@@ -63,7 +65,7 @@ void Capture(HWND hwnd, const std::wstring& name) {
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
-    std::printf("captured %ls (%d x %d)\n", name.c_str(), w, h);
+    std::printf("captured %ls%ls (%d x %d)\n", name.c_str(), nameSuffix.c_str(), w, h);
 }
 
 // Captures the next modal box, then closes it.
@@ -89,6 +91,7 @@ void CaptureNextBox(const std::wstring& name) {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     outputFolder = argv[1];
+    if (argc > 2) nameSuffix = argv[2];
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
 

@@ -31,10 +31,6 @@ constexpr wchar_t kDialogFilter[] =
 }  // namespace
 
 TForm3::TForm3() : Form(kBackground) {
-    font_ = MakeFont(L"ＭＳ Ｐゴシック", 12);
-    radioFont_ = MakeFont(L"ＭＳ ゴシック", 13);
-    defaultFont_ = MakeFont(L"MS Sans Serif", 11);
-    iconList_.Reset(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 16, 16));
     for (FileDialogState* dialog : {&OpenDialog1, &SaveDialog1}) dialog->filter = kDialogFilter;
     OpenDialog1.initialFolder = L"\\icon";
     CreateForm(L"TForm3", L"アイコン登録", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 319, 168,
@@ -45,19 +41,22 @@ TForm3::TForm3() : Form(kBackground) {
 TForm3::~TForm3() { Destroy(); }
 
 void TForm3::CreateControls() {
-    HFONT f = font_.Get();
+    HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);  // buttons and group boxes
+    HFONT r = AddFont(L"ＭＳ ゴシック", 13);    // the colour buttons
+    HFONT other = AddFont(L"MS Sans Serif", 11);
     const DWORD tab = WS_VISIBLE | WS_TABSTOP;
 
+    iconList_.Reset(::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, 16, 16));
     HWND view = AddControl({WC_LISTVIEWW, L"", tab | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_AUTOARRANGE,
-                            WS_EX_CLIENTEDGE, 8, 8, 233, 218, IconView, defaultFont_.Get()});
+                            WS_EX_CLIENTEDGE, 8, 8, 233, 218, IconView, other});
     ListView_SetImageList(view, iconList_.Get(), LVSIL_NORMAL);
     AddControl({L"BUTTON", L"リストを開く", tab | BS_PUSHBUTTON, 0, 7, 233, 74, 33, Button1, f});
     AddControl({L"BUTTON", L"アイコン保存", tab | BS_PUSHBUTTON, 0, 87, 233, 74, 33, Button3, f});
     // Each group box after what it holds: the controls above it in the
     // window order are not painted over. The tab order stays the same.
     image1_ = std::make_unique<ImageBox>(Handle(), Image1Id, 15 + 19, 281 + 21, 36, 36, kBackground);
+    Place(image1_->Handle(), 15 + 19, 281 + 21, 36, 36);
     AddGroupBox(L"選択中", 0, 15, 281, 73, 65, GroupBox1, f);
-    HFONT r = radioFont_.Get();
     AddControl({L"BUTTON", L"16色", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 18, 81, 17, RBtn16Color, r});
     HWND radio256 =
         AddControl({L"BUTTON", L"256色", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 36, 81, 17, RBtn256Color, r});
@@ -67,6 +66,22 @@ void TForm3::CreateControls() {
     for (int radio : {RBtn16Color, RBtn256Color, RBtnHiColor}) FitText(Control(radio), false);
     ::SendMessageW(radio256, BM_SETCHECK, BST_CHECKED, 0);  // shown selected while the depth is still 0
     SetFirstFocus(view);
+}
+
+int TForm3::GridIconSize() const { return Scale(kIconSize, Dpi()); }
+
+void TForm3::OnDpiChanged() {
+    // The grid's icons are made again at the new size from the file they
+    // were listed from.
+    UniqueImageList list(::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, 16, 16));
+    for (int i = 0; i < ::ImageList_GetImageCount(iconList_.Get()); ++i) {
+        UniqueIcon icon(ExtractIconAtSize(listedFile_, i, GridIconSize()));
+        if (!icon) icon.Reset(::ImageList_GetIcon(iconList_.Get(), i, ILD_NORMAL));
+        ::ImageList_AddIcon(list.Get(), icon.Get());
+    }
+    ListView_SetImageList(Control(IconView), list.Get(), LVSIL_NORMAL);
+    iconList_ = std::move(list);
+    ListView_Arrange(Control(IconView), LVA_DEFAULT);
 }
 
 void TForm3::ClearIconView() { ListView_DeleteAllItems(Control(IconView)); }
@@ -173,12 +188,10 @@ void TForm3::Button1Click() {
         LeaveSubWindow(*this);
         return;
     }
-    // Any other file: the icon the shell shows for it.
-    SHFILEINFOW info{};
-    if (::SHGetFileInfoW(openedFile_.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_LARGEICON))
-        image1_->SetPicture(IconFromHandle(info.hIcon));
-    else
-        image1_->ClearPicture();
+    // Any other file: the icon the shell shows for it, at the size it is
+    // saved at.
+    image1_->SetPicture(IconFromHandle(AssociatedIconAtSize(openedFile_, kIconSize)),
+                        {openedFile_, ImageBox::kAssociated});
 }
 
 void TForm3::IconViewLoadIcons(const std::wstring& path) {
@@ -188,7 +201,8 @@ void TForm3::IconViewLoadIcons(const std::wstring& path) {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     iconCount_ = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(instance, path.c_str(), UINT(-1))));
     ::ImageList_RemoveAll(iconList_.Get());
-    ::ImageList_SetIconSize(iconList_.Get(), 32, 32);
+    ::ImageList_SetIconSize(iconList_.Get(), GridIconSize(), GridIconSize());
+    listedFile_ = path;
     image1_->ClearPicture();
 
     HWND view = Control(IconView);
@@ -197,7 +211,7 @@ void TForm3::IconViewLoadIcons(const std::wstring& path) {
     {
         NoRedraw hold(view);
         for (int i = 0; i < iconCount_; ++i) {
-            UniqueIcon icon(::ExtractIconW(instance, path.c_str(), static_cast<UINT>(i)));
+            UniqueIcon icon(ExtractIconAtSize(path, i, GridIconSize()));
             const SIZE size = IconSize(icon.Get());
             if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
             const int image = ::ImageList_AddIcon(iconList_.Get(), icon.Get());
@@ -229,8 +243,9 @@ void TForm3::IconViewClick() {
     item.mask = LVIF_IMAGE;
     item.iItem = selected;
     ListView_GetItem(view, &item);
-    image1_->SetPicture(IconFromHandle(
-        ::ExtractIconW(::GetModuleHandleW(nullptr), openedFile_.c_str(), static_cast<UINT>(item.iImage))));
+    // At the size it is saved at, whatever the display's scaling.
+    image1_->SetPicture(IconFromHandle(ExtractIconAtSize(openedFile_, item.iImage, kIconSize)),
+                        {openedFile_, item.iImage});
 }
 
 void TForm3::Button3Click() {

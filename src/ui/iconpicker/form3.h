@@ -59,6 +59,7 @@ public:
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCommand(int id, int code, HWND control) override;
+    void OnDpiChanged() override;
 
 private:
     void CreateControls();
@@ -66,10 +67,12 @@ private:
     // mode; the hot icon only while its field is enabled.
     void HandToMainWindow(const std::wstring& path);
 
-    UniqueFont font_;         // buttons and group boxes
-    UniqueFont radioFont_;    // the colour buttons
-    UniqueFont defaultFont_;  // everything else
+    // The size of the chosen icon, and of the grid's icons at 96 dpi.
+    static constexpr int kIconSize = 32;
+    int GridIconSize() const;
+
     UniqueImageList iconList_;
+    std::wstring listedFile_;  // the file the grid's icons came from
     std::unique_ptr<ImageBox> image1_;
     int iconCount_ = 0;
     std::wstring openedFile_;

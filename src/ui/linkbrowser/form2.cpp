@@ -102,8 +102,6 @@ std::wstring ReadInternetShortcut(const std::wstring& path) {
 }
 
 TForm2::TForm2() : Form(kBackground), highlight_(::CreateSolidBrush(kSourceHighlight)) {
-    font_ = MakeFont(L"ＭＳ Ｐゴシック", 12);
-    boldFont_ = MakeFont(L"ＭＳ Ｐゴシック", 12, true);
     // The process's current folder until the first opening names another.
     const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
     folder_.resize(length);
@@ -116,13 +114,14 @@ TForm2::TForm2() : Form(kBackground), highlight_(::CreateSolidBrush(kSourceHighl
 }
 
 void TForm2::CreateControls() {
-    HFONT f = font_.Get();
+    HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);
+    HFONT b = AddFont(L"ＭＳ Ｐゴシック", 12, true);
     const DWORD tab = WS_VISIBLE | WS_TABSTOP;
     const DWORD list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
     HWND files = AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, 16, 24, 241, 265, FileListBox1, f});
     HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, 280, 24, 241, 265, ListBox1, f});
-    ::SendMessageW(files, LB_SETITEMHEIGHT, 0, 16);
-    ::SendMessageW(typed, LB_SETITEMHEIGHT, 0, 12);
+    SetItemHeight(files, 16);
+    SetItemHeight(typed, 12);
     AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, 288, 312, 89, 25, Button1, f});
     AddControl({L"BUTTON", L"キャンセル", tab | BS_PUSHBUTTON, 0, 416, 312, 89, 25, Button2, f});
     HWND favorites =
@@ -135,8 +134,8 @@ void TForm2::CreateControls() {
     AddGroupBox(L"読み込み元", WS_GROUP, 40, 298, 193, 41, GroupBox1, f);
 
     statusBar_ = std::make_unique<Panel>(Handle(), StatusBar1, L"", 0, 360, 537, 22, kBackground, f, Panel::Look::StatusBar);
+    Place(statusBar_->Handle(), 0, 360, 537, 22);
 
-    HFONT b = boldFont_.Get();
     FitText(AddControl({L"STATIC", L"お気に入り", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 104, 8, 60, 12, Label1, b}),
             false);
     FitText(AddControl({L"STATIC", L"手書き入力 プルダウン", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 336, 8, 128,

@@ -61,8 +61,6 @@ private:
     // Checks a radio button that is not checked and runs its click rule.
     void MakeActive(int radio);
 
-    UniqueFont font_;
-    UniqueFont boldFont_;
     UniqueBrush highlight_;
     std::unique_ptr<Panel> statusBar_;
     std::wstring folder_;

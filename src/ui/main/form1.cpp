@@ -7,6 +7,9 @@
 #include "store/button_operations.h"
 #include "ui/iconpicker/form3.h"
 #include "ui/linkbrowser/form2.h"
+#include "ui/linkbrowser/internet_shortcut.h"
+
+#include <shellapi.h>
 
 namespace orbelune {
 
@@ -22,8 +25,6 @@ constexpr int kClientHeight = 544;
 }  // namespace
 
 TForm1::TForm1() : Form(kBackground) {
-    font_ = MakeFont(L"ＭＳ Ｐゴシック", 12);
-    boldFont_ = MakeFont(L"ＭＳ Ｐゴシック", 12, true);
     CreateForm(L"TForm1", kCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight);
 }
@@ -44,12 +45,16 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         MinimizeApplication();
         return 0;
     }
+    if (message == WM_DROPFILES) {
+        FormDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
     return Form::OnMessage(message, wParam, lParam);
 }
 
 void TForm1::CreateControls() {
-    HFONT f = font_.Get();
-    HFONT b = boldFont_.Get();
+    HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);
+    HFONT b = AddFont(L"ＭＳ Ｐゴシック", 12, true);
     const DWORD visible = WS_VISIBLE;
     const DWORD tab = WS_VISIBLE | WS_TABSTOP;
     const DWORD listStyle = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
@@ -72,9 +77,13 @@ void TForm1::CreateControls() {
     HWND list2 = AddControl({L"LISTBOX", L"", WS_TABSTOP | listStyle, WS_EX_CLIENTEDGE, 24, 8, 57, 73, ListBox2, f});
     panel1_ = std::make_unique<Panel>(Handle(), Panel1, kIconPanelCaption, 16, 136, 81, 81, kBackground, b);
     panel2_ = std::make_unique<Panel>(Handle(), Panel2, kHotIconPanelCaption, 16, 232, 81, 81, kBackground, b);
+    Place(panel1_->Handle(), 16, 136, 81, 81);
+    Place(panel2_->Handle(), 16, 232, 81, 81);
     ::ShowWindow(panel2_->Handle(), SW_HIDE);
     image1_ = std::make_unique<ImageBox>(panel1_->Handle(), Image1, 20, 21, 36, 36, kBackground);
     image2_ = std::make_unique<ImageBox>(panel2_->Handle(), Image2, 20, 21, 36, 36, kBackground);
+    Place(image1_->Handle(), 20, 21, 36, 36);
+    Place(image2_->Handle(), 20, 21, 36, 36);
     image1_->SetVisible(false);
     image2_->SetVisible(false);
     HWND check =
@@ -93,13 +102,16 @@ void TForm1::CreateControls() {
     AddTooltip(label3, L"通常表示されるアイコン");
     AddTooltip(label4, L"カーソルを重ねたときのアイコン");
 
-    ::SendMessageW(list1, LB_SETITEMHEIGHT, 0, 12);
-    ::SendMessageW(list2, LB_SETITEMHEIGHT, 0, 12);
+    SetItemHeight(list1, 12);
+    SetItemHeight(list2, 12);
     WatchKeys(edit3);
     WatchKeys(edit4);
     edit3Seen_.clear();
     edit4Seen_ = kSameAsIcon;
     SetFirstFocus(button1);
+    // Files dropped anywhere on the window, its controls included, come
+    // here; the drop point tells which field they are meant for.
+    ::DragAcceptFiles(Handle(), TRUE);
 }
 
 void TForm1::FormCreate() { LoadCatalogue(*this); }
@@ -218,6 +230,71 @@ void TForm1::Button6Click() {
 }
 
 void TForm1::Button7Click() { ::SendMessageW(Handle(), WM_CLOSE, 0, 0); }
+
+namespace {
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsInternetShortcut(const std::wstring& path) {
+    return path.size() >= 4 &&
+           ::CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".url", 4, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+void TForm1::FormDropFiles(HDROP drop) {
+    struct Finish {
+        HDROP drop;
+        ~Finish() { ::DragFinish(drop); }
+    } finish{drop};
+    // Not while a sub-window (or a box) holds the main window disabled.
+    if (!IsEnabled() || (Form2 && Form2->IsShown()) || (Form3 && Form3->IsShown())) return;
+    if (::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0) return;
+    // Of several files, the first.
+    const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
+    path.resize(::DragQueryFileW(drop, 0, path.data(), length + 1));
+    if (path.empty()) return;
+
+    POINT at{};
+    if (!::DragQueryPoint(drop, &at)) return;  // dropped on the frame
+    HWND target = ::ChildWindowFromPointEx(Handle(), at, CWP_SKIPINVISIBLE);
+    if (!target || target == Handle()) return;
+    switch (::GetDlgCtrlID(target)) {
+    case Edit1:
+    case Edit2:
+        DropLinkTarget(path);
+        break;
+    case Edit3:
+    case Panel1:
+        DropIconFile(Edit3, Preview::Icon, path);
+        break;
+    case Edit4:
+    case Panel2:
+        if (::IsWindowEnabled(Control(Edit4))) DropIconFile(Edit4, Preview::HotIcon, path);
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::DropLinkTarget(const std::wstring& path) {
+    // An Internet shortcut stands for the address it holds.
+    const bool folder = IsFolder(path);
+    SetText(Edit2, !folder && IsInternetShortcut(path) ? ReadInternetShortcut(path) : path);
+    if (!Text(Edit1).empty()) return;
+    SetText(Edit1, folder ? path.substr(path.find_last_of(L'\\') + 1) : NameWithoutExtension(path));
+}
+
+void TForm1::DropIconFile(int field, Preview preview, const std::wstring& path) {
+    // As a path typed into the field and Enter: a folder is no icon file.
+    if (!FileExists(path)) return;
+    SetText(field, path);
+    PathKeyDown(field, VK_RETURN, preview);
+}
 
 void TForm1::OnClose() {
     // Closing the main window ends the program, without a question.

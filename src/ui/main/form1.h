@@ -8,6 +8,8 @@
 #include "ui/image_box.h"
 #include "ui/panel.h"
 
+#include <shellapi.h>
+
 #include <memory>
 #include <string>
 
@@ -72,6 +74,8 @@ public:
     void Button5Click();
     void Button6Click();
     void Button7Click();
+    // Files dropped from Explorer onto a field or a preview.
+    void FormDropFiles(HDROP drop);
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -85,9 +89,9 @@ private:
     // The change rule of a path field and its preview.
     void PathChange(int field, std::wstring& lastText, Preview preview);
     void PathKeyDown(int field, WPARAM key, Preview preview);
+    void DropLinkTarget(const std::wstring& path);
+    void DropIconFile(int field, Preview preview, const std::wstring& path);
 
-    UniqueFont font_;
-    UniqueFont boldFont_;
     std::unique_ptr<Panel> panel1_;
     std::unique_ptr<Panel> panel2_;
     std::unique_ptr<ImageBox> image1_;

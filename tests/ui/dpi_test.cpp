@@ -1,0 +1,473 @@
+// The windows and boxes at the display's DPI: every place, font, list item
+// height and drawn icon is the 96-dpi layout scaled as the program rounds
+// (MulDiv). The tests run in the test prefix at 96 dpi and again in a prefix
+// whose display reports 144 dpi; ORBELUNE_TEST_DPI names the DPI a run
+// expects, so that a prefix that reports another one fails.
+#include "app/application.h"
+#include "app/file_dialog.h"
+#include "support/box_driver.h"
+#include "support/gui.h"
+#include "ui/iconpicker/form3.h"
+#include "ui/linkbrowser/form2.h"
+#include "ui/main/form1.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <functional>
+
+namespace orbelune {
+namespace {
+
+using test::Pump;
+using test::Scaled;
+
+RECT InParent(HWND window) {
+    RECT r;
+    ::GetWindowRect(window, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) return {0, 0};
+    BITMAP bm{};
+    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return {bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
+}
+
+// Where a control sits at 96 dpi; a label, check box or radio button may be
+// wider where the stand-in font is wider, keeping the edge given.
+struct Place {
+    int id;
+    int x, y, width, height;
+    enum Edge { Exact, KeepLeft, KeepRight } edge = Exact;
+};
+
+const std::vector<Place> kForm1Places = {
+    {TForm1::ListBox1, 112, 40, 393, 313}, {TForm1::ListBox2, 24, 8, 57, 73},    {TForm1::Panel1, 16, 136, 81, 81},
+    {TForm1::Panel2, 16, 232, 81, 81},     {TForm1::Edit1, 112, 376, 393, 20},   {TForm1::Edit2, 112, 400, 393, 20},
+    {TForm1::Button4, 512, 400, 41, 17},   {TForm1::Edit3, 112, 424, 393, 20},   {TForm1::Button5, 512, 424, 41, 17},
+    {TForm1::Edit4, 112, 448, 393, 20},    {TForm1::Button6, 512, 448, 41, 17},  {TForm1::Button1, 40, 504, 97, 25},
+    {TForm1::Button2, 184, 504, 97, 25},   {TForm1::Button3, 328, 504, 97, 25},  {TForm1::Button7, 504, 504, 49, 25},
+    {TForm1::CheckBox1, 112, 472, 161, 17, Place::KeepLeft},
+    {TForm1::Label5, 112, 16, 59, 12, Place::KeepLeft},
+    {TForm1::Label1, 62, 378, 42, 12, Place::KeepRight},
+    {TForm1::Label2, 43, 404, 61, 12, Place::KeepRight},
+    {TForm1::Label3, 43, 429, 61, 12, Place::KeepRight},
+    {TForm1::Label4, 12, 452, 92, 12, Place::KeepRight},
+};
+const std::vector<Place> kForm2Places = {
+    {TForm2::FileListBox1, 16, 24, 241, 265}, {TForm2::ListBox1, 280, 24, 241, 265},
+    {TForm2::Button1, 288, 312, 89, 25},      {TForm2::Button2, 416, 312, 89, 25},
+    {TForm2::GroupBox1, 40, 298, 193, 41},    {TForm2::StatusBar1, 0, 360, 537, 22},
+    {TForm2::RadioButton1, 40 + 8, 298 + 19, 73, 17, Place::KeepLeft},
+    {TForm2::RadioButton2, 40 + 96, 298 + 19, 81, 17, Place::KeepLeft},
+    {TForm2::Label1, 104, 8, 60, 12, Place::KeepLeft},
+    {TForm2::Label2, 336, 8, 128, 12, Place::KeepLeft},
+};
+const std::vector<Place> kForm3Places = {
+    {TForm3::IconView, 8, 8, 233, 218},  {TForm3::Button1, 7, 233, 74, 33},   {TForm3::Button3, 87, 233, 74, 33},
+    {TForm3::Button2, 168, 232, 73, 33}, {TForm3::GroupBox1, 15, 281, 73, 65}, {TForm3::Image1Id, 15 + 19, 281 + 21, 36, 36},
+    {TForm3::GBoxIcon, 123, 277, 113, 77},
+    {TForm3::RBtn16Color, 123 + 16, 277 + 18, 81, 17, Place::KeepLeft},
+    {TForm3::RBtn256Color, 123 + 16, 277 + 36, 81, 17, Place::KeepLeft},
+    {TForm3::RBtnHiColor, 123 + 16, 277 + 54, 89, 17, Place::KeepLeft},
+};
+
+void ExpectPlaced(HWND control, const Place& p, int dpi) {
+    SCOPED_TRACE(testing::Message() << "control " << p.id << " at " << dpi << " dpi");
+    ASSERT_TRUE(control);
+    const RECT r = InParent(control);
+    EXPECT_EQ(r.top, Scaled(p.y, dpi));
+    EXPECT_EQ(r.bottom - r.top, Scaled(p.height, dpi));
+    if (p.edge == Place::KeepRight)
+        EXPECT_EQ(r.right, Scaled(p.x, dpi) + Scaled(p.width, dpi));
+    else
+        EXPECT_EQ(r.left, Scaled(p.x, dpi));
+    if (p.edge == Place::Exact)
+        EXPECT_EQ(r.right - r.left, Scaled(p.width, dpi));
+    else
+        EXPECT_GE(r.right - r.left, Scaled(p.width, dpi));
+}
+
+struct FormLayout {
+    const char* name;
+    std::function<Form*()> form;
+    const std::vector<Place>* places;
+    int clientWidth, clientHeight;
+    int x, y;  // screen position; CW_USEDEFAULT where the system places it
+};
+
+std::vector<FormLayout> Layouts() {
+    return {
+        {"Form1", [] { return static_cast<Form*>(Form1); }, &kForm1Places, 571, 544, CW_USEDEFAULT, 0},
+        {"Form2", [] { return static_cast<Form*>(Form2); }, &kForm2Places, 537, 382, 177, 161},
+        {"Form3", [] { return static_cast<Form*>(Form3); }, &kForm3Places, 249, 363, 319, 168},
+    };
+}
+
+void ExpectLayout(int dpi) {
+    for (const auto& layout : Layouts()) {
+        SCOPED_TRACE(layout.name);
+        Form* form = layout.form();
+        for (const auto& p : *layout.places) ExpectPlaced(form->Control(p.id), p, dpi);
+    }
+    for (auto preview : {TForm1::Preview::Icon, TForm1::Preview::HotIcon})
+        ExpectPlaced(Form1->PreviewImage(preview).Handle(), Place{0, 20, 21, 36, 36}, dpi);
+}
+
+// A font of a control: face, character height at 96 dpi, bold.
+struct FontOf {
+    std::function<HWND()> control;
+    const wchar_t* face;
+    int height;
+    bool bold;
+};
+
+void ExpectFonts(int dpi) {
+    const FontOf fonts[] = {
+        {[] { return Form1->Control(TForm1::Edit1); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return Form1->Control(TForm1::ListBox1); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return Form1->Control(TForm1::Label1); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return Form1->PreviewPanel(TForm1::Preview::Icon).Handle(); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return Form2->Control(TForm2::FileListBox1); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return Form2->Control(TForm2::Label2); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return Form2->Control(TForm2::StatusBar1); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return Form3->Control(TForm3::Button1); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return Form3->Control(TForm3::RBtn16Color); }, L"ＭＳ ゴシック", 13, false},
+        {[] { return Form3->Control(TForm3::IconView); }, L"MS Sans Serif", 11, false},
+    };
+    for (const auto& f : fonts) {
+        SCOPED_TRACE(testing::Message() << test::Utf8(f.face) << " " << f.height << " at " << dpi << " dpi");
+        HWND control = f.control();
+        auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+        LOGFONTW lf{};
+        ASSERT_TRUE(::GetObjectW(font, sizeof lf, &lf));
+        EXPECT_STREQ(lf.lfFaceName, f.face);
+        EXPECT_EQ(lf.lfHeight, -Scaled(f.height, dpi));
+        EXPECT_EQ(lf.lfWeight > FW_NORMAL, f.bold);
+    }
+    const struct {
+        HWND list;
+        int height;
+    } lists[] = {{Form1->Control(TForm1::ListBox1), 12}, {Form1->Control(TForm1::ListBox2), 12},
+                 {Form2->Control(TForm2::FileListBox1), 16}, {Form2->Control(TForm2::ListBox1), 12}};
+    for (const auto& l : lists) EXPECT_EQ(::SendMessageW(l.list, LB_GETITEMHEIGHT, 0, 0), Scaled(l.height, dpi));
+}
+
+class DpiTest : public test::AppTest {
+protected:
+    int dpi_ = test::DisplayDpi();
+    void SetUp() override {
+        if (const char* expected = std::getenv("ORBELUNE_TEST_DPI")) {
+            ASSERT_EQ(dpi_, std::atoi(expected)) << "the prefix does not report the DPI this run is for";
+        }
+        // The manifest makes the program aware of each monitor's DPI.
+        using Awareness = int(WINAPI*)(HANDLE);
+        using Context = HANDLE(WINAPI*)();
+        HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+        auto awareness = reinterpret_cast<Awareness>(
+            reinterpret_cast<void*>(::GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+        auto context = reinterpret_cast<Context>(
+            reinterpret_cast<void*>(::GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+        ASSERT_TRUE(awareness && context);
+        EXPECT_EQ(awareness(context()), 2);  // DPI_AWARENESS_PER_MONITOR_AWARE
+        Start();
+        ASSERT_EQ(Form1->Dpi(), dpi_);
+    }
+};
+
+TEST_F(DpiTest, WindowsControlsFontsAndListItemsAreTheLayoutScaled) {
+    for (const auto& layout : Layouts()) {
+        SCOPED_TRACE(layout.name);
+        HWND h = layout.form()->Handle();
+        RECT client, frame;
+        ::GetClientRect(h, &client);
+        ::GetWindowRect(h, &frame);
+        EXPECT_EQ(client.right, Scaled(layout.clientWidth, dpi_));
+        // The system keeps a window no taller than the screen allows (the
+        // main window at 144 dpi on the tests' 768-pixel screen).
+        const int frameHeight = (frame.bottom - frame.top) - client.bottom;
+        EXPECT_EQ(client.bottom,
+                  std::min(Scaled(layout.clientHeight, dpi_), ::GetSystemMetrics(SM_CYMAXTRACK) - frameHeight));
+        if (layout.x != CW_USEDEFAULT) {
+            EXPECT_EQ(frame.left, Scaled(layout.x, dpi_));
+            EXPECT_EQ(frame.top, Scaled(layout.y, dpi_));
+        }
+    }
+    ExpectLayout(dpi_);
+    ExpectFonts(dpi_);
+}
+
+TEST_F(DpiTest, ANewDpiLaysEveryWindowOutAgainInTheSuggestedRectangle) {
+    const int other = dpi_ == 96 ? 144 : 96;
+    for (int dpi : {other, dpi_}) {
+        for (const auto& layout : Layouts()) {
+            HWND h = layout.form()->Handle();
+            RECT suggested;
+            ::GetWindowRect(h, &suggested);
+            ::OffsetRect(&suggested, 10, 20);
+            suggested.right = suggested.left + Scaled(layout.clientWidth, dpi) + 16;
+            suggested.bottom = suggested.top + Scaled(layout.clientHeight, dpi) + 40;
+            ::SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+            RECT now;
+            ::GetWindowRect(h, &now);
+            SCOPED_TRACE(testing::Message() << layout.name << " at " << dpi);
+            EXPECT_EQ(now.left, suggested.left);
+            EXPECT_EQ(now.top, suggested.top);
+            EXPECT_EQ(now.right - now.left, suggested.right - suggested.left);
+            // The system keeps a window no taller than the screen allows.
+            EXPECT_EQ(now.bottom - now.top,
+                      std::min<int>(suggested.bottom - suggested.top, ::GetSystemMetrics(SM_CYMAXTRACK)));
+        }
+        Pump();
+        ExpectLayout(dpi);
+        ExpectFonts(dpi);
+        int cx = 0, cy = 0;  // the picker's grid takes icons of the new size
+        ::ImageList_GetIconSize(ListView_GetImageList(Form3->Control(TForm3::IconView), LVSIL_NORMAL), &cx, &cy);
+        EXPECT_EQ(cx, Scaled(32, dpi));
+    }
+}
+
+// The colour drawn at a point of a window, as the user sees it.
+COLORREF PixelOf(HWND window, int x, int y) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = ::GetDC(window);
+    const COLORREF colour = ::GetPixel(dc, x, y);
+    ::ReleaseDC(window, dc);
+    return colour;
+}
+
+TEST_F(DpiTest, IconsAreDrawnAtTheScaledSizeFromTheirOwnImages) {
+    // An icon file with a 32 and a 48 image: a scaled display shows the
+    // image made for its size, not the 32 one stretched.
+    test::TempFolder folder;
+    const std::wstring path = folder.File(L"two.ico");
+    constexpr COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255), background = RGB(191, 255, 113);
+    test::WriteFileBytes(path, test::IconFileBytes({{32, red}, {48, blue}}));
+    const int size = Scaled(32, dpi_);
+    const COLORREF expected = size > 32 ? blue : red;
+
+    Form1->ShowIconInPreview(TForm1::Preview::Icon, path);
+    IconImage picture;
+    picture.LoadFromFile(path);
+    Form3->Show();
+    Form3->Image1().SetPicture(picture);
+    for (HWND image : {Form1->PreviewImage(TForm1::Preview::Icon).Handle(), Form3->Image1().Handle()}) {
+        EXPECT_EQ(PixelOf(image, 0, 0), expected);
+        EXPECT_EQ(PixelOf(image, size - 1, size - 1), expected);
+        EXPECT_EQ(PixelOf(image, size, size), background);
+    }
+    EXPECT_EQ(IconSize(Form3->Image1().Picture().Handle()).cx, 32);  // the size it is saved at
+}
+
+TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
+    test::TempFolder folder;
+    const std::wstring library = L"C:\\windows\\system32\\comctl32.dll";
+    const std::wstring saved = folder.File(L"saved.ico");
+    std::vector<std::wstring> answers{library, saved};
+    SetFileDialogAnswerer([&](bool, FileDialogState& state) {
+        if (answers.empty()) return false;
+        state.fileName = answers.front();
+        answers.erase(answers.begin());
+        return true;
+    });
+    const int size = Scaled(32, dpi_);
+    Form1->Button5Click();
+    ::SendMessageW(Form3->Control(TForm3::Button1), BM_CLICK, 0, 0);
+    Pump();
+    HWND view = Form3->Control(TForm3::IconView);
+    ASSERT_GT(ListView_GetItemCount(view), 0);
+    int cx = 0, cy = 0;
+    ::ImageList_GetIconSize(ListView_GetImageList(view, LVSIL_NORMAL), &cx, &cy);
+    EXPECT_EQ(cx, size);
+    EXPECT_EQ(cy, size);
+
+    ListView_SetItemState(view, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    NMHDR click{view, static_cast<UINT_PTR>(TForm3::IconView), static_cast<UINT>(NM_CLICK)};
+    ::SendMessageW(Form3->Handle(), WM_NOTIFY, TForm3::IconView, reinterpret_cast<LPARAM>(&click));
+    Pump();
+    EXPECT_EQ(IconSize(Form3->Image1().Picture().Handle()).cx, 32);
+    // Drawn as the library's own icon made at the scaled size.
+    HICON own = nullptr;
+    ASSERT_EQ(::PrivateExtractIconsW(library.c_str(), 0, size, size, &own, nullptr, 1, 0), 1u);
+    HWND image = Form3->Image1().Handle();
+    HDC screen = ::GetDC(image);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    HBRUSH brush = ::CreateSolidBrush(Form3->BackgroundColor());
+    RECT all{0, 0, size, size};
+    ::FillRect(memory, &all, brush);
+    ::DrawIconEx(memory, 0, 0, own, size, size, 0, nullptr, DI_NORMAL);
+    ::RedrawWindow(image, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    int differing = 0;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            if (::GetPixel(screen, x, y) != ::GetPixel(memory, x, y)) ++differing;
+    EXPECT_EQ(differing, 0);
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteObject(brush);
+    ::DeleteDC(memory);
+    ::ReleaseDC(image, screen);
+    ::DestroyIcon(own);
+
+    // The written file holds one 32 x 32 image, whatever the display.
+    ::SendMessageW(Form3->Control(TForm3::Button3), BM_CLICK, 0, 0);
+    Pump();
+    SetFileDialogAnswerer(nullptr);
+    const auto bytes = test::ReadFileBytes(saved);
+    ASSERT_GE(bytes.size(), 22u);
+    EXPECT_EQ(bytes[6], 32);
+    EXPECT_EQ(bytes[7], 32);
+}
+
+// The boxes at the DPI: the message font of the display, the icon at the
+// scaled size, and the dialog units of that font.
+class DpiBoxTest : public testing::Test {
+protected:
+    int dpi_ = test::DisplayDpi();
+    DpiBoxTest() {
+        SetBoxAnswerer(nullptr);
+        InitializeApplication();
+    }
+};
+
+struct Measured {
+    RECT icon{}, text{};
+    SIZE iconImage{};
+    std::vector<RECT> buttons;
+    std::vector<std::wstring> captions;
+    LOGFONTW font{};
+    int duX = 0, duY = 0;
+    std::vector<int> captionWidths;
+};
+
+void Measure(HWND box, Measured& m) {
+    for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        ::GetClassNameW(c, cls, 32);
+        const RECT r = InParent(c);
+        if (lstrcmpiW(cls, L"Button") == 0) {
+            m.buttons.push_back(r);
+            m.captions.push_back(test::WindowTextOf(c));
+        } else if ((::GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            m.icon = r;
+            m.iconImage = IconSize(reinterpret_cast<HICON>(::SendMessageW(c, STM_GETICON, 0, 0)));
+        } else {
+            m.text = r;
+            auto font = reinterpret_cast<HFONT>(::SendMessageW(c, WM_GETFONT, 0, 0));
+            ::GetObjectW(font, sizeof m.font, &m.font);
+            HDC dc = ::GetDC(c);
+            HGDIOBJ old = ::SelectObject(dc, font);
+            SIZE letters;
+            ::GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+            TEXTMETRICW tm;
+            ::GetTextMetricsW(dc, &tm);
+            m.duX = letters.cx / 52;
+            m.duY = tm.tmHeight;
+            for (HWND b = ::GetWindow(box, GW_CHILD); b; b = ::GetWindow(b, GW_HWNDNEXT)) {
+                ::GetClassNameW(b, cls, 32);
+                if (lstrcmpiW(cls, L"Button") != 0) continue;
+                RECT extent{};
+                const std::wstring caption = test::WindowTextOf(b);
+                ::DrawTextW(dc, caption.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+                m.captionWidths.push_back(extent.right);
+            }
+            ::SelectObject(dc, old);
+            ::ReleaseDC(c, dc);
+        }
+    }
+}
+
+void ExpectBoxLayout(const Measured& m, int dpi, bool icon, LONG fontHeight) {
+    EXPECT_EQ(m.font.lfHeight, fontHeight);  // the message font at the DPI
+    const int margin = ::MulDiv(8, m.duX, 4), iconSize = Scaled(32, dpi);
+    const int iconSpace = icon ? iconSize + ::MulDiv(10, m.duX, 4) : 0;
+    if (icon) {
+        EXPECT_EQ(m.icon.left, margin);
+        EXPECT_EQ(m.icon.top, ::MulDiv(8, m.duY, 8));
+        EXPECT_EQ(m.icon.right - m.icon.left, iconSize);
+        EXPECT_EQ(m.icon.bottom - m.icon.top, iconSize);
+        EXPECT_EQ(m.iconImage.cx, iconSize);
+        EXPECT_EQ(m.iconImage.cy, iconSize);
+    }
+    EXPECT_EQ(m.text.left, margin + iconSpace);
+    int width = ::MulDiv(50, m.duX, 4);
+    for (int w : m.captionWidths) width = std::max(width, w + Scaled(8, dpi));
+    ASSERT_FALSE(m.buttons.empty());
+    for (const RECT& r : m.buttons) {
+        EXPECT_EQ(r.right - r.left, width);
+        EXPECT_EQ(r.bottom - r.top, ::MulDiv(14, m.duY, 8));
+    }
+}
+
+LONG MessageFontHeight(int dpi) {
+    using ForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    NONCLIENTMETRICSW m{};
+    m.cbSize = sizeof m;
+    auto forDpi = reinterpret_cast<ForDpi>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+    if (forDpi)
+        forDpi(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0, static_cast<UINT>(dpi));
+    else
+        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
+    return m.lfMessageFont.lfHeight;
+}
+
+TEST_F(DpiBoxTest, OurBoxesAreLaidOutAtTheDpi) {
+    const struct {
+        const char* what;
+        std::function<void()> show;
+        bool icon;
+    } kinds[] = {
+        {"information", [] { ShowInformation(L"空白の項目があります"); }, false},
+        {"confirmation", [] { ShowConfirmation(L"続けますか？"); }, true},
+        {"error", [] { ShowError(L"編集ファイルが選択されていません"); }, true},
+    };
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(k.what);
+        Measured m;
+        test::BoxDriver driver({[&](HWND box) { Measure(box, m); },
+                                [](HWND box) { ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0); }});
+        k.show();
+        ExpectBoxLayout(m, dpi_, k.icon, MessageFontHeight(dpi_));
+    }
+}
+
+TEST_F(DpiBoxTest, ABoxIsLaidOutAgainAtANewDpi) {
+    const int other = dpi_ == 96 ? 144 : 96;
+    Measured m;
+    HWND first = nullptr, focus = nullptr;
+    test::BoxDriver driver({[&](HWND box) {
+                                RECT r;
+                                ::GetWindowRect(box, &r);
+                                ::SendMessageW(box, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&r));
+                            },
+                            [&](HWND box) {
+                                Measure(box, m);
+                                focus = ::GetFocus();
+                                first = ::GetDlgItem(box, IDYES);
+                            },
+                            [](HWND box) { ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0); }});
+    EXPECT_EQ(ShowConfirmation(L"続けますか？"), BoxResult::No);
+    ExpectBoxLayout(m, other, true, MessageFontHeight(other));
+    EXPECT_EQ(focus, first);
+}
+
+TEST_F(DpiBoxTest, TheFailureBoxShowsItsIconAtTheScaledSize) {
+    Measured m;
+    test::BoxDriver driver({[&](HWND box) { Measure(box, m); },
+                            [](HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); }});
+    ShowFailure(L"アイコンイメージが不正です");
+    EXPECT_EQ(m.iconImage.cx, Scaled(32, dpi_));
+    EXPECT_EQ(m.icon.right - m.icon.left, Scaled(32, dpi_));
+}
+
+}  // namespace
+}  // namespace orbelune
