@@ -282,7 +282,6 @@ void TForm3::SaveToIcoFile() {
     HandToMainWindow(path);
 }
 
-
 void TForm3::OnCommand(int id, int code, HWND) {
     if (code != BN_CLICKED) return;
     switch (id) {
