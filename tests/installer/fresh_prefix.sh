@@ -11,7 +11,13 @@ copy="$2"
 shift 2
 [ -f "$source/system.reg" ] || { echo "fresh_prefix: no booted Wine prefix at $source (scripts/test.sh makes it)" >&2; exit 1; }
 rm -rf "$copy"
-cp -al "$source" "$copy"
+# Other tests running meanwhile remove temporary files of theirs from the
+# source: those may vanish while it is copied, nothing else may.
+if ! errors="$(cp -al "$source" "$copy" 2>&1)" &&
+   printf '%s\n' "$errors" | grep -qv 'No such file or directory'; then
+  printf '%s\n' "$errors" >&2
+  exit 1
+fi
 for file in "$source"/*.reg; do
   rm -f "$copy/${file##*/}"
   cp -p "$file" "$copy/"
