@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -59,8 +60,10 @@ std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 // Runs a command line and waits until it has ended together with every
 // process it started: the silent uninstaller hands its work to a copy of
-// itself in TEMP and returns at once. The exit code of the first process.
-DWORD RunToTheEnd(std::wstring commandLine, double* seconds = nullptr) {
+// itself in TEMP and returns at once. Meanwhile runs whileRunning, if given.
+// The exit code of the first process.
+DWORD RunToTheEnd(std::wstring commandLine, double* seconds = nullptr,
+                  const std::function<void()>& whileRunning = nullptr) {
     const auto start = std::chrono::steady_clock::now();
     UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
     STARTUPINFOW si{};
@@ -74,6 +77,7 @@ DWORD RunToTheEnd(std::wstring commandLine, double* seconds = nullptr) {
     UniqueHandle process(pi.hProcess), thread(pi.hThread);
     EXPECT_TRUE(::AssignProcessToJobObject(job.Get(), process.Get())) << "error " << ::GetLastError();
     ::ResumeThread(thread.Get());
+    if (whileRunning) whileRunning();
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
     for (int i = 0; i < 3000; ++i) {  // 60 s
         ::QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &info, sizeof info, nullptr);
@@ -107,31 +111,59 @@ DWORD Uninstall() {
     return code;
 }
 
-// Starts a program, waits for Orbelune's main window and closes it as the
-// user does: the program's exit code.
-DWORD StartAndClose(const std::wstring& program) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::wstring command = Quoted(program);
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        ADD_FAILURE() << "cannot start the program, error " << ::GetLastError();
-        return 0xFFFFFFFF;
+HWND WaitForWindow(const wchar_t* windowClass) {
+    for (int i = 0; i < 500; ++i) {  // 10 s
+        HWND h = ::FindWindowW(windowClass, nullptr);
+        if (h && ::IsWindowVisible(h)) return h;
+        ::Sleep(20);
     }
-    UniqueHandle process(pi.hProcess), thread(pi.hThread);
-    HWND form1 = nullptr;
-    for (int i = 0; i < 500 && !form1; ++i) {  // 10 s
-        HWND h = ::FindWindowW(L"TForm1", nullptr);
-        if (h && ::IsWindowVisible(h)) form1 = h;
-        else ::Sleep(20);
-    }
-    EXPECT_TRUE(form1) << "no main window";
-    if (form1) ::PostMessageW(form1, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(process.Get(), 10000) != WAIT_OBJECT_0) ::TerminateProcess(process.Get(), 99);
-    DWORD code = STILL_ACTIVE;
-    ::GetExitCodeProcess(process.Get(), &code);
-    return code;
+    return nullptr;
 }
+
+// A window's text, also of another process's control.
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = {};
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
+    return text;
+}
+
+// Orbelune started as its own process, from its main window's appearance
+// until the user closes it.
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::wstring& program) {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        std::wstring command = Quoted(program);
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            ADD_FAILURE() << "cannot start the program, error " << ::GetLastError();
+            return;
+        }
+        process_.Reset(pi.hProcess);
+        ::CloseHandle(pi.hThread);
+        form1_ = WaitForWindow(L"TForm1");
+        EXPECT_TRUE(form1_) << "no main window";
+    }
+    ~RunningProgram() {
+        if (process_ && ::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(process_.Get(), 99);
+    }
+    // Closes the main window: the program's exit code.
+    DWORD Close() {
+        if (!process_) return 0xFFFFFFFF;
+        if (form1_) ::PostMessageW(form1_, WM_CLOSE, 0, 0);
+        ::WaitForSingleObject(process_.Get(), 10000);
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(process_.Get(), &code);
+        return code;
+    }
+
+private:
+    UniqueHandle process_;
+    HWND form1_ = nullptr;
+};
 
 // Everything below a folder, relative to it, folders ending in "\".
 std::vector<std::wstring> Listing(const std::wstring& folder) {
@@ -335,7 +367,7 @@ protected:
     }
 };
 
-TEST_F(InstallerTest, SetupCarriesTheProgramsIconAndVersion) {
+TEST(Setup, CarriesTheProgramsIconAndVersion) {
     EXPECT_EQ(VersionText(kSetup, L"ProductName"), L"Orbelune");
     EXPECT_EQ(VersionText(kSetup, L"CompanyName"), L"Tollivern");
     EXPECT_EQ(VersionText(kSetup, L"FileDescription"), L"Orbelune セットアップ");
@@ -346,7 +378,7 @@ TEST_F(InstallerTest, SetupCarriesTheProgramsIconAndVersion) {
     EXPECT_TRUE(IconImages(kSetup) == images) << "the installer's icon differs from the program's";
 }
 
-TEST_F(InstallerTest, InstallsStartsMovesAndUninstallsKeepingTheUsersData) {
+TEST_F(InstallerTest, InstallsRunsMovesAndUninstallsKeepingTheUsersData) {
     const std::vector<std::wstring> otherPrograms = Dump(HKEY_LOCAL_MACHINE, kUninstallList);
 
     // Internet Explorer's command mapping, with another extension's button.
@@ -361,7 +393,14 @@ TEST_F(InstallerTest, InstallsStartsMovesAndUninstallsKeepingTheUsersData) {
     // The first start records its values and finds the uninstall command
     // as it expects it: nothing to repair, the key is not written.
     const FILETIME written = LastWritten(HKEY_LOCAL_MACHINE, kUninstall);
-    EXPECT_EQ(StartAndClose(first + L"\\Orbelune.exe"), 0u);
+    {
+        RunningProgram program(first + L"\\Orbelune.exe");
+        // While it runs, it is neither replaced nor uninstalled.
+        EXPECT_EQ(Install(), 2u);
+        EXPECT_EQ(Uninstall(), 0u);
+        ExpectInstalledIn(first);
+        EXPECT_EQ(program.Close(), 0u);
+    }
     EXPECT_EQ(Value(HKEY_CURRENT_USER, kCatalogue, L"NextIdDef"), L"REG_DWORD 20");
     EXPECT_EQ(Value(HKEY_CURRENT_USER, kCatalogue, L"CmdCount"), L"REG_DWORD 2");
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString"),
@@ -408,11 +447,36 @@ TEST_F(InstallerTest, InstallsStartsMovesAndUninstallsKeepingTheUsersData) {
     EXPECT_EQ(Dump(HKEY_LOCAL_MACHINE, kUninstallList), otherPrograms);
 }
 
-TEST_F(InstallerTest, UninstallingAnUntouchedInstallationLeavesNothingBehind) {
+TEST_F(InstallerTest, UninstallerAsksThenLeavesNothingOfAnUntouchedInstallation) {
     const std::vector<std::wstring> otherPrograms = Dump(HKEY_LOCAL_MACHINE, kUninstallList);
     const std::wstring folder = L"C:\\Orbelune Test";
     ASSERT_EQ(Install(folder), 0u);
     ExpectInstalledIn(folder);
+
+    // Started as Windows starts it, the uninstaller asks first, in
+    // Japanese; declined, it removes nothing.
+    const auto command = test::GetString(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString");
+    ASSERT_TRUE(command);
+    std::wstring caption, question;
+    RunToTheEnd(*command, nullptr, [&] {
+        HWND wizard = WaitForWindow(L"#32770");
+        if (!wizard) return;
+        caption = TextOf(wizard);
+        // The page fills its fields once shown.
+        for (int i = 0; i < 100 && question.find(folder) == std::wstring::npos; ++i, ::Sleep(20)) {
+            question.clear();
+            for (HWND page = ::FindWindowExW(wizard, nullptr, L"#32770", nullptr); page;
+                 page = ::FindWindowExW(wizard, page, L"#32770", nullptr))
+                for (HWND text = ::GetWindow(page, GW_CHILD); text; text = ::GetWindow(text, GW_HWNDNEXT))
+                    question += TextOf(text) + L"\n";
+        }
+        ::PostMessageW(wizard, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(caption.rfind(L"Orbelune アンインストール", 0), 0u) << testing::PrintToString(caption);
+    EXPECT_NE(question.find(L"アンインストール"), std::wstring::npos) << testing::PrintToString(question);
+    EXPECT_NE(question.find(folder), std::wstring::npos) << testing::PrintToString(question);
+    ExpectInstalledIn(folder);
+
     EXPECT_EQ(Uninstall(), 0u);
     EXPECT_FALSE(fs::exists(folder));
     EXPECT_FALSE(fs::exists(shortcut_));
