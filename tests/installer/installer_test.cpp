@@ -337,10 +337,10 @@ protected:
         EXPECT_EQ(ShortcutTarget(shortcut_), program);
 
         EXPECT_EQ(Value(HKEY_CURRENT_USER, kCatalogue, L"AppPath"), L"REG_SZ " + folder + L"\\");
-        // Exactly as the program forms it at every start.
         const std::wstring version = VersionText(program, L"ProductVersion");
         const auto size = static_cast<DWORD>((fs::file_size(program) + 1023) / 1024);
         const std::map<std::wstring, std::wstring> expected = {
+            // Exactly as the program forms it at every start.
             {L"UninstallString", L"REG_SZ \"" + uninstaller + L"\""},
             {L"QuietUninstallString", L"REG_SZ \"" + uninstaller + L"\" /S"},
             {L"DisplayName", L"REG_SZ Orbelune"},
