@@ -1,4 +1,4 @@
-﻿; Orbelune's installer, Orbelune-setup.exe, and the uninstaller it writes,
+; Orbelune's installer, Orbelune-setup.exe, and the uninstaller it writes,
 ; vesk_uninst.exe. Built by installer/CMakeLists.txt, which defines:
 ;   VERSION       the program's version, as its version resource gives it
 ;   VERSION_QUAD  the same in the four parts of a version resource
@@ -22,6 +22,7 @@ SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
+!include "FileFunc.nsh"
 
 !define PRODUCT "Orbelune"
 !define PUBLISHER "Tollivern"
@@ -125,10 +126,19 @@ Section "-${PRODUCT}" SectionProgram
   ; icons the user saved there stay, since buttons name them by full path.
   ${If} $1 != ""
   ${AndIf} $1 != $INSTDIR
-    Delete "$1\${PROGRAM}"
-    Delete "$1\${UNINSTALLER}"
-    RMDir "$1\${ICON_FOLDER}"
-    RMDir "$1"
+    ; The same folder may go by another name (a short name, a junction): a
+    ; file made here and seen there tells. If none can be made, nothing goes.
+    ClearErrors
+    GetTempFileName $2 "$INSTDIR"
+    ${GetFileName} "$2" $3
+    ${IfNot} ${Errors}
+    ${AndIfNot} ${FileExists} "$1\$3"
+      Delete "$1\${PROGRAM}"
+      Delete "$1\${UNINSTALLER}"
+      RMDir "$1\${ICON_FOLDER}"
+      RMDir "$1"
+    ${EndIf}
+    Delete "$2"
   ${EndIf}
 SectionEnd
 

@@ -56,6 +56,11 @@ std::wstring KnownFolder(int csidl) {
     return path;
 }
 
+std::wstring LongName(const std::wstring& path) {
+    wchar_t name[MAX_PATH] = {};
+    return ::GetLongPathNameW(path.c_str(), name, MAX_PATH) ? name : L"(no such file) " + path;
+}
+
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 // Runs a command line and waits until it has ended together with every
@@ -334,7 +339,7 @@ protected:
         const std::wstring uninstaller = folder + L"\\vesk_uninst.exe";
         EXPECT_EQ(Listing(folder), (std::vector<std::wstring>{L"Orbelune.exe", L"icon\\", L"vesk_uninst.exe"}));
         EXPECT_EQ(test::ReadFileBytes(program), test::ReadFileBytes(kBuiltProgram));
-        EXPECT_EQ(ShortcutTarget(shortcut_), program);
+        EXPECT_EQ(LongName(ShortcutTarget(shortcut_)), LongName(program));
 
         EXPECT_EQ(Value(HKEY_CURRENT_USER, kCatalogue, L"AppPath"), L"REG_SZ " + folder + L"\\");
         const std::wstring version = VersionText(program, L"ProductVersion");
@@ -476,6 +481,13 @@ TEST_F(InstallerTest, UninstallerAsksThenLeavesNothingOfAnUntouchedInstallation)
     EXPECT_NE(question.find(L"アンインストール"), std::wstring::npos) << testing::PrintToString(question);
     EXPECT_NE(question.find(folder), std::wstring::npos) << testing::PrintToString(question);
     ExpectInstalledIn(folder);
+
+    // Installed again into the same folder under another name of it.
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_GT(::GetShortPathNameW(folder.c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_NE(folder, shortName);
+    ASSERT_EQ(Install(shortName), 0u);
+    ExpectInstalledIn(shortName);
 
     EXPECT_EQ(Uninstall(), 0u);
     EXPECT_FALSE(fs::exists(folder));
