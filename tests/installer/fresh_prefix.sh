@@ -30,8 +30,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe="
 unset WINEARCH
 
 # The prefix's server and background processes hold no output of ours, so
-# that ctest sees the end of the run; they stop with the run.
-wineserver -p >/dev/null 2>&1 </dev/null
+# that ctest sees the end of the run; they stop with the run, and by
+# themselves a few seconds after a run that was cut short.
+wineserver -p5 >/dev/null 2>&1 </dev/null
 wine wineboot >/dev/null 2>&1 </dev/null
 set +e
 wine "$@"
