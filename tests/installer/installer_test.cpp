@@ -90,6 +90,7 @@ DWORD RunToTheEnd(std::wstring commandLine, double* seconds = nullptr,
         ::Sleep(20);
     }
     EXPECT_EQ(info.ActiveProcesses, 0u) << "still running after 60 s";
+    if (info.ActiveProcesses) ::TerminateJobObject(job.Get(), 99);
     DWORD code = STILL_ACTIVE;
     ::GetExitCodeProcess(process.Get(), &code);
     if (seconds) *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
