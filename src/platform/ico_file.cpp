@@ -64,4 +64,17 @@ std::size_t ChooseIcoImage(const std::vector<IcoEntry>& entries) {
     return best;
 }
 
+std::size_t ChooseIcoImageForWidth(const std::vector<IcoEntry>& entries, unsigned width) {
+    const auto better = [width](const IcoEntry& a, const IcoEntry& b) {
+        const bool aFits = a.width >= width, bFits = b.width >= width;
+        if (aFits != bFits) return aFits;
+        if (a.width != b.width) return aFits ? a.width < b.width : a.width > b.width;
+        return a.bitCount > b.bitCount;
+    };
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < entries.size(); ++i)
+        if (better(entries[i], entries[best])) best = i;
+    return best;
+}
+
 }  // namespace orbelune

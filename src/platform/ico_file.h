@@ -48,4 +48,8 @@ std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* data, 
 // The image to show: the one nearest to 32 x 32, deepest colour among equals.
 std::size_t ChooseIcoImage(const std::vector<IcoEntry>& entries);
 
+// The image to make a `width`-wide icon from: the smallest at least that
+// wide (scaled down), else the widest; the deepest colour among equals.
+std::size_t ChooseIcoImageForWidth(const std::vector<IcoEntry>& entries, unsigned width);
+
 }  // namespace orbelune

@@ -31,11 +31,18 @@ struct IconImage::Data {
     // A single-image icon file: the header, the entry of the image shown and
     // that image; empty for an icon given as a handle.
     std::vector<std::uint8_t> bytes;
+    std::wstring file;  // where the bytes were read from
     mutable UniqueIcon handle;
     mutable bool made = false;  // whether making the handle was tried
 };
 
-void IconImage::LoadFromFile(const std::wstring& path) {
+namespace {
+
+// Reads an icon file's header, its directory and the one image that
+// `choose` picks from the directory, as a single-image file; whatever the
+// file's size, no more than that image is read.
+template <typename Choose>
+std::vector<std::uint8_t> ReadSingleImage(const std::wstring& path, Choose choose) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) Fail(kCannotOpen, path);
@@ -44,8 +51,6 @@ void IconImage::LoadFromFile(const std::wstring& path) {
     if (!::GetFileSizeEx(file.Get(), &size)) Fail(kCannotOpen, path);
     const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
 
-    // Only the header, the directory and the one image shown are read, so a
-    // file of any size costs no more than its image.
     std::vector<std::uint8_t> head(kIcoHeaderSize);
     if (fileSize < kIcoHeaderSize || !ReadExactly(file.Get(), head.data(), kIcoHeaderSize)) throw Failure(kReadError);
     if (CheckIcoHeader(head.data(), head.size()) != IcoHeaderCheck::Ok) throw Failure(kInvalidImage);
@@ -56,12 +61,11 @@ void IconImage::LoadFromFile(const std::wstring& path) {
         throw Failure(kReadError);
     const auto entries = ReadIcoDirectory(head.data(), head.size(), fileSize);
     if (!entries) throw Failure(kInvalidImage);
-    const std::size_t chosen = ChooseIcoImage(*entries);
+    const std::size_t chosen = choose(*entries);
     const IcoEntry& entry = (*entries)[chosen];
 
-    auto data = std::make_shared<Data>();
-    data->bytes.resize(kIcoSingleImageOffset + std::size_t{entry.size});
-    std::uint8_t* out = data->bytes.data();
+    std::vector<std::uint8_t> bytes(kIcoSingleImageOffset + std::size_t{entry.size});
+    std::uint8_t* out = bytes.data();
     std::copy(head.begin(), head.begin() + 4, out);  // reserved and type as the file has them
     out[4] = 1;
     out[5] = 0;
@@ -70,6 +74,30 @@ void IconImage::LoadFromFile(const std::wstring& path) {
     const std::uint8_t offset[4] = {kIcoSingleImageOffset, 0, 0, 0};
     std::copy(offset, offset + 4, out + kIcoHeaderSize + 12);
     if (!ReadAt(file.Get(), entry.offset, out + kIcoSingleImageOffset, entry.size)) throw Failure(kReadError);
+    return bytes;
+}
+
+// The icon of a single-image file at the given size (0: the image's own).
+HICON IconFromSingleImage(const std::vector<std::uint8_t>& bytes, int size) {
+    if (bytes.size() <= kIcoSingleImageOffset) return nullptr;
+    return ::CreateIconFromResourceEx(const_cast<BYTE*>(bytes.data() + kIcoSingleImageOffset),
+                                      static_cast<DWORD>(bytes.size() - kIcoSingleImageOffset), TRUE, 0x00030000,
+                                      size, size, LR_DEFAULTCOLOR);
+}
+
+}  // namespace
+
+HICON LoadIconFileAtSize(const std::wstring& path, int size) {
+    const auto bytes = ReadSingleImage(path, [size](const std::vector<IcoEntry>& entries) {
+        return ChooseIcoImageForWidth(entries, static_cast<unsigned>(size));
+    });
+    return IconFromSingleImage(bytes, size);
+}
+
+void IconImage::LoadFromFile(const std::wstring& path) {
+    auto data = std::make_shared<Data>();
+    data->bytes = ReadSingleImage(path, [](const std::vector<IcoEntry>& entries) { return ChooseIcoImage(entries); });
+    data->file = path;
     data_ = std::move(data);
 }
 
@@ -88,19 +116,17 @@ HICON IconImage::Handle() const {
     if (!data_) return nullptr;
     if (!data_->made) {
         data_->made = true;
-        const auto& bytes = data_->bytes;
-        if (const auto entries = ReadIcoDirectory(bytes.data(), bytes.size())) {
-            const IcoEntry& e = (*entries)[ChooseIcoImage(*entries)];
-            // Width and height 0: the image's own size.
-            data_->handle.Reset(::CreateIconFromResourceEx(const_cast<BYTE*>(bytes.data() + e.offset), e.size, TRUE,
-                                                           0x00030000, 0, 0, LR_DEFAULTCOLOR));
-        }
+        data_->handle.Reset(IconFromSingleImage(data_->bytes, 0));
     }
     return data_->handle.Get();
 }
 
 const std::vector<std::uint8_t>* IconImage::FileBytes() const noexcept {
     return (data_ && !data_->bytes.empty()) ? &data_->bytes : nullptr;
+}
+
+const std::wstring* IconImage::SourceFile() const noexcept {
+    return (data_ && !data_->file.empty()) ? &data_->file : nullptr;
 }
 
 void IconImage::Draw(HDC dc, int x, int y) const {

@@ -11,6 +11,11 @@
 
 namespace orbelune {
 
+// The image of an icon file fit for size x size pixels (the smallest at
+// least that large, else the largest), made at that size: read as
+// LoadFromFile reads, with its failures.
+HICON LoadIconFileAtSize(const std::wstring& path, int size);
+
 class IconImage {
 public:
     IconImage() = default;
@@ -38,6 +43,9 @@ public:
     // that image) when it came from a file: the file itself when it holds one
     // image right after its directory.
     const std::vector<std::uint8_t>* FileBytes() const noexcept;
+
+    // The icon file the object was read from; nullptr for a handle.
+    const std::wstring* SourceFile() const noexcept;
 
     // Draws the icon at its natural size with its upper left corner at x, y.
     void Draw(HDC dc, int x, int y) const;

@@ -1,6 +1,6 @@
 #include "ui/image_box.h"
 
-#include "platform/ico_file.h"
+#include "platform/failure.h"
 #include "ui/form.h"
 
 #include <shellapi.h>
@@ -20,30 +20,6 @@ SIZE IconSizeOf(HICON icon) {
     BITMAP bm{};
     ::GetObjectW(colour ? colour.Get() : mask.Get(), sizeof bm, &bm);
     return {bm.bmWidth, colour ? bm.bmHeight : bm.bmHeight / 2};
-}
-
-// The image of an icon file to make a width x height icon from: the
-// smallest at least that wide (scaled down), else the widest; the deepest
-// colour among equals.
-std::size_t ImageForSize(const std::vector<IcoEntry>& entries, unsigned width) {
-    std::size_t best = 0;
-    const auto better = [width](const IcoEntry& a, const IcoEntry& b) {
-        const bool aFits = a.width >= width, bFits = b.width >= width;
-        if (aFits != bFits) return aFits;
-        if (a.width != b.width) return aFits ? a.width < b.width : a.width > b.width;
-        return a.bitCount > b.bitCount;
-    };
-    for (std::size_t i = 1; i < entries.size(); ++i)
-        if (better(entries[i], entries[best])) best = i;
-    return best;
-}
-
-HICON IconFromFileBytes(const std::vector<std::uint8_t>& bytes, SIZE size) {
-    const auto entries = ReadIcoDirectory(bytes.data(), bytes.size());
-    if (!entries) return nullptr;
-    const IcoEntry& e = (*entries)[ImageForSize(*entries, static_cast<unsigned>(size.cx))];
-    return ::CreateIconFromResourceEx(const_cast<BYTE*>(bytes.data() + e.offset), e.size, TRUE, 0x00030000, size.cx,
-                                      size.cy, LR_DEFAULTCOLOR);
 }
 
 }  // namespace
@@ -95,9 +71,14 @@ SIZE ImageBox::DrawnSize() const {
 HICON ImageBox::ScaledIcon(SIZE size) {
     if (scaled_ && scaledSize_.cx == size.cx && scaledSize_.cy == size.cy) return scaled_.Get();
     HICON icon = nullptr;
-    if (const auto* bytes = picture_.FileBytes())
-        icon = IconFromFileBytes(*bytes, size);
-    else if (!source_.file.empty())
+    if (const std::wstring* file = picture_.SourceFile()) {
+        // The file's own image for that size; while the file cannot be read
+        // (gone, or changed since), the picture is brought to size.
+        try {
+            icon = LoadIconFileAtSize(*file, size.cx);
+        } catch (const Failure&) {
+        }
+    } else if (!source_.file.empty())
         icon = source_.index == kAssociated ? AssociatedIconAtSize(source_.file, size.cx)
                                             : ExtractIconAtSize(source_.file, source_.index, size.cx);
     scaled_.Reset(icon);
