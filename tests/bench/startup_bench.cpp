@@ -1,0 +1,388 @@
+// Start-up, create and delete of the real program against minimal reference
+// programs, timed from outside under Wine.
+//
+// Usage: startup_bench.exe MINIMAL_WINDOW.exe MINIMAL_LISTS.exe Orbelune.exe ICON.ico [rounds]
+//
+// Catalogues of 0, 10, 1,000, 10,000 and 100,000 buttons are kept side by
+// side under HKCU\Software\OrbeluneBench (filled once and kept for later
+// runs). Before each case the program's two keys, \Software\Tollivern and
+// Internet Explorer's \Extensions (which holds CmdMapping), are made
+// registry links to that case's keys, so that the cases can take turns
+// without rewriting 100,000 values each time.
+//
+// Start-up is timed from just before CreateProcess until a visible top-level
+// window of the new process with a non-empty rectangle exists (the
+// application window of the program, visible but of no size, does not
+// count), polled every millisecond; the same for both programs. Within a
+// round every case runs once, the program and its reference back to back in
+// alternating order; each figure is the median of the pair-by-pair ratios.
+// After its start-up the program creates a button and deletes it again a
+// few times (driven by the messages that the main window's buttons and list
+// send), timed around each synchronous call.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kBenchRoot[] = L"Software\\OrbeluneBench";
+constexpr wchar_t kCatalogueLink[] = L"Software\\Tollivern";
+constexpr wchar_t kExtensionsParent[] = L"Software\\Microsoft\\Internet Explorer";
+constexpr wchar_t kExtensionsLink[] = L"Software\\Microsoft\\Internet Explorer\\Extensions";
+constexpr int kCyclesPerRun = 3;  // create + delete pairs after each start-up of the program
+
+// Main window control identifiers.
+constexpr int kButton1 = 101, kListBox1 = 102, kButton3 = 104, kEdit1 = 105, kEdit2 = 106, kEdit3 = 107;
+
+[[noreturn]] void Die(const std::string& what) {
+    std::fprintf(stderr, "startup_bench: %s\n", what.c_str());
+    std::fflush(stderr);
+    std::exit(2);
+}
+
+double Now() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Median of a[i] / b[i].
+double PairRatio(const std::vector<double>& a, const std::vector<double>& b) {
+    std::vector<double> r;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) r.push_back(a[i] / b[i]);
+    return Median(r);
+}
+
+// ---- registry ----
+
+class Key {
+public:
+    Key() = default;
+    ~Key() {
+        if (h_) ::RegCloseKey(h_);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    HKEY* Put() { return &h_; }
+    HKEY Get() const { return h_; }
+
+private:
+    HKEY h_ = nullptr;
+};
+
+void Check(LONG rc, const char* what) {
+    if (rc != ERROR_SUCCESS) Die(std::string(what) + " failed with " + std::to_string(rc));
+}
+
+void SetString(HKEY key, const std::wstring& name, const std::wstring& text) {
+    Check(::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+          "RegSetValueExW");
+}
+
+void SetDword(HKEY key, const std::wstring& name, DWORD value) {
+    Check(::RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
+          "RegSetValueExW");
+}
+
+DWORD ValueCount(HKEY root, const std::wstring& path) {
+    Key key;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) return DWORD(-1);
+    DWORD count = 0;
+    ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                       nullptr, nullptr);
+    return count;
+}
+
+std::wstring UserSid() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) Die("OpenProcessToken");
+    std::vector<BYTE> buffer(512);
+    DWORD size = 0;
+    if (!::GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &size))
+        Die("GetTokenInformation");
+    ::CloseHandle(token);
+    PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+    // The textual S-R-I-S-S... form, as the registry names the user's hive.
+    const SID_IDENTIFIER_AUTHORITY* authority = ::GetSidIdentifierAuthority(sid);
+    unsigned long long value = 0;
+    for (int i = 0; i < 6; ++i) value = (value << 8) | authority->Value[i];
+    std::wstring text = L"S-1-" + std::to_wstring(value);
+    const int count = *::GetSidSubAuthorityCount(sid);
+    for (int i = 0; i < count; ++i) text += L"-" + std::to_wstring(*::GetSidSubAuthority(sid, static_cast<DWORD>(i)));
+    return text;
+}
+
+// Makes HKCU\<link> a registry link to HKCU\<target>, replacing a real key
+// that stands there.
+void PointLink(const std::wstring& link, const std::wstring& target, const std::wstring& sid) {
+    const std::wstring path = L"\\Registry\\User\\" + sid + L"\\" + target;
+    Key key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, link.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, key.Put()) ==
+        ERROR_SUCCESS) {
+        DWORD type = 0;
+        if (::RegQueryValueExW(key.Get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS ||
+            type != REG_LINK) {
+            ::RegCloseKey(*key.Put());
+            *key.Put() = nullptr;
+            ::RegDeleteTreeW(HKEY_CURRENT_USER, link.c_str());
+            ::RegDeleteKeyW(HKEY_CURRENT_USER, link.c_str());
+        }
+    }
+    if (!key.Get()) {
+        // Volatile: the links go with the Wine server.
+        Check(::RegCreateKeyExW(HKEY_CURRENT_USER, link.c_str(), 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                                KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, key.Put(), nullptr),
+              "creating a registry link");
+    }
+    Check(::RegSetValueExW(key.Get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(path.c_str()),
+                           static_cast<DWORD>(path.size() * sizeof(wchar_t))),
+          "setting a registry link");
+}
+
+std::wstring CaseKey(int buttons) { return std::wstring(kBenchRoot) + L"\\N" + std::to_wstring(buttons); }
+
+// The case's catalogue: ButtonNum0 .. ButtonNum<n-1> with ButtonDat n-1, the
+// first-start values and AppPath; CmdMapping with NextId and one command
+// number per button, as the program's own create leaves them. Kept when
+// already complete.
+void FillCase(int buttons) {
+    const std::wstring root = CaseKey(buttons);
+    const std::wstring catalogue = root + L"\\Tollivern";
+    const std::wstring mapping = root + L"\\Extensions\\CmdMapping";
+    const DWORD settings = buttons > 0 ? 4 : 3;  // ButtonDat, AppPath, NextIdDef, CmdCount
+    if (ValueCount(HKEY_CURRENT_USER, catalogue) == settings + DWORD(buttons) &&
+        ValueCount(HKEY_CURRENT_USER, mapping) == 1 + DWORD(buttons))
+        return;
+    std::printf("filling the catalogue of %d buttons...\n", buttons);
+    std::fflush(stdout);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, root.c_str());
+    Key cat, map;
+    Check(::RegCreateKeyExW(HKEY_CURRENT_USER, catalogue.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, cat.Put(),
+                            nullptr),
+          "RegCreateKeyExW");
+    Check(::RegCreateKeyExW(HKEY_CURRENT_USER, mapping.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, map.Put(),
+                            nullptr),
+          "RegCreateKeyExW");
+    // Written in the registry's name order, so that each value is appended.
+    std::vector<std::wstring> names;
+    for (int n = 0; n < buttons; ++n) names.push_back(std::to_wstring(n));
+    std::sort(names.begin(), names.end());
+    for (const std::wstring& n : names) SetString(cat.Get(), L"ButtonNum" + n, L"ツールボタン " + n + L" のなまえ");
+    if (buttons > 0) SetString(cat.Get(), L"ButtonDat", std::to_wstring(buttons - 1));
+    SetString(cat.Get(), L"AppPath", L"C:\\OrbeluneBench\\");
+    SetDword(cat.Get(), L"NextIdDef", 1000);
+    SetDword(cat.Get(), L"CmdCount", DWORD(buttons) + 1);
+    wchar_t id[64];
+    for (int n = 0; n < buttons; ++n) {
+        std::swprintf(id, 64, L"{%08d-0000-0000-0000-000000000000}", n);
+        SetDword(map.Get(), id, DWORD(1000 + n));
+    }
+    SetDword(map.Get(), L"NextId", DWORD(1000 + buttons));
+}
+
+// ---- processes and windows ----
+
+struct Process {
+    PROCESS_INFORMATION pi{};
+    ~Process() {
+        if (!pi.hProcess) return;
+        if (::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(pi.hProcess, 99);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+};
+
+struct ShownSearch {
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindShown(HWND hwnd, LPARAM data) {
+    RECT r{};
+    if (::IsWindowVisible(hwnd) && ::GetWindowRect(hwnd, &r) && r.right > r.left && r.bottom > r.top) {
+        reinterpret_cast<ShownSearch*>(data)->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Starts the program and returns the milliseconds until its window is shown.
+double Start(const std::wstring& exe, Process& process, HWND& window) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    std::wstring command = L"\"" + exe + L"\"";
+    const double start = Now();
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process.pi))
+        Die("cannot start the program");
+    for (;;) {
+        ShownSearch search;
+        ::EnumThreadWindows(process.pi.dwThreadId, FindShown, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            window = search.found;
+            return Now() - start;
+        }
+        if (::WaitForSingleObject(process.pi.hProcess, 1) != WAIT_TIMEOUT) Die("the program ended before showing a window");
+        if (Now() - start > 300000) Die("no window after five minutes");
+    }
+}
+
+void Close(Process& process, HWND window) {
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(process.pi.hProcess, 120000) != WAIT_OBJECT_0) Die("the program did not end when closed");
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result))
+        Die("the program did not answer (a message box?)");
+    return static_cast<LRESULT>(result);
+}
+
+// A press of one of the main window's buttons, as the button reports it.
+double Press(HWND form, int id) {
+    HWND button = ::GetDlgItem(form, id);
+    const double start = Now();
+    Send(form, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return Now() - start;
+}
+
+LRESULT Count(HWND list) { return Send(list, LB_GETCOUNT, 0, 0); }
+
+// Creates a button from filled fields and deletes it again; adds the two
+// times.
+void CreateAndDelete(HWND form, const std::wstring& icon, std::vector<double>& create, std::vector<double>& remove) {
+    HWND list = ::GetDlgItem(form, kListBox1);
+    const LRESULT before = Count(list);
+    Send(::GetDlgItem(form, kEdit1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"ベンチのボタン"));
+    Send(::GetDlgItem(form, kEdit2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"https://example.com/"));
+    Send(::GetDlgItem(form, kEdit3), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(icon.c_str()));
+    create.push_back(Press(form, kButton1));
+    if (Count(list) != before + 1) Die("create did not add the button");
+    Send(list, LB_SETCURSEL, static_cast<WPARAM>(before), 0);
+    Send(form, WM_COMMAND, MAKEWPARAM(kListBox1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    remove.push_back(Press(form, kButton3));
+    if (Count(list) != before) Die("delete did not remove the button");
+}
+
+// ---- the cases ----
+
+struct Case {
+    int buttons;
+    const wchar_t* reference;  // minimal window or minimal lists
+    int rounds;
+    std::vector<double> program, yardstick, create, remove;
+};
+
+void PrintRatio(const char* what, double ratio, double target, const char* extra = "") {
+    std::printf("  %-44s %6.2fx   target <= %.1fx%s   %s\n", what, ratio, target, extra,
+                ratio <= target ? "met" : "NOT MET");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 5) Die("usage: startup_bench MINIMAL_WINDOW MINIMAL_LISTS ORBELUNE ICON [rounds]");
+    const std::wstring minimalWindow = argv[1], minimalLists = argv[2], program = argv[3], icon = argv[4];
+    const int rounds = argc > 5 ? std::max(1, _wtoi(argv[5])) : 15;
+
+    // Fewer rounds for the big catalogues: each start-up takes seconds there.
+    std::vector<Case> cases = {
+        {0, minimalWindow.c_str(), rounds, {}, {}, {}, {}},
+        {10, minimalLists.c_str(), rounds, {}, {}, {}, {}},
+        {1000, minimalLists.c_str(), rounds, {}, {}, {}, {}},
+        {10000, minimalLists.c_str(), std::max(3, rounds / 2), {}, {}, {}, {}},
+        {100000, minimalLists.c_str(), std::max(3, rounds / 5), {}, {}, {}, {}},
+    };
+    for (const Case& c : cases) FillCase(c.buttons);
+    {
+        Key parent;
+        Check(::RegCreateKeyExW(HKEY_CURRENT_USER, kExtensionsParent, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                parent.Put(), nullptr),
+              "RegCreateKeyExW");
+    }
+    const std::wstring sid = UserSid();
+
+    const double benchStart = Now();
+    int maxRounds = 0;
+    for (const Case& c : cases) maxRounds = std::max(maxRounds, c.rounds);
+    // One extra round first, not counted: Wine's caches and the disk warm up.
+    for (int round = -1; round < maxRounds; ++round) {
+        for (Case& c : cases) {
+            if (round >= c.rounds) continue;
+            PointLink(kCatalogueLink, CaseKey(c.buttons) + L"\\Tollivern", sid);
+            PointLink(kExtensionsLink, CaseKey(c.buttons) + L"\\Extensions", sid);
+            double programMs = 0, referenceMs = 0;
+            std::vector<double> create, remove;
+            auto runReference = [&] {
+                Process p;
+                HWND w = nullptr;
+                referenceMs = Start(c.reference, p, w);
+                Close(p, w);
+            };
+            auto runProgram = [&] {
+                Process p;
+                HWND w = nullptr;
+                programMs = Start(program, p, w);
+                if (Count(::GetDlgItem(w, kListBox1)) != c.buttons) Die("the program listed another number of buttons");
+                for (int i = 0; i < kCyclesPerRun; ++i) CreateAndDelete(w, icon, create, remove);
+                Close(p, w);
+            };
+            if (round % 2) {
+                runProgram();
+                runReference();
+            } else {
+                runReference();
+                runProgram();
+            }
+            if (round < 0) continue;
+            c.program.push_back(programMs);
+            c.yardstick.push_back(referenceMs);
+            c.create.insert(c.create.end(), create.begin(), create.end());
+            c.remove.insert(c.remove.end(), remove.begin(), remove.end());
+        }
+    }
+
+    std::printf("Start-up to the main window shown (medians in ms; ratios are medians of pair-by-pair ratios)\n");
+    std::printf("  %-16s %5s %12s %12s   %-15s\n", "catalogue", "runs", "Orbelune", "reference", "reference is");
+    for (const Case& c : cases)
+        std::printf("  %-16s %5zu %12.1f %12.1f   %-15s\n",
+                    c.buttons ? (std::to_string(c.buttons) + " buttons").c_str() : "empty", c.program.size(),
+                    Median(c.program), Median(c.yardstick), c.buttons ? "minimal lists" : "minimal window");
+    std::printf("Ratios:\n");
+    PrintRatio("empty start-up / minimal window", PairRatio(cases[0].program, cases[0].yardstick), 1.3);
+    std::printf("  %-44s %6.2fx   (no target)\n", "10 buttons / minimal lists", PairRatio(cases[1].program, cases[1].yardstick));
+    for (std::size_t i = 2; i < cases.size(); ++i) {
+        const std::string what = std::to_string(cases[i].buttons) + " buttons start-up / minimal lists";
+        PrintRatio(what.c_str(), PairRatio(cases[i].program, cases[i].yardstick), 1.2);
+    }
+    const Case& small = cases[1];
+    const Case& big = cases.back();
+    std::printf("Create and delete (%d per start-up), medians in ms:\n", kCyclesPerRun);
+    for (const Case& c : cases)
+        std::printf("  %-16s %5zu ops   create %7.2f   delete %7.2f\n",
+                    c.buttons ? (std::to_string(c.buttons) + " buttons").c_str() : "empty", c.create.size(),
+                    Median(c.create), Median(c.remove));
+    // Within 1.5x of the 10-button figure, or under 100 ms.
+    const double createRatio = PairRatio(big.create, small.create), removeRatio = PairRatio(big.remove, small.remove);
+    const double createMs = Median(big.create), removeMs = Median(big.remove);
+    std::printf("  %-44s %6.2fx   target <= 1.5x or < 100 ms (%.1f ms)   %s\n", "create, 100000 buttons / 10 buttons",
+                createRatio, createMs, createRatio <= 1.5 || createMs < 100 ? "met" : "NOT MET");
+    std::printf("  %-44s %6.2fx   target <= 1.5x or < 100 ms (%.1f ms)   %s\n", "delete, 100000 buttons / 10 buttons",
+                removeRatio, removeMs, removeRatio <= 1.5 || removeMs < 100 ? "met" : "NOT MET");
+    std::printf("(%d rounds, %.0f s)\n", rounds, (Now() - benchStart) / 1000);
+    return 0;
+}
