@@ -1,7 +1,7 @@
 // Start-up, create and delete of the real program against minimal reference
 // programs, timed from outside under Wine.
 //
-// Usage: startup_bench.exe MINIMAL_WINDOW.exe MINIMAL_LISTS.exe Orbelune.exe ICON.ico [rounds]
+// Usage: startup_bench.exe MINIMAL_WINDOW.exe MINIMAL_LISTS.exe Orbelune.exe ICON.ico [rounds | --once N]
 //
 // Catalogues of 0, 10, 1,000, 10,000 and 100,000 buttons are kept side by
 // side under HKCU\Software\OrbeluneBench (filled once and kept for later
@@ -295,7 +295,7 @@ void PrintRatio(const char* what, double ratio, double target, const char* extra
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 5) Die("usage: startup_bench MINIMAL_WINDOW MINIMAL_LISTS ORBELUNE ICON [rounds]");
+    if (argc < 5) Die("usage: startup_bench MINIMAL_WINDOW MINIMAL_LISTS ORBELUNE ICON [rounds | --once BUTTONS]");
     const std::wstring minimalWindow = argv[1], minimalLists = argv[2], program = argv[3], icon = argv[4];
     const int rounds = argc > 5 ? std::max(1, _wtoi(argv[5])) : 15;
 
@@ -315,6 +315,24 @@ int wmain(int argc, wchar_t** argv) {
               "RegCreateKeyExW");
     }
     const std::wstring sid = UserSid();
+
+    // "--once N": one start-up of each program on the catalogue of N buttons,
+    // for profiling with WINEDEBUG channels or timers.
+    if (argc > 6 && std::wstring(argv[5]) == L"--once") {
+        const int buttons = _wtoi(argv[6]);
+        FillCase(buttons);
+        PointLink(kCatalogueLink, CaseKey(buttons) + L"\\Tollivern", sid);
+        PointLink(kExtensionsLink, CaseKey(buttons) + L"\\Extensions", sid);
+        for (const std::wstring& exe : {buttons ? minimalLists : minimalWindow, program}) {
+            Process p;
+            HWND w = nullptr;
+            const double ms = Start(exe, p, w);
+            std::printf("%ls: %.1f ms\n", exe.c_str(), ms);
+            std::fflush(stdout);
+            Close(p, w);
+        }
+        return 0;
+    }
 
     const double benchStart = Now();
     int maxRounds = 0;

@@ -34,6 +34,8 @@ public:
     // CatalogueWindow: the lists and the icon folder filled by the load.
     void AppendButtonName(std::wstring_view name) override;
     void AppendButtonNumber(std::wstring_view number) override;
+    void BeginAppendingButtons(std::size_t count, std::size_t nameChars) override;
+    void EndAppendingButtons() override;
     void SetIconFolder(std::wstring_view folder) override { iconFolder_ = folder; }
     const std::wstring& IconFolder() const noexcept { return iconFolder_; }
 
@@ -86,6 +88,9 @@ private:
     void PathChange(int field, std::wstring& lastText, Preview preview);
     void PathKeyDown(int field, WPARAM key, Preview preview);
 
+    // ListBox1 and ListBox2, looked up once: appending runs once per button.
+    HWND nameList_ = nullptr;
+    HWND numberList_ = nullptr;
     UniqueFont font_;
     UniqueFont boldFont_;
     std::unique_ptr<Panel> panel1_;
