@@ -1,21 +1,26 @@
 // Start-up, create and delete of the real program against minimal reference
 // programs, timed from outside under Wine.
 //
-// Usage: startup_bench.exe MINIMAL_WINDOW.exe MINIMAL_LISTS.exe Orbelune.exe ICON.ico [rounds | --once N]
+// Usage: startup_bench.exe MINIMAL_WINDOW.exe MINIMAL_LISTS.exe SAME_CALLS.exe Orbelune.exe ICON.ico
+//                          [rounds | --once N]
 //
 // Catalogues of 0, 10, 1,000, 10,000 and 100,000 buttons are kept side by
-// side under HKCU\Software\OrbeluneBench (filled once and kept for later
-// runs). Before each case the program's two keys, \Software\Tollivern and
+// side. Before each case the program's two keys, \Software\Tollivern and
 // Internet Explorer's \Extensions (which holds CmdMapping), are made
 // registry links to that case's keys, so that the cases can take turns
-// without rewriting 100,000 values each time.
+// without rewriting 100,000 values each time. The catalogues and command
+// mappings are volatile keys, filled at every run: the Wine server never
+// writes their 200,000 values to disk, neither now and then while the
+// programs run nor at its end. Only the extension keys that create and
+// delete make and remove are lasting ones, as they must be.
 //
 // Start-up is timed from just before CreateProcess until a visible top-level
 // window of the new process with a non-empty rectangle exists (the
 // application window of the program, visible but of no size, does not
-// count), polled every millisecond; the same for both programs. Within a
-// round every case runs once, the program and its reference back to back in
-// alternating order; each figure is the median of the pair-by-pair ratios.
+// count), polled every millisecond; the same for every program. Within a
+// round every case runs once, the program, its reference and the program
+// that makes the same window calls (same_calls.cpp) back to back in turning
+// order; each ratio is the median of the run-by-run ratios.
 // After its start-up the program creates a button and deletes it again a
 // few times (driven by the messages that the main window's buttons and list
 // send), timed around each synchronous call.
@@ -31,7 +36,8 @@
 
 namespace {
 
-constexpr wchar_t kBenchRoot[] = L"Software\\OrbeluneBench";
+constexpr wchar_t kBenchRoot[] = L"Software\\OrbeluneBench";  // volatile
+constexpr wchar_t kExtensionsRoot[] = L"Software\\OrbeluneBenchExtensions";
 constexpr wchar_t kCatalogueLink[] = L"Software\\Tollivern";
 constexpr wchar_t kExtensionsParent[] = L"Software\\Microsoft\\Internet Explorer";
 constexpr wchar_t kExtensionsLink[] = L"Software\\Microsoft\\Internet Explorer\\Extensions";
@@ -153,29 +159,37 @@ void PointLink(const std::wstring& link, const std::wstring& target, const std::
 }
 
 std::wstring CaseKey(int buttons) { return std::wstring(kBenchRoot) + L"\\N" + std::to_wstring(buttons); }
+std::wstring ExtensionsKey(int buttons) { return std::wstring(kExtensionsRoot) + L"\\N" + std::to_wstring(buttons); }
+
+void CreateKey(const std::wstring& path, DWORD options, Key& key) {
+    Check(::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr, key.Put(),
+                            nullptr),
+          "RegCreateKeyExW");
+}
 
 // The case's catalogue: ButtonNum0 .. ButtonNum<n-1> with ButtonDat n-1, the
 // first-start values and AppPath; CmdMapping with NextId and one command
-// number per button, as the program's own create leaves them. Kept when
-// already complete.
-void FillCase(int buttons) {
+// number per button, as the program's own create leaves them (the extension
+// keys themselves are left out: the start-up never reads them). Kept while
+// the Wine server runs.
+void FillCase(int buttons, const std::wstring& sid) {
     const std::wstring root = CaseKey(buttons);
     const std::wstring catalogue = root + L"\\Tollivern";
-    const std::wstring mapping = root + L"\\Extensions\\CmdMapping";
+    const std::wstring mapping = root + L"\\CmdMapping";
     const DWORD settings = buttons > 0 ? 4 : 3;  // ButtonDat, AppPath, NextIdDef, CmdCount
+    // Internet Explorer's Extensions key of the case, its CmdMapping a link.
+    {
+        Key extensions;
+        CreateKey(ExtensionsKey(buttons), 0, extensions);
+    }
+    PointLink(ExtensionsKey(buttons) + L"\\CmdMapping", mapping, sid);
     if (ValueCount(HKEY_CURRENT_USER, catalogue) == settings + DWORD(buttons) &&
         ValueCount(HKEY_CURRENT_USER, mapping) == 1 + DWORD(buttons))
         return;
-    std::printf("filling the catalogue of %d buttons...\n", buttons);
-    std::fflush(stdout);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, root.c_str());
     Key cat, map;
-    Check(::RegCreateKeyExW(HKEY_CURRENT_USER, catalogue.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, cat.Put(),
-                            nullptr),
-          "RegCreateKeyExW");
-    Check(::RegCreateKeyExW(HKEY_CURRENT_USER, mapping.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, map.Put(),
-                            nullptr),
-          "RegCreateKeyExW");
+    CreateKey(catalogue, REG_OPTION_VOLATILE, cat);
+    CreateKey(mapping, REG_OPTION_VOLATILE, map);
     // Written in the registry's name order, so that each value is appended.
     std::vector<std::wstring> names;
     for (int n = 0; n < buttons; ++n) names.push_back(std::to_wstring(n));
@@ -284,7 +298,7 @@ struct Case {
     int buttons;
     const wchar_t* reference;  // minimal window or minimal lists
     int rounds;
-    std::vector<double> program, yardstick, create, remove;
+    std::vector<double> program, yardstick, sameCalls, create, remove;
 };
 
 void PrintRatio(const char* what, double ratio, double target, const char* extra = "") {
@@ -295,35 +309,50 @@ void PrintRatio(const char* what, double ratio, double target, const char* extra
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 5) Die("usage: startup_bench MINIMAL_WINDOW MINIMAL_LISTS ORBELUNE ICON [rounds | --once BUTTONS]");
-    const std::wstring minimalWindow = argv[1], minimalLists = argv[2], program = argv[3], icon = argv[4];
-    const int rounds = argc > 5 ? std::max(1, _wtoi(argv[5])) : 15;
+    if (argc < 6)
+        Die("usage: startup_bench MINIMAL_WINDOW MINIMAL_LISTS SAME_CALLS ORBELUNE ICON [rounds | --once BUTTONS]");
+    const std::wstring minimalWindow = argv[1], minimalLists = argv[2], sameCalls = argv[3], program = argv[4],
+                       icon = argv[5];
+    const int rounds = argc > 6 ? std::max(1, _wtoi(argv[6])) : 15;
 
     // Fewer rounds for the big catalogues: each start-up takes seconds there.
     std::vector<Case> cases = {
-        {0, minimalWindow.c_str(), rounds, {}, {}, {}, {}},
-        {10, minimalLists.c_str(), rounds, {}, {}, {}, {}},
-        {1000, minimalLists.c_str(), rounds, {}, {}, {}, {}},
-        {10000, minimalLists.c_str(), std::max(3, rounds / 2), {}, {}, {}, {}},
-        {100000, minimalLists.c_str(), std::max(3, rounds / 5), {}, {}, {}, {}},
+        {0, minimalWindow.c_str(), rounds, {}, {}, {}, {}, {}},
+        {10, minimalLists.c_str(), rounds, {}, {}, {}, {}, {}},
+        {1000, minimalLists.c_str(), rounds, {}, {}, {}, {}, {}},
+        {10000, minimalLists.c_str(), std::max(3, rounds / 2), {}, {}, {}, {}, {}},
+        {100000, minimalLists.c_str(), std::max(3, rounds / 5), {}, {}, {}, {}, {}},
     };
-    for (const Case& c : cases) FillCase(c.buttons);
+    const std::wstring sid = UserSid();
     {
         Key parent;
-        Check(::RegCreateKeyExW(HKEY_CURRENT_USER, kExtensionsParent, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                parent.Put(), nullptr),
-              "RegCreateKeyExW");
+        CreateKey(kExtensionsParent, 0, parent);
+        // A lasting key of that name (left by an earlier version of this
+        // benchmark) takes a lasting child: then it goes.
+        Key bench, probe;
+        CreateKey(kBenchRoot, REG_OPTION_VOLATILE, bench);
+        if (::RegCreateKeyExW(bench.Get(), L"probe", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, probe.Put(), nullptr) ==
+            ERROR_SUCCESS) {
+            ::RegCloseKey(*bench.Put());
+            *bench.Put() = nullptr;
+            ::RegDeleteTreeW(HKEY_CURRENT_USER, kBenchRoot);
+            ::RegDeleteKeyW(HKEY_CURRENT_USER, kBenchRoot);
+            Key fresh;
+            CreateKey(kBenchRoot, REG_OPTION_VOLATILE, fresh);
+        }
     }
-    const std::wstring sid = UserSid();
+    const double fillStart = Now();
+    for (const Case& c : cases) FillCase(c.buttons, sid);
+    std::printf("catalogues filled in %.1f s\n", (Now() - fillStart) / 1000);
 
     // "--once N": one start-up of each program on the catalogue of N buttons,
     // for profiling with WINEDEBUG channels or timers.
-    if (argc > 6 && std::wstring(argv[5]) == L"--once") {
-        const int buttons = _wtoi(argv[6]);
-        FillCase(buttons);
+    if (argc > 7 && std::wstring(argv[6]) == L"--once") {
+        const int buttons = _wtoi(argv[7]);
+        FillCase(buttons, sid);
         PointLink(kCatalogueLink, CaseKey(buttons) + L"\\Tollivern", sid);
-        PointLink(kExtensionsLink, CaseKey(buttons) + L"\\Extensions", sid);
-        for (const std::wstring& exe : {buttons ? minimalLists : minimalWindow, program}) {
+        PointLink(kExtensionsLink, ExtensionsKey(buttons), sid);
+        for (const std::wstring& exe : {buttons ? minimalLists : minimalWindow, sameCalls, program}) {
             Process p;
             HWND w = nullptr;
             const double ms = Start(exe, p, w);
@@ -341,14 +370,23 @@ int wmain(int argc, wchar_t** argv) {
     for (int round = -1; round < maxRounds; ++round) {
         for (Case& c : cases) {
             if (round >= c.rounds) continue;
+            // A moment for Wine and the X server to finish with the last
+            // process (destroying 100,000 list items takes a while).
+            ::Sleep(300);
             PointLink(kCatalogueLink, CaseKey(c.buttons) + L"\\Tollivern", sid);
-            PointLink(kExtensionsLink, CaseKey(c.buttons) + L"\\Extensions", sid);
-            double programMs = 0, referenceMs = 0;
+            PointLink(kExtensionsLink, ExtensionsKey(c.buttons), sid);
+            double programMs = 0, referenceMs = 0, sameCallsMs = 0;
             std::vector<double> create, remove;
             auto runReference = [&] {
                 Process p;
                 HWND w = nullptr;
                 referenceMs = Start(c.reference, p, w);
+                Close(p, w);
+            };
+            auto runSameCalls = [&] {
+                Process p;
+                HWND w = nullptr;
+                sameCallsMs = Start(sameCalls, p, w);
                 Close(p, w);
             };
             auto runProgram = [&] {
@@ -359,33 +397,53 @@ int wmain(int argc, wchar_t** argv) {
                 for (int i = 0; i < kCyclesPerRun; ++i) CreateAndDelete(w, icon, create, remove);
                 Close(p, w);
             };
-            if (round % 2) {
-                runProgram();
-                runReference();
-            } else {
+            switch ((round + 3) % 3) {
+            case 0:
                 runReference();
                 runProgram();
+                runSameCalls();
+                break;
+            case 1:
+                runProgram();
+                runSameCalls();
+                runReference();
+                break;
+            default:
+                runSameCalls();
+                runReference();
+                runProgram();
+                break;
             }
             if (round < 0) continue;
             c.program.push_back(programMs);
             c.yardstick.push_back(referenceMs);
+            c.sameCalls.push_back(sameCallsMs);
             c.create.insert(c.create.end(), create.begin(), create.end());
             c.remove.insert(c.remove.end(), remove.begin(), remove.end());
         }
     }
 
     std::printf("Start-up to the main window shown (medians in ms; ratios are medians of pair-by-pair ratios)\n");
-    std::printf("  %-16s %5s %12s %12s   %-15s\n", "catalogue", "runs", "Orbelune", "reference", "reference is");
+    std::printf("  %-16s %5s %10s %10s %11s   %-15s\n", "catalogue", "runs", "Orbelune", "reference", "same calls",
+                "reference is");
     for (const Case& c : cases)
-        std::printf("  %-16s %5zu %12.1f %12.1f   %-15s\n",
+        std::printf("  %-16s %5zu %10.1f %10.1f %11.1f   %-15s\n",
                     c.buttons ? (std::to_string(c.buttons) + " buttons").c_str() : "empty", c.program.size(),
-                    Median(c.program), Median(c.yardstick), c.buttons ? "minimal lists" : "minimal window");
+                    Median(c.program), Median(c.yardstick), Median(c.sameCalls),
+                    c.buttons ? "minimal lists" : "minimal window");
     std::printf("Ratios:\n");
     PrintRatio("empty start-up / minimal window", PairRatio(cases[0].program, cases[0].yardstick), 1.3);
     std::printf("  %-44s %6.2fx   (no target)\n", "10 buttons / minimal lists", PairRatio(cases[1].program, cases[1].yardstick));
     for (std::size_t i = 2; i < cases.size(); ++i) {
         const std::string what = std::to_string(cases[i].buttons) + " buttons start-up / minimal lists";
         PrintRatio(what.c_str(), PairRatio(cases[i].program, cases[i].yardstick), 1.2);
+    }
+    std::printf("Without a target: the program against the same window calls, and those calls against the "
+                "reference (the platform's cost of the program's windows):\n");
+    for (const Case& c : cases) {
+        const std::string what = c.buttons ? std::to_string(c.buttons) + " buttons" : std::string("empty");
+        std::printf("  %-16s Orbelune / same calls %5.2fx   same calls / reference %5.2fx\n", what.c_str(),
+                    PairRatio(c.program, c.sameCalls), PairRatio(c.sameCalls, c.yardstick));
     }
     const Case& small = cases[1];
     const Case& big = cases.back();
