@@ -20,7 +20,8 @@ public:
 
     // Around a run of appends: room for `count` more buttons whose names
     // hold `nameChars` characters in all, and the lists painted once when
-    // the run ends (also when a failure ends it) instead of at every append.
+    // the run ends instead of at every append. The end also comes while a
+    // failure ends the load, so it must not fail itself.
     virtual void BeginAppendingButtons(std::size_t /*count*/, std::size_t /*nameChars*/) {}
     virtual void EndAppendingButtons() {}
 
