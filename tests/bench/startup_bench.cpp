@@ -370,8 +370,8 @@ int wmain(int argc, wchar_t** argv) {
     for (int round = -1; round < maxRounds; ++round) {
         for (Case& c : cases) {
             if (round >= c.rounds) continue;
-            // A moment for Wine and the X server to finish with the last
-            // process (destroying 100,000 list items takes a while).
+            // A moment for Wine and the X server to settle after the last
+            // process has ended.
             ::Sleep(300);
             PointLink(kCatalogueLink, CaseKey(c.buttons) + L"\\Tollivern", sid);
             PointLink(kExtensionsLink, ExtensionsKey(c.buttons), sid);
