@@ -17,7 +17,7 @@ wineserver -k
 # Start-up, create and delete of Orbelune.exe against minimal reference
 # programs, timed from outside, all in a prefix and a display of their own.
 # ORBELUNE_BENCH_ROUNDS sets the rounds (default 15; the 10,000-button case
-# runs half as many, the 100,000-button case a fifth, at least 3).
+# runs half as many, the 100,000-button case a third, at least 3).
 cmake --build "$build" --target bench_startup -- --no-print-directory >/dev/null
 "$root/scripts/prefix.sh" "$build/benchprefix" test
 source "$root/scripts/wine-env.sh" "$build/benchprefix"

@@ -321,7 +321,7 @@ int wmain(int argc, wchar_t** argv) {
         {10, minimalLists.c_str(), rounds, {}, {}, {}, {}, {}},
         {1000, minimalLists.c_str(), rounds, {}, {}, {}, {}, {}},
         {10000, minimalLists.c_str(), std::max(3, rounds / 2), {}, {}, {}, {}, {}},
-        {100000, minimalLists.c_str(), std::max(3, rounds / 5), {}, {}, {}, {}, {}},
+        {100000, minimalLists.c_str(), std::max(3, rounds / 3), {}, {}, {}, {}, {}},
     };
     const std::wstring sid = UserSid();
     {
