@@ -8,6 +8,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -73,13 +74,16 @@ void ReportFatalFailure(std::wstring_view message) noexcept {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
-    const OleScope ole;
 
+    std::optional<OleScope> ole;
     std::wstring failure;
     try {
         orbelune::InitializeApplication();
         orbelune::CreateWindowSet();
         orbelune::ShowMainWindow(showCommand);
+        // Before the first event is handled, but after the window is shown:
+        // OLE's start costs a visible moment under Wine.
+        ole.emplace();
         const int code = orbelune::RunMessageLoop();
         orbelune::DestroyWindowSet();
         return code;

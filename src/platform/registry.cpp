@@ -170,6 +170,14 @@ std::vector<std::wstring> Registry::ValueNames() const {
     return names;
 }
 
+std::size_t Registry::ValueCount() const {
+    DWORD count = 0;
+    if (::RegQueryInfoKeyW(key_.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                           nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    return count;
+}
+
 std::vector<RegistryValue> Registry::Values() const {
     std::vector<RegistryValue> values;
     DWORD count = 0;

@@ -72,6 +72,9 @@ public:
 
     // Every value name of the open key, the unnamed value ("") included.
     std::vector<std::wstring> ValueNames() const;
+    // How many values the open key holds, the unnamed value included when
+    // set; 0 when no key is open. One query, however many there are.
+    std::size_t ValueCount() const;
 
     // Every value of the open key with its type and data, in one pass.
     std::vector<RegistryValue> Values() const;

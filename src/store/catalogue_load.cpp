@@ -12,6 +12,20 @@ namespace orbelune {
 
 namespace {
 
+// One run of appends to the lists, ended also by a failure.
+class AppendRun {
+public:
+    AppendRun(CatalogueWindow& window, std::size_t count, std::size_t nameChars) : window_(window) {
+        window_.BeginAppendingButtons(count, nameChars);
+    }
+    ~AppendRun() { window_.EndAppendingButtons(); }
+    AppendRun(const AppendRun&) = delete;
+    AppendRun& operator=(const AppendRun&) = delete;
+
+private:
+    CatalogueWindow& window_;
+};
+
 // Appends every catalogue button from 0 up to ButtonDat. The catalogue key is
 // the open key. A value of the wrong type ends the scan after the buttons
 // with lower numbers have been appended.
@@ -28,7 +42,11 @@ void ListCatalogueButtons(const Registry& registry, CatalogueWindow& window) {
     names.reserve(values.size());
     for (const auto& value : values) names.emplace_back(value.name);
 
-    for (const PresentButton& button : PresentButtons(names, top)) {
+    const std::vector<PresentButton> present = PresentButtons(names, top);
+    std::size_t nameChars = 0;
+    for (const PresentButton& button : present) nameChars += values[button.index].data.size() / sizeof(wchar_t);
+    const AppendRun run(window, present.size(), nameChars);
+    for (const PresentButton& button : present) {
         const std::wstring number = IntToText(button.number);
         const RegistryValue& value = values[button.index];
         window.AppendButtonName(
@@ -53,7 +71,7 @@ void LoadCatalogue(CatalogueWindow& window) {
         Registry registry;
         if (registry.OpenKey(layout::kCmdMappingKey, false)) {
             nextIdFound = registry.ReadInteger(layout::kNextId);
-            valueCount = static_cast<std::int32_t>(registry.ValueNames().size());
+            valueCount = static_cast<std::int32_t>(registry.ValueCount());
         }
         registry.CloseKey();
 

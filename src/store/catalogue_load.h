@@ -2,6 +2,7 @@
 // edit to refill the lists.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,13 @@ public:
     virtual void AppendButtonNumber(std::wstring_view number) = 0;
     // AppPath followed by "icon".
     virtual void SetIconFolder(std::wstring_view folder) = 0;
+
+    // Around a run of appends: room for `count` more buttons whose names
+    // hold `nameChars` characters in all, and the lists painted once when
+    // the run ends instead of at every append. The end also comes while a
+    // failure ends the load, so it must not fail itself.
+    virtual void BeginAppendingButtons(std::size_t /*count*/, std::size_t /*nameChars*/) {}
+    virtual void EndAppendingButtons() {}
 
 protected:
     ~CatalogueWindow() = default;

@@ -104,14 +104,17 @@ void TForm1::CreateControls() {
 
     SetItemHeight(list1, 12);
     SetItemHeight(list2, 12);
+    nameList_ = list1;
+    numberList_ = list2;
     WatchKeys(edit3);
     WatchKeys(edit4);
     edit3Seen_.clear();
     edit4Seen_ = kSameAsIcon;
     SetFirstFocus(button1);
     // Files dropped anywhere on the window, its controls included, come
-    // here; the drop point tells which field they are meant for.
-    ::DragAcceptFiles(Handle(), TRUE);
+    // here; the drop point tells which field they are meant for. (The style
+    // is what DragAcceptFiles sets, without loading the shell at start-up.)
+    ::SetWindowLongPtrW(Handle(), GWL_EXSTYLE, ::GetWindowLongPtrW(Handle(), GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
 }
 
 void TForm1::FormCreate() { LoadCatalogue(*this); }
@@ -153,11 +156,35 @@ void TForm1::ClearButtonLists() {
 }
 
 void TForm1::AppendButtonName(std::wstring_view name) {
-    ::SendMessageW(Control(ListBox1), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(name).c_str()));
+    ::SendMessageW(nameList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(name).c_str()));
 }
 
 void TForm1::AppendButtonNumber(std::wstring_view number) {
-    ::SendMessageW(Control(ListBox2), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(number).c_str()));
+    ::SendMessageW(numberList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(number).c_str()));
+}
+
+// Without redrawing a list box repaints nothing and updates no scroll bar at
+// each append, which is most of an append's cost, and the reserved storage
+// saves growing the item table step by step.
+void TForm1::BeginAppendingButtons(std::size_t count, std::size_t nameChars) {
+    for (HWND list : {nameList_, numberList_}) ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(nameList_, LB_INITSTORAGE, count, (nameChars + count) * sizeof(wchar_t));
+    // Button numbers have at most ten digits.
+    ::SendMessageW(numberList_, LB_INITSTORAGE, count, count * 11 * sizeof(wchar_t));
+}
+
+void TForm1::EndAppendingButtons() {
+    for (HWND list : {nameList_, numberList_}) {
+        const bool shown = (::GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE) != 0;
+        ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        if (shown) {
+            ::InvalidateRect(list, nullptr, TRUE);
+        } else if (::GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE) {
+            // Where the message reaches DefWindowProc, turning redrawing
+            // back on also shows the window: the number list stays hidden.
+            ::ShowWindow(list, SW_HIDE);
+        }
+    }
 }
 
 bool TForm1::HotIconSameAsIcon() const {

@@ -36,6 +36,8 @@ public:
     // CatalogueWindow: the lists and the icon folder filled by the load.
     void AppendButtonName(std::wstring_view name) override;
     void AppendButtonNumber(std::wstring_view number) override;
+    void BeginAppendingButtons(std::size_t count, std::size_t nameChars) override;
+    void EndAppendingButtons() override;
     void SetIconFolder(std::wstring_view folder) override { iconFolder_ = folder; }
     const std::wstring& IconFolder() const noexcept { return iconFolder_; }
 
@@ -92,6 +94,9 @@ private:
     void DropLinkTarget(const std::wstring& path);
     void DropIconFile(int field, Preview preview, const std::wstring& path);
 
+    // ListBox1 and ListBox2, looked up once: appending runs once per button.
+    HWND nameList_ = nullptr;
+    HWND numberList_ = nullptr;
     std::unique_ptr<Panel> panel1_;
     std::unique_ptr<Panel> panel2_;
     std::unique_ptr<ImageBox> image1_;

@@ -473,5 +473,64 @@ TEST_F(Form1Test, LoadFailureIsShownAndStartUpGoesOn) {
     EXPECT_EQ(Form1->IconFolder(), L"");  // the load ended before AppPath
 }
 
+// Whether the first row of a list box shows anything but its background, as
+// painted on the screen.
+bool FirstRowPainted(HWND list) {
+    Pump();
+    const int rowHeight = static_cast<int>(::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    RECT client;
+    ::GetClientRect(list, &client);
+    HDC dc = ::GetDC(list);
+    const COLORREF background = ::GetPixel(dc, client.right - 1, client.bottom - 1);
+    int painted = 0;
+    for (int y = 0; y < rowHeight; ++y)
+        for (int x = 0; x < client.right; ++x)
+            if (::GetPixel(dc, x, y) != background) ++painted;
+    ::ReleaseDC(list, dc);
+    return painted > 0;
+}
+
+// The lists are filled without redrawing at each append: they are painted
+// again once the load ends, also when a failure ends it, and also when the
+// edit reloads them in the shown window; the number list stays hidden.
+TEST_F(Form1Test, ListsArePaintedAfterEveryLoad) {
+    struct Case {
+        const char* what;
+        bool secondOfWrongType;
+        bool reloadWhileShown;
+    } const cases[] = {
+        {"start-up", false, false},
+        {"start-up ended by a failure", true, false},
+        {"reload in the shown window", false, true},
+    };
+    const std::wstring catalogue = L"\\Software\\Tollivern";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::DeleteKeyTree(HKEY_CURRENT_USER, catalogue);
+        if (!c.reloadWhileShown) {
+            test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonDat", L"1");
+            test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum0", L"最初のボタン");
+            if (c.secondOfWrongType)
+                test::SetDword(HKEY_CURRENT_USER, catalogue, L"ButtonNum1", 1);
+            else
+                test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum1", L"次のボタン");
+        }
+        Start();
+        if (c.reloadWhileShown) {
+            ASSERT_FALSE(FirstRowPainted(C(TForm1::ListBox1)));
+            test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonDat", L"0");
+            test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum0", L"最初のボタン");
+            Form1->ClearButtonLists();
+            Form1->FormCreate();
+        }
+        const std::vector<std::wstring> names = test::ListItems(C(TForm1::ListBox1));
+        ASSERT_FALSE(names.empty());
+        EXPECT_EQ(names.front(), L"最初のボタン");
+        EXPECT_TRUE(FirstRowPainted(C(TForm1::ListBox1)));
+        EXPECT_FALSE(::IsWindowVisible(C(TForm1::ListBox2)));
+        DestroyWindowSet();
+    }
+}
+
 }  // namespace
 }  // namespace orbelune
