@@ -6,11 +6,15 @@
 #include "icon/ico_writer.h"
 #include "platform/byte_stream.h"
 #include "platform/codepage.h"
+#include "platform/executable_icons.h"
+#include "platform/failure.h"
 #include "platform/files.h"
 #include "ui/main/form1.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
+
+#include <algorithm>
 
 namespace orbelune {
 
@@ -23,6 +27,9 @@ IconImage IconFromHandle(HICON handle) {
     icon.SetHandle(handle);
     return icon;
 }
+
+// A program or library whose structure the icon reader refuses.
+constexpr wchar_t kDamagedProgram[] = L"ファイル %s は壊れているため、アイコンを一覧にできません";
 
 constexpr wchar_t kDialogFilter[] =
     L"アイコンファイル（*.ico）|*.ico|実行ファイル（*.exe）|*.exe|ダイナミックリンクライブラリ（*.dll）|*.dll|"
@@ -185,21 +192,39 @@ void TForm3::IconViewLoadIcons(const std::wstring& path) {
     if (!FileExists(path)) return;
     WaitCursor wait;
 
+    // A program or library is read through the checked reader; a damaged
+    // one never reaches the platform's extraction.
+    const ExecutableIcons icons(path);
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    iconCount_ = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(instance, path.c_str(), UINT(-1))));
-    ::ImageList_RemoveAll(iconList_.Get());
-    ::ImageList_SetIconSize(iconList_.Get(), 32, 32);
+    if (icons.Checked())
+        iconCount_ = icons.Count();
+    else if (icons.Refused())
+        iconCount_ = 0;
+    else
+        iconCount_ = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(instance, path.c_str(), UINT(-1))));
+    // A new, empty 32 x 32 list with room for every icon: it never grows
+    // (and copies itself) during the listing.
+    iconList_.Reset(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, std::max(iconCount_, 1), 16));
     image1_->ClearPicture();
 
     HWND view = Control(IconView);
     ListView_DeleteAllItems(view);
     ListView_SetImageList(view, iconList_.Get(), LVSIL_NORMAL);
+    if (icons.Refused()) Fail(kDamagedProgram, path);
     {
         NoRedraw hold(view);
+        ListView_SetItemCount(view, iconCount_);
         for (int i = 0; i < iconCount_; ++i) {
-            UniqueIcon icon(::ExtractIconW(instance, path.c_str(), static_cast<UINT>(i)));
-            const SIZE size = IconSize(icon.Get());
-            if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
+            UniqueIcon icon;
+            if (icons.Checked()) {
+                // Made at the standard icon size: only a missing one is too small.
+                icon.Reset(icons.Make(static_cast<std::size_t>(i)));
+                if (!icon) throw Failure(L"イメージサイズが正しくありません");
+            } else {
+                icon.Reset(::ExtractIconW(instance, path.c_str(), static_cast<UINT>(i)));
+                const SIZE size = IconSize(icon.Get());
+                if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
+            }
             const int image = ::ImageList_AddIcon(iconList_.Get(), icon.Get());
             std::wstring caption = std::to_wstring(i);
             LVITEMW item{};
@@ -229,8 +254,16 @@ void TForm3::IconViewClick() {
     item.mask = LVIF_IMAGE;
     item.iItem = selected;
     ListView_GetItem(view, &item);
-    image1_->SetPicture(IconFromHandle(
-        ::ExtractIconW(::GetModuleHandleW(nullptr), openedFile_.c_str(), static_cast<UINT>(item.iImage))));
+    const ExecutableIcons icons(openedFile_);
+    if (icons.Refused()) {
+        image1_->ClearPicture();
+        Fail(kDamagedProgram, openedFile_);
+    }
+    if (icons.Checked())
+        image1_->SetPicture(IconFromHandle(item.iImage < 0 ? nullptr : icons.Make(static_cast<std::size_t>(item.iImage))));
+    else
+        image1_->SetPicture(IconFromHandle(
+            ::ExtractIconW(::GetModuleHandleW(nullptr), openedFile_.c_str(), static_cast<UINT>(item.iImage))));
 }
 
 void TForm3::Button3Click() {

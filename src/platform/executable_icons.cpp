@@ -1,0 +1,71 @@
+#include "platform/executable_icons.h"
+
+#include "platform/failure.h"
+
+namespace orbelune {
+
+namespace {
+
+constexpr wchar_t kCannotOpen[] = L"ファイル %s は開けません";
+
+}  // namespace
+
+ExecutableIcons::ExecutableIcons(const std::wstring& path) {
+    // Shared for reading only, as the platform's extraction opens it: nobody
+    // can cut the file short under the view while it is read.
+    file_.Reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) Fail(kCannotOpen, path);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file_.Get(), &size)) Fail(kCannotOpen, path);
+    const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
+    if (fileSize < 2) return;  // no program: the platform's
+
+    // A file beyond the reader's cap is never mapped whole: its first bytes
+    // tell whether it claims to be a program (refused) or not (the platform's).
+    const bool tooLarge = fileSize > kLargestListedExecutable;
+    const auto viewSize = static_cast<SIZE_T>(tooLarge ? 2 : fileSize);
+    {
+        const UniqueMapping mapping(::CreateFileMappingW(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+        if (!mapping) Fail(kCannotOpen, path);
+        view_.Reset(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, viewSize));
+        if (!view_) Fail(kCannotOpen, path);
+    }  // the view keeps the mapping
+    const auto* bytes = Bytes();
+    if (tooLarge) {
+        refused_ = bytes[0] == 'M' && bytes[1] == 'Z';
+        return;
+    }
+    switch (ClassifyExecutable(bytes, viewSize)) {
+    case ExecutableKind::Pe:
+        icons_ = ReadPeIcons(bytes, viewSize);
+        refused_ = !icons_;
+        break;
+    case ExecutableKind::Damaged:
+        refused_ = true;
+        break;
+    case ExecutableKind::NotExecutable:
+    case ExecutableKind::OtherExecutable:
+        break;
+    }
+    // The size ExtractIconW asks for.
+    iconWidth_ = ::GetSystemMetrics(SM_CXICON);
+    iconHeight_ = ::GetSystemMetrics(SM_CYICON);
+}
+
+int ExecutableIcons::Count() const noexcept { return icons_ ? static_cast<int>(icons_->groups.size()) : 0; }
+
+HICON ExecutableIcons::Make(std::size_t index) const {
+    if (!icons_ || index >= icons_->groups.size()) return nullptr;
+    // Both calls read only what the reader checked: the group's directory
+    // with all its entries, and the chosen image with everything its
+    // header promises.
+    auto* group = const_cast<BYTE*>(Bytes() + icons_->groups[index].offset);
+    const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, iconWidth_, iconHeight_, LR_DEFAULTCOLOR);
+    const IconResource* image = id > 0 && id <= 0xFFFF ? icons_->Icon(static_cast<std::uint16_t>(id)) : nullptr;
+    if (!image) return nullptr;
+    return ::CreateIconFromResourceEx(const_cast<BYTE*>(Bytes() + image->bytes.offset), image->bytes.size, TRUE,
+                                      0x00030000, iconWidth_, iconHeight_, LR_DEFAULTCOLOR);
+}
+
+}  // namespace orbelune

@@ -1,0 +1,60 @@
+// The icons of a file the picker lists. A Windows program or library (PE)
+// is read once, mapped, through the checked reader, and its icons are made
+// from the checked resource bytes exactly as the platform's extraction makes
+// them; a damaged one is refused before the platform sees it. Other files
+// (16-bit programs, icon files, anything else) are left to the platform's
+// extraction.
+#pragma once
+
+#include "platform/handle.h"
+#include "platform/pe_resources.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace orbelune {
+
+inline void CloseMapping(HANDLE h) noexcept { ::CloseHandle(h); }
+inline void UnmapView(const void* view) noexcept { ::UnmapViewOfFile(view); }
+using UniqueMapping = Unique<NullTraits<HANDLE, &CloseMapping>>;
+using UniqueView = Unique<NullTraits<const void*, &UnmapView>>;
+
+class ExecutableIcons {
+public:
+    // Failure: "ファイル %s は開けません" when the file cannot be opened or
+    // mapped.
+    explicit ExecutableIcons(const std::wstring& path);
+    ExecutableIcons(const ExecutableIcons&) = delete;
+    ExecutableIcons& operator=(const ExecutableIcons&) = delete;
+
+    // Whether the reader refused the file: a damaged PE file, or an "MZ"
+    // file whose headers lie outside it. Nothing of it may reach the
+    // platform's extraction.
+    bool Refused() const noexcept { return refused_; }
+    // Whether the file is a checked PE file whose icons Count and Make give;
+    // false for files left to the platform.
+    bool Checked() const noexcept { return icons_.has_value(); }
+
+    // The number of icons of a checked file.
+    int Count() const noexcept;
+    // The icon at an index of a checked file, the very image that
+    // ExtractIconW gives for it: the group's image for the standard icon
+    // size at the display's colour depth, made at that size. Null past the
+    // end or when the platform makes none.
+    HICON Make(std::size_t index) const;
+
+private:
+    const std::uint8_t* Bytes() const noexcept { return static_cast<const std::uint8_t*>(view_.Get()); }
+
+    UniqueFile file_;  // held open, shared for reading only, while the view is used
+    UniqueView view_;
+    bool refused_ = false;
+    std::optional<PeIcons> icons_;
+    int iconWidth_ = 32;
+    int iconHeight_ = 32;
+};
+
+}  // namespace orbelune
