@@ -2,6 +2,8 @@
 // loops that make the same icons into a 32 x 32 image list, in interleaved
 // rounds, and measures the peak memory of each in a process of its own.
 //
+//   bench_picker sources FOLDER COUNT   (icon files and a resource script
+//                                        for MinGW's windres)
 //   bench_picker time LIBRARY ROUNDS
 //   bench_picker memory listing|extract|resources LIBRARY
 //
@@ -11,6 +13,9 @@
 // CreateIconFromResourceEx (the platform's resource calls). Both add each
 // icon to an image list created with room for all of them.
 #include "app/application.h"
+#include "platform/executable_icons.h"
+#include "platform/icon_strip.h"
+#include "support/icon_library.h"
 #include "support/scratch_registry.h"
 #include "ui/iconpicker/form3.h"
 #include "ui/main/form1.h"
@@ -24,6 +29,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -121,12 +128,49 @@ int Time(const std::wstring& path, int rounds) {
     }
     std::printf("  %d icons, %d rounds; medians: listing %.0f ms, extraction loop %.0f ms, resource loop %.0f ms\n",
                 listed, rounds, Median(listing), Median(extract), Median(resources));
-    const double faster = std::min(Median(toExtract), Median(toResources));
+    const double faster = Median(resources) < Median(extract) ? Median(toResources) : Median(toExtract);
     std::printf("  listing / extraction loop: %.2f   listing / resource loop: %.2f   (pair-by-pair medians)\n",
                 Median(toExtract), Median(toResources));
     std::printf("  listing / faster loop: %.2f  (target <= 1.00)%s\n", faster,
                 listed >= 10000 ? (Median(listing) < 10000 ? "; listing under 10 s: yes" : "; listing under 10 s: NO")
                                 : "");
+    return 0;
+}
+
+int Profile(const std::wstring& path) {
+    for (int round = 0; round < 3; ++round) {
+        auto t0 = Clock::now();
+        ExecutableIcons icons(path);
+        auto t1 = Clock::now();
+        std::vector<HICON> made;
+        for (int i = 0; i < icons.Count(); ++i) made.push_back(icons.Make(static_cast<std::size_t>(i)));
+        auto t2 = Clock::now();
+        HIMAGELIST list = NewList(icons.Count());
+        {
+            IconStrip strip(list);
+            for (HICON h : made) strip.Add(h);
+        }
+        auto t3 = Clock::now();
+        for (HICON h : made) ::DestroyIcon(h);
+        auto t4 = Clock::now();
+        HWND view = Form3->Control(TForm3::IconView);
+        ListView_DeleteAllItems(view);
+        ::SendMessageW(view, WM_SETREDRAW, FALSE, 0);
+        for (int i = 0; i < icons.Count(); ++i) {
+            std::wstring caption = std::to_wstring(i);
+            LVITEMW item{};
+            item.mask = LVIF_TEXT | LVIF_IMAGE;
+            item.iItem = i;
+            item.pszText = caption.data();
+            item.iImage = i;
+            ListView_InsertItem(view, &item);
+        }
+        ::SendMessageW(view, WM_SETREDRAW, TRUE, 0);
+        auto t5 = Clock::now();
+        ::ImageList_Destroy(list);
+        auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
+        std::printf("read %.1f make %.1f add %.1f destroy %.1f insert %.1f\n", ms(t0, t1), ms(t1, t2), ms(t2, t3), ms(t3, t4), ms(t4, t5));
+    }
     return 0;
 }
 
@@ -148,13 +192,29 @@ int Memory(const std::string& variant, const std::wstring& path) {
     return 0;
 }
 
+// Eight icon files of 16 x 16 and 32 x 32 images in 32 bits, and a
+// resource script naming them in turn COUNT times.
+int Sources(const std::wstring& folder, int count) {
+    for (int k = 0; k < 8; ++k) {
+        const test::Bytes ico = test::IcoFile({{16, 32}, {32, 32}}, k * 17 + 1);
+        std::ofstream file(std::filesystem::path(folder) / ("icon" + std::to_string(k) + ".ico"), std::ios::binary);
+        file.write(reinterpret_cast<const char*>(ico.data()), static_cast<std::streamsize>(ico.size()));
+        if (!file) return 1;
+    }
+    std::ofstream script(std::filesystem::path(folder) / ("icons" + std::to_string(count) + ".rc"));
+    for (int i = 1; i <= count; ++i) script << i << " ICON \"" << "icon" << (i % 8) << ".ico\"\n";
+    return script ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bench_picker time LIBRARY ROUNDS | memory VARIANT LIBRARY\n");
+        std::fprintf(stderr, "usage: bench_picker sources FOLDER COUNT | time LIBRARY ROUNDS | memory VARIANT LIBRARY\n");
         return 2;
     }
+    const std::wstring mode = argv[1];
+    if (mode == L"sources") return Sources(argv[2], _wtoi(argv[3]));
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
     test::ScratchRegistry scratch;
@@ -162,9 +222,10 @@ int wmain(int argc, wchar_t** argv) {
     CreateWindowSet();
     ShowMainWindow(SW_SHOWNORMAL);
     Form1->Button5Click();  // the picker, shown as the icon button opens it
-    const std::wstring mode = argv[1];
     int rc;
-    if (mode == L"time") {
+    if (mode == L"profile") {
+        rc = Profile(argv[2]);
+    } else if (mode == L"time") {
         rc = Time(argv[2], _wtoi(argv[3]));
     } else {
         std::string variant;

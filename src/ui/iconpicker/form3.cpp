@@ -9,6 +9,7 @@
 #include "platform/executable_icons.h"
 #include "platform/failure.h"
 #include "platform/files.h"
+#include "platform/icon_strip.h"
 #include "ui/main/form1.h"
 
 #include <commctrl.h>
@@ -214,6 +215,7 @@ void TForm3::IconViewLoadIcons(const std::wstring& path) {
     {
         NoRedraw hold(view);
         ListView_SetItemCount(view, iconCount_);
+        IconStrip images(iconList_.Get());  // the list gets its images in strips
         for (int i = 0; i < iconCount_; ++i) {
             UniqueIcon icon;
             if (icons.Checked()) {
@@ -225,7 +227,7 @@ void TForm3::IconViewLoadIcons(const std::wstring& path) {
                 const SIZE size = IconSize(icon.Get());
                 if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
             }
-            const int image = ::ImageList_AddIcon(iconList_.Get(), icon.Get());
+            const int image = images.Add(icon.Get());
             std::wstring caption = std::to_wstring(i);
             LVITEMW item{};
             item.mask = LVIF_TEXT | LVIF_IMAGE;
