@@ -13,8 +13,6 @@
 // CreateIconFromResourceEx (the platform's resource calls). Both add each
 // icon to an image list created with room for all of them.
 #include "app/application.h"
-#include "platform/executable_icons.h"
-#include "platform/icon_strip.h"
 #include "support/icon_library.h"
 #include "support/scratch_registry.h"
 #include "ui/iconpicker/form3.h"
@@ -137,43 +135,6 @@ int Time(const std::wstring& path, int rounds) {
     return 0;
 }
 
-int Profile(const std::wstring& path) {
-    for (int round = 0; round < 3; ++round) {
-        auto t0 = Clock::now();
-        ExecutableIcons icons(path);
-        auto t1 = Clock::now();
-        std::vector<HICON> made;
-        for (int i = 0; i < icons.Count(); ++i) made.push_back(icons.Make(static_cast<std::size_t>(i)));
-        auto t2 = Clock::now();
-        HIMAGELIST list = NewList(icons.Count());
-        {
-            IconStrip strip(list);
-            for (HICON h : made) strip.Add(h);
-        }
-        auto t3 = Clock::now();
-        for (HICON h : made) ::DestroyIcon(h);
-        auto t4 = Clock::now();
-        HWND view = Form3->Control(TForm3::IconView);
-        ListView_DeleteAllItems(view);
-        ::SendMessageW(view, WM_SETREDRAW, FALSE, 0);
-        for (int i = 0; i < icons.Count(); ++i) {
-            std::wstring caption = std::to_wstring(i);
-            LVITEMW item{};
-            item.mask = LVIF_TEXT | LVIF_IMAGE;
-            item.iItem = i;
-            item.pszText = caption.data();
-            item.iImage = i;
-            ListView_InsertItem(view, &item);
-        }
-        ::SendMessageW(view, WM_SETREDRAW, TRUE, 0);
-        auto t5 = Clock::now();
-        ::ImageList_Destroy(list);
-        auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
-        std::printf("read %.1f make %.1f add %.1f destroy %.1f insert %.1f\n", ms(t0, t1), ms(t1, t2), ms(t2, t3), ms(t3, t4), ms(t4, t5));
-    }
-    return 0;
-}
-
 int Memory(const std::string& variant, const std::wstring& path) {
     PROCESS_MEMORY_COUNTERS before{}, after{};
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &before, sizeof before);
@@ -223,9 +184,7 @@ int wmain(int argc, wchar_t** argv) {
     ShowMainWindow(SW_SHOWNORMAL);
     Form1->Button5Click();  // the picker, shown as the icon button opens it
     int rc;
-    if (mode == L"profile") {
-        rc = Profile(argv[2]);
-    } else if (mode == L"time") {
+    if (mode == L"time") {
         rc = Time(argv[2], _wtoi(argv[3]));
     } else {
         std::string variant;

@@ -205,15 +205,16 @@ void TForm3::IconViewLoadIcons(const std::wstring& path) {
         iconCount_ = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(instance, path.c_str(), UINT(-1))));
     // A new, empty 32 x 32 list with room for every icon: it never grows
     // (and copies itself) during the listing.
-    iconList_.Reset(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, std::max(iconCount_, 1), 16));
+    UniqueImageList list(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, std::max(iconCount_, 1), 16));
     image1_->ClearPicture();
 
     HWND view = Control(IconView);
-    ListView_DeleteAllItems(view);
-    ListView_SetImageList(view, iconList_.Get(), LVSIL_NORMAL);
-    if (icons.Refused()) Fail(kDamagedProgram, path);
     {
         NoRedraw hold(view);
+        ListView_DeleteAllItems(view);
+        ListView_SetImageList(view, list.Get(), LVSIL_NORMAL);
+        iconList_ = std::move(list);  // the old list goes once the grid no longer shows it
+        if (icons.Refused()) Fail(kDamagedProgram, path);
         ListView_SetItemCount(view, iconCount_);
         IconStrip images(iconList_.Get());  // the list gets its images in strips
         for (int i = 0; i < iconCount_; ++i) {
