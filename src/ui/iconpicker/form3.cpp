@@ -215,7 +215,7 @@ void TForm3::IconViewLoadIcons(const std::wstring& path) {
         ListView_SetImageList(view, list.Get(), LVSIL_NORMAL);
         iconList_ = std::move(list);  // the old list goes once the grid no longer shows it
         if (icons.Refused()) Fail(kDamagedProgram, path);
-        ListView_SetItemCount(view, iconCount_);
+        ListView_SetItemCount(view, std::max(iconCount_, 0));
         IconStrip images(iconList_.Get());  // the list gets its images in strips
         for (int i = 0; i < iconCount_; ++i) {
             UniqueIcon icon;
