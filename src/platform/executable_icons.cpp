@@ -8,6 +8,10 @@ namespace {
 
 constexpr wchar_t kCannotOpen[] = L"ファイル %s は開けません";
 
+// The file's pages that a listing has read leave the working set after this
+// many icons: a listing holds the icons it lists, not the whole file.
+constexpr std::size_t kIconsPerView = 256;
+
 }  // namespace
 
 ExecutableIcons::ExecutableIcons(const std::wstring& path) {
@@ -25,12 +29,11 @@ ExecutableIcons::ExecutableIcons(const std::wstring& path) {
     // tell whether it claims to be a program (refused) or not (the platform's).
     const bool tooLarge = fileSize > kLargestListedExecutable;
     const auto viewSize = static_cast<SIZE_T>(tooLarge ? 2 : fileSize);
-    {
-        const UniqueMapping mapping(::CreateFileMappingW(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-        if (!mapping) Fail(kCannotOpen, path);
-        view_.Reset(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, viewSize));
-        if (!view_) Fail(kCannotOpen, path);
-    }  // the view keeps the mapping
+    viewSize_ = viewSize;
+    mapping_.Reset(::CreateFileMappingW(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping_) Fail(kCannotOpen, path);
+    view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize));
+    if (!view_) Fail(kCannotOpen, path);
     const auto* bytes = Bytes();
     if (tooLarge) {
         refused_ = bytes[0] == 'M' && bytes[1] == 'Z';
@@ -51,12 +54,23 @@ ExecutableIcons::ExecutableIcons(const std::wstring& path) {
     // The size ExtractIconW asks for.
     iconWidth_ = ::GetSystemMetrics(SM_CXICON);
     iconHeight_ = ::GetSystemMetrics(SM_CYICON);
+    if (icons_) MapAfresh();  // the checks went through every page
+}
+
+void ExecutableIcons::MapAfresh() const {
+    // The same bytes (nobody may write the file while it is open here), but
+    // none of its pages resident any more.
+    view_.Reset();
+    view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize_));
+    madeSinceMapped_ = 0;
 }
 
 int ExecutableIcons::Count() const noexcept { return icons_ ? static_cast<int>(icons_->groups.size()) : 0; }
 
 HICON ExecutableIcons::Make(std::size_t index) const {
     if (!icons_ || index >= icons_->groups.size()) return nullptr;
+    if (++madeSinceMapped_ > kIconsPerView) MapAfresh();
+    if (!view_) return nullptr;
     // Both calls read only what the reader checked: the group's directory
     // with all its entries, and the chosen image with everything its
     // header promises.

@@ -43,14 +43,20 @@ public:
     // The icon at an index of a checked file, the very image that
     // ExtractIconW gives for it: the group's image for the standard icon
     // size at the display's colour depth, made at that size. Null past the
-    // end or when the platform makes none.
+    // end or when the platform makes none. Every few hundred icons the file
+    // is mapped afresh, so that the pages read so far leave the working set.
     HICON Make(std::size_t index) const;
 
 private:
     const std::uint8_t* Bytes() const noexcept { return static_cast<const std::uint8_t*>(view_.Get()); }
+    // Maps the file again, leaving the pages read so far.
+    void MapAfresh() const;
 
     UniqueFile file_;  // held open, shared for reading only, while the view is used
-    UniqueView view_;
+    UniqueMapping mapping_;
+    mutable UniqueView view_;
+    SIZE_T viewSize_ = 0;
+    mutable std::size_t madeSinceMapped_ = 0;
     bool refused_ = false;
     std::optional<PeIcons> icons_;
     int iconWidth_ = 32;

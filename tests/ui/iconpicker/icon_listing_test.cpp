@@ -143,7 +143,11 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
     Start();
     Form1->Button5Click();
     const std::wstring mixed = Write(L"mixed.dll", test::IconLibrary(test::MixedGroups()));
-    for (const std::wstring& path : {mixed, kComctl, kShell}) {
+    // More icons than the listing makes from one view of the file.
+    std::vector<test::GroupSpec> groups;
+    for (int i = 0; i < 300; ++i) groups.push_back({L"", {{i % 2 ? 16 : 32, i % 3 ? 8 : 32}}});
+    const std::wstring many = Write(L"many.dll", test::IconLibrary(groups));
+    for (const std::wstring& path : {mixed, many, kComctl, kShell}) {
         SCOPED_TRACE(test::Utf8(path));
         Open(path);
         const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
