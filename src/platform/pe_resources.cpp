@@ -15,6 +15,7 @@ constexpr std::size_t kNewHeaderOffsetAt = 0x3C;
 constexpr std::size_t kFileHeaderSize = 20;  // after the 4-byte "PE\0\0"
 constexpr std::size_t kSectionHeaderSize = 40;
 constexpr std::size_t kResourceDataDirectory = 2;
+constexpr std::size_t kSizeOfHeadersAt = 60;  // in the optional header, PE32 and PE32+ alike
 constexpr std::uint32_t kSubdirectoryBit = 0x80000000u;
 constexpr std::size_t kDirectoryHeaderSize = 16;
 constexpr std::size_t kDirectoryEntrySize = 8;
@@ -148,6 +149,10 @@ bool Reader::ReadHeaders(std::uint32_t& resourceAddress) {
         if (optionalSize < resource + 8) return false;
         resourceAddress = Dword(data_ + optional + resource);
     }
+    // The loader takes an address below the headers' size from the headers
+    // themselves: resources there would overlap them.
+    const std::uint32_t headersSize = Dword(data_ + optional + kSizeOfHeadersAt);
+    if (resourceAddress != 0 && resourceAddress < headersSize) return false;
 
     const std::uint64_t table = optional + optionalSize;
     if (!Inside(table, std::uint64_t{sectionCount} * kSectionHeaderSize, size_)) return false;
@@ -158,6 +163,8 @@ bool Reader::ReadHeaders(std::uint32_t& resourceAddress) {
         // A file cut short anywhere before the end of its last section is
         // damaged, whichever part of it the icons need.
         if (section.rawSize != 0 && !Inside(section.rawOffset, section.rawSize, size_)) return false;
+        // Nor may a section's addresses run past 32 bits.
+        if (!Inside(section.address, section.rawSize, 0x100000000u)) return false;
         sections_.push_back(section);
     }
     return true;

@@ -116,6 +116,35 @@ TEST_F(IconListingTest, DamagedLibrariesGiveTheMessageAndAnEmptyGrid) {
     }
 }
 
+TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
+    Start();
+    Form1->Button5Click();
+    test::LibraryLayout layout;
+    const test::Bytes good = test::IconLibrary(test::MixedGroups(), &layout);
+    unsigned seed = 8;
+    for (int n = 0; n < 120; ++n) {
+        SCOPED_TRACE(n);
+        test::Bytes bytes = good;
+        for (int flip = 0; flip < 3; ++flip) {  // headers, section table, directories, data entries
+            seed = seed * 1103515245 + 12345;
+            const std::size_t at = layout.peHeader + (seed >> 8) % (layout.firstGroup - layout.peHeader);
+            bytes[at] = static_cast<std::uint8_t>(bytes[at] ^ (1u << ((seed >> 4) % 8)));
+        }
+        const std::wstring path = Write(L"flipped" + std::to_wstring(n) + L".dll", bytes);
+        boxes_.clear();
+        Open(path);
+        // Refused with the message and an empty grid, or listed as the
+        // platform lists it.
+        if (boxes_.empty()) {
+            const auto count = reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1)));
+            EXPECT_EQ(Form3->IconViewCount(), count);
+        } else {
+            EXPECT_EQ(boxes_[0].text, Refusal(path));
+            EXPECT_EQ(Form3->IconViewCount(), 0);
+        }
+    }
+}
+
 TEST_F(IconListingTest, ClickOnAnIconOfADamagedFileGivesTheMessage) {
     Start();
     Form1->Button5Click();
