@@ -1,6 +1,7 @@
 #include "platform/executable_icons.h"
 
 #include "platform/failure.h"
+#include "platform/ico_file.h"
 
 namespace orbelune {
 
@@ -48,6 +49,13 @@ ExecutableIcons::ExecutableIcons(const std::wstring& path) {
         refused_ = true;
         break;
     case ExecutableKind::NotExecutable:
+        // What the platform takes for an icon file (reserved 0, type 1, some
+        // images) it reads without checking its directory: refused unless
+        // every image lies inside the file.
+        if (viewSize >= kIcoHeaderSize && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0 &&
+            IcoImageCount(bytes) > 0 && !ReadIcoDirectory(bytes, viewSize))
+            refused_ = true;
+        break;
     case ExecutableKind::OtherExecutable:
         break;
     }

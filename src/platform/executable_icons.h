@@ -3,7 +3,7 @@
 // from the checked resource bytes exactly as the platform's extraction makes
 // them; a damaged one is refused before the platform sees it. Other files
 // (16-bit programs, icon files, anything else) are left to the platform's
-// extraction.
+// extraction, icon files only once their directory has been checked.
 #pragma once
 
 #include "platform/handle.h"
@@ -30,9 +30,9 @@ public:
     ExecutableIcons(const ExecutableIcons&) = delete;
     ExecutableIcons& operator=(const ExecutableIcons&) = delete;
 
-    // Whether the reader refused the file: a damaged PE file, or an "MZ"
-    // file whose headers lie outside it. Nothing of it may reach the
-    // platform's extraction.
+    // Whether the file was refused: a damaged PE file, an "MZ" file whose
+    // headers lie outside it, or an icon file whose directory does not fit
+    // it. Nothing of it may reach the platform's extraction.
     bool Refused() const noexcept { return refused_; }
     // Whether the file is a checked PE file whose icons Count and Make give;
     // false for files left to the platform.

@@ -116,6 +116,28 @@ TEST_F(IconListingTest, DamagedLibrariesGiveTheMessageAndAnEmptyGrid) {
     }
 }
 
+TEST_F(IconListingTest, DamagedIconFilesListedAsLibrariesGiveTheMessage) {
+    Start();
+    Form1->Button5Click();
+    test::Bytes farOffset = test::IcoFile({{32, 32}}, 1);
+    test::PutDword(farOffset, 6 + 12, 0x7FFFFFF0);
+    const test::Bytes table[] = {
+        {0, 0, 1, 0, 0xFF, 0xFF},  // 65,535 images in six bytes
+        farOffset,
+    };
+    int n = 0;
+    for (const test::Bytes& bytes : table) {
+        const std::wstring path = Write(L"damaged" + std::to_wstring(n++) + L".ico", bytes);
+        boxes_.clear();
+        Open(path);
+        ASSERT_EQ(boxes_.size(), 1u);
+        EXPECT_EQ(boxes_[0].text, Refusal(path));
+        EXPECT_EQ(Form3->IconViewCount(), 0);
+    }
+    Open(Write(L"good.ico", test::IcoFile({{16, 8}, {32, 32}}, 1)));
+    EXPECT_EQ(Form3->IconViewCount(), 1);
+}
+
 TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
     Start();
     Form1->Button5Click();
