@@ -1,16 +1,32 @@
 #!/usr/bin/env bash
 # Builds the logic that is free of windows.h natively with clang's libFuzzer,
-# AddressSanitizer and UndefinedBehaviorSanitizer, and fuzzes it.
-# Usage: fuzz.sh [SECONDS] (default 60). Needs clang and libclang-rt-14-dev.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and fuzzes it: first the
+# small parsers, then the icon reader of programs and libraries.
+# Usage: fuzz.sh [SECONDS] (default 60, for each target). Needs clang and
+# libclang-rt-14-dev.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 out="$root/build/fuzz"
-mkdir -p "$out/corpus"
-clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$root/src" \
+mkdir -p "$out/corpus" "$out/pe_corpus"
+flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$root/src")
+clang++ "${flags[@]}" \
   "$root/tests/fuzz/pure_logic_fuzz.cpp" \
   "$root/src/store/int_text.cpp" "$root/src/store/catalogue_scan.cpp" "$root/src/platform/failure.cpp" \
   "$root/src/platform/ico_file.cpp" "$root/src/icon/ico_layout.cpp" \
   "$root/src/ui/linkbrowser/internet_shortcut.cpp" \
   -o "$out/pure_logic_fuzz"
+clang++ "${flags[@]}" "$root/tests/fuzz/pe_resources_fuzz.cpp" "$root/src/platform/pe_resources.cpp" \
+  -o "$out/pe_resources_fuzz"
 "$out/pure_logic_fuzz" -max_total_time="$seconds" -max_len=4096 "$out/corpus"
+
+# The icon reader starts from small libraries made by MinGW's resource
+# compiler and linker and by the tests' generator (tests/fuzz/pe_corpus), and
+# from a few of Wine's own programs and libraries when Wine is installed.
+cp -n "$root"/tests/fuzz/pe_corpus/* "$out/pe_corpus/"
+for wine in /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/x86_64-linux-gnu/wine/x86_64-windows; do
+  for name in hh.exe winemine.exe; do
+    [ -f "$wine/$name" ] && cp -n "$wine/$name" "$out/pe_corpus/$(basename "$wine")-$name"
+  done
+done
+"$out/pe_resources_fuzz" -max_total_time="$seconds" -max_len=524288 "$out/pe_corpus"

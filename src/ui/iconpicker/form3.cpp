@@ -6,11 +6,17 @@
 #include "icon/ico_writer.h"
 #include "platform/byte_stream.h"
 #include "platform/codepage.h"
+#include "platform/executable_icons.h"
+#include "platform/failure.h"
 #include "platform/files.h"
+#include "platform/icon_strip.h"
 #include "ui/main/form1.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
+
+#include <algorithm>
+#include <optional>
 
 namespace orbelune {
 
@@ -23,6 +29,18 @@ IconImage IconFromHandle(HICON handle) {
     icon.SetHandle(handle);
     return icon;
 }
+
+// The icon at `index` of a listed file at size x size pixels: made from the
+// checked resources of a program or library, else by the platform's
+// extraction (the files the checked reader leaves to it). Never for a file
+// the reader refused.
+HICON IconOfListedFile(const ExecutableIcons& icons, const std::wstring& path, int index, int size) {
+    if (icons.Checked()) return icons.Make(static_cast<std::size_t>(index), size);
+    return ExtractIconAtSize(path, index, size);
+}
+
+// A program or library whose structure the icon reader refuses.
+constexpr wchar_t kDamagedProgram[] = L"ファイル %s は壊れているため、アイコンを一覧にできません";
 
 constexpr wchar_t kDialogFilter[] =
     L"アイコンファイル（*.ico）|*.ico|実行ファイル（*.exe）|*.exe|ダイナミックリンクライブラリ（*.dll）|*.dll|"
@@ -73,9 +91,21 @@ int TForm3::GridIconSize() const { return Scale(kIconSize, Dpi()); }
 void TForm3::OnDpiChanged() {
     // The grid's icons are made again at the new size from the file they
     // were listed from.
-    UniqueImageList list(::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, 16, 16));
-    for (int i = 0; i < ::ImageList_GetImageCount(iconList_.Get()); ++i) {
-        UniqueIcon icon(ExtractIconAtSize(listedFile_, i, GridIconSize()));
+    const int count = ::ImageList_GetImageCount(iconList_.Get());
+    UniqueImageList list(::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, std::max(count, 1), 16));
+    // A file that cannot be read again, or no longer passes the checks,
+    // keeps its images brought to the new size.
+    std::optional<ExecutableIcons> icons;
+    if (count > 0 && FileExists(listedFile_)) {
+        try {
+            icons.emplace(listedFile_);
+            if (icons->Refused()) icons.reset();
+        } catch (const Failure&) {
+            icons.reset();
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        UniqueIcon icon(icons ? IconOfListedFile(*icons, listedFile_, i, GridIconSize()) : nullptr);
         if (!icon) icon.Reset(::ImageList_GetIcon(iconList_.Get(), i, ILD_NORMAL));
         ::ImageList_AddIcon(list.Get(), icon.Get());
     }
@@ -198,23 +228,42 @@ void TForm3::IconViewLoadIcons(const std::wstring& path) {
     if (!FileExists(path)) return;
     WaitCursor wait;
 
+    // A program or library is read through the checked reader; a damaged
+    // one never reaches the platform's extraction.
+    const ExecutableIcons icons(path);
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    iconCount_ = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(instance, path.c_str(), UINT(-1))));
-    ::ImageList_RemoveAll(iconList_.Get());
-    ::ImageList_SetIconSize(iconList_.Get(), GridIconSize(), GridIconSize());
+    if (icons.Checked())
+        iconCount_ = icons.Count();
+    else if (icons.Refused())
+        iconCount_ = 0;
+    else
+        iconCount_ = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(instance, path.c_str(), UINT(-1))));
+    // A new, empty list of the grid's icon size with room for every icon: it
+    // never grows (and copies itself) during the listing.
+    UniqueImageList list(
+        ::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, std::max(iconCount_, 1), 16));
     listedFile_ = path;
     image1_->ClearPicture();
 
     HWND view = Control(IconView);
-    ListView_DeleteAllItems(view);
-    ListView_SetImageList(view, iconList_.Get(), LVSIL_NORMAL);
     {
         NoRedraw hold(view);
+        ListView_DeleteAllItems(view);
+        ListView_SetImageList(view, list.Get(), LVSIL_NORMAL);
+        iconList_ = std::move(list);  // the old list goes once the grid no longer shows it
+        if (icons.Refused()) Fail(kDamagedProgram, path);
+        ListView_SetItemCount(view, std::max(iconCount_, 0));
+        IconStrip images(iconList_.Get());  // the list gets its images in strips
         for (int i = 0; i < iconCount_; ++i) {
-            UniqueIcon icon(ExtractIconAtSize(path, i, GridIconSize()));
-            const SIZE size = IconSize(icon.Get());
-            if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
-            const int image = ::ImageList_AddIcon(iconList_.Get(), icon.Get());
+            UniqueIcon icon(IconOfListedFile(icons, path, i, GridIconSize()));
+            if (icons.Checked()) {
+                // Made from checked data at the grid's size: only a missing one fails.
+                if (!icon) throw Failure(L"イメージサイズが正しくありません");
+            } else {
+                const SIZE size = IconSize(icon.Get());
+                if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
+            }
+            const int image = images.Add(icon.Get());
             std::wstring caption = std::to_wstring(i);
             LVITEMW item{};
             item.mask = LVIF_TEXT | LVIF_IMAGE;
@@ -243,8 +292,13 @@ void TForm3::IconViewClick() {
     item.mask = LVIF_IMAGE;
     item.iItem = selected;
     ListView_GetItem(view, &item);
+    const ExecutableIcons icons(openedFile_);
+    if (icons.Refused()) {
+        image1_->ClearPicture();
+        Fail(kDamagedProgram, openedFile_);
+    }
     // At the size it is saved at, whatever the display's scaling.
-    image1_->SetPicture(IconFromHandle(ExtractIconAtSize(openedFile_, item.iImage, kIconSize)),
+    image1_->SetPicture(IconFromHandle(item.iImage < 0 ? nullptr : IconOfListedFile(icons, openedFile_, item.iImage, kIconSize)),
                         {openedFile_, item.iImage});
 }
 

@@ -1,0 +1,228 @@
+// The picker's listing of programs and libraries through the checked icon
+// reader: damaged files give a message and an empty grid, good ones the very
+// images the platform's extraction gives.
+#include "ui/iconpicker/form3.h"
+
+#include "app/application.h"
+#include "support/gui.h"
+#include "support/icon_library.h"
+#include "ui/main/form1.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace orbelune {
+namespace {
+
+// A bitmap's pixels as 32-bit values, top row first.
+std::vector<std::uint32_t> Pixels(HBITMAP bitmap) {
+    BITMAP bm{};
+    if (!bitmap || !::GetObjectW(bitmap, sizeof bm, &bm)) return {};
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
+    UniqueDc dc(::CreateCompatibleDC(nullptr));
+    ::GetDIBits(dc.Get(), bitmap, 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
+    return pixels;
+}
+
+struct IconPixels {
+    std::vector<std::uint32_t> colour, mask;
+    bool operator==(const IconPixels&) const = default;
+};
+
+IconPixels PixelsOf(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return {};
+    UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+    return {Pixels(colour.Get()), Pixels(mask.Get())};
+}
+
+// One image of an image list, cut from its bitmaps.
+IconPixels ListImage(HIMAGELIST list, int i) {
+    IMAGEINFO info{};
+    if (!::ImageList_GetImageInfo(list, i, &info)) return {};
+    IconPixels all{Pixels(info.hbmImage), Pixels(info.hbmMask)}, one;
+    BITMAP bm{};
+    ::GetObjectW(info.hbmImage, sizeof bm, &bm);
+    const RECT r = info.rcImage;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            const auto at = static_cast<std::size_t>(y * bm.bmWidth + x);
+            one.colour.push_back(all.colour.at(at));
+            if (!all.mask.empty()) one.mask.push_back(all.mask.at(at));
+        }
+    return one;
+}
+
+class IconListingTest : public test::AppTest {
+protected:
+    test::TempFolder folder_;
+    std::wstring next_;
+
+    IconListingTest() {
+        SetFileDialogAnswerer([this](bool, FileDialogState& state) {
+            state.fileName = next_;
+            state.filterIndex = 3;  // libraries: anything is listed
+            return true;
+        });
+    }
+    ~IconListingTest() override { SetFileDialogAnswerer(nullptr); }
+
+    void Open(const std::wstring& path) {
+        next_ = path;
+        ::SendMessageW(Form3->Control(TForm3::Button1), BM_CLICK, 0, 0);
+        test::Pump();
+    }
+    void ClickItem(int item) {
+        HWND view = Form3->Control(TForm3::IconView);
+        ListView_SetItemState(view, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        NMHDR click{view, static_cast<UINT_PTR>(TForm3::IconView), static_cast<UINT>(NM_CLICK)};
+        ::SendMessageW(Form3->Handle(), WM_NOTIFY, TForm3::IconView, reinterpret_cast<LPARAM>(&click));
+        test::Pump();
+    }
+    std::wstring Write(const std::wstring& name, const test::Bytes& bytes) {
+        const std::wstring path = folder_.File(name);
+        test::WriteFileBytes(path, bytes);
+        return path;
+    }
+    static std::wstring Refusal(const std::wstring& path) {
+        return L"ファイル " + path + L" は壊れているため、アイコンを一覧にできません.";
+    }
+};
+
+const std::wstring kComctl = L"C:\\windows\\system32\\comctl32.dll";
+const std::wstring kShell = L"C:\\windows\\system32\\shell32.dll";
+
+TEST_F(IconListingTest, DamagedLibrariesGiveTheMessageAndAnEmptyGrid) {
+    Start();
+    Form1->Button5Click();
+    int n = 0;
+    for (const auto& damaged : test::DamagedLibraries()) {
+        SCOPED_TRACE(damaged.what);
+        Open(kComctl);  // a full grid and a chosen icon first
+        ClickItem(1);
+        ASSERT_EQ(Form3->IconViewCount(), 4);
+        const std::wstring path = Write(L"damaged" + std::to_wstring(n++) + L".dll", damaged.bytes);
+        boxes_.clear();
+        Open(path);
+        ASSERT_EQ(boxes_.size(), 1u);
+        EXPECT_EQ(boxes_[0].kind, BoxKind::Failure);
+        EXPECT_EQ(boxes_[0].text, Refusal(path));
+        EXPECT_EQ(Form3->IconViewCount(), 0);
+        EXPECT_EQ(Form3->IconCount(), 0);
+        EXPECT_TRUE(Form3->Image1().Picture().Empty());
+        EXPECT_TRUE(Form3->IsShown());
+    }
+}
+
+TEST_F(IconListingTest, DamagedIconFilesListedAsLibrariesGiveTheMessage) {
+    Start();
+    Form1->Button5Click();
+    test::Bytes farOffset = test::IcoFile({{32, 32}}, 1);
+    test::PutDword(farOffset, 6 + 12, 0x7FFFFFF0);
+    const test::Bytes table[] = {
+        {0, 0, 1, 0, 0xFF, 0xFF},  // 65,535 images in six bytes
+        farOffset,
+    };
+    int n = 0;
+    for (const test::Bytes& bytes : table) {
+        const std::wstring path = Write(L"damaged" + std::to_wstring(n++) + L".ico", bytes);
+        boxes_.clear();
+        Open(path);
+        ASSERT_EQ(boxes_.size(), 1u);
+        EXPECT_EQ(boxes_[0].text, Refusal(path));
+        EXPECT_EQ(Form3->IconViewCount(), 0);
+    }
+    Open(Write(L"good.ico", test::IcoFile({{16, 8}, {32, 32}}, 1)));
+    EXPECT_EQ(Form3->IconViewCount(), 1);
+}
+
+TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
+    Start();
+    Form1->Button5Click();
+    test::LibraryLayout layout;
+    const test::Bytes good = test::IconLibrary(test::MixedGroups(), &layout);
+    unsigned seed = 8;
+    for (int n = 0; n < 120; ++n) {
+        SCOPED_TRACE(n);
+        test::Bytes bytes = good;
+        for (int flip = 0; flip < 3; ++flip) {  // headers, section table, directories, data entries
+            seed = seed * 1103515245 + 12345;
+            const std::size_t at = layout.peHeader + (seed >> 8) % (layout.firstGroup - layout.peHeader);
+            bytes[at] = static_cast<std::uint8_t>(bytes[at] ^ (1u << ((seed >> 4) % 8)));
+        }
+        const std::wstring path = Write(L"flipped" + std::to_wstring(n) + L".dll", bytes);
+        boxes_.clear();
+        Open(path);
+        // Refused with the message and an empty grid, or listed as the
+        // platform lists it.
+        if (boxes_.empty()) {
+            const auto count = reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1)));
+            EXPECT_EQ(Form3->IconViewCount(), count);
+        } else {
+            EXPECT_EQ(boxes_[0].text, Refusal(path));
+            EXPECT_EQ(Form3->IconViewCount(), 0);
+        }
+    }
+}
+
+TEST_F(IconListingTest, ClickOnAnIconOfADamagedFileGivesTheMessage) {
+    Start();
+    Form1->Button5Click();
+    Open(kComctl);
+    ClickItem(0);
+    // Opened under a name that is neither a program nor an icon file: the
+    // grid stays, and a click reads the damaged file.
+    next_ = Write(L"damaged.bin", test::DamagedLibraries().back().bytes);
+    SetFileDialogAnswerer([this](bool, FileDialogState& state) {
+        state.fileName = next_;
+        state.filterIndex = 4;
+        return true;
+    });
+    ::SendMessageW(Form3->Control(TForm3::Button1), BM_CLICK, 0, 0);
+    test::Pump();
+    ASSERT_EQ(Form3->IconViewCount(), 4);
+    boxes_.clear();
+    ClickItem(2);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, Refusal(next_));
+    EXPECT_TRUE(Form3->Image1().Picture().Empty());
+}
+
+TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
+    Start();
+    Form1->Button5Click();
+    const std::wstring mixed = Write(L"mixed.dll", test::IconLibrary(test::MixedGroups()));
+    // More icons than the listing makes from one view of the file.
+    std::vector<test::GroupSpec> groups;
+    for (int i = 0; i < 300; ++i) groups.push_back({L"", {{i % 2 ? 16 : 32, i % 3 ? 8 : 32}}});
+    const std::wstring many = Write(L"many.dll", test::IconLibrary(groups));
+    for (const std::wstring& path : {mixed, many, kComctl, kShell}) {
+        SCOPED_TRACE(test::Utf8(path));
+        Open(path);
+        const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
+        ASSERT_GT(count, 0);
+        ASSERT_EQ(Form3->IconViewCount(), count);
+        EXPECT_TRUE(boxes_.empty());
+        HIMAGELIST listed = ListView_GetImageList(Form3->Control(TForm3::IconView), LVSIL_NORMAL);
+        UniqueImageList reference(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, count, 16));
+        for (int i = 0; i < count; ++i) {
+            SCOPED_TRACE(i);
+            UniqueIcon extracted(::ExtractIconW(nullptr, path.c_str(), static_cast<UINT>(i)));
+            ASSERT_EQ(::ImageList_AddIcon(reference.Get(), extracted.Get()), i);
+            const IconPixels want = ListImage(reference.Get(), i);
+            ASSERT_EQ(want.colour.size(), 32u * 32);
+            ASSERT_EQ(ListImage(listed, i), want);
+            if (i < 6 || i == count - 1) {  // the chosen icon, by a click
+                ClickItem(i);
+                const IconPixels icon = PixelsOf(extracted.Get());
+                ASSERT_FALSE(icon.colour.empty());
+                EXPECT_EQ(PixelsOf(Form3->Image1().Picture().Handle()), icon);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace orbelune
