@@ -1,26 +1,26 @@
 #include "app/application.h"
 
 #include "app/window.h"
-#include "ui/iconpicker/form3.h"
-#include "ui/linkbrowser/form2.h"
-#include "ui/main/form1.h"
+#include "ui/iconpicker/icon_picker.h"
+#include "ui/linkbrowser/link_browser.h"
+#include "ui/main/main_window.h"
 
 #include <memory>
 #include <vector>
 
 namespace orbelune {
 
-TForm1* Form1 = nullptr;
-TForm2* Form2 = nullptr;
-TForm3* Form3 = nullptr;
+MainWindow* mainWindow = nullptr;
+LinkBrowser* linkBrowser = nullptr;
+IconPicker* iconPicker = nullptr;
 
 namespace {
 
 constexpr wchar_t kApplicationClass[] = L"TApplication";
 
-std::unique_ptr<TForm1> form1;
-std::unique_ptr<TForm2> form2;
-std::unique_ptr<TForm3> form3;
+std::unique_ptr<MainWindow> mainWindowObject;
+std::unique_ptr<LinkBrowser> linkBrowserObject;
+std::unique_ptr<IconPicker> iconPickerObject;
 
 // The forms hidden by minimising, shown again on restore.
 std::vector<HWND> hiddenByMinimize;
@@ -42,7 +42,7 @@ protected:
         case WM_SYSCOMMAND:
             switch (wParam & 0xFFF0) {
             case SC_CLOSE:  // the task-bar entry's close command, also while a sub-window is open
-                if (Form1) ::PostMessageW(Form1->Handle(), WM_CLOSE, 0, 0);
+                if (mainWindow) ::PostMessageW(mainWindow->Handle(), WM_CLOSE, 0, 0);
                 return 0;
             case SC_MINIMIZE:
                 MinimizeApplication();
@@ -58,15 +58,16 @@ protected:
             // Activation belongs to the forms: hand it on.
             if (LOWORD(wParam) != WA_INACTIVE && !::IsIconic(Handle())) {
                 HWND target = nullptr;
-                for (HWND h : {Form3 ? Form3->Handle() : nullptr, Form2 ? Form2->Handle() : nullptr,
-                               Form1 ? Form1->Handle() : nullptr})
+                for (HWND h :
+                     {iconPicker ? iconPicker->Handle() : nullptr, linkBrowser ? linkBrowser->Handle() : nullptr,
+                      mainWindow ? mainWindow->Handle() : nullptr})
                     if (!target && h && ::IsWindowVisible(h) && ::IsWindowEnabled(h)) target = h;
                 if (target) ::SetActiveWindow(target);
                 return 0;
             }
             break;
         case WM_CLOSE:
-            if (Form1) ::PostMessageW(Form1->Handle(), WM_CLOSE, 0, 0);
+            if (mainWindow) ::PostMessageW(mainWindow->Handle(), WM_CLOSE, 0, 0);
             return 0;
         default:
             break;
@@ -80,7 +81,8 @@ std::unique_ptr<ApplicationWindowObject> applicationWindow;
 // Tab, Shift+Tab and mnemonics within the form that holds the message.
 bool HandleDialogKeys(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
-    for (Window* form : {static_cast<Window*>(Form1), static_cast<Window*>(Form2), static_cast<Window*>(Form3)}) {
+    for (Window* form :
+         {static_cast<Window*>(mainWindow), static_cast<Window*>(linkBrowser), static_cast<Window*>(iconPicker)}) {
         if (!form || !form->Handle()) continue;
         HWND h = form->Handle();
         if (msg.hwnd == h || ::IsChild(h, msg.hwnd)) return ::IsDialogMessageW(h, &msg) != FALSE;
@@ -100,38 +102,39 @@ void InitializeApplication() {
 HWND ApplicationWindow() noexcept { return applicationWindow ? applicationWindow->Handle() : nullptr; }
 
 void CreateWindowSet() {
-    form1 = std::make_unique<TForm1>();
-    Form1 = form1.get();
-    form2 = std::make_unique<TForm2>();
-    Form2 = form2.get();
-    form3 = std::make_unique<TForm3>();
-    Form3 = form3.get();
+    mainWindowObject = std::make_unique<MainWindow>();
+    mainWindow = mainWindowObject.get();
+    linkBrowserObject = std::make_unique<LinkBrowser>();
+    linkBrowser = linkBrowserObject.get();
+    iconPickerObject = std::make_unique<IconPicker>();
+    iconPicker = iconPickerObject.get();
 }
 
 void DestroyWindowSet() noexcept {
-    form3.reset();
-    Form3 = nullptr;
-    form2.reset();
-    Form2 = nullptr;
-    form1.reset();
-    Form1 = nullptr;
+    iconPickerObject.reset();
+    iconPicker = nullptr;
+    linkBrowserObject.reset();
+    linkBrowser = nullptr;
+    mainWindowObject.reset();
+    mainWindow = nullptr;
     hiddenByMinimize.clear();
 }
 
 void ShowMainWindow(int showCommand) {
     if (showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINNOACTIVE) {
-        Form1->Show();
+        mainWindow->Show();
         MinimizeApplication();
         return;
     }
-    Form1->Show();
+    mainWindow->Show();
 }
 
 void MinimizeApplication() {
     HWND app = ApplicationWindow();
     if (!app || ::IsIconic(app)) return;
     hiddenByMinimize.clear();
-    for (Window* form : {static_cast<Window*>(Form1), static_cast<Window*>(Form2), static_cast<Window*>(Form3)}) {
+    for (Window* form :
+         {static_cast<Window*>(mainWindow), static_cast<Window*>(linkBrowser), static_cast<Window*>(iconPicker)}) {
         if (form && form->Handle() && ::IsWindowVisible(form->Handle())) {
             hiddenByMinimize.push_back(form->Handle());
             ::ShowWindow(form->Handle(), SW_HIDE);

@@ -2,31 +2,31 @@
 //
 // The application window is a hidden owner of the three forms: it carries
 // the program's single task-bar entry under the application title and owns
-// the failure box. Form1, Form2 and Form3 are created once and live until
-// the program ends.
+// the failure box. The main window, the link-target browser and the icon
+// picker are created once and live until the program ends.
 #pragma once
 
 #include <windows.h>
 
 namespace orbelune {
 
-class TForm1;
-class TForm2;
-class TForm3;
+class MainWindow;
+class LinkBrowser;
+class IconPicker;
 
 inline constexpr wchar_t kApplicationTitle[] = L"Orbelune";
 
 // The three windows, reachable from every handler.
-extern TForm1* Form1;
-extern TForm2* Form2;
-extern TForm3* Form3;
+extern MainWindow* mainWindow;
+extern LinkBrowser* linkBrowser;
+extern IconPicker* iconPicker;
 
 // Makes the application window (once). Before it exists, boxes have no owner.
 void InitializeApplication();
 HWND ApplicationWindow() noexcept;
 
-// Creates Form1 (whose creation runs the catalogue load), then Form2 and
-// Form3 hidden.
+// Creates the main window (whose creation runs the catalogue load), then the
+// link-target browser and the icon picker, hidden.
 void CreateWindowSet();
 // Destroys the three windows, last made first.
 void DestroyWindowSet() noexcept;

@@ -1,12 +1,12 @@
 #include "app/subwindow.h"
 
 #include "app/application.h"
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 
 namespace orbelune {
 
 void LeaveSubWindow(Form& subWindow) {
-    if (Form1) Form1->Enable(true);
+    if (mainWindow) mainWindow->Enable(true);
     subWindow.Hide();
 }
 

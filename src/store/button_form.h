@@ -12,17 +12,17 @@ namespace orbelune {
 
 class ButtonForm : public CatalogueWindow {
 public:
-    enum class Field { Name, LinkTarget, Icon, HotIcon };  // Edit1 .. Edit4
+    enum class Field { Name, LinkTarget, Icon, HotIcon };  // kNameField .. kHotIconPathField
     enum class PreviewKind { Icon, HotIcon };
 
     virtual std::wstring FieldText(Field field) const = 0;
     // Sets a field's text; a real change of a path field runs its change rule.
     virtual void SetFieldText(Field field, std::wstring_view text) = 0;
-    // CheckBox1: the button has no hot icon of its own.
+    // kSameAsIconCheck: the button has no hot icon of its own.
     virtual bool HotIconSameAsIcon() const = 0;
 
-    // ListBox1 (names) and ListBox2 (numbers), index for index.
-    virtual int SelectedIndex() const = 0;  // of ListBox1; -1 when none
+    // kButtonNameList (names) and kButtonNumberList (numbers), index for index.
+    virtual int SelectedIndex() const = 0;  // of kButtonNameList; -1 when none
     virtual int ButtonNameCount() const = 0;
     virtual int ButtonNumberCount() const = 0;
     virtual std::wstring ButtonNameAt(int index) const = 0;

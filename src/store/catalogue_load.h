@@ -11,9 +11,9 @@ namespace orbelune {
 // The main window state that the load fills.
 class CatalogueWindow {
 public:
-    // ListBox1: a button's name.
+    // kButtonNameList: a button's name.
     virtual void AppendButtonName(std::wstring_view name) = 0;
-    // ListBox2: the same button's number in plain decimal.
+    // kButtonNumberList: the same button's number in plain decimal.
     virtual void AppendButtonNumber(std::wstring_view number) = 0;
     // AppPath followed by "icon".
     virtual void SetIconFolder(std::wstring_view folder) = 0;

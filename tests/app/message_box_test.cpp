@@ -3,8 +3,8 @@
 #include "app/application.h"
 #include "support/box_driver.h"
 #include "support/gui.h"
-#include "ui/iconpicker/form3.h"
-#include "ui/main/form1.h"
+#include "ui/iconpicker/icon_picker.h"
+#include "ui/main/main_window.h"
 
 #include <functional>
 #include <set>
@@ -216,45 +216,45 @@ class BoxWindowsTest : public test::AppTest {};
 TEST_F(BoxWindowsTest, OtherWindowsAreDisabledWhileABoxIsOpenAndGivenBackExactly) {
     Start();
     SetBoxAnswerer(nullptr);
-    Form1->Button5Click();  // the picker is open: the main window is disabled
-    ASSERT_FALSE(Form1->IsEnabled());
-    ASSERT_TRUE(Form3->IsEnabled());
-    bool form3Enabled = true, appEnabled = true;
+    mainWindow->OnIconBrowseClicked();  // the picker is open: the main window is disabled
+    ASSERT_FALSE(mainWindow->IsEnabled());
+    ASSERT_TRUE(iconPicker->IsEnabled());
+    bool iconPickerEnabled = true, appEnabled = true;
     BoxDriver driver({[&](HWND) {
-                          form3Enabled = Form3->IsEnabled();
+                          iconPickerEnabled = iconPicker->IsEnabled();
                           appEnabled = ::IsWindowEnabled(ApplicationWindow()) != FALSE;
                       },
                       Key(VK_RETURN)});
     ShowInformation(L"選択されていません");
-    EXPECT_FALSE(form3Enabled);
+    EXPECT_FALSE(iconPickerEnabled);
     EXPECT_FALSE(appEnabled);
-    EXPECT_TRUE(Form3->IsEnabled());
+    EXPECT_TRUE(iconPicker->IsEnabled());
     EXPECT_TRUE(::IsWindowEnabled(ApplicationWindow()));
-    EXPECT_FALSE(Form1->IsEnabled());  // still disabled by the picker
+    EXPECT_FALSE(mainWindow->IsEnabled());  // still disabled by the picker
 }
 
 TEST_F(BoxWindowsTest, FailureBoxIsTheSystemBoxOwnedByTheApplicationWindow) {
     Start();
     SetBoxAnswerer(nullptr);
-    ::SetFocus(Form1->Control(TForm1::Edit2));
+    ::SetFocus(mainWindow->Control(MainWindow::kLinkTargetField));
     std::wstring caption, text;
     HWND owner = nullptr;
-    bool form1Enabled = true;
+    bool mainWindowEnabled = true;
     BoxDriver driver({[&](HWND box) {
                           caption = test::WindowTextOf(box);
                           text = test::WindowTextOf(::GetDlgItem(box, 0xFFFF));
                           owner = ::GetWindow(box, GW_OWNER);
-                          form1Enabled = Form1->IsEnabled();
+                          mainWindowEnabled = mainWindow->IsEnabled();
                       },
                       Key(VK_RETURN)});
     ShowFailure(L"アイコンイメージが不正です");
     EXPECT_EQ(caption, L"Orbelune");
     EXPECT_EQ(text, L"アイコンイメージが不正です.");
     EXPECT_EQ(owner, ApplicationWindow());
-    EXPECT_FALSE(form1Enabled);
-    EXPECT_TRUE(Form1->IsEnabled());
-    EXPECT_EQ(::GetActiveWindow(), Form1->Handle());
-    EXPECT_EQ(::GetFocus(), Form1->Control(TForm1::Edit2));
+    EXPECT_FALSE(mainWindowEnabled);
+    EXPECT_TRUE(mainWindow->IsEnabled());
+    EXPECT_EQ(::GetActiveWindow(), mainWindow->Handle());
+    EXPECT_EQ(::GetFocus(), mainWindow->Control(MainWindow::kLinkTargetField));
 }
 
 TEST(FailureBoxText, FullStopAfterACharacterThatSortsAboveIt) {

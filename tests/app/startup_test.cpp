@@ -93,28 +93,28 @@ TEST_F(StartupTest, StartsWithTheCatalogueAndExitsWithZeroWhenClosed) {
     test::SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonNum1", L"電卓");
     Program program;
     ASSERT_TRUE(program.Started());
-    HWND form1 = WaitForWindow(L"TForm1", nullptr, true);
-    ASSERT_TRUE(form1);
-    EXPECT_EQ(TextOf(form1), L"Orbelune  Ver 1.0");
+    HWND mainWindow = WaitForWindow(L"TForm1", nullptr, true);
+    ASSERT_TRUE(mainWindow);
+    EXPECT_EQ(TextOf(mainWindow), L"Orbelune  Ver 1.0");
 
     // One task-bar entry, the application window's, under the title.
-    HWND app = ::GetWindow(form1, GW_OWNER);
+    HWND app = ::GetWindow(mainWindow, GW_OWNER);
     ASSERT_TRUE(app);
     EXPECT_EQ(TextOf(app), L"Orbelune");
-    HWND form2 = ::FindWindowW(L"TForm2", nullptr);
-    HWND form3 = ::FindWindowW(L"TForm3", nullptr);
-    ASSERT_TRUE(form2 && form3);
-    EXPECT_FALSE(::IsWindowVisible(form2));
-    EXPECT_FALSE(::IsWindowVisible(form3));
-    EXPECT_EQ(::GetWindow(form2, GW_OWNER), app);
+    HWND linkBrowser = ::FindWindowW(L"TForm2", nullptr);
+    HWND iconPicker = ::FindWindowW(L"TForm3", nullptr);
+    ASSERT_TRUE(linkBrowser && iconPicker);
+    EXPECT_FALSE(::IsWindowVisible(linkBrowser));
+    EXPECT_FALSE(::IsWindowVisible(iconPicker));
+    EXPECT_EQ(::GetWindow(linkBrowser, GW_OWNER), app);
 
-    HWND list = ::GetDlgItem(form1, 102);
+    HWND list = ::GetDlgItem(mainWindow, 102);
     ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
     wchar_t name[64] = {};
     ::SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(name));
     EXPECT_STREQ(name, L"電卓");
 
-    ::PostMessageW(form1, WM_CLOSE, 0, 0);
+    ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
 }
 
@@ -125,22 +125,22 @@ TEST_F(StartupTest, LoadFailureIsShownBeforeTheMainWindow) {
     HWND box = WaitForWindow(L"#32770", L"Orbelune", true);
     ASSERT_TRUE(box);
     EXPECT_EQ(TextOf(::GetDlgItem(box, 0xFFFF)), L"'abc' は整数ではありません.");
-    HWND form1 = ::FindWindowW(L"TForm1", nullptr);
-    ASSERT_TRUE(form1);
-    EXPECT_FALSE(::IsWindowVisible(form1));  // not shown yet
+    HWND mainWindow = ::FindWindowW(L"TForm1", nullptr);
+    ASSERT_TRUE(mainWindow);
+    EXPECT_FALSE(::IsWindowVisible(mainWindow));  // not shown yet
 
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitForWindow(L"TForm1", nullptr, true));  // start-up went on
-    ::PostMessageW(::GetDlgItem(form1, 112), BM_CLICK, 0, 0);  // "終了"
+    ::PostMessageW(::GetDlgItem(mainWindow, 112), BM_CLICK, 0, 0);  // "終了"
     EXPECT_EQ(program.WaitForExit(), 0u);
 }
 
 TEST_F(StartupTest, TaskBarCloseEndsTheProgram) {
     Program program;
     ASSERT_TRUE(program.Started());
-    HWND form1 = WaitForWindow(L"TForm1", nullptr, true);
-    ASSERT_TRUE(form1);
-    ::PostMessageW(::GetWindow(form1, GW_OWNER), WM_SYSCOMMAND, SC_CLOSE, 0);
+    HWND mainWindow = WaitForWindow(L"TForm1", nullptr, true);
+    ASSERT_TRUE(mainWindow);
+    ::PostMessageW(::GetWindow(mainWindow, GW_OWNER), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
 }
 
@@ -206,9 +206,9 @@ TEST_F(StartupTest, BothFlavoursRepairTheInstallersUninstallEntry) {
 
         Program program(path);
         ASSERT_TRUE(program.Started());
-        HWND form1 = WaitForWindow(L"TForm1", nullptr, true);
-        ASSERT_TRUE(form1);
-        ::PostMessageW(form1, WM_CLOSE, 0, 0);
+        HWND mainWindow = WaitForWindow(L"TForm1", nullptr, true);
+        ASSERT_TRUE(mainWindow);
+        ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
         EXPECT_EQ(program.WaitForExit(), 0u);
         EXPECT_EQ(readIn(KEY_WOW64_32KEY), L"\"C:\\Program Files (x86)\\Orbelune\\vesk_uninst.exe\"");
         EXPECT_EQ(readIn(KEY_WOW64_64KEY), L"untouched");

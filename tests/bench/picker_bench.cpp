@@ -15,8 +15,8 @@
 #include "app/application.h"
 #include "support/icon_library.h"
 #include "support/scratch_registry.h"
-#include "ui/iconpicker/form3.h"
-#include "ui/main/form1.h"
+#include "ui/iconpicker/icon_picker.h"
+#include "ui/main/main_window.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -85,8 +85,8 @@ int ResourceLoop(const std::wstring& path) {
 }
 
 int Listing(const std::wstring& path) {
-    Form3->IconViewLoadIcons(path);
-    return Form3->IconViewCount();
+    iconPicker->ListIconsOfFile(path);
+    return iconPicker->IconGridCount();
 }
 
 double Median(std::vector<double> v) {
@@ -183,7 +183,7 @@ int wmain(int argc, wchar_t** argv) {
     InitializeApplication();
     CreateWindowSet();
     ShowMainWindow(SW_SHOWNORMAL);
-    Form1->Button5Click();  // the picker, shown as the icon button opens it
+    mainWindow->OnIconBrowseClicked();  // the picker, shown as the icon button opens it
     int rc;
     if (mode == L"time") {
         rc = Time(argv[2], _wtoi(argv[3]));

@@ -104,10 +104,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
     // The main window.
     const HFONT main[] = {Font(L"ＭＳ Ｐゴシック", 12), Font(L"ＭＳ Ｐゴシック", 12, true)};
-    HWND form1 = TopLevel(L"SameForm", L"Orbelune  Ver 1.0",
+    HWND mainWindow = TopLevel(L"SameForm", L"Orbelune  Ver 1.0",
                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, CW_USEDEFAULT,
                           CW_USEDEFAULT, 571, 544, app);
-    const Control form1Controls[] = {
+    const Control mainWindowControls[] = {
         {L"BUTTON", L"作成", kTab | BS_PUSHBUTTON, 0, 40, 504, 97, 25, 0},
         {L"LISTBOX", L"", kTab | kList, WS_EX_CLIENTEDGE, 112, 40, 393, 313, 0},
         {L"BUTTON", L"編集", kTab | BS_PUSHBUTTON, 0, 184, 504, 97, 25, 0},
@@ -130,27 +130,27 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         {L"STATIC", L"アイコン　：", kLabel | SS_NOTIFY, 0, 43, 429, 61, 12, 1},
         {L"STATIC", L"ホットアイコン　：", kLabel | SS_NOTIFY, 0, 12, 452, 92, 12, 1},
     };
-    HWND made[sizeof form1Controls / sizeof form1Controls[0]];
+    HWND made[sizeof mainWindowControls / sizeof mainWindowControls[0]];
     int id = 101;
-    for (std::size_t i = 0; i < sizeof form1Controls / sizeof form1Controls[0]; ++i)
-        made[i] = Add(form1, form1Controls[i], main, id++);
+    for (std::size_t i = 0; i < sizeof mainWindowControls / sizeof mainWindowControls[0]; ++i)
+        made[i] = Add(mainWindow, mainWindowControls[i], main, id++);
     for (int panel : {13, 14})
         ::CreateWindowExW(0, L"SameImage", L"", WS_CHILD, 20, 21, 36, 36, made[panel], nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(made[15], BM_SETCHECK, BST_CHECKED, 0);
     HWND tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form1, nullptr,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow, nullptr,
                                      ::GetModuleHandleW(nullptr), nullptr);
-    AddTools(form1, tooltip, made[19], L"通常表示されるアイコン");
-    AddTools(form1, tooltip, made[20], L"カーソルを重ねたときのアイコン");
+    AddTools(mainWindow, tooltip, made[19], L"通常表示されるアイコン");
+    AddTools(mainWindow, tooltip, made[20], L"カーソルを重ねたときのアイコン");
     ::SendMessageW(made[1], LB_SETITEMHEIGHT, 0, 12);
     ::SendMessageW(made[12], LB_SETITEMHEIGHT, 0, 12);
     bench::FillLists(made[1], made[12]);
 
     // The link-target browser, hidden.
-    HWND form2 = TopLevel(L"SameForm", L"リンク先参照", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME,
+    HWND linkBrowser = TopLevel(L"SameForm", L"リンク先参照", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME,
                           177, 161, 537, 382, app);
     const HFONT browser[] = {Font(L"ＭＳ Ｐゴシック", 12), Font(L"ＭＳ Ｐゴシック", 12, true)};
-    const Control form2Controls[] = {
+    const Control linkBrowserControls[] = {
         {L"LISTBOX", L"", kTab | kList | LBS_SORT, WS_EX_CLIENTEDGE, 16, 24, 241, 265, 0},
         {L"LISTBOX", L"", kTab | kList, WS_EX_CLIENTEDGE, 280, 24, 241, 265, 0},
         {L"BUTTON", L"OK", kTab | BS_PUSHBUTTON, 0, 288, 312, 89, 25, 0},
@@ -163,14 +163,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         {L"STATIC", L"手書き入力 プルダウン", kLabel, 0, 336, 8, 128, 12, 1},
     };
     id = 101;
-    for (const Control& c : form2Controls) Add(form2, c, browser, id++);
+    for (const Control& c : linkBrowserControls) Add(linkBrowser, c, browser, id++);
 
     // The icon picker, hidden.
     const HFONT picker[] = {Font(L"ＭＳ Ｐゴシック", 12), Font(L"ＭＳ ゴシック", 13), Font(L"MS Sans Serif", 11)};
     HIMAGELIST icons = ::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 16, 16);
-    HWND form3 = TopLevel(L"SameForm", L"アイコン登録", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME,
+    HWND iconPicker = TopLevel(L"SameForm", L"アイコン登録", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME,
                           319, 168, 249, 363, app);
-    const Control form3Controls[] = {
+    const Control iconPickerControls[] = {
         {WC_LISTVIEWW, L"", kTab | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_AUTOARRANGE, WS_EX_CLIENTEDGE, 8,
          8, 233, 218, 2},
         {L"BUTTON", L"リストを開く", kTab | BS_PUSHBUTTON, 0, 7, 233, 74, 33, 0},
@@ -185,24 +185,24 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     };
     id = 101;
     HWND view = nullptr;
-    for (const Control& c : form3Controls) {
-        HWND h = Add(form3, c, picker, id++);
+    for (const Control& c : iconPickerControls) {
+        HWND h = Add(iconPicker, c, picker, id++);
         if (!view) view = h;
     }
     ListView_SetImageList(view, icons, LVSIL_NORMAL);
 
-    ::ShowWindow(form1, showCommand);
-    ::SetForegroundWindow(form1);
-    ::SetActiveWindow(form1);
+    ::ShowWindow(mainWindow, showCommand);
+    ::SetForegroundWindow(mainWindow);
+    ::SetActiveWindow(mainWindow);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (::IsDialogMessageW(form1, &msg)) continue;
+        if (::IsDialogMessageW(mainWindow, &msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
-    ::DestroyWindow(form3);
-    ::DestroyWindow(form2);
-    ::DestroyWindow(form1);
+    ::DestroyWindow(iconPicker);
+    ::DestroyWindow(linkBrowser);
+    ::DestroyWindow(mainWindow);
     ::DestroyWindow(app);
     ::ImageList_Destroy(icons);
     return 0;

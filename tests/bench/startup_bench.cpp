@@ -44,7 +44,8 @@ constexpr wchar_t kExtensionsLink[] = L"Software\\Microsoft\\Internet Explorer\\
 constexpr int kCyclesPerRun = 3;  // create + delete pairs after each start-up of the program
 
 // Main window control identifiers.
-constexpr int kButton1 = 101, kListBox1 = 102, kButton3 = 104, kEdit1 = 105, kEdit2 = 106, kEdit3 = 107;
+constexpr int kCreateButton = 101, kButtonNameList = 102, kDeleteButton = 104, kNameField = 105, kLinkTargetField = 106,
+              kIconPathField = 107;
 
 [[noreturn]] void Die(const std::string& what) {
     std::fprintf(stderr, "startup_bench: %s\n", what.c_str());
@@ -279,16 +280,16 @@ LRESULT Count(HWND list) { return Send(list, LB_GETCOUNT, 0, 0); }
 // Creates a button from filled fields and deletes it again; adds the two
 // times.
 void CreateAndDelete(HWND form, const std::wstring& icon, std::vector<double>& create, std::vector<double>& remove) {
-    HWND list = ::GetDlgItem(form, kListBox1);
+    HWND list = ::GetDlgItem(form, kButtonNameList);
     const LRESULT before = Count(list);
-    Send(::GetDlgItem(form, kEdit1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"ベンチのボタン"));
-    Send(::GetDlgItem(form, kEdit2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"https://example.com/"));
-    Send(::GetDlgItem(form, kEdit3), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(icon.c_str()));
-    create.push_back(Press(form, kButton1));
+    Send(::GetDlgItem(form, kNameField), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"ベンチのボタン"));
+    Send(::GetDlgItem(form, kLinkTargetField), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"https://example.com/"));
+    Send(::GetDlgItem(form, kIconPathField), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(icon.c_str()));
+    create.push_back(Press(form, kCreateButton));
     if (Count(list) != before + 1) Die("create did not add the button");
     Send(list, LB_SETCURSEL, static_cast<WPARAM>(before), 0);
-    Send(form, WM_COMMAND, MAKEWPARAM(kListBox1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    remove.push_back(Press(form, kButton3));
+    Send(form, WM_COMMAND, MAKEWPARAM(kButtonNameList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    remove.push_back(Press(form, kDeleteButton));
     if (Count(list) != before) Die("delete did not remove the button");
 }
 
@@ -393,7 +394,8 @@ int wmain(int argc, wchar_t** argv) {
                 Process p;
                 HWND w = nullptr;
                 programMs = Start(program, p, w);
-                if (Count(::GetDlgItem(w, kListBox1)) != c.buttons) Die("the program listed another number of buttons");
+                if (Count(::GetDlgItem(w, kButtonNameList)) != c.buttons)
+                    Die("the program listed another number of buttons");
                 for (int i = 0; i < kCyclesPerRun; ++i) CreateAndDelete(w, icon, create, remove);
                 Close(p, w);
             };

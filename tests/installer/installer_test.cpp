@@ -149,8 +149,8 @@ public:
         }
         process_.Reset(pi.hProcess);
         ::CloseHandle(pi.hThread);
-        form1_ = WaitForWindow(L"TForm1");
-        EXPECT_TRUE(form1_) << "no main window";
+        mainWindow_ = WaitForWindow(L"TForm1");
+        EXPECT_TRUE(mainWindow_) << "no main window";
     }
     ~RunningProgram() {
         if (process_ && ::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT)
@@ -159,7 +159,7 @@ public:
     // Closes the main window: the program's exit code.
     DWORD Close() {
         if (!process_) return 0xFFFFFFFF;
-        if (form1_) ::PostMessageW(form1_, WM_CLOSE, 0, 0);
+        if (mainWindow_) ::PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
         ::WaitForSingleObject(process_.Get(), 10000);
         DWORD code = STILL_ACTIVE;
         ::GetExitCodeProcess(process_.Get(), &code);
@@ -168,7 +168,7 @@ public:
 
 private:
     UniqueHandle process_;
-    HWND form1_ = nullptr;
+    HWND mainWindow_ = nullptr;
 };
 
 // Everything below a folder, relative to it, folders ending in "\".

@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "store/button_entry.h"
 #include "support/gui.h"
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 
 #include <cstring>
 
@@ -41,30 +41,31 @@ protected:
         SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", L"D:\\Tools\\Buttons\\");
     }
 
-    HWND C(int id) { return Form1->Control(id); }
-    std::wstring T(int id) { return Form1->Text(id); }
+    HWND C(int id) { return mainWindow->Control(id); }
+    std::wstring T(int id) { return mainWindow->Text(id); }
     void Fill(const std::wstring& name, const std::wstring& link, const std::wstring& icon) {
-        Form1->SetText(TForm1::Edit1, name);
-        Form1->SetText(TForm1::Edit2, link);
-        Form1->SetText(TForm1::Edit3, icon);
+        mainWindow->SetText(MainWindow::kNameField, name);
+        mainWindow->SetText(MainWindow::kLinkTargetField, link);
+        mainWindow->SetText(MainWindow::kIconPathField, icon);
     }
     void Click(int id) {
         ::SendMessageW(C(id), BM_CLICK, 0, 0);
         test::Pump();
     }
-    void UntickHotIcon() { Click(TForm1::CheckBox1); }
+    void UntickHotIcon() { Click(MainWindow::kSameAsIconCheck); }
     // A mouse click on a row of the name list.
     void SelectRow(int row) {
         RECT r{};
-        ::SendMessageW(C(TForm1::ListBox1), LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        ::SendMessageW(C(MainWindow::kButtonNameList), LB_GETITEMRECT, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(&r));
         const LPARAM at = MAKELPARAM(r.left + 5, r.top + 3);
-        ::SendMessageW(C(TForm1::ListBox1), WM_LBUTTONDOWN, MK_LBUTTON, at);
-        ::SendMessageW(C(TForm1::ListBox1), WM_LBUTTONUP, 0, at);
+        ::SendMessageW(C(MainWindow::kButtonNameList), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageW(C(MainWindow::kButtonNameList), WM_LBUTTONUP, 0, at);
         test::Pump();
     }
     Texts Items(int list) { return test::ListItems(C(list)); }
-    Texts Names() { return Items(TForm1::ListBox1); }
-    Texts Numbers() { return Items(TForm1::ListBox2); }
+    Texts Names() { return Items(MainWindow::kButtonNameList); }
+    Texts Numbers() { return Items(MainWindow::kButtonNumberList); }
     std::vector<BoxKind> Kinds() {
         std::vector<BoxKind> kinds;
         for (const auto& b : boxes_) kinds.push_back(b.kind);
@@ -90,10 +91,10 @@ protected:
         EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, ExtKey(n)).size(), 5u);
     }
     void ExpectFieldsCleared() {
-        EXPECT_EQ(T(TForm1::Edit1), L"");
-        EXPECT_EQ(T(TForm1::Edit2), L"");
-        EXPECT_EQ(T(TForm1::Edit3), L"");
-        EXPECT_EQ(T(TForm1::Edit4), Form1->HotIconSameAsIcon() ? kSameAsIcon : L"");
+        EXPECT_EQ(T(MainWindow::kNameField), L"");
+        EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");
+        EXPECT_EQ(T(MainWindow::kIconPathField), L"");
+        EXPECT_EQ(T(MainWindow::kHotIconPathField), mainWindow->HotIconSameAsIcon() ? kSameAsIcon : L"");
     }
 };
 
@@ -106,7 +107,7 @@ TEST_F(ButtonTest, WorkedExampleCreateTwoAndDeleteBoth) {
     EXPECT_EQ(UserDword(kCatalogue, L"CmdCount"), 3u);
 
     Fill(L"Notepad", L"D:\\Apps\\notepad.exe", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(UserString(kCatalogue, L"ButtonDat"), L"0");
     EXPECT_EQ(UserString(kCatalogue, L"ButtonNum0"), L"Notepad");
@@ -118,7 +119,7 @@ TEST_F(ButtonTest, WorkedExampleCreateTwoAndDeleteBoth) {
     ExpectFieldsCleared();
 
     Fill(L"電卓", L"calc.exe", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     EXPECT_EQ(UserString(kCatalogue, L"ButtonDat"), L"1");
     EXPECT_EQ(UserString(kCatalogue, L"ButtonNum1"), L"電卓");
     EXPECT_EQ(UserDword(kCmdMapping, Id(1)), 21u);
@@ -127,8 +128,8 @@ TEST_F(ButtonTest, WorkedExampleCreateTwoAndDeleteBoth) {
     EXPECT_EQ(Numbers(), (Texts{L"0", L"1"}));
 
     SelectRow(0);
-    EXPECT_EQ(Form1->CurrentButtonNumber(), L"00000000");
-    Click(TForm1::Button3);
+    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"00000000");
+    Click(MainWindow::kDeleteButton);
     EXPECT_TRUE(boxes_.empty());  // no question before deleting
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, ExtKey(0)));
     EXPECT_FALSE(UserDword(kCmdMapping, Id(0)).has_value());
@@ -139,7 +140,7 @@ TEST_F(ButtonTest, WorkedExampleCreateTwoAndDeleteBoth) {
     EXPECT_EQ(Numbers(), (Texts{L"1"}));
 
     SelectRow(0);
-    Click(TForm1::Button3);
+    Click(MainWindow::kDeleteButton);
     EXPECT_FALSE(UserString(kCatalogue, L"ButtonDat").has_value());
     EXPECT_EQ(UserDword(kCmdMapping, L"NextId"), 20u);
     EXPECT_TRUE(Names().empty());
@@ -149,7 +150,7 @@ TEST_F(ButtonTest, WorkedExampleCreateTwoAndDeleteBoth) {
 
     // The next button is number 0 again, with the first command number.
     Fill(L"Again", L"x.exe", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     EXPECT_EQ(UserString(kCatalogue, L"ButtonDat"), L"0");
     EXPECT_EQ(UserDword(kCmdMapping, Id(0)), 20u);
 }
@@ -161,7 +162,7 @@ TEST_F(ButtonTest, NextNumberFollowsButtonDat) {
         SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", buttonDat);
         Start();
         Fill(L"n", L"x", icon_);
-        Click(TForm1::Button1);
+        Click(MainWindow::kCreateButton);
         EXPECT_EQ(UserString(kCatalogue, L"ButtonDat"), std::to_wstring(number));
         EXPECT_EQ(UserString(kCatalogue, L"ButtonNum" + std::to_wstring(number)), L"n");
         EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, ExtKey(number)));
@@ -185,7 +186,7 @@ TEST_F(ButtonTest, CreateNeverOverwritesAButton) {
         SetDword(HKEY_CURRENT_USER, kCmdMapping, Id(3), 23);
         Start();
         Fill(L"new", L"new.exe", icon_);
-        Click(TForm1::Button1);
+        Click(MainWindow::kCreateButton);
         EXPECT_TRUE(boxes_.empty());
         EXPECT_EQ(UserString(kCatalogue, L"ButtonDat"), L"4");
         EXPECT_EQ(UserString(kCatalogue, L"ButtonNum4"), L"new");
@@ -210,8 +211,8 @@ TEST_F(ButtonTest, WrittenTextsEndWithTheirTerminatingZero) {
     Start();
     UntickHotIcon();
     Fill(L"電卓ソ", L"C:\\表示\\calc.exe", icon_);
-    Form1->SetText(TForm1::Edit4, hotIcon_);
-    Click(TForm1::Button1);
+    mainWindow->SetText(MainWindow::kHotIconPathField, hotIcon_);
+    Click(MainWindow::kCreateButton);
     ASSERT_TRUE(boxes_.empty());
     const struct {
         std::wstring key;
@@ -239,12 +240,12 @@ TEST_F(ButtonTest, GapsAreNotFilledAgain) {
     Start();
     for (const wchar_t* name : {L"a", L"b", L"c", L"d"}) {
         Fill(name, L"x", icon_);
-        Click(TForm1::Button1);
+        Click(MainWindow::kCreateButton);
     }
     SelectRow(1);
-    Click(TForm1::Button3);
+    Click(MainWindow::kDeleteButton);
     Fill(L"e", L"x", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     EXPECT_EQ(Numbers(), (Texts{L"0", L"2", L"3", L"4"}));
     EXPECT_EQ(Names(), (Texts{L"a", L"c", L"d", L"e"}));
     // A new start lists the same.
@@ -257,21 +258,21 @@ TEST_F(ButtonTest, HotIconRuleAndTheCheckBox) {
     Start();
     // Ticked: no question about the hot icon, HotIcon is the icon path.
     Fill(L"ticked", L"x", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     ExpectExtension(0, L"ticked", L"x", icon_, icon_);
-    EXPECT_EQ(T(TForm1::Edit4), L"アイコンと同じ");
+    EXPECT_EQ(T(MainWindow::kHotIconPathField), L"アイコンと同じ");
 
     // Unticked with an empty hot-icon field: it takes the icon path first.
     UntickHotIcon();
     Fill(L"empty hot", L"x", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     ExpectExtension(1, L"empty hot", L"x", icon_, icon_);
-    EXPECT_EQ(T(TForm1::Edit4), L"");
+    EXPECT_EQ(T(MainWindow::kHotIconPathField), L"");
 
     // Unticked with a hot icon of its own.
     Fill(L"own hot", L"x", icon_);
-    Form1->SetText(TForm1::Edit4, hotIcon_);
-    Click(TForm1::Button1);
+    mainWindow->SetText(MainWindow::kHotIconPathField, hotIcon_);
+    Click(MainWindow::kCreateButton);
     ExpectExtension(2, L"own hot", L"x", icon_, hotIcon_);
     EXPECT_TRUE(boxes_.empty());
 }
@@ -286,7 +287,7 @@ TEST_F(ButtonTest, MissingIconFilesAreAskedAbout) {
     // Both questions about the same path; Yes and Cancel (the close box) go on.
     Fill(L"a", L"x", missing);
     Answer({BoxResult::Yes, BoxResult::Cancel});
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     ASSERT_EQ(boxes_.size(), 2u);
     EXPECT_EQ(boxes_[0].text, iconQuestion);
     EXPECT_EQ(boxes_[1].text, hotQuestion);
@@ -298,24 +299,24 @@ TEST_F(ButtonTest, MissingIconFilesAreAskedAbout) {
     const auto names = Names();
     for (auto answers : {std::vector<BoxResult>{BoxResult::No}, std::vector<BoxResult>{BoxResult::Yes, BoxResult::No}}) {
         boxes_.clear();
-        Form1->SetText(TForm1::Edit4, L"");
+        mainWindow->SetText(MainWindow::kHotIconPathField, L"");
         Fill(L"b", L"x", missing);
         for (auto a : answers) Answer({a});
-        Click(TForm1::Button1);
+        Click(MainWindow::kCreateButton);
         EXPECT_EQ(boxes_.size(), answers.size());
         EXPECT_EQ(DumpRegistry(), before);
         EXPECT_EQ(Names(), names);
-        EXPECT_EQ(T(TForm1::Edit1), L"b");
-        EXPECT_EQ(T(TForm1::Edit3), missing);
-        EXPECT_EQ(T(TForm1::Edit4), missing);
+        EXPECT_EQ(T(MainWindow::kNameField), L"b");
+        EXPECT_EQ(T(MainWindow::kIconPathField), missing);
+        EXPECT_EQ(T(MainWindow::kHotIconPathField), missing);
     }
 
     // A folder is no icon file.
     boxes_.clear();
     Fill(L"c", L"x", folder_.Path());
-    Form1->SetText(TForm1::Edit4, hotIcon_);
+    mainWindow->SetText(MainWindow::kHotIconPathField, hotIcon_);
     Answer({BoxResult::No});
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, iconQuestion);
 }
@@ -323,11 +324,11 @@ TEST_F(ButtonTest, MissingIconFilesAreAskedAbout) {
 TEST_F(ButtonTest, EmptyFieldsAndDuplicateNames) {
     Start();
     const auto before = DumpRegistry();
-    for (int empty : {TForm1::Edit1, TForm1::Edit2, TForm1::Edit3}) {
+    for (int empty : {MainWindow::kNameField, MainWindow::kLinkTargetField, MainWindow::kIconPathField}) {
         boxes_.clear();
         Fill(L"n", L"x", icon_);
-        Form1->SetText(empty, L"");
-        Click(TForm1::Button1);
+        mainWindow->SetText(empty, L"");
+        Click(MainWindow::kCreateButton);
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].kind, BoxKind::Information);
         EXPECT_EQ(boxes_[0].text, L"空白の項目があります");
@@ -335,11 +336,11 @@ TEST_F(ButtonTest, EmptyFieldsAndDuplicateNames) {
     }
     boxes_.clear();
     Fill(L" ", L" ", icon_);  // blanks are text
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     Fill(L"same", L"x", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     Fill(L"same", L"y", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(Names(), (Texts{L" ", L"same", L"same"}));
     EXPECT_EQ(Numbers(), (Texts{L"0", L"1", L"2"}));
@@ -347,8 +348,8 @@ TEST_F(ButtonTest, EmptyFieldsAndDuplicateNames) {
 
 TEST_F(ButtonTest, CreateFailures) {
     const auto fieldsKept = [&] {
-        EXPECT_EQ(T(TForm1::Edit1), L"new");
-        EXPECT_EQ(T(TForm1::Edit3), icon_);
+        EXPECT_EQ(T(MainWindow::kNameField), L"new");
+        EXPECT_EQ(T(MainWindow::kIconPathField), icon_);
     };
     {
         SCOPED_TRACE("ButtonDat abc");
@@ -360,7 +361,7 @@ TEST_F(ButtonTest, CreateFailures) {
         SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"abc");
         const auto before = DumpRegistry();
         Fill(L"new", L"x", icon_);
-        Click(TForm1::Button1);
+        Click(MainWindow::kCreateButton);
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].kind, BoxKind::Failure);
         EXPECT_EQ(boxes_[0].text, L"'abc' は整数ではありません.");
@@ -398,7 +399,7 @@ TEST_F(ButtonTest, CreateFailures) {
             test::SetRaw(HKEY_CURRENT_USER, kCmdMapping, L"NextId", c.type, &four, 4);
         boxes_.clear();
         Fill(L"new", L"x", icon_);
-        Click(TForm1::Button1);
+        Click(MainWindow::kCreateButton);
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].text, c.message);
         // Written before the failure, and shown in both lists.
@@ -417,7 +418,7 @@ TEST_F(ButtonTest, CreateFailures) {
 TEST_F(ButtonTest, WithoutTheCommandMappingKeyTheButtonGetsNoCommandNumber) {
     Start();
     Fill(L"n", L"x", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, kCmdMapping));  // never created
     ExpectExtension(0, L"n", L"x", icon_, icon_);
@@ -430,14 +431,14 @@ TEST_F(ButtonTest, CatalogueKeyGoneAtCreateWritesNothing) {
     test::DeleteKeyTree(HKEY_CURRENT_USER, kCatalogue);
     const auto before = DumpRegistry();
     Fill(L"new", L"x", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].kind, BoxKind::Error);
     EXPECT_EQ(boxes_[0].text, L"ボタン一覧のレジストリキーを開けません。ボタンは作成されませんでした。");
     EXPECT_EQ(DumpRegistry(), before);  // in particular not the keys of button 0
     EXPECT_TRUE(Names().empty());
     EXPECT_TRUE(Numbers().empty());
-    EXPECT_EQ(T(TForm1::Edit1), L"new");
+    EXPECT_EQ(T(MainWindow::kNameField), L"new");
 }
 
 TEST_F(ButtonTest, HighestButtonNumberIsNotPassed) {
@@ -446,7 +447,7 @@ TEST_F(ButtonTest, HighestButtonNumberIsNotPassed) {
     Start();
     const auto before = DumpRegistry();
     Fill(L"new", L"x", icon_);
-    Click(TForm1::Button1);
+    Click(MainWindow::kCreateButton);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].kind, BoxKind::Error);
     EXPECT_EQ(boxes_[0].text, L"ボタン番号が上限に達しました。ボタンは作成されませんでした。");
@@ -461,32 +462,32 @@ TEST_F(ButtonTest, SelectingShowsTheStoredValues) {
     SetString(HKEY_CURRENT_USER, ExtKey(12), L"ButtonText", L"twelve's text");  // shown instead of the list's name
     Start();
     ASSERT_EQ(Numbers(), (Texts{L"3", L"12"}));
-    EXPECT_EQ(Form1->CurrentButtonNumber(), L"");
+    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"");
 
     SelectRow(1);
-    EXPECT_EQ(Form1->CurrentButtonNumber(), L"00000012");
-    EXPECT_EQ(T(TForm1::Edit1), L"twelve's text");
-    EXPECT_EQ(T(TForm1::Edit2), L"C:\\twelve.exe");
-    EXPECT_EQ(T(TForm1::Edit3), icon_);
-    EXPECT_EQ(T(TForm1::Edit4), L"アイコンと同じ");  // ticked: whatever HotIcon holds
-    EXPECT_TRUE(Form1->PreviewImage(TForm1::Preview::Icon).IsVisible());
-    EXPECT_EQ(Form1->PreviewPanel(TForm1::Preview::Icon).Caption(), L"");
+    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"00000012");
+    EXPECT_EQ(T(MainWindow::kNameField), L"twelve's text");
+    EXPECT_EQ(T(MainWindow::kLinkTargetField), L"C:\\twelve.exe");
+    EXPECT_EQ(T(MainWindow::kIconPathField), icon_);
+    EXPECT_EQ(T(MainWindow::kHotIconPathField), L"アイコンと同じ");  // ticked: whatever HotIcon holds
+    EXPECT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());
+    EXPECT_EQ(mainWindow->PreviewPanel(MainWindow::Preview::Icon).Caption(), L"");
 
     UntickHotIcon();
     SelectRow(1);
-    EXPECT_EQ(T(TForm1::Edit4), hotIcon_);
-    EXPECT_TRUE(Form1->PreviewImage(TForm1::Preview::HotIcon).IsVisible());
+    EXPECT_EQ(T(MainWindow::kHotIconPathField), hotIcon_);
+    EXPECT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
 
     // A button without an extension key: only the current number moves.
     SelectRow(0);
-    EXPECT_EQ(Form1->CurrentButtonNumber(), L"00000003");
-    EXPECT_EQ(T(TForm1::Edit1), L"twelve's text");
+    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"00000003");
+    EXPECT_EQ(T(MainWindow::kNameField), L"twelve's text");
     EXPECT_TRUE(boxes_.empty());
 
     // The keyboard selects as well.
-    ::SetFocus(C(TForm1::ListBox1));
-    test::PressKey(C(TForm1::ListBox1), VK_DOWN);
-    EXPECT_EQ(Form1->CurrentButtonNumber(), L"00000012");
+    ::SetFocus(C(MainWindow::kButtonNameList));
+    test::PressKey(C(MainWindow::kButtonNameList), VK_DOWN);
+    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"00000012");
 }
 
 TEST_F(ButtonTest, SelectingAButtonWithoutHotIconOrWithMissingFiles) {
@@ -497,15 +498,15 @@ TEST_F(ButtonTest, SelectingAButtonWithoutHotIconOrWithMissingFiles) {
     Start();
     UntickHotIcon();
     SelectRow(1);
-    ASSERT_TRUE(Form1->PreviewImage(TForm1::Preview::Icon).IsVisible());
+    ASSERT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());
     SelectRow(0);
-    EXPECT_EQ(T(TForm1::Edit4), L"");
-    EXPECT_FALSE(Form1->PreviewImage(TForm1::Preview::Icon).IsVisible());  // the missing file emptied it
-    EXPECT_EQ(Form1->PreviewPanel(TForm1::Preview::Icon).Caption(), L"アイコン");
+    EXPECT_EQ(T(MainWindow::kHotIconPathField), L"");
+    EXPECT_FALSE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());  // the missing file emptied it
+    EXPECT_EQ(mainWindow->PreviewPanel(MainWindow::Preview::Icon).Caption(), L"アイコン");
 
     // An edit now fills the hot icon from the icon path.
     Answer({BoxResult::Yes, BoxResult::Yes});
-    Click(TForm1::Button2);
+    Click(MainWindow::kEditButton);
     EXPECT_EQ(UserString(ExtKey(0), L"HotIcon"), folder_.File(L"gone.ico"));
 }
 
@@ -514,13 +515,13 @@ TEST_F(ButtonTest, SelectingAMistypedValueFails) {
     StoredButton(0, L"zero", icon_, icon_);
     SetDword(HKEY_CURRENT_USER, ExtKey(0), L"Exec", 1);
     Start();
-    Form1->SetText(TForm1::Edit2, L"before");
+    mainWindow->SetText(MainWindow::kLinkTargetField, L"before");
     SelectRow(0);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"'Exec' のデータ型が不正です.");
-    EXPECT_EQ(T(TForm1::Edit1), L"zero");  // set before the failure
-    EXPECT_EQ(T(TForm1::Edit2), L"before");
-    EXPECT_EQ(Form1->CurrentButtonNumber(), L"00000000");
+    EXPECT_EQ(T(MainWindow::kNameField), L"zero");  // set before the failure
+    EXPECT_EQ(T(MainWindow::kLinkTargetField), L"before");
+    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"00000000");
 }
 
 TEST_F(ButtonTest, EditRewritesTheButtonAndReloadsTheLists) {
@@ -534,26 +535,26 @@ TEST_F(ButtonTest, EditRewritesTheButtonAndReloadsTheLists) {
 
     // Before any selection: the error box, after the empty-field check.
     Fill(L"", L"x", icon_);
-    Click(TForm1::Button2);
+    Click(MainWindow::kEditButton);
     Fill(L"n", L"x", icon_);
-    Click(TForm1::Button2);
+    Click(MainWindow::kEditButton);
     ASSERT_EQ(Kinds(), (std::vector<BoxKind>{BoxKind::Information, BoxKind::Error}));
     EXPECT_EQ(boxes_[1].text, L"編集ファイルが選択されていません");
 
     boxes_.clear();
     SelectRow(1);
     const auto mapping = test::ValueNames(HKEY_CURRENT_USER, kCmdMapping);
-    Form1->SetText(TForm1::Edit1, L"十二");
-    Form1->SetText(TForm1::Edit2, L"D:\\new.exe");
+    mainWindow->SetText(MainWindow::kNameField, L"十二");
+    mainWindow->SetText(MainWindow::kLinkTargetField, L"D:\\new.exe");
     UntickHotIcon();
-    Form1->SetText(TForm1::Edit4, hotIcon_);
-    Click(TForm1::Button2);
+    mainWindow->SetText(MainWindow::kHotIconPathField, hotIcon_);
+    Click(MainWindow::kEditButton);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(UserString(kCatalogue, L"ButtonNum12"), L"十二");
     ExpectExtension(12, L"十二", L"D:\\new.exe", icon_, hotIcon_);
     EXPECT_EQ(Names(), (Texts{L"two", L"十二", L"thirteen"}));
     EXPECT_EQ(Numbers(), (Texts{L"2", L"12", L"13"}));
-    EXPECT_EQ(Form1->SelectedIndex(), -1);
+    EXPECT_EQ(mainWindow->SelectedIndex(), -1);
     ExpectFieldsCleared();
     // The command mapping is never touched.
     EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kCmdMapping), mapping);
@@ -563,8 +564,8 @@ TEST_F(ButtonTest, EditRewritesTheButtonAndReloadsTheLists) {
 
     // A button made next stands at the same index in both lists.
     Fill(L"new", L"x", icon_);
-    Form1->SetText(TForm1::Edit4, L"");
-    Click(TForm1::Button1);
+    mainWindow->SetText(MainWindow::kHotIconPathField, L"");
+    Click(MainWindow::kCreateButton);
     EXPECT_EQ(Names().back(), L"new");
     EXPECT_EQ(Numbers().back(), L"14");
     EXPECT_EQ(Names().size(), Numbers().size());
@@ -576,7 +577,7 @@ TEST_F(ButtonTest, EditOfAButtonWithoutExtensionKeyMakesIt) {
     Start();
     SelectRow(0);
     Fill(L"found", L"x", icon_);
-    Click(TForm1::Button2);
+    Click(MainWindow::kEditButton);
     ExpectExtension(0, L"found", L"x", icon_, icon_);
     EXPECT_EQ(Names(), (Texts{L"found"}));
 }
@@ -585,11 +586,11 @@ TEST_F(ButtonTest, DeleteWithNothingSelected) {
     SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"0");
     StoredButton(0, L"zero", icon_, icon_);
     Start();
-    Click(TForm1::Button3);
+    Click(MainWindow::kDeleteButton);
     SelectRow(0);
-    ::SendMessageW(C(TForm1::ListBox1), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    ::SendMessageW(C(MainWindow::kButtonNameList), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     const auto before = DumpRegistry();
-    Click(TForm1::Button3);
+    Click(MainWindow::kDeleteButton);
     ASSERT_EQ(boxes_.size(), 2u);
     for (const auto& b : boxes_) {
         EXPECT_EQ(b.kind, BoxKind::Information);
@@ -608,7 +609,7 @@ TEST_F(ButtonTest, DeleteOneOfSeveralKeepsCountersAndLists) {
     SetString(HKEY_CURRENT_USER, ExtKey(12) + L"\\Sub\\Deeper", L"v", L"x");
     Start();
     SelectRow(2);
-    Click(TForm1::Button3);
+    Click(MainWindow::kDeleteButton);
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, ExtKey(12)));
     EXPECT_FALSE(UserDword(kCmdMapping, Id(12)).has_value());
     EXPECT_FALSE(UserString(kCatalogue, L"ButtonNum12").has_value());
@@ -617,7 +618,7 @@ TEST_F(ButtonTest, DeleteOneOfSeveralKeepsCountersAndLists) {
     EXPECT_EQ(Names(), (Texts{L"b0", L"b5"}));
     EXPECT_EQ(Numbers(), (Texts{L"0", L"5"}));
     EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, ExtKey(5)));
-    EXPECT_EQ(T(TForm1::Edit4), L"アイコンと同じ");  // ticked: stays after the delete
+    EXPECT_EQ(T(MainWindow::kHotIconPathField), L"アイコンと同じ");  // ticked: stays after the delete
 }
 
 TEST_F(ButtonTest, DeleteWithTheCatalogueKeyGone) {
@@ -628,7 +629,7 @@ TEST_F(ButtonTest, DeleteWithTheCatalogueKeyGone) {
     Start();
     SelectRow(0);
     test::DeleteKeyTree(HKEY_CURRENT_USER, kCatalogue);
-    Click(TForm1::Button3);
+    Click(MainWindow::kDeleteButton);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, ExtKey(0)));
     EXPECT_FALSE(UserDword(kCmdMapping, Id(0)).has_value());
@@ -645,7 +646,7 @@ TEST_F(ButtonTest, DeleteWithNextIdDefMissing) {
     Start();
     test::DeleteValue(HKEY_CURRENT_USER, kCatalogue, L"NextIdDef");
     SelectRow(0);
-    Click(TForm1::Button3);
+    Click(MainWindow::kDeleteButton);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"'NextIdDef' の取得に失敗しました.");
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, ExtKey(0)));
@@ -654,7 +655,7 @@ TEST_F(ButtonTest, DeleteWithNextIdDefMissing) {
     EXPECT_EQ(UserString(kCatalogue, L"ButtonDat"), L"0");
     EXPECT_EQ(Names(), (Texts{L"zero"}));
     EXPECT_EQ(Numbers(), (Texts{L"0"}));
-    EXPECT_EQ(T(TForm1::Edit1), L"zero");  // the fields keep their text
+    EXPECT_EQ(T(MainWindow::kNameField), L"zero");  // the fields keep their text
     EXPECT_EQ(UserDword(kCmdMapping, L"NextId"), 50u);
 }
 
@@ -664,11 +665,11 @@ TEST_F(ButtonTest, EditAfterDeleteCannotBringTheButtonBack) {
     StoredButton(1, L"one", icon_, icon_);
     Start();
     SelectRow(0);
-    Click(TForm1::Button3);
-    EXPECT_EQ(Form1->CurrentButtonNumber(), L"");
+    Click(MainWindow::kDeleteButton);
+    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"");
     const auto before = DumpRegistry();
     Fill(L"zero again", L"x", icon_);
-    Click(TForm1::Button2);
+    Click(MainWindow::kEditButton);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].kind, BoxKind::Error);
     EXPECT_EQ(boxes_[0].text, L"編集ファイルが選択されていません");

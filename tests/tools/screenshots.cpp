@@ -7,9 +7,9 @@
 #include "app/message_box.h"
 #include "support/gui.h"
 #include "support/scratch_registry.h"
-#include "ui/iconpicker/form3.h"
-#include "ui/linkbrowser/form2.h"
-#include "ui/main/form1.h"
+#include "ui/iconpicker/icon_picker.h"
+#include "ui/linkbrowser/link_browser.h"
+#include "ui/main/main_window.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -125,33 +125,33 @@ int wmain(int argc, wchar_t** argv) {
     CreateWindowSet();
     ShowMainWindow(SW_SHOWNORMAL);
     Pump(500);
-    Capture(Form1->Handle(), L"form1");
-    ::SendMessageW(Form1->Control(TForm1::CheckBox1), BM_CLICK, 0, 0);
-    ::SendMessageW(Form1->Control(TForm1::ListBox1), LB_SETCURSEL, 0, 0);
-    Form1->ListBox1Click();
+    Capture(mainWindow->Handle(), L"main-window");
+    ::SendMessageW(mainWindow->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
+    ::SendMessageW(mainWindow->Control(MainWindow::kButtonNameList), LB_SETCURSEL, 0, 0);
+    mainWindow->OnButtonListClicked();
     Pump(300);
-    Capture(Form1->Handle(), L"form1-selected");
+    Capture(mainWindow->Handle(), L"main-window-selected");
 
-    Form1->Button6Click();
+    mainWindow->OnHotIconBrowseClicked();
     SetFileDialogAnswerer([](bool, FileDialogState& state) {
         state.fileName = L"C:\\windows\\regedit.exe";
         return true;
     });
-    Form3->Button1Click();
+    iconPicker->OnOpenClicked();
     SetFileDialogAnswerer(nullptr);
-    HWND view = Form3->Control(TForm3::IconView);
+    HWND view = iconPicker->Control(IconPicker::kIconGrid);
     ListView_SetItemState(view, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    Form3->IconViewClick();
+    iconPicker->OnIconGridClicked();
     Pump(500);
-    Capture(Form3->Handle(), L"form3");
-    Form3->Button2Click();
+    Capture(iconPicker->Handle(), L"icon-picker");
+    iconPicker->OnBackClicked();
 
-    Form1->Button4Click();
-    ::SendMessageW(Form2->Control(TForm2::FileListBox1), LB_SETCURSEL, 1, 0);
-    Form2->FileListBox1Click();
+    mainWindow->OnLinkBrowseClicked();
+    ::SendMessageW(linkBrowser->Control(LinkBrowser::kFavoritesList), LB_SETCURSEL, 1, 0);
+    linkBrowser->OnFavoritesListClicked();
     Pump(500);
-    Capture(Form2->Handle(), L"form2");
-    Form2->Button2Click();
+    Capture(linkBrowser->Handle(), L"link-browser");
+    linkBrowser->OnCancelClicked();
     Pump(200);
 
     CaptureNextBox(L"box-information");

@@ -7,9 +7,9 @@
 #include "app/file_dialog.h"
 #include "support/box_driver.h"
 #include "support/gui.h"
-#include "ui/iconpicker/form3.h"
-#include "ui/linkbrowser/form2.h"
-#include "ui/main/form1.h"
+#include "ui/iconpicker/icon_picker.h"
+#include "ui/linkbrowser/link_browser.h"
+#include "ui/main/main_window.h"
 
 #include <commctrl.h>
 
@@ -47,35 +47,49 @@ struct Place {
     enum Edge { Exact, KeepLeft, KeepRight } edge = Exact;
 };
 
-const std::vector<Place> kForm1Places = {
-    {TForm1::ListBox1, 112, 40, 393, 313}, {TForm1::ListBox2, 24, 8, 57, 73},    {TForm1::Panel1, 16, 136, 81, 81},
-    {TForm1::Panel2, 16, 232, 81, 81},     {TForm1::Edit1, 112, 376, 393, 20},   {TForm1::Edit2, 112, 400, 393, 20},
-    {TForm1::Button4, 512, 400, 41, 17},   {TForm1::Edit3, 112, 424, 393, 20},   {TForm1::Button5, 512, 424, 41, 17},
-    {TForm1::Edit4, 112, 448, 393, 20},    {TForm1::Button6, 512, 448, 41, 17},  {TForm1::Button1, 40, 504, 97, 25},
-    {TForm1::Button2, 184, 504, 97, 25},   {TForm1::Button3, 328, 504, 97, 25},  {TForm1::Button7, 504, 504, 49, 25},
-    {TForm1::CheckBox1, 112, 472, 161, 17, Place::KeepLeft},
-    {TForm1::Label5, 112, 16, 59, 12, Place::KeepLeft},
-    {TForm1::Label1, 62, 378, 42, 12, Place::KeepRight},
-    {TForm1::Label2, 43, 404, 61, 12, Place::KeepRight},
-    {TForm1::Label3, 43, 429, 61, 12, Place::KeepRight},
-    {TForm1::Label4, 12, 452, 92, 12, Place::KeepRight},
+const std::vector<Place> kMainWindowPlaces = {
+    {MainWindow::kButtonNameList, 112, 40, 393, 313},
+    {MainWindow::kButtonNumberList, 24, 8, 57, 73},
+    {MainWindow::kIconPanel, 16, 136, 81, 81},
+    {MainWindow::kHotIconPanel, 16, 232, 81, 81},
+    {MainWindow::kNameField, 112, 376, 393, 20},
+    {MainWindow::kLinkTargetField, 112, 400, 393, 20},
+    {MainWindow::kLinkBrowseButton, 512, 400, 41, 17},
+    {MainWindow::kIconPathField, 112, 424, 393, 20},
+    {MainWindow::kIconBrowseButton, 512, 424, 41, 17},
+    {MainWindow::kHotIconPathField, 112, 448, 393, 20},
+    {MainWindow::kHotIconBrowseButton, 512, 448, 41, 17},
+    {MainWindow::kCreateButton, 40, 504, 97, 25},
+    {MainWindow::kEditButton, 184, 504, 97, 25},
+    {MainWindow::kDeleteButton, 328, 504, 97, 25},
+    {MainWindow::kQuitButton, 504, 504, 49, 25},
+    {MainWindow::kSameAsIconCheck, 112, 472, 161, 17, Place::KeepLeft},
+    {MainWindow::kButtonListLabel, 112, 16, 59, 12, Place::KeepLeft},
+    {MainWindow::kNameLabel, 62, 378, 42, 12, Place::KeepRight},
+    {MainWindow::kLinkTargetLabel, 43, 404, 61, 12, Place::KeepRight},
+    {MainWindow::kIconLabel, 43, 429, 61, 12, Place::KeepRight},
+    {MainWindow::kHotIconLabel, 12, 452, 92, 12, Place::KeepRight},
 };
-const std::vector<Place> kForm2Places = {
-    {TForm2::FileListBox1, 16, 24, 241, 265}, {TForm2::ListBox1, 280, 24, 241, 265},
-    {TForm2::Button1, 288, 312, 89, 25},      {TForm2::Button2, 416, 312, 89, 25},
-    {TForm2::GroupBox1, 40, 298, 193, 41},    {TForm2::StatusBar1, 0, 360, 537, 22},
-    {TForm2::RadioButton1, 40 + 8, 298 + 19, 73, 17, Place::KeepLeft},
-    {TForm2::RadioButton2, 40 + 96, 298 + 19, 81, 17, Place::KeepLeft},
-    {TForm2::Label1, 104, 8, 60, 12, Place::KeepLeft},
-    {TForm2::Label2, 336, 8, 128, 12, Place::KeepLeft},
+const std::vector<Place> kLinkBrowserPlaces = {
+    {LinkBrowser::kFavoritesList, 16, 24, 241, 265}, {LinkBrowser::kTypedAddressList, 280, 24, 241, 265},
+    {LinkBrowser::kOkButton, 288, 312, 89, 25},      {LinkBrowser::kCancelButton, 416, 312, 89, 25},
+    {LinkBrowser::kSourceGroup, 40, 298, 193, 41},    {LinkBrowser::kStatusBar, 0, 360, 537, 22},
+    {LinkBrowser::kFavoritesRadio, 40 + 8, 298 + 19, 73, 17, Place::KeepLeft},
+    {LinkBrowser::kTypedAddressRadio, 40 + 96, 298 + 19, 81, 17, Place::KeepLeft},
+    {LinkBrowser::kFavoritesLabel, 104, 8, 60, 12, Place::KeepLeft},
+    {LinkBrowser::kTypedAddressLabel, 336, 8, 128, 12, Place::KeepLeft},
 };
-const std::vector<Place> kForm3Places = {
-    {TForm3::IconView, 8, 8, 233, 218},  {TForm3::Button1, 7, 233, 74, 33},   {TForm3::Button3, 87, 233, 74, 33},
-    {TForm3::Button2, 168, 232, 73, 33}, {TForm3::GroupBox1, 15, 281, 73, 65}, {TForm3::Image1Id, 15 + 19, 281 + 21, 36, 36},
-    {TForm3::GBoxIcon, 123, 277, 113, 77},
-    {TForm3::RBtn16Color, 123 + 16, 277 + 18, 81, 17, Place::KeepLeft},
-    {TForm3::RBtn256Color, 123 + 16, 277 + 36, 81, 17, Place::KeepLeft},
-    {TForm3::RBtnHiColor, 123 + 16, 277 + 54, 89, 17, Place::KeepLeft},
+const std::vector<Place> kIconPickerPlaces = {
+    {IconPicker::kIconGrid, 8, 8, 233, 218},
+    {IconPicker::kOpenButton, 7, 233, 74, 33},
+    {IconPicker::kSaveButton, 87, 233, 74, 33},
+    {IconPicker::kBackButton, 168, 232, 73, 33},
+    {IconPicker::kChosenIconGroup, 15, 281, 73, 65},
+    {IconPicker::kChosenIconImage, 15 + 19, 281 + 21, 36, 36},
+    {IconPicker::kDepthGroup, 123, 277, 113, 77},
+    {IconPicker::kColor16Radio, 123 + 16, 277 + 18, 81, 17, Place::KeepLeft},
+    {IconPicker::kColor256Radio, 123 + 16, 277 + 36, 81, 17, Place::KeepLeft},
+    {IconPicker::kHighColorRadio, 123 + 16, 277 + 54, 89, 17, Place::KeepLeft},
 };
 
 void ExpectPlaced(HWND control, const Place& p, int dpi) {
@@ -104,9 +118,9 @@ struct FormLayout {
 
 std::vector<FormLayout> Layouts() {
     return {
-        {"Form1", [] { return static_cast<Form*>(Form1); }, &kForm1Places, 571, 544, CW_USEDEFAULT, 0},
-        {"Form2", [] { return static_cast<Form*>(Form2); }, &kForm2Places, 537, 382, 177, 161},
-        {"Form3", [] { return static_cast<Form*>(Form3); }, &kForm3Places, 249, 363, 319, 168},
+        {"mainWindow", [] { return static_cast<Form*>(mainWindow); }, &kMainWindowPlaces, 571, 544, CW_USEDEFAULT, 0},
+        {"linkBrowser", [] { return static_cast<Form*>(linkBrowser); }, &kLinkBrowserPlaces, 537, 382, 177, 161},
+        {"iconPicker", [] { return static_cast<Form*>(iconPicker); }, &kIconPickerPlaces, 249, 363, 319, 168},
     };
 }
 
@@ -116,8 +130,8 @@ void ExpectLayout(int dpi) {
         Form* form = layout.form();
         for (const auto& p : *layout.places) ExpectPlaced(form->Control(p.id), p, dpi);
     }
-    for (auto preview : {TForm1::Preview::Icon, TForm1::Preview::HotIcon})
-        ExpectPlaced(Form1->PreviewImage(preview).Handle(), Place{0, 20, 21, 36, 36}, dpi);
+    for (auto preview : {MainWindow::Preview::Icon, MainWindow::Preview::HotIcon})
+        ExpectPlaced(mainWindow->PreviewImage(preview).Handle(), Place{0, 20, 21, 36, 36}, dpi);
 }
 
 // A font of a control: face, character height at 96 dpi, bold.
@@ -130,16 +144,16 @@ struct FontOf {
 
 void ExpectFonts(int dpi) {
     const FontOf fonts[] = {
-        {[] { return Form1->Control(TForm1::Edit1); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return Form1->Control(TForm1::ListBox1); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return Form1->Control(TForm1::Label1); }, L"ＭＳ Ｐゴシック", 12, true},
-        {[] { return Form1->PreviewPanel(TForm1::Preview::Icon).Handle(); }, L"ＭＳ Ｐゴシック", 12, true},
-        {[] { return Form2->Control(TForm2::FileListBox1); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return Form2->Control(TForm2::Label2); }, L"ＭＳ Ｐゴシック", 12, true},
-        {[] { return Form2->Control(TForm2::StatusBar1); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return Form3->Control(TForm3::Button1); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return Form3->Control(TForm3::RBtn16Color); }, L"ＭＳ ゴシック", 13, false},
-        {[] { return Form3->Control(TForm3::IconView); }, L"MS Sans Serif", 11, false},
+        {[] { return mainWindow->Control(MainWindow::kNameField); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return mainWindow->Control(MainWindow::kButtonNameList); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return mainWindow->Control(MainWindow::kNameLabel); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return mainWindow->PreviewPanel(MainWindow::Preview::Icon).Handle(); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return linkBrowser->Control(LinkBrowser::kFavoritesList); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return linkBrowser->Control(LinkBrowser::kTypedAddressLabel); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return linkBrowser->Control(LinkBrowser::kStatusBar); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return iconPicker->Control(IconPicker::kOpenButton); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return iconPicker->Control(IconPicker::kColor16Radio); }, L"ＭＳ ゴシック", 13, false},
+        {[] { return iconPicker->Control(IconPicker::kIconGrid); }, L"MS Sans Serif", 11, false},
     };
     for (const auto& f : fonts) {
         SCOPED_TRACE(testing::Message() << test::Utf8(f.face) << " " << f.height << " at " << dpi << " dpi");
@@ -154,8 +168,10 @@ void ExpectFonts(int dpi) {
     const struct {
         HWND list;
         int height;
-    } lists[] = {{Form1->Control(TForm1::ListBox1), 12}, {Form1->Control(TForm1::ListBox2), 12},
-                 {Form2->Control(TForm2::FileListBox1), 16}, {Form2->Control(TForm2::ListBox1), 12}};
+    } lists[] = {{mainWindow->Control(MainWindow::kButtonNameList), 12},
+                 {mainWindow->Control(MainWindow::kButtonNumberList), 12},
+                 {linkBrowser->Control(LinkBrowser::kFavoritesList), 16},
+                 {linkBrowser->Control(LinkBrowser::kTypedAddressList), 12}};
     for (const auto& l : lists) EXPECT_EQ(::SendMessageW(l.list, LB_GETITEMHEIGHT, 0, 0), Scaled(l.height, dpi));
 }
 
@@ -177,7 +193,7 @@ protected:
         ASSERT_TRUE(awareness && context);
         EXPECT_EQ(awareness(context()), 2);  // DPI_AWARENESS_PER_MONITOR_AWARE
         Start();
-        ASSERT_EQ(Form1->Dpi(), dpi_);
+        ASSERT_EQ(mainWindow->Dpi(), dpi_);
     }
 };
 
@@ -228,7 +244,8 @@ TEST_F(DpiTest, ANewDpiLaysEveryWindowOutAgainInTheSuggestedRectangle) {
         ExpectLayout(dpi);
         ExpectFonts(dpi);
         int cx = 0, cy = 0;  // the picker's grid takes icons of the new size
-        ::ImageList_GetIconSize(ListView_GetImageList(Form3->Control(TForm3::IconView), LVSIL_NORMAL), &cx, &cy);
+        ::ImageList_GetIconSize(ListView_GetImageList(iconPicker->Control(IconPicker::kIconGrid), LVSIL_NORMAL), &cx,
+                                &cy);
         EXPECT_EQ(cx, Scaled(32, dpi));
     }
 }
@@ -252,17 +269,18 @@ TEST_F(DpiTest, IconsAreDrawnAtTheScaledSizeFromTheirOwnImages) {
     const int size = Scaled(32, dpi_);
     const COLORREF expected = size > 32 ? blue : red;
 
-    Form1->ShowIconInPreview(TForm1::Preview::Icon, path);
+    mainWindow->ShowIconInPreview(MainWindow::Preview::Icon, path);
     IconImage picture;
     picture.LoadFromFile(path);
-    Form3->Show();
-    Form3->Image1().SetPicture(picture);
-    for (HWND image : {Form1->PreviewImage(TForm1::Preview::Icon).Handle(), Form3->Image1().Handle()}) {
+    iconPicker->Show();
+    iconPicker->ChosenIconImage().SetPicture(picture);
+    for (HWND image :
+         {mainWindow->PreviewImage(MainWindow::Preview::Icon).Handle(), iconPicker->ChosenIconImage().Handle()}) {
         EXPECT_EQ(PixelOf(image, 0, 0), expected);
         EXPECT_EQ(PixelOf(image, size - 1, size - 1), expected);
         EXPECT_EQ(PixelOf(image, size, size), background);
     }
-    EXPECT_EQ(IconSize(Form3->Image1().Picture().Handle()).cx, 32);  // the size it is saved at
+    EXPECT_EQ(IconSize(iconPicker->ChosenIconImage().Picture().Handle()).cx, 32);  // the size it is saved at
 }
 
 TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
@@ -277,10 +295,10 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
         return true;
     });
     const int size = Scaled(32, dpi_);
-    Form1->Button5Click();
-    ::SendMessageW(Form3->Control(TForm3::Button1), BM_CLICK, 0, 0);
+    mainWindow->OnIconBrowseClicked();
+    ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
     Pump();
-    HWND view = Form3->Control(TForm3::IconView);
+    HWND view = iconPicker->Control(IconPicker::kIconGrid);
     ASSERT_GT(ListView_GetItemCount(view), 0);
     int cx = 0, cy = 0;
     ::ImageList_GetIconSize(ListView_GetImageList(view, LVSIL_NORMAL), &cx, &cy);
@@ -288,19 +306,19 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
     EXPECT_EQ(cy, size);
 
     ListView_SetItemState(view, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    NMHDR click{view, static_cast<UINT_PTR>(TForm3::IconView), static_cast<UINT>(NM_CLICK)};
-    ::SendMessageW(Form3->Handle(), WM_NOTIFY, TForm3::IconView, reinterpret_cast<LPARAM>(&click));
+    NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
+    ::SendMessageW(iconPicker->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
     Pump();
-    EXPECT_EQ(IconSize(Form3->Image1().Picture().Handle()).cx, 32);
+    EXPECT_EQ(IconSize(iconPicker->ChosenIconImage().Picture().Handle()).cx, 32);
     // Drawn as the library's own icon made at the scaled size.
     HICON own = nullptr;
     ASSERT_EQ(::PrivateExtractIconsW(library.c_str(), 0, size, size, &own, nullptr, 1, 0), 1u);
-    HWND image = Form3->Image1().Handle();
+    HWND image = iconPicker->ChosenIconImage().Handle();
     HDC screen = ::GetDC(image);
     HDC memory = ::CreateCompatibleDC(screen);
     HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size, size);
     HGDIOBJ old = ::SelectObject(memory, bitmap);
-    HBRUSH brush = ::CreateSolidBrush(Form3->BackgroundColor());
+    HBRUSH brush = ::CreateSolidBrush(iconPicker->BackgroundColor());
     RECT all{0, 0, size, size};
     ::FillRect(memory, &all, brush);
     ::DrawIconEx(memory, 0, 0, own, size, size, 0, nullptr, DI_NORMAL);
@@ -318,7 +336,7 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
     ::DestroyIcon(own);
 
     // The written file holds one 32 x 32 image, whatever the display.
-    ::SendMessageW(Form3->Control(TForm3::Button3), BM_CLICK, 0, 0);
+    ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     Pump();
     SetFileDialogAnswerer(nullptr);
     const auto bytes = test::ReadFileBytes(saved);

@@ -1,12 +1,12 @@
 // The picker's listing of programs and libraries through the checked icon
 // reader: damaged files give a message and an empty grid, good ones the very
 // images the platform's extraction gives.
-#include "ui/iconpicker/form3.h"
+#include "ui/iconpicker/icon_picker.h"
 
 #include "app/application.h"
 #include "support/gui.h"
 #include "support/icon_library.h"
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -71,14 +71,14 @@ protected:
 
     void Open(const std::wstring& path) {
         next_ = path;
-        ::SendMessageW(Form3->Control(TForm3::Button1), BM_CLICK, 0, 0);
+        ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
         test::Pump();
     }
     void ClickItem(int item) {
-        HWND view = Form3->Control(TForm3::IconView);
+        HWND view = iconPicker->Control(IconPicker::kIconGrid);
         ListView_SetItemState(view, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        NMHDR click{view, static_cast<UINT_PTR>(TForm3::IconView), static_cast<UINT>(NM_CLICK)};
-        ::SendMessageW(Form3->Handle(), WM_NOTIFY, TForm3::IconView, reinterpret_cast<LPARAM>(&click));
+        NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
+        ::SendMessageW(iconPicker->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
         test::Pump();
     }
     std::wstring Write(const std::wstring& name, const test::Bytes& bytes) {
@@ -96,29 +96,29 @@ const std::wstring kShell = L"C:\\windows\\system32\\shell32.dll";
 
 TEST_F(IconListingTest, DamagedLibrariesGiveTheMessageAndAnEmptyGrid) {
     Start();
-    Form1->Button5Click();
+    mainWindow->OnIconBrowseClicked();
     int n = 0;
     for (const auto& damaged : test::DamagedLibraries()) {
         SCOPED_TRACE(damaged.what);
         Open(kComctl);  // a full grid and a chosen icon first
         ClickItem(1);
-        ASSERT_EQ(Form3->IconViewCount(), 4);
+        ASSERT_EQ(iconPicker->IconGridCount(), 4);
         const std::wstring path = Write(L"damaged" + std::to_wstring(n++) + L".dll", damaged.bytes);
         boxes_.clear();
         Open(path);
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].kind, BoxKind::Failure);
         EXPECT_EQ(boxes_[0].text, Refusal(path));
-        EXPECT_EQ(Form3->IconViewCount(), 0);
-        EXPECT_EQ(Form3->IconCount(), 0);
-        EXPECT_TRUE(Form3->Image1().Picture().Empty());
-        EXPECT_TRUE(Form3->IsShown());
+        EXPECT_EQ(iconPicker->IconGridCount(), 0);
+        EXPECT_EQ(iconPicker->IconCount(), 0);
+        EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
+        EXPECT_TRUE(iconPicker->IsShown());
     }
 }
 
 TEST_F(IconListingTest, DamagedIconFilesListedAsLibrariesGiveTheMessage) {
     Start();
-    Form1->Button5Click();
+    mainWindow->OnIconBrowseClicked();
     test::Bytes farOffset = test::IcoFile({{32, 32}}, 1);
     test::PutDword(farOffset, 6 + 12, 0x7FFFFFF0);
     const test::Bytes table[] = {
@@ -132,15 +132,15 @@ TEST_F(IconListingTest, DamagedIconFilesListedAsLibrariesGiveTheMessage) {
         Open(path);
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].text, Refusal(path));
-        EXPECT_EQ(Form3->IconViewCount(), 0);
+        EXPECT_EQ(iconPicker->IconGridCount(), 0);
     }
     Open(Write(L"good.ico", test::IcoFile({{16, 8}, {32, 32}}, 1)));
-    EXPECT_EQ(Form3->IconViewCount(), 1);
+    EXPECT_EQ(iconPicker->IconGridCount(), 1);
 }
 
 TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
     Start();
-    Form1->Button5Click();
+    mainWindow->OnIconBrowseClicked();
     test::LibraryLayout layout;
     const test::Bytes good = test::IconLibrary(test::MixedGroups(), &layout);
     unsigned seed = 8;
@@ -159,17 +159,17 @@ TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
         // platform lists it.
         if (boxes_.empty()) {
             const auto count = reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1)));
-            EXPECT_EQ(Form3->IconViewCount(), count);
+            EXPECT_EQ(iconPicker->IconGridCount(), count);
         } else {
             EXPECT_EQ(boxes_[0].text, Refusal(path));
-            EXPECT_EQ(Form3->IconViewCount(), 0);
+            EXPECT_EQ(iconPicker->IconGridCount(), 0);
         }
     }
 }
 
 TEST_F(IconListingTest, ClickOnAnIconOfADamagedFileGivesTheMessage) {
     Start();
-    Form1->Button5Click();
+    mainWindow->OnIconBrowseClicked();
     Open(kComctl);
     ClickItem(0);
     // Opened under a name that is neither a program nor an icon file: the
@@ -180,19 +180,19 @@ TEST_F(IconListingTest, ClickOnAnIconOfADamagedFileGivesTheMessage) {
         state.filterIndex = 4;
         return true;
     });
-    ::SendMessageW(Form3->Control(TForm3::Button1), BM_CLICK, 0, 0);
+    ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
     test::Pump();
-    ASSERT_EQ(Form3->IconViewCount(), 4);
+    ASSERT_EQ(iconPicker->IconGridCount(), 4);
     boxes_.clear();
     ClickItem(2);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, Refusal(next_));
-    EXPECT_TRUE(Form3->Image1().Picture().Empty());
+    EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
 }
 
 TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
     Start();
-    Form1->Button5Click();
+    mainWindow->OnIconBrowseClicked();
     const std::wstring mixed = Write(L"mixed.dll", test::IconLibrary(test::MixedGroups()));
     // More icons than the listing makes from one view of the file.
     std::vector<test::GroupSpec> groups;
@@ -203,9 +203,9 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
         Open(path);
         const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
         ASSERT_GT(count, 0);
-        ASSERT_EQ(Form3->IconViewCount(), count);
+        ASSERT_EQ(iconPicker->IconGridCount(), count);
         EXPECT_TRUE(boxes_.empty());
-        HIMAGELIST listed = ListView_GetImageList(Form3->Control(TForm3::IconView), LVSIL_NORMAL);
+        HIMAGELIST listed = ListView_GetImageList(iconPicker->Control(IconPicker::kIconGrid), LVSIL_NORMAL);
         UniqueImageList reference(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, count, 16));
         for (int i = 0; i < count; ++i) {
             SCOPED_TRACE(i);
@@ -218,7 +218,7 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
                 ClickItem(i);
                 const IconPixels icon = PixelsOf(extracted.Get());
                 ASSERT_FALSE(icon.colour.empty());
-                EXPECT_EQ(PixelsOf(Form3->Image1().Picture().Handle()), icon);
+                EXPECT_EQ(PixelsOf(iconPicker->ChosenIconImage().Picture().Handle()), icon);
             }
         }
     }

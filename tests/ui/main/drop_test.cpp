@@ -1,9 +1,9 @@
 // Files dropped from Explorer onto the main window's fields and previews.
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 
 #include "app/application.h"
 #include "support/gui.h"
-#include "ui/iconpicker/form3.h"
+#include "ui/iconpicker/icon_picker.h"
 
 #include <functional>
 
@@ -35,18 +35,18 @@ protected:
     // panel a preview sits in).
     void DropOnto(int id, const std::vector<std::wstring>& files) {
         RECT r;
-        ::GetWindowRect(Form1->Control(id), &r);
+        ::GetWindowRect(mainWindow->Control(id), &r);
         POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ::ScreenToClient(Form1->Handle(), &middle);
-        test::DropFiles(Form1->Handle(), middle, files);
+        ::ScreenToClient(mainWindow->Handle(), &middle);
+        test::DropFiles(mainWindow->Handle(), middle, files);
     }
-    std::wstring T(int id) { return Form1->Text(id); }
-    bool Showing(TForm1::Preview preview) { return Form1->PreviewImage(preview).IsVisible(); }
-    const std::vector<std::uint8_t>* Shown(TForm1::Preview preview) {
-        return Form1->PreviewImage(preview).Picture().FileBytes();
+    std::wstring T(int id) { return mainWindow->Text(id); }
+    bool Showing(MainWindow::Preview preview) { return mainWindow->PreviewImage(preview).IsVisible(); }
+    const std::vector<std::uint8_t>* Shown(MainWindow::Preview preview) {
+        return mainWindow->PreviewImage(preview).Picture().FileBytes();
     }
     void UseHotIcon() {
-        ::SendMessageW(Form1->Control(TForm1::CheckBox1), BM_CLICK, 0, 0);
+        ::SendMessageW(mainWindow->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
         Pump();
     }
 };
@@ -59,28 +59,29 @@ TEST_F(DropTest, OntoTheLinkTargetOrNameFieldTheFileBecomesTheLinkTarget) {
         std::wstring nameBefore;
         std::wstring linkTarget, name;
     } cases[] = {
-        {"program, name empty", TForm1::Edit2, program_, L"", program_, L"Tool Box"},
-        {"program onto the name, name filled", TForm1::Edit1, program_, L"Mine", program_, L"Mine"},
-        {"shortcut, name empty", TForm1::Edit2, shortcut_, L"", L"http://example.com/", L"News Site"},
-        {"shortcut onto the name, name filled", TForm1::Edit1, shortcut_, L"Mine", L"http://example.com/", L"Mine"},
-        {"folder, name empty", TForm1::Edit2, subfolder_, L"", subfolder_, L"icons.d"},
-        {"two files: the first", TForm1::Edit2, program_, L"", program_, L"Tool Box"},
+        {"program, name empty", MainWindow::kLinkTargetField, program_, L"", program_, L"Tool Box"},
+        {"program onto the name, name filled", MainWindow::kNameField, program_, L"Mine", program_, L"Mine"},
+        {"shortcut, name empty", MainWindow::kLinkTargetField, shortcut_, L"", L"http://example.com/", L"News Site"},
+        {"shortcut onto the name, name filled", MainWindow::kNameField, shortcut_, L"Mine", L"http://example.com/",
+         L"Mine"},
+        {"folder, name empty", MainWindow::kLinkTargetField, subfolder_, L"", subfolder_, L"icons.d"},
+        {"two files: the first", MainWindow::kLinkTargetField, program_, L"", program_, L"Tool Box"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Form1->SetText(TForm1::Edit1, c.nameBefore);
-        Form1->SetText(TForm1::Edit2, L"");
+        mainWindow->SetText(MainWindow::kNameField, c.nameBefore);
+        mainWindow->SetText(MainWindow::kLinkTargetField, L"");
         std::vector<std::wstring> files{c.file};
         if (std::string(c.what).find("two") == 0) files.push_back(shortcut_);
         DropOnto(c.onto, files);
-        EXPECT_EQ(T(TForm1::Edit2), c.linkTarget);
-        EXPECT_EQ(T(TForm1::Edit1), c.name);
+        EXPECT_EQ(T(MainWindow::kLinkTargetField), c.linkTarget);
+        EXPECT_EQ(T(MainWindow::kNameField), c.name);
     }
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(DropTest, OntoAnIconFieldOrPreviewTheIconIsShownAsEnterShowsIt) {
-    using P = TForm1::Preview;
+    using P = MainWindow::Preview;
     const struct {
         const char* what;
         bool hotIconField;  // the check box unticked first
@@ -91,13 +92,18 @@ TEST_F(DropTest, OntoAnIconFieldOrPreviewTheIconIsShownAsEnterShowsIt) {
         P preview;
         bool shown;
     } cases[] = {
-        {"icon field", false, TForm1::Edit3, icon_, TForm1::Edit3, icon_, P::Icon, true},
-        {"icon preview", false, TForm1::Panel1, icon_, TForm1::Edit3, icon_, P::Icon, true},
-        {"folder onto the icon field", false, TForm1::Edit3, subfolder_, TForm1::Edit3, L"", P::Icon, false},
-        {"hot-icon field while disabled", false, TForm1::Edit4, icon_, TForm1::Edit4, L"アイコンと同じ", P::HotIcon, false},
-        {"hot-icon field", true, TForm1::Edit4, icon_, TForm1::Edit4, icon_, P::HotIcon, true},
-        {"hot-icon preview", true, TForm1::Panel2, icon_, TForm1::Edit4, icon_, P::HotIcon, true},
-        {"folder onto the hot-icon field", true, TForm1::Edit4, subfolder_, TForm1::Edit4, L"", P::HotIcon, false},
+        {"icon field", false, MainWindow::kIconPathField, icon_, MainWindow::kIconPathField, icon_, P::Icon, true},
+        {"icon preview", false, MainWindow::kIconPanel, icon_, MainWindow::kIconPathField, icon_, P::Icon, true},
+        {"folder onto the icon field", false, MainWindow::kIconPathField, subfolder_, MainWindow::kIconPathField, L"",
+         P::Icon, false},
+        {"hot-icon field while disabled", false, MainWindow::kHotIconPathField, icon_, MainWindow::kHotIconPathField,
+         L"アイコンと同じ", P::HotIcon, false},
+        {"hot-icon field", true, MainWindow::kHotIconPathField, icon_, MainWindow::kHotIconPathField, icon_, P::HotIcon,
+         true},
+        {"hot-icon preview", true, MainWindow::kHotIconPanel, icon_, MainWindow::kHotIconPathField, icon_, P::HotIcon,
+         true},
+        {"folder onto the hot-icon field", true, MainWindow::kHotIconPathField, subfolder_,
+         MainWindow::kHotIconPathField, L"", P::HotIcon, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -110,32 +116,32 @@ TEST_F(DropTest, OntoAnIconFieldOrPreviewTheIconIsShownAsEnterShowsIt) {
         if (c.shown) {
             ASSERT_TRUE(Shown(c.preview));
             EXPECT_EQ(*Shown(c.preview), test::ReadFileBytes(icon_));
-            EXPECT_EQ(Form1->PreviewPanel(c.preview).Caption(), L"");
+            EXPECT_EQ(mainWindow->PreviewPanel(c.preview).Caption(), L"");
         }
-        EXPECT_EQ(T(TForm1::Edit2), L"");  // nothing else changes
+        EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");  // nothing else changes
     }
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(DropTest, AFileThatIsNoIconFailsAsEnterDoes) {
-    DropOnto(TForm1::Edit3, {notAnIcon_});
-    EXPECT_EQ(T(TForm1::Edit3), notAnIcon_);
-    EXPECT_FALSE(Showing(TForm1::Preview::Icon));
+    DropOnto(MainWindow::kIconPathField, {notAnIcon_});
+    EXPECT_EQ(T(MainWindow::kIconPathField), notAnIcon_);
+    EXPECT_FALSE(Showing(MainWindow::Preview::Icon));
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].kind, BoxKind::Failure);
     EXPECT_EQ(boxes_[0].text, L"アイコンイメージが不正です.");
 }
 
 TEST_F(DropTest, NoDropsAwayFromTheFieldsOrWhileASubWindowIsOpen) {
-    test::DropFiles(Form1->Handle(), POINT{300, 8}, {program_});
-    EXPECT_EQ(T(TForm1::Edit2), L"");
-    Form1->Button5Click();  // the icon picker
-    ASSERT_TRUE(Form3->IsShown());
-    for (int onto : {TForm1::Edit2, TForm1::Edit3}) DropOnto(onto, {icon_});
-    EXPECT_EQ(T(TForm1::Edit1), L"");
-    EXPECT_EQ(T(TForm1::Edit2), L"");
-    EXPECT_EQ(T(TForm1::Edit3), L"");
-    EXPECT_FALSE(Showing(TForm1::Preview::Icon));
+    test::DropFiles(mainWindow->Handle(), POINT{300, 8}, {program_});
+    EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");
+    mainWindow->OnIconBrowseClicked();  // the icon picker
+    ASSERT_TRUE(iconPicker->IsShown());
+    for (int onto : {MainWindow::kLinkTargetField, MainWindow::kIconPathField}) DropOnto(onto, {icon_});
+    EXPECT_EQ(T(MainWindow::kNameField), L"");
+    EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");
+    EXPECT_EQ(T(MainWindow::kIconPathField), L"");
+    EXPECT_FALSE(Showing(MainWindow::Preview::Icon));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 
 #include "app/application.h"
 #include "support/gui.h"
-#include "ui/iconpicker/form3.h"
+#include "ui/iconpicker/icon_picker.h"
 
 #include <commctrl.h>
 
@@ -24,13 +24,13 @@ LOGFONTW FontOf(HWND control) {
     return lf;
 }
 
-class Form1Test : public test::AppTest {
+class MainWindowTest : public test::AppTest {
 protected:
-    HWND C(int id) { return Form1->Control(id); }
-    std::wstring T(int id) { return Form1->Text(id); }
+    HWND C(int id) { return mainWindow->Control(id); }
+    std::wstring T(int id) { return mainWindow->Text(id); }
 };
 
-TEST_F(Form1Test, StartStateMatchesTheLayout) {
+TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
     Start();
     struct Expect {
         int id;
@@ -39,21 +39,21 @@ TEST_F(Form1Test, StartStateMatchesTheLayout) {
         bool enabled, visible;
     };
     const Expect table[] = {
-        {TForm1::ListBox1, 112, 40, 393, 313, L"", true, true},
-        {TForm1::ListBox2, 24, 8, 57, 73, L"", true, false},
-        {TForm1::Panel1, 16, 136, 81, 81, L"アイコン", true, true},
-        {TForm1::Panel2, 16, 232, 81, 81, L"ホットアイコン", true, false},
-        {TForm1::Edit1, 112, 376, 393, 20, L"", true, true},
-        {TForm1::Edit2, 112, 400, 393, 20, L"", true, true},
-        {TForm1::Button4, 512, 400, 41, 17, L"参照", true, true},
-        {TForm1::Edit3, 112, 424, 393, 20, L"", true, true},
-        {TForm1::Button5, 512, 424, 41, 17, L"参照", true, true},
-        {TForm1::Edit4, 112, 448, 393, 20, L"アイコンと同じ", false, true},
-        {TForm1::Button6, 512, 448, 41, 17, L"参照", false, true},
-        {TForm1::Button1, 40, 504, 97, 25, L"作成", true, true},
-        {TForm1::Button2, 184, 504, 97, 25, L"編集", true, true},
-        {TForm1::Button3, 328, 504, 97, 25, L"削除", true, true},
-        {TForm1::Button7, 504, 504, 49, 25, L"終了", true, true},
+        {MainWindow::kButtonNameList, 112, 40, 393, 313, L"", true, true},
+        {MainWindow::kButtonNumberList, 24, 8, 57, 73, L"", true, false},
+        {MainWindow::kIconPanel, 16, 136, 81, 81, L"アイコン", true, true},
+        {MainWindow::kHotIconPanel, 16, 232, 81, 81, L"ホットアイコン", true, false},
+        {MainWindow::kNameField, 112, 376, 393, 20, L"", true, true},
+        {MainWindow::kLinkTargetField, 112, 400, 393, 20, L"", true, true},
+        {MainWindow::kLinkBrowseButton, 512, 400, 41, 17, L"参照", true, true},
+        {MainWindow::kIconPathField, 112, 424, 393, 20, L"", true, true},
+        {MainWindow::kIconBrowseButton, 512, 424, 41, 17, L"参照", true, true},
+        {MainWindow::kHotIconPathField, 112, 448, 393, 20, L"アイコンと同じ", false, true},
+        {MainWindow::kHotIconBrowseButton, 512, 448, 41, 17, L"参照", false, true},
+        {MainWindow::kCreateButton, 40, 504, 97, 25, L"作成", true, true},
+        {MainWindow::kEditButton, 184, 504, 97, 25, L"編集", true, true},
+        {MainWindow::kDeleteButton, 328, 504, 97, 25, L"削除", true, true},
+        {MainWindow::kQuitButton, 504, 504, 49, 25, L"終了", true, true},
     };
     for (const auto& e : table) {
         SCOPED_TRACE(testing::Message() << "control " << e.id);
@@ -71,13 +71,13 @@ TEST_F(Form1Test, StartStateMatchesTheLayout) {
 
     // The check box: its place, and checked. It may be wider where the
     // stand-in font is wider.
-    const RECT check = ClientRectOf(C(TForm1::CheckBox1));
+    const RECT check = ClientRectOf(C(MainWindow::kSameAsIconCheck));
     EXPECT_EQ(check.left, 112);
     EXPECT_EQ(check.top, 472);
     EXPECT_GE(check.right - check.left, 161);
     EXPECT_EQ(check.bottom - check.top, 17);
-    EXPECT_EQ(T(TForm1::CheckBox1), L"ホットアイコンを指定しない");
-    EXPECT_EQ(::SendMessageW(C(TForm1::CheckBox1), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(T(MainWindow::kSameAsIconCheck), L"ホットアイコンを指定しない");
+    EXPECT_EQ(::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
 
     // Labels keep the edge that faces their field.
     struct Label {
@@ -87,11 +87,11 @@ TEST_F(Form1Test, StartStateMatchesTheLayout) {
         bool rightAligned;
     };
     const Label labels[] = {
-        {TForm1::Label5, 112, 16, 59, 12, L"ボタン一覧", false},
-        {TForm1::Label1, 62, 378, 42, 12, L"名前　：", true},
-        {TForm1::Label2, 43, 404, 61, 12, L"リンク先　：", true},
-        {TForm1::Label3, 43, 429, 61, 12, L"アイコン　：", true},
-        {TForm1::Label4, 12, 452, 92, 12, L"ホットアイコン　：", true},
+        {MainWindow::kButtonListLabel, 112, 16, 59, 12, L"ボタン一覧", false},
+        {MainWindow::kNameLabel, 62, 378, 42, 12, L"名前　：", true},
+        {MainWindow::kLinkTargetLabel, 43, 404, 61, 12, L"リンク先　：", true},
+        {MainWindow::kIconLabel, 43, 429, 61, 12, L"アイコン　：", true},
+        {MainWindow::kHotIconLabel, 12, 452, 92, 12, L"ホットアイコン　：", true},
     };
     for (const auto& l : labels) {
         SCOPED_TRACE(testing::Message() << "label " << l.id);
@@ -109,8 +109,8 @@ TEST_F(Form1Test, StartStateMatchesTheLayout) {
     }
 
     // The images inside the panels, hidden with no picture.
-    for (auto preview : {TForm1::Preview::Icon, TForm1::Preview::HotIcon}) {
-        ImageBox& image = Form1->PreviewImage(preview);
+    for (auto preview : {MainWindow::Preview::Icon, MainWindow::Preview::HotIcon}) {
+        ImageBox& image = mainWindow->PreviewImage(preview);
         const RECT r = ClientRectOf(image.Handle());
         EXPECT_EQ(r.left, 20);
         EXPECT_EQ(r.top, 21);
@@ -121,10 +121,10 @@ TEST_F(Form1Test, StartStateMatchesTheLayout) {
     }
 }
 
-TEST_F(Form1Test, WindowFrameFontAndFocus) {
+TEST_F(MainWindowTest, WindowFrameFontAndFocus) {
     Start();
-    HWND form = Form1->Handle();
-    EXPECT_EQ(Form1->Caption(), L"Orbelune  Ver 1.0");
+    HWND form = mainWindow->Handle();
+    EXPECT_EQ(mainWindow->Caption(), L"Orbelune  Ver 1.0");
     RECT client;
     ::GetClientRect(form, &client);
     EXPECT_EQ(client.right, 571);
@@ -137,13 +137,13 @@ TEST_F(Form1Test, WindowFrameFontAndFocus) {
     EXPECT_TRUE(::IsWindowVisible(form));
     EXPECT_EQ(::GetWindow(form, GW_OWNER), ApplicationWindow());
 
-    const LOGFONTW font = FontOf(C(TForm1::Edit1));
+    const LOGFONTW font = FontOf(C(MainWindow::kNameField));
     EXPECT_STREQ(font.lfFaceName, L"ＭＳ Ｐゴシック");
     EXPECT_EQ(font.lfHeight, -12);
     EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
     EXPECT_EQ(font.lfWeight, FW_NORMAL);
 
-    EXPECT_EQ(::GetFocus(), C(TForm1::Button1));
+    EXPECT_EQ(::GetFocus(), C(MainWindow::kCreateButton));
 
     // The background colour, as painted.
     ::UpdateWindow(form);
@@ -152,32 +152,34 @@ TEST_F(Form1Test, WindowFrameFontAndFocus) {
     ::ReleaseDC(form, dc);
 }
 
-TEST_F(Form1Test, TabOrderAndNoDefaultButton) {
+TEST_F(MainWindowTest, TabOrderAndNoDefaultButton) {
     Start();
     std::vector<int> order;
-    for (HWND c = ::GetWindow(Form1->Handle(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    for (HWND c = ::GetWindow(mainWindow->Handle(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
         if (::GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) order.push_back(::GetDlgCtrlID(c));
-    EXPECT_EQ(order, (std::vector<int>{TForm1::Button1, TForm1::ListBox1, TForm1::Button2, TForm1::Button3,
-                                       TForm1::Edit1, TForm1::Edit2, TForm1::Edit3, TForm1::Edit4, TForm1::Button4,
-                                       TForm1::Button5, TForm1::Button6, TForm1::Button7, TForm1::ListBox2,
-                                       TForm1::CheckBox1}));
+    EXPECT_EQ(order, (std::vector<int>{MainWindow::kCreateButton, MainWindow::kButtonNameList, MainWindow::kEditButton,
+                                       MainWindow::kDeleteButton, MainWindow::kNameField, MainWindow::kLinkTargetField,
+                                       MainWindow::kIconPathField, MainWindow::kHotIconPathField,
+                                       MainWindow::kLinkBrowseButton, MainWindow::kIconBrowseButton,
+                                       MainWindow::kHotIconBrowseButton, MainWindow::kQuitButton,
+                                       MainWindow::kButtonNumberList, MainWindow::kSameAsIconCheck}));
 
     // Tab moves on from the first button to the list.
-    test::PressKey(C(TForm1::Button1), VK_TAB);
-    EXPECT_EQ(::GetFocus(), C(TForm1::ListBox1));
+    test::PressKey(C(MainWindow::kCreateButton), VK_TAB);
+    EXPECT_EQ(::GetFocus(), C(MainWindow::kButtonNameList));
 
     // Enter in a field presses nothing; Enter on a focused button presses it.
-    ::SetFocus(C(TForm1::Edit1));
-    test::PressKey(C(TForm1::Edit1), VK_RETURN);
-    EXPECT_FALSE(Form3->IsShown());
-    ::SetFocus(C(TForm1::Button5));
-    test::PressKey(C(TForm1::Button5), VK_RETURN);
-    EXPECT_TRUE(Form3->IsShown());
-    Form3->Button2Click();
+    ::SetFocus(C(MainWindow::kNameField));
+    test::PressKey(C(MainWindow::kNameField), VK_RETURN);
+    EXPECT_FALSE(iconPicker->IsShown());
+    ::SetFocus(C(MainWindow::kIconBrowseButton));
+    test::PressKey(C(MainWindow::kIconBrowseButton), VK_RETURN);
+    EXPECT_TRUE(iconPicker->IsShown());
+    iconPicker->OnBackClicked();
     // Esc presses nothing.
-    ::SetFocus(C(TForm1::Edit1));
-    test::PressKey(C(TForm1::Edit1), VK_ESCAPE);
-    EXPECT_TRUE(Form1->IsShown());
+    ::SetFocus(C(MainWindow::kNameField));
+    test::PressKey(C(MainWindow::kNameField), VK_ESCAPE);
+    EXPECT_TRUE(mainWindow->IsShown());
     MSG msg;
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
 }
@@ -185,23 +187,23 @@ TEST_F(Form1Test, TabOrderAndNoDefaultButton) {
 BOOL CALLBACK FindFormTooltip(HWND h, LPARAM p) {
     wchar_t cls[64] = {};
     ::GetClassNameW(h, cls, 64);
-    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && ::GetWindow(h, GW_OWNER) == Form1->Handle())
+    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && ::GetWindow(h, GW_OWNER) == mainWindow->Handle())
         *reinterpret_cast<HWND*>(p) = h;
     return TRUE;
 }
 
-TEST_F(Form1Test, TooltipsOnTheIconLabels) {
+TEST_F(MainWindowTest, TooltipsOnTheIconLabels) {
     Start();
     HWND tooltip = nullptr;
     ::EnumThreadWindows(::GetCurrentThreadId(), FindFormTooltip, reinterpret_cast<LPARAM>(&tooltip));
     ASSERT_TRUE(tooltip);
     EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 2);
-    for (auto [label, text] : {std::pair{TForm1::Label3, L"通常表示されるアイコン"},
-                               std::pair{TForm1::Label4, L"カーソルを重ねたときのアイコン"}}) {
+    for (auto [label, text] : {std::pair{MainWindow::kIconLabel, L"通常表示されるアイコン"},
+                               std::pair{MainWindow::kHotIconLabel, L"カーソルを重ねたときのアイコン"}}) {
         wchar_t buffer[80] = {};
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
-        tool.hwnd = Form1->Handle();
+        tool.hwnd = mainWindow->Handle();
         tool.uId = reinterpret_cast<UINT_PTR>(C(label));
         tool.lpszText = buffer;
         ::SendMessageW(tooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
@@ -209,7 +211,7 @@ TEST_F(Form1Test, TooltipsOnTheIconLabels) {
     }
 }
 
-class PreviewTest : public Form1Test {
+class PreviewTest : public MainWindowTest {
 protected:
     test::TempFolder folder_;
     std::wstring red_ = folder_.File(L"赤.ico");
@@ -219,20 +221,20 @@ protected:
         test::WriteFileBytes(red_, test::IconFileBytes(32, RGB(255, 0, 0)));
         test::WriteFileBytes(blue_, test::IconFileBytes(16, RGB(0, 0, 255)));
         Start();
-        ::SetFocus(C(TForm1::Edit3));
+        ::SetFocus(C(MainWindow::kIconPathField));
     }
-    bool Showing() { return Form1->PreviewImage(TForm1::Preview::Icon).IsVisible(); }
-    std::wstring PanelCaption() { return Form1->PreviewPanel(TForm1::Preview::Icon).Caption(); }
+    bool Showing() { return mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible(); }
+    std::wstring PanelCaption() { return mainWindow->PreviewPanel(MainWindow::Preview::Icon).Caption(); }
     const std::vector<std::uint8_t>* Picture() {
-        return Form1->PreviewImage(TForm1::Preview::Icon).Picture().FileBytes();
+        return mainWindow->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes();
     }
 };
 
 TEST_F(PreviewTest, TypingShowsNothingUntilEnter) {
-    test::Type(C(TForm1::Edit3), red_);
+    test::Type(C(MainWindow::kIconPathField), red_);
     EXPECT_FALSE(Showing());
     EXPECT_EQ(PanelCaption(), L"アイコン");
-    test::PressKey(C(TForm1::Edit3), VK_RETURN);
+    test::PressKey(C(MainWindow::kIconPathField), VK_RETURN);
     EXPECT_TRUE(Showing());
     EXPECT_EQ(PanelCaption(), L"");
     ASSERT_TRUE(Picture());
@@ -241,7 +243,7 @@ TEST_F(PreviewTest, TypingShowsNothingUntilEnter) {
 
     // One character less names no file: the preview empties at once, and
     // keeps its picture.
-    ::SendMessageW(C(TForm1::Edit3), WM_CHAR, VK_BACK, 1);
+    ::SendMessageW(C(MainWindow::kIconPathField), WM_CHAR, VK_BACK, 1);
     Pump();
     EXPECT_FALSE(Showing());
     EXPECT_EQ(PanelCaption(), L"アイコン");
@@ -249,30 +251,30 @@ TEST_F(PreviewTest, TypingShowsNothingUntilEnter) {
 }
 
 TEST_F(PreviewTest, AnotherExistingFileKeepsTheOldIconUntilEnter) {
-    Form1->SetText(TForm1::Edit3, red_);
-    test::PressKey(C(TForm1::Edit3), VK_RETURN);
+    mainWindow->SetText(MainWindow::kIconPathField, red_);
+    test::PressKey(C(MainWindow::kIconPathField), VK_RETURN);
     ASSERT_TRUE(Showing());
-    Form1->SetText(TForm1::Edit3, blue_);
+    mainWindow->SetText(MainWindow::kIconPathField, blue_);
     EXPECT_TRUE(Showing());
     EXPECT_EQ(*Picture(), test::ReadFileBytes(red_));
-    test::PressKey(C(TForm1::Edit3), VK_RETURN, false, true);  // Ctrl+Enter
+    test::PressKey(C(MainWindow::kIconPathField), VK_RETURN, false, true);  // Ctrl+Enter
     EXPECT_EQ(*Picture(), test::ReadFileBytes(blue_));
     // Setting the same text again is no change.
-    Form1->SetText(TForm1::Edit3, blue_);
-    ::SetWindowTextW(C(TForm1::Edit3), blue_.c_str());
+    mainWindow->SetText(MainWindow::kIconPathField, blue_);
+    ::SetWindowTextW(C(MainWindow::kIconPathField), blue_.c_str());
     Pump();
     EXPECT_TRUE(Showing());
 }
 
 TEST_F(PreviewTest, EnterOnAFolderOrMissingFileChangesNothing) {
-    Form1->SetText(TForm1::Edit3, red_);
-    test::PressKey(C(TForm1::Edit3), VK_RETURN, true);  // Shift+Enter
+    mainWindow->SetText(MainWindow::kIconPathField, red_);
+    test::PressKey(C(MainWindow::kIconPathField), VK_RETURN, true);  // Shift+Enter
     ASSERT_TRUE(Showing());
     for (const std::wstring& path : {folder_.Path(), folder_.File(L"missing.ico"), std::wstring()}) {
-        ::SendMessageW(C(TForm1::Edit3), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        ::SendMessageW(C(MainWindow::kIconPathField), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
         Pump();
         EXPECT_FALSE(Showing());  // the change rule emptied it
-        test::PressKey(C(TForm1::Edit3), VK_RETURN, false, false, true);  // Alt+Enter
+        test::PressKey(C(MainWindow::kIconPathField), VK_RETURN, false, false, true);  // Alt+Enter
         EXPECT_FALSE(Showing());
         EXPECT_EQ(PanelCaption(), L"アイコン");
     }
@@ -280,8 +282,8 @@ TEST_F(PreviewTest, EnterOnAFolderOrMissingFileChangesNothing) {
 }
 
 TEST_F(PreviewTest, FilesThatAreNoIconsFailAndLeaveThePreview) {
-    Form1->SetText(TForm1::Edit3, red_);
-    test::PressKey(C(TForm1::Edit3), VK_RETURN);
+    mainWindow->SetText(MainWindow::kIconPathField, red_);
+    test::PressKey(C(MainWindow::kIconPathField), VK_RETURN);
     ASSERT_TRUE(Showing());
     const auto shown = *Picture();
 
@@ -318,10 +320,10 @@ TEST_F(PreviewTest, FilesThatAreNoIconsFailAndLeaveThePreview) {
         SCOPED_TRACE(c.what);
         const std::wstring path = folder_.File(L"bad.ico");
         test::WriteFileBytes(path, c.bytes);
-        Form1->SetText(TForm1::Edit3, path);
-        Form1->ShowIconInPreview(TForm1::Preview::Icon, red_);  // showing before Enter
+        mainWindow->SetText(MainWindow::kIconPathField, path);
+        mainWindow->ShowIconInPreview(MainWindow::Preview::Icon, red_);  // showing before Enter
         boxes_.clear();
-        test::PressKey(C(TForm1::Edit3), VK_RETURN);
+        test::PressKey(C(MainWindow::kIconPathField), VK_RETURN);
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].kind, BoxKind::Failure);
         EXPECT_EQ(boxes_[0].text, c.message == L"ストリームからの読み込みエラー" ? c.message + L"." : c.message);
@@ -335,10 +337,10 @@ TEST_F(PreviewTest, FilesThatAreNoIconsFailAndLeaveThePreview) {
     test::WriteFileBytes(locked, icon);
     HANDLE hold = ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(hold, INVALID_HANDLE_VALUE);
-    Form1->SetText(TForm1::Edit3, locked);
-    Form1->ShowIconInPreview(TForm1::Preview::Icon, red_);
+    mainWindow->SetText(MainWindow::kIconPathField, locked);
+    mainWindow->ShowIconInPreview(MainWindow::Preview::Icon, red_);
     boxes_.clear();
-    test::PressKey(C(TForm1::Edit3), VK_RETURN);
+    test::PressKey(C(MainWindow::kIconPathField), VK_RETURN);
     ::CloseHandle(hold);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"ファイル " + locked + L" は開けません.");
@@ -346,120 +348,120 @@ TEST_F(PreviewTest, FilesThatAreNoIconsFailAndLeaveThePreview) {
 }
 
 TEST_F(PreviewTest, HotIconFieldFollowsTheSameRules) {
-    ::SendMessageW(C(TForm1::CheckBox1), BM_CLICK, 0, 0);
+    ::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
     Pump();
-    ::SetFocus(C(TForm1::Edit4));
-    test::Type(C(TForm1::Edit4), blue_);
-    ImageBox& image = Form1->PreviewImage(TForm1::Preview::HotIcon);
+    ::SetFocus(C(MainWindow::kHotIconPathField));
+    test::Type(C(MainWindow::kHotIconPathField), blue_);
+    ImageBox& image = mainWindow->PreviewImage(MainWindow::Preview::HotIcon);
     EXPECT_FALSE(image.IsVisible());
-    test::PressKey(C(TForm1::Edit4), VK_RETURN);
+    test::PressKey(C(MainWindow::kHotIconPathField), VK_RETURN);
     EXPECT_TRUE(image.IsVisible());
-    EXPECT_EQ(Form1->PreviewPanel(TForm1::Preview::HotIcon).Caption(), L"");
+    EXPECT_EQ(mainWindow->PreviewPanel(MainWindow::Preview::HotIcon).Caption(), L"");
     EXPECT_FALSE(Showing());  // the icon preview is not touched
-    ::SendMessageW(C(TForm1::Edit4), WM_CHAR, VK_BACK, 1);
+    ::SendMessageW(C(MainWindow::kHotIconPathField), WM_CHAR, VK_BACK, 1);
     Pump();
     EXPECT_FALSE(image.IsVisible());
-    EXPECT_EQ(Form1->PreviewPanel(TForm1::Preview::HotIcon).Caption(), L"ホットアイコン");
+    EXPECT_EQ(mainWindow->PreviewPanel(MainWindow::Preview::HotIcon).Caption(), L"ホットアイコン");
 }
 
-TEST_F(Form1Test, CheckBoxSwitchesTheHotIconFieldBothWays) {
+TEST_F(MainWindowTest, CheckBoxSwitchesTheHotIconFieldBothWays) {
     Start();
-    Panel& panel2 = Form1->PreviewPanel(TForm1::Preview::HotIcon);
-    ::SendMessageW(C(TForm1::CheckBox1), BM_CLICK, 0, 0);
+    Panel& hotIconPanel = mainWindow->PreviewPanel(MainWindow::Preview::HotIcon);
+    ::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
     Pump();
-    EXPECT_FALSE(Form1->HotIconSameAsIcon());
-    EXPECT_TRUE(::IsWindowEnabled(C(TForm1::Edit4)));
-    EXPECT_EQ(T(TForm1::Edit4), L"");
-    EXPECT_TRUE(::IsWindowEnabled(C(TForm1::Button6)));
-    EXPECT_TRUE(::IsWindowVisible(panel2.Handle()));
-    EXPECT_EQ(panel2.Caption(), L"ホットアイコン");
+    EXPECT_FALSE(mainWindow->HotIconSameAsIcon());
+    EXPECT_TRUE(::IsWindowEnabled(C(MainWindow::kHotIconPathField)));
+    EXPECT_EQ(T(MainWindow::kHotIconPathField), L"");
+    EXPECT_TRUE(::IsWindowEnabled(C(MainWindow::kHotIconBrowseButton)));
+    EXPECT_TRUE(::IsWindowVisible(hotIconPanel.Handle()));
+    EXPECT_EQ(hotIconPanel.Caption(), L"ホットアイコン");
 
-    Form1->SetText(TForm1::Edit4, L"C:\\typed.ico");
-    ::SendMessageW(C(TForm1::CheckBox1), BM_CLICK, 0, 0);
+    mainWindow->SetText(MainWindow::kHotIconPathField, L"C:\\typed.ico");
+    ::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
     Pump();
-    EXPECT_TRUE(Form1->HotIconSameAsIcon());
-    EXPECT_FALSE(::IsWindowEnabled(C(TForm1::Edit4)));
-    EXPECT_EQ(T(TForm1::Edit4), L"アイコンと同じ");  // the typed path is gone
-    EXPECT_FALSE(::IsWindowEnabled(C(TForm1::Button6)));
-    EXPECT_FALSE(::IsWindowVisible(panel2.Handle()));
-    EXPECT_FALSE(Form1->PreviewImage(TForm1::Preview::HotIcon).IsVisible());
+    EXPECT_TRUE(mainWindow->HotIconSameAsIcon());
+    EXPECT_FALSE(::IsWindowEnabled(C(MainWindow::kHotIconPathField)));
+    EXPECT_EQ(T(MainWindow::kHotIconPathField), L"アイコンと同じ");  // the typed path is gone
+    EXPECT_FALSE(::IsWindowEnabled(C(MainWindow::kHotIconBrowseButton)));
+    EXPECT_FALSE(::IsWindowVisible(hotIconPanel.Handle()));
+    EXPECT_FALSE(mainWindow->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
 }
 
-TEST_F(Form1Test, BrowseButtonsOpenThePickerInItsMode) {
+TEST_F(MainWindowTest, BrowseButtonsOpenThePickerInItsMode) {
     test::SetString(HKEY_CURRENT_USER, L"\\Software\\Tollivern", L"AppPath", L"C:\\Tools\\Buttons\\");
     Start();
-    for (auto [button, caption] :
-         {std::pair{TForm1::Button5, L"アイコン参照"}, std::pair{TForm1::Button6, L"ホットアイコン参照"}}) {
+    for (auto [button, caption] : {std::pair{MainWindow::kIconBrowseButton, L"アイコン参照"},
+                                   std::pair{MainWindow::kHotIconBrowseButton, L"ホットアイコン参照"}}) {
         SCOPED_TRACE(testing::Message() << "button " << button);
         // Whatever the picker held before is emptied.
         LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.pszText = const_cast<wchar_t*>(L"0");
-        ::SendMessageW(Form3->Control(TForm3::IconView), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        ::SendMessageW(iconPicker->Control(IconPicker::kIconGrid), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
         IconImage picture;
         picture.SetHandle(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)));
-        Form3->Image1().SetPicture(picture);
-        Form3->SetCaption(L"something else");
+        iconPicker->ChosenIconImage().SetPicture(picture);
+        iconPicker->SetCaption(L"something else");
 
-        if (button == TForm1::Button6) {
-            ::SendMessageW(C(TForm1::CheckBox1), BM_CLICK, 0, 0);
+        if (button == MainWindow::kHotIconBrowseButton) {
+            ::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
             Pump();
         }
         ::SendMessageW(C(button), BM_CLICK, 0, 0);
         Pump();
-        EXPECT_EQ(Form3->Caption(), caption);
-        EXPECT_TRUE(Form3->IsShown());
-        EXPECT_FALSE(Form1->IsEnabled());
-        EXPECT_EQ(Form3->IconViewCount(), 0);
-        EXPECT_TRUE(Form3->Image1().Picture().Empty());
-        EXPECT_EQ(Form3->OpenDialog1.initialFolder, L"C:\\Tools\\Buttons\\icon");
-        EXPECT_EQ(Form3->SaveDialog1.initialFolder, L"C:\\Tools\\Buttons\\icon");
+        EXPECT_EQ(iconPicker->Caption(), caption);
+        EXPECT_TRUE(iconPicker->IsShown());
+        EXPECT_FALSE(mainWindow->IsEnabled());
+        EXPECT_EQ(iconPicker->IconGridCount(), 0);
+        EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
+        EXPECT_EQ(iconPicker->openDialog.initialFolder, L"C:\\Tools\\Buttons\\icon");
+        EXPECT_EQ(iconPicker->saveDialog.initialFolder, L"C:\\Tools\\Buttons\\icon");
 
-        ::SendMessageW(Form3->Control(TForm3::Button2), BM_CLICK, 0, 0);  // back
+        ::SendMessageW(iconPicker->Control(IconPicker::kBackButton), BM_CLICK, 0, 0);  // back
         Pump();
-        EXPECT_TRUE(Form1->IsEnabled());
-        EXPECT_FALSE(Form3->IsShown());
+        EXPECT_TRUE(mainWindow->IsEnabled());
+        EXPECT_FALSE(iconPicker->IsShown());
     }
 }
 
-TEST_F(Form1Test, EndButtonClosesTheProgramWithoutAQuestion) {
+TEST_F(MainWindowTest, EndButtonClosesTheProgramWithoutAQuestion) {
     Start();
-    Form1->SetText(TForm1::Edit1, L"unsaved name");
-    ::SendMessageW(C(TForm1::Button7), BM_CLICK, 0, 0);
+    mainWindow->SetText(MainWindow::kNameField, L"unsaved name");
+    ::SendMessageW(C(MainWindow::kQuitButton), BM_CLICK, 0, 0);
     MSG msg;
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 0u);
-    EXPECT_FALSE(Form1->IsShown());
+    EXPECT_FALSE(mainWindow->IsShown());
     EXPECT_TRUE(boxes_.empty());
 }
 
-TEST_F(Form1Test, TaskBarCloseWorksWhileASubWindowIsOpen) {
+TEST_F(MainWindowTest, TaskBarCloseWorksWhileASubWindowIsOpen) {
     Start();
-    Form1->Button5Click();
-    ASSERT_FALSE(Form1->IsEnabled());
+    mainWindow->OnIconBrowseClicked();
+    ASSERT_FALSE(mainWindow->IsEnabled());
     ::SendMessageW(ApplicationWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump();
     MSG msg;
     EXPECT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
-TEST_F(Form1Test, MinimisingHidesTheProgramIntoItsTaskBarEntry) {
+TEST_F(MainWindowTest, MinimisingHidesTheProgramIntoItsTaskBarEntry) {
     Start();
-    Form1->Button5Click();
-    ::SendMessageW(Form1->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    mainWindow->OnIconBrowseClicked();
+    ::SendMessageW(mainWindow->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     Pump();
     EXPECT_TRUE(::IsIconic(ApplicationWindow()));
-    EXPECT_FALSE(Form1->IsShown());
-    EXPECT_FALSE(Form3->IsShown());
+    EXPECT_FALSE(mainWindow->IsShown());
+    EXPECT_FALSE(iconPicker->IsShown());
     ::SendMessageW(ApplicationWindow(), WM_SYSCOMMAND, SC_RESTORE, 0);
     Pump();
     EXPECT_FALSE(::IsIconic(ApplicationWindow()));
-    EXPECT_TRUE(Form1->IsShown());
-    EXPECT_TRUE(Form3->IsShown());
-    EXPECT_FALSE(Form1->IsEnabled());  // still behind the open picker
+    EXPECT_TRUE(mainWindow->IsShown());
+    EXPECT_TRUE(iconPicker->IsShown());
+    EXPECT_FALSE(mainWindow->IsEnabled());  // still behind the open picker
 }
 
-TEST_F(Form1Test, LoadFailureIsShownAndStartUpGoesOn) {
+TEST_F(MainWindowTest, LoadFailureIsShownAndStartUpGoesOn) {
     test::SetString(HKEY_CURRENT_USER, L"\\Software\\Tollivern", L"ButtonDat", L"1");
     test::SetString(HKEY_CURRENT_USER, L"\\Software\\Tollivern", L"ButtonNum0", L"first");
     test::SetDword(HKEY_CURRENT_USER, L"\\Software\\Tollivern", L"ButtonNum1", 1);
@@ -467,10 +469,10 @@ TEST_F(Form1Test, LoadFailureIsShownAndStartUpGoesOn) {
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].kind, BoxKind::Failure);
     EXPECT_EQ(boxes_[0].text, L"'ButtonNum1' のデータ型が不正です.");
-    EXPECT_TRUE(Form1->IsShown());
-    EXPECT_EQ(::SendMessageW(C(TForm1::ListBox1), LB_GETCOUNT, 0, 0), 1);
-    EXPECT_EQ(::SendMessageW(C(TForm1::ListBox2), LB_GETCOUNT, 0, 0), 1);
-    EXPECT_EQ(Form1->IconFolder(), L"");  // the load ended before AppPath
+    EXPECT_TRUE(mainWindow->IsShown());
+    EXPECT_EQ(::SendMessageW(C(MainWindow::kButtonNameList), LB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(::SendMessageW(C(MainWindow::kButtonNumberList), LB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(mainWindow->IconFolder(), L"");  // the load ended before AppPath
 }
 
 // Whether the first row of a list box shows anything but its background, as
@@ -493,7 +495,7 @@ bool FirstRowPainted(HWND list) {
 // The lists are filled without redrawing at each append: they are painted
 // again once the load ends, also when a failure ends it, and also when the
 // edit reloads them in the shown window; the number list stays hidden.
-TEST_F(Form1Test, ListsArePaintedAfterEveryLoad) {
+TEST_F(MainWindowTest, ListsArePaintedAfterEveryLoad) {
     struct Case {
         const char* what;
         bool secondOfWrongType;
@@ -517,17 +519,17 @@ TEST_F(Form1Test, ListsArePaintedAfterEveryLoad) {
         }
         Start();
         if (c.reloadWhileShown) {
-            ASSERT_FALSE(FirstRowPainted(C(TForm1::ListBox1)));
+            ASSERT_FALSE(FirstRowPainted(C(MainWindow::kButtonNameList)));
             test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonDat", L"0");
             test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum0", L"最初のボタン");
-            Form1->ClearButtonLists();
-            Form1->FormCreate();
+            mainWindow->ClearButtonLists();
+            mainWindow->OnWindowCreated();
         }
-        const std::vector<std::wstring> names = test::ListItems(C(TForm1::ListBox1));
+        const std::vector<std::wstring> names = test::ListItems(C(MainWindow::kButtonNameList));
         ASSERT_FALSE(names.empty());
         EXPECT_EQ(names.front(), L"最初のボタン");
-        EXPECT_TRUE(FirstRowPainted(C(TForm1::ListBox1)));
-        EXPECT_FALSE(::IsWindowVisible(C(TForm1::ListBox2)));
+        EXPECT_TRUE(FirstRowPainted(C(MainWindow::kButtonNameList)));
+        EXPECT_FALSE(::IsWindowVisible(C(MainWindow::kButtonNumberList)));
         DestroyWindowSet();
     }
 }

@@ -1,4 +1,4 @@
-#include "ui/iconpicker/form3.h"
+#include "ui/iconpicker/icon_picker.h"
 
 #include "app/application.h"
 #include "app/message_box.h"
@@ -10,7 +10,7 @@
 #include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/icon_strip.h"
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -48,17 +48,18 @@ constexpr wchar_t kDialogFilter[] =
 
 }  // namespace
 
-TForm3::TForm3() : Form(kBackground) {
-    for (FileDialogState* dialog : {&OpenDialog1, &SaveDialog1}) dialog->filter = kDialogFilter;
-    OpenDialog1.initialFolder = L"\\icon";
+IconPicker::IconPicker() : Form(kBackground) {
+    for (FileDialogState* dialog : {&openDialog, &saveDialog}) dialog->filter = kDialogFilter;
+    openDialog.initialFolder = L"\\icon";
+    // Other programs find this window by its class name: it stays "TForm3".
     CreateForm(L"TForm3", L"アイコン登録", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 319, 168,
                249, 363);
     CreateControls();
 }
 
-TForm3::~TForm3() { Destroy(); }
+IconPicker::~IconPicker() { Destroy(); }
 
-void TForm3::CreateControls() {
+void IconPicker::CreateControls() {
     HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);  // buttons and group boxes
     HFONT r = AddFont(L"ＭＳ ゴシック", 13);    // the colour buttons
     HFONT other = AddFont(L"MS Sans Serif", 11);
@@ -66,29 +67,31 @@ void TForm3::CreateControls() {
 
     iconList_.Reset(::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, 16, 16));
     HWND view = AddControl({WC_LISTVIEWW, L"", tab | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_AUTOARRANGE,
-                            WS_EX_CLIENTEDGE, 8, 8, 233, 218, IconView, other});
+                            WS_EX_CLIENTEDGE, 8, 8, 233, 218, kIconGrid, other});
     ListView_SetImageList(view, iconList_.Get(), LVSIL_NORMAL);
-    AddControl({L"BUTTON", L"リストを開く", tab | BS_PUSHBUTTON, 0, 7, 233, 74, 33, Button1, f});
-    AddControl({L"BUTTON", L"アイコン保存", tab | BS_PUSHBUTTON, 0, 87, 233, 74, 33, Button3, f});
+    AddControl({L"BUTTON", L"リストを開く", tab | BS_PUSHBUTTON, 0, 7, 233, 74, 33, kOpenButton, f});
+    AddControl({L"BUTTON", L"アイコン保存", tab | BS_PUSHBUTTON, 0, 87, 233, 74, 33, kSaveButton, f});
     // Each group box after what it holds: the controls above it in the
     // window order are not painted over. The tab order stays the same.
-    image1_ = std::make_unique<ImageBox>(Handle(), Image1Id, 15 + 19, 281 + 21, 36, 36, kBackground);
-    Place(image1_->Handle(), 15 + 19, 281 + 21, 36, 36);
-    AddGroupBox(L"選択中", 0, 15, 281, 73, 65, GroupBox1, f);
-    AddControl({L"BUTTON", L"16色", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 18, 81, 17, RBtn16Color, r});
-    HWND radio256 =
-        AddControl({L"BUTTON", L"256色", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 36, 81, 17, RBtn256Color, r});
-    AddControl({L"BUTTON", L"ハイカラー", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 54, 89, 17, RBtnHiColor, r});
-    AddGroupBox(L"色数選択", WS_GROUP, 123, 277, 113, 77, GBoxIcon, f);
-    AddControl({L"BUTTON", L"戻る", tab | WS_GROUP | BS_PUSHBUTTON, 0, 168, 232, 73, 33, Button2, f});
-    for (int radio : {RBtn16Color, RBtn256Color, RBtnHiColor}) FitText(Control(radio), false);
+    chosenIconImage_ = std::make_unique<ImageBox>(Handle(), kChosenIconImage, 15 + 19, 281 + 21, 36, 36, kBackground);
+    Place(chosenIconImage_->Handle(), 15 + 19, 281 + 21, 36, 36);
+    AddGroupBox(L"選択中", 0, 15, 281, 73, 65, kChosenIconGroup, f);
+    AddControl(
+        {L"BUTTON", L"16色", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 18, 81, 17, kColor16Radio, r});
+    HWND radio256 = AddControl(
+        {L"BUTTON", L"256色", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 36, 81, 17, kColor256Radio, r});
+    AddControl(
+        {L"BUTTON", L"ハイカラー", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 54, 89, 17, kHighColorRadio, r});
+    AddGroupBox(L"色数選択", WS_GROUP, 123, 277, 113, 77, kDepthGroup, f);
+    AddControl({L"BUTTON", L"戻る", tab | WS_GROUP | BS_PUSHBUTTON, 0, 168, 232, 73, 33, kBackButton, f});
+    for (int radio : {kColor16Radio, kColor256Radio, kHighColorRadio}) FitText(Control(radio), false);
     ::SendMessageW(radio256, BM_SETCHECK, BST_CHECKED, 0);  // shown selected while the depth is still 0
     SetFirstFocus(view);
 }
 
-int TForm3::GridIconSize() const { return Scale(kIconSize, Dpi()); }
+int IconPicker::GridIconSize() const { return Scale(kIconSize, Dpi()); }
 
-void TForm3::OnDpiChanged() {
+void IconPicker::OnDpiChanged() {
     // The grid's icons are made again at the new size from the file they
     // were listed from.
     const int count = ::ImageList_GetImageCount(iconList_.Get());
@@ -109,22 +112,22 @@ void TForm3::OnDpiChanged() {
         if (!icon) icon.Reset(::ImageList_GetIcon(iconList_.Get(), i, ILD_NORMAL));
         ::ImageList_AddIcon(list.Get(), icon.Get());
     }
-    ListView_SetImageList(Control(IconView), list.Get(), LVSIL_NORMAL);
+    ListView_SetImageList(Control(kIconGrid), list.Get(), LVSIL_NORMAL);
     iconList_ = std::move(list);
-    ListView_Arrange(Control(IconView), LVA_DEFAULT);
+    ListView_Arrange(Control(kIconGrid), LVA_DEFAULT);
 }
 
-void TForm3::ClearIconView() { ListView_DeleteAllItems(Control(IconView)); }
+void IconPicker::ClearIconGrid() { ListView_DeleteAllItems(Control(kIconGrid)); }
 
-int TForm3::IconViewCount() const { return ListView_GetItemCount(Control(IconView)); }
+int IconPicker::IconGridCount() const { return ListView_GetItemCount(Control(kIconGrid)); }
 
-void TForm3::Button2Click() { LeaveSubWindow(*this); }
+void IconPicker::OnBackClicked() { LeaveSubWindow(*this); }
 
-LRESULT TForm3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT IconPicker::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY) {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom == IconView && header->code == NM_CLICK) {
-            IconViewClick();
+        if (header->idFrom == kIconGrid && header->code == NM_CLICK) {
+            OnIconGridClicked();
             return 0;
         }
     }
@@ -194,23 +197,23 @@ SIZE IconSize(HICON icon) {
 
 }  // namespace
 
-void TForm3::HandToMainWindow(const std::wstring& path) {
+void IconPicker::HandToMainWindow(const std::wstring& path) {
     if (IconMode()) {
-        Form1->SetText(TForm1::Edit3, path);
-        Form1->ShowIconInPreview(TForm1::Preview::Icon, path);
-    } else if (::IsWindowEnabled(Form1->Control(TForm1::Edit4))) {
-        Form1->SetText(TForm1::Edit4, path);
-        Form1->ShowIconInPreview(TForm1::Preview::HotIcon, path);
+        mainWindow->SetText(MainWindow::kIconPathField, path);
+        mainWindow->ShowIconInPreview(MainWindow::Preview::Icon, path);
+    } else if (::IsWindowEnabled(mainWindow->Control(MainWindow::kHotIconPathField))) {
+        mainWindow->SetText(MainWindow::kHotIconPathField, path);
+        mainWindow->ShowIconInPreview(MainWindow::Preview::HotIcon, path);
     }
 }
 
-void TForm3::Button1Click() {
-    if (!ShowOpenDialog(Handle(), OpenDialog1)) return;
-    openedFile_ = OpenDialog1.fileName;
+void IconPicker::OnOpenClicked() {
+    if (!ShowOpenDialog(Handle(), openDialog)) return;
+    openedFile_ = openDialog.fileName;
     const std::string tail = NameTail(openedFile_);
 
-    if (OpenDialog1.filterIndex == 2 || OpenDialog1.filterIndex == 3 || tail == ".EXE" || tail == ".DLL") {
-        IconViewLoadIcons(openedFile_);
+    if (openDialog.filterIndex == 2 || openDialog.filterIndex == 3 || tail == ".EXE" || tail == ".DLL") {
+        ListIconsOfFile(openedFile_);
         return;
     }
     if (tail == ".ICO") {
@@ -220,11 +223,11 @@ void TForm3::Button1Click() {
     }
     // Any other file: the icon the shell shows for it, at the size it is
     // saved at.
-    image1_->SetPicture(IconFromHandle(AssociatedIconAtSize(openedFile_, kIconSize)),
+    chosenIconImage_->SetPicture(IconFromHandle(AssociatedIconAtSize(openedFile_, kIconSize)),
                         {openedFile_, ImageBox::kAssociated});
 }
 
-void TForm3::IconViewLoadIcons(const std::wstring& path) {
+void IconPicker::ListIconsOfFile(const std::wstring& path) {
     if (!FileExists(path)) return;
     WaitCursor wait;
 
@@ -243,9 +246,9 @@ void TForm3::IconViewLoadIcons(const std::wstring& path) {
     UniqueImageList list(
         ::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, std::max(iconCount_, 1), 16));
     listedFile_ = path;
-    image1_->ClearPicture();
+    chosenIconImage_->ClearPicture();
 
-    HWND view = Control(IconView);
+    HWND view = Control(kIconGrid);
     {
         NoRedraw hold(view);
         ListView_DeleteAllItems(view);
@@ -276,8 +279,8 @@ void TForm3::IconViewLoadIcons(const std::wstring& path) {
     ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-void TForm3::IconViewClick() {
-    HWND view = Control(IconView);
+void IconPicker::OnIconGridClicked() {
+    HWND view = Control(kIconGrid);
     const int selected = ListView_GetNextItem(view, -1, LVNI_SELECTED);
     if (selected < 0 || !FileExists(openedFile_)) return;
 
@@ -285,7 +288,7 @@ void TForm3::IconViewClick() {
     if (openedExtension_ == L".ICO") {
         IconImage icon;
         icon.LoadFromFile(openedFile_);
-        image1_->SetPicture(icon);
+        chosenIconImage_->SetPicture(icon);
         return;
     }
     LVITEMW item{};
@@ -294,33 +297,34 @@ void TForm3::IconViewClick() {
     ListView_GetItem(view, &item);
     const ExecutableIcons icons(openedFile_);
     if (icons.Refused()) {
-        image1_->ClearPicture();
+        chosenIconImage_->ClearPicture();
         Fail(kDamagedProgram, openedFile_);
     }
     // At the size it is saved at, whatever the display's scaling.
-    image1_->SetPicture(IconFromHandle(item.iImage < 0 ? nullptr : IconOfListedFile(icons, openedFile_, item.iImage, kIconSize)),
-                        {openedFile_, item.iImage});
+    chosenIconImage_->SetPicture(
+        IconFromHandle(item.iImage < 0 ? nullptr : IconOfListedFile(icons, openedFile_, item.iImage, kIconSize)),
+        {openedFile_, item.iImage});
 }
 
-void TForm3::Button3Click() {
-    if (image1_->Picture().Empty()) {
+void IconPicker::OnSaveClicked() {
+    if (chosenIconImage_->Picture().Empty()) {
         ShowInformation(L"アイコンが選択されていません");
         return;
     }
     savingDepth_ = chosenDepth_;
-    SaveToIcoFile();
+    SaveChosenIcon();
     LeaveSubWindow(*this);
 }
 
-void TForm3::SaveToIcoFile() {
-    const IconImage icon = image1_->Picture();
-    if (!ShowSaveDialog(Handle(), SaveDialog1)) return;
+void IconPicker::SaveChosenIcon() {
+    const IconImage icon = chosenIconImage_->Picture();
+    if (!ShowSaveDialog(Handle(), saveDialog)) return;
     // From the next showing on.
-    SaveDialog1.title = L"アイコンの保存";
-    SaveDialog1.filter = L"アイコン (*.ico)|*.ico";
-    SaveDialog1.defaultExtension = L"ico";
+    saveDialog.title = L"アイコンの保存";
+    saveDialog.filter = L"アイコン (*.ico)|*.ico";
+    saveDialog.defaultExtension = L"ico";
 
-    const std::wstring path = SaveDialog1.fileName;
+    const std::wstring path = saveDialog.fileName;
     if (path.empty()) return;
 
     // The file is written beside its place and put there only when whole:
@@ -336,27 +340,27 @@ void TForm3::SaveToIcoFile() {
     HandToMainWindow(path);
 }
 
-void TForm3::OnCommand(int id, int code, HWND) {
+void IconPicker::OnCommand(int id, int code, HWND) {
     if (code != BN_CLICKED) return;
     switch (id) {
-    case Button1:
-        Button1Click();
+    case kOpenButton:
+        OnOpenClicked();
         break;
-    case Button2:
-        Button2Click();
+    case kBackButton:
+        OnBackClicked();
         break;
-    case Button3:
-        Button3Click();
+    case kSaveButton:
+        OnSaveClicked();
         break;
-    case RBtn16Color:
-    case RBtn256Color:
-    case RBtnHiColor:
+    case kColor16Radio:
+    case kColor256Radio:
+    case kHighColorRadio:
         // Only a button that becomes selected runs its handler.
         if (id == selectedRadio_) break;
         selectedRadio_ = id;
-        if (id == RBtn16Color) RBtn16ColorClick();
-        else if (id == RBtn256Color) RBtn256ColorClick();
-        else RBtnHiColorClick();
+        if (id == kColor16Radio) OnColor16Clicked();
+        else if (id == kColor256Radio) OnColor256Clicked();
+        else OnHighColorClicked();
         break;
     default:
         break;

@@ -1,4 +1,4 @@
-#include "ui/linkbrowser/form2.h"
+#include "ui/linkbrowser/link_browser.h"
 
 #include "app/application.h"
 #include "app/message_box.h"
@@ -7,7 +7,7 @@
 #include "platform/registry.h"
 #include "store/registry_layout.h"
 #include "ui/linkbrowser/internet_shortcut.h"
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 
 
 #include <cstring>
@@ -101,62 +101,66 @@ std::wstring ReadInternetShortcut(const std::wstring& path) {
     return LimitBytes(scanner.Url(), kLongestUrlBytes);
 }
 
-TForm2::TForm2() : Form(kBackground), highlight_(::CreateSolidBrush(kSourceHighlight)) {
+LinkBrowser::LinkBrowser() : Form(kBackground), highlight_(::CreateSolidBrush(kSourceHighlight)) {
     // The process's current folder until the first opening names another.
     const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
     folder_.resize(length);
     folder_.resize(::GetCurrentDirectoryW(length, folder_.data()));
     // Created hidden; a dialog frame without title-bar buttons.
+    // Other programs find this window by its class name: it stays "TForm2".
     CreateForm(L"TForm2", L"リンク先参照", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 177, 161,
                537, 382);
     CreateControls();
     ReadFavorites();
 }
 
-void TForm2::CreateControls() {
+void LinkBrowser::CreateControls() {
     HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);
     HFONT b = AddFont(L"ＭＳ Ｐゴシック", 12, true);
     const DWORD tab = WS_VISIBLE | WS_TABSTOP;
     const DWORD list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
-    HWND files = AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, 16, 24, 241, 265, FileListBox1, f});
-    HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, 280, 24, 241, 265, ListBox1, f});
+    HWND files =
+        AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, 16, 24, 241, 265, kFavoritesList, f});
+    HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, 280, 24, 241, 265, kTypedAddressList, f});
     SetItemHeight(files, 16);
     SetItemHeight(typed, 12);
-    AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, 288, 312, 89, 25, Button1, f});
-    AddControl({L"BUTTON", L"キャンセル", tab | BS_PUSHBUTTON, 0, 416, 312, 89, 25, Button2, f});
-    HWND favorites =
-        AddControl({L"BUTTON", L"お気に入り", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 40 + 8, 298 + 19, 73, 17, RadioButton1, f});
-    HWND handTyped =
-        AddControl({L"BUTTON", L"手書き入力", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 40 + 96, 298 + 19, 81, 17, RadioButton2, f});
+    AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, 288, 312, 89, 25, kOkButton, f});
+    AddControl({L"BUTTON", L"キャンセル", tab | BS_PUSHBUTTON, 0, 416, 312, 89, 25, kCancelButton, f});
+    HWND favorites = AddControl({L"BUTTON", L"お気に入り", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 40 + 8, 298 + 19, 73,
+                                 17, kFavoritesRadio, f});
+    HWND handTyped = AddControl({L"BUTTON", L"手書き入力", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 40 + 96, 298 + 19, 81,
+                                 17, kTypedAddressRadio, f});
     FitText(favorites, false);
     FitText(handTyped, false);
     ::SendMessageW(favorites, BM_SETCHECK, BST_CHECKED, 0);
-    AddGroupBox(L"読み込み元", WS_GROUP, 40, 298, 193, 41, GroupBox1, f);
+    AddGroupBox(L"読み込み元", WS_GROUP, 40, 298, 193, 41, kSourceGroup, f);
 
-    statusBar_ = std::make_unique<Panel>(Handle(), StatusBar1, L"", 0, 360, 537, 22, kBackground, f, Panel::Look::StatusBar);
+    statusBar_ =
+        std::make_unique<Panel>(Handle(), kStatusBar, L"", 0, 360, 537, 22, kBackground, f, Panel::Look::StatusBar);
     Place(statusBar_->Handle(), 0, 360, 537, 22);
 
-    FitText(AddControl({L"STATIC", L"お気に入り", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 104, 8, 60, 12, Label1, b}),
+    FitText(AddControl({L"STATIC", L"お気に入り", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 104, 8, 60, 12,
+                        kFavoritesLabel, b}),
             false);
     FitText(AddControl({L"STATIC", L"手書き入力 プルダウン", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 336, 8, 128,
-                        12, Label2, b}),
+                        12, kTypedAddressLabel, b}),
             false);
     SetFirstFocus(files);
 }
 
-bool TForm2::FavoritesActive() const {
-    return ::SendMessageW(Control(RadioButton1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+bool LinkBrowser::FavoritesActive() const {
+    return ::SendMessageW(Control(kFavoritesRadio), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-std::wstring TForm2::StatusText() const { return statusBar_->Caption(); }
+std::wstring LinkBrowser::StatusText() const { return statusBar_->Caption(); }
 
-std::wstring TForm2::SelectedFavoritePath() const {
-    const int selected = Selection(Control(FileListBox1));
+std::wstring LinkBrowser::SelectedFavoritePath() const {
+    const int selected = Selection(Control(kFavoritesList));
     if (selected < 0) return {};
-    return JoinPath(folder_, ListBoxItem(Control(FileListBox1), selected));
+    return JoinPath(folder_, ListBoxItem(Control(kFavoritesList), selected));
 }
 
-void TForm2::ApplyFavoritesFolder(const std::wstring& folder) {
+void LinkBrowser::ApplyFavoritesFolder(const std::wstring& folder) {
     if (folder.empty()) return;
     if (::CompareStringOrdinal(folder.c_str(), -1, folder_.c_str(), -1, TRUE) == CSTR_EQUAL) return;
     // A folder that does not exist leaves the list at its own, read again.
@@ -164,8 +168,8 @@ void TForm2::ApplyFavoritesFolder(const std::wstring& folder) {
     ReadFavorites();
 }
 
-void TForm2::ReadFavorites() {
-    HWND list = Control(FileListBox1);
+void LinkBrowser::ReadFavorites() {
+    HWND list = Control(kFavoritesList);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileW(JoinPath(folder_, L"*.url").c_str(), &data);
@@ -181,14 +185,14 @@ void TForm2::ReadFavorites() {
     ::FindClose(find);
 }
 
-void TForm2::Open() {
+void LinkBrowser::Open() {
     // Whatever happens in the registry: the browser is shown and the main
     // window disabled.
     struct ShowWhenDone {
-        TForm2& form;
+        LinkBrowser& form;
         ~ShowWhenDone() {
             form.Show();
-            if (Form1) Form1->Enable(false);
+            if (mainWindow) mainWindow->Enable(false);
         }
     } showWhenDone{*this};
     Registry registry;
@@ -199,8 +203,8 @@ void TForm2::Open() {
     if (registry.OpenKey(layout::kTypedUrlsKey, false)) ReadTypedAddresses(registry);
 }
 
-void TForm2::ReadTypedAddresses(Registry& registry) {
-    HWND list = Control(ListBox1);
+void LinkBrowser::ReadTypedAddresses(Registry& registry) {
+    HWND list = Control(kTypedAddressList);
     const int selected = Selection(list);
     const std::wstring chosen = selected >= 0 ? ListBoxItem(list, selected) : std::wstring();
     // Read afresh: the list holds each typed address once. The address that
@@ -228,58 +232,59 @@ void TForm2::ReadTypedAddresses(Registry& registry) {
     }
 }
 
-void TForm2::MakeActive(int radio) {
+void LinkBrowser::MakeActive(int radio) {
     if (::SendMessageW(Control(radio), BM_GETCHECK, 0, 0) == BST_CHECKED) return;
-    ::CheckRadioButton(Handle(), RadioButton1, RadioButton2, radio);
-    if (radio == RadioButton1)
-        RadioButton1Click();
+    ::CheckRadioButton(Handle(), kFavoritesRadio, kTypedAddressRadio, radio);
+    if (radio == kFavoritesRadio)
+        OnFavoritesRadioClicked();
     else
-        RadioButton2Click();
+        OnTypedAddressRadioClicked();
 }
 
-void TForm2::FileListBox1Click() {
-    MakeActive(RadioButton1);
-    statusBar_->SetCaption(ListBoxItem(Control(FileListBox1), Selection(Control(FileListBox1))));
+void LinkBrowser::OnFavoritesListClicked() {
+    MakeActive(kFavoritesRadio);
+    statusBar_->SetCaption(ListBoxItem(Control(kFavoritesList), Selection(Control(kFavoritesList))));
 }
 
-void TForm2::ListBox1Click() {
-    MakeActive(RadioButton2);
-    statusBar_->SetCaption(ListBoxItem(Control(ListBox1), Selection(Control(ListBox1))));
+void LinkBrowser::OnTypedAddressListClicked() {
+    MakeActive(kTypedAddressRadio);
+    statusBar_->SetCaption(ListBoxItem(Control(kTypedAddressList), Selection(Control(kTypedAddressList))));
 }
 
 // The active source gets the highlight; the lists are painted again.
-void TForm2::RadioButton1Click() {
-    ::InvalidateRect(Control(FileListBox1), nullptr, TRUE);
-    ::InvalidateRect(Control(ListBox1), nullptr, TRUE);
+void LinkBrowser::OnFavoritesRadioClicked() {
+    ::InvalidateRect(Control(kFavoritesList), nullptr, TRUE);
+    ::InvalidateRect(Control(kTypedAddressList), nullptr, TRUE);
 }
 
-void TForm2::RadioButton2Click() { RadioButton1Click(); }
+void LinkBrowser::OnTypedAddressRadioClicked() { OnFavoritesRadioClicked(); }
 
-void TForm2::Button1Click() {
+void LinkBrowser::OnOkClicked() {
     if (FavoritesActive()) {
         const std::wstring path = SelectedFavoritePath();
         if (path.empty()) {
             ShowInformation(kNothingSelected);
         } else {
-            Form1->SetText(TForm1::Edit2, ReadInternetShortcut(path));
-            if (Form1->Text(TForm1::Edit1).empty()) Form1->SetText(TForm1::Edit1, NameWithoutExtension(path));
+            mainWindow->SetText(MainWindow::kLinkTargetField, ReadInternetShortcut(path));
+            if (mainWindow->Text(MainWindow::kNameField).empty())
+                mainWindow->SetText(MainWindow::kNameField, NameWithoutExtension(path));
         }
     } else {
-        const int selected = Selection(Control(ListBox1));
+        const int selected = Selection(Control(kTypedAddressList));
         if (selected < 0)
             ShowInformation(kNothingSelected);
         else
-            Form1->SetText(TForm1::Edit2, ListBoxItem(Control(ListBox1), selected));
+            mainWindow->SetText(MainWindow::kLinkTargetField, ListBoxItem(Control(kTypedAddressList), selected));
     }
     LeaveSubWindow(*this);
 }
 
-void TForm2::Button2Click() { LeaveSubWindow(*this); }
+void LinkBrowser::OnCancelClicked() { LeaveSubWindow(*this); }
 
-LRESULT TForm2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT LinkBrowser::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CTLCOLORLISTBOX) {
         const auto list = reinterpret_cast<HWND>(lParam);
-        const bool active = (list == Control(FileListBox1)) == FavoritesActive();
+        const bool active = (list == Control(kFavoritesList)) == FavoritesActive();
         if (active) {
             ::SetBkColor(reinterpret_cast<HDC>(wParam), kSourceHighlight);
             return reinterpret_cast<LRESULT>(highlight_.Get());
@@ -289,27 +294,27 @@ LRESULT TForm2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return Form::OnMessage(message, wParam, lParam);
 }
 
-void TForm2::OnCommand(int id, int code, HWND) {
+void LinkBrowser::OnCommand(int id, int code, HWND) {
     switch (id) {
-    case FileListBox1:
-        if (code == LBN_SELCHANGE) FileListBox1Click();
-        else if (code == LBN_DBLCLK) Button1Click();
+    case kFavoritesList:
+        if (code == LBN_SELCHANGE) OnFavoritesListClicked();
+        else if (code == LBN_DBLCLK) OnOkClicked();
         break;
-    case ListBox1:
-        if (code == LBN_SELCHANGE) ListBox1Click();
-        else if (code == LBN_DBLCLK) Button1Click();
+    case kTypedAddressList:
+        if (code == LBN_SELCHANGE) OnTypedAddressListClicked();
+        else if (code == LBN_DBLCLK) OnOkClicked();
         break;
-    case RadioButton1:
-        if (code == BN_CLICKED) RadioButton1Click();
+    case kFavoritesRadio:
+        if (code == BN_CLICKED) OnFavoritesRadioClicked();
         break;
-    case RadioButton2:
-        if (code == BN_CLICKED) RadioButton2Click();
+    case kTypedAddressRadio:
+        if (code == BN_CLICKED) OnTypedAddressRadioClicked();
         break;
-    case Button1:
-        if (code == BN_CLICKED) Button1Click();
+    case kOkButton:
+        if (code == BN_CLICKED) OnOkClicked();
         break;
-    case Button2:
-        if (code == BN_CLICKED) Button2Click();
+    case kCancelButton:
+        if (code == BN_CLICKED) OnCancelClicked();
         break;
     default:
         break;

@@ -13,25 +13,33 @@
 
 namespace orbelune {
 
-class TForm3 final : public Form {
+class IconPicker final : public Form {
 public:
     static constexpr wchar_t kIconModeCaption[] = L"アイコン参照";
     static constexpr wchar_t kHotIconModeCaption[] = L"ホットアイコン参照";
 
     enum Id : int {
-        IconView = 301, Button1, Button3, GroupBox1, Image1Id, GBoxIcon, RBtn16Color, RBtn256Color, RBtnHiColor,
-        Button2,
+        kIconGrid = 301,
+        kOpenButton,
+        kSaveButton,
+        kChosenIconGroup,
+        kChosenIconImage,
+        kDepthGroup,
+        kColor16Radio,
+        kColor256Radio,
+        kHighColorRadio,
+        kBackButton,
     };
 
-    TForm3();
-    ~TForm3() override;
+    IconPicker();
+    ~IconPicker() override;
 
-    ImageBox& Image1() { return *image1_; }
-    void ClearIconView();
-    int IconViewCount() const;
+    ImageBox& ChosenIconImage() { return *chosenIconImage_; }
+    void ClearIconGrid();
+    int IconGridCount() const;
 
-    FileDialogState OpenDialog1;
-    FileDialogState SaveDialog1;
+    FileDialogState openDialog;
+    FileDialogState saveDialog;
 
     // Depth codes: 0 (the icon's own), 16, 256, 65536.
     int ChosenDepth() const noexcept { return chosenDepth_; }
@@ -42,19 +50,19 @@ public:
     bool IconMode() const { return Caption() == kIconModeCaption; }
 
     // Lists every icon of the file in the grid.
-    void IconViewLoadIcons(const std::wstring& path);
+    void ListIconsOfFile(const std::wstring& path);
     // Writes the chosen icon to a file the user names and hands it to the
     // main window.
-    void SaveToIcoFile();
+    void SaveChosenIcon();
 
     // Handlers.
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void IconViewClick();
-    void RBtn16ColorClick() { chosenDepth_ = 16; }
-    void RBtn256ColorClick() { chosenDepth_ = 256; }
-    void RBtnHiColorClick() { chosenDepth_ = 65536; }
+    void OnOpenClicked();
+    void OnBackClicked();
+    void OnSaveClicked();
+    void OnIconGridClicked();
+    void OnColor16Clicked() { chosenDepth_ = 16; }
+    void OnColor256Clicked() { chosenDepth_ = 256; }
+    void OnHighColorClicked() { chosenDepth_ = 65536; }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -73,13 +81,13 @@ private:
 
     UniqueImageList iconList_;
     std::wstring listedFile_;  // the file the grid's icons came from
-    std::unique_ptr<ImageBox> image1_;
+    std::unique_ptr<ImageBox> chosenIconImage_;
     int iconCount_ = 0;
     std::wstring openedFile_;
     std::wstring openedExtension_;
     int savingDepth_ = 0;
     int chosenDepth_ = 0;
-    int selectedRadio_ = RBtn256Color;
+    int selectedRadio_ = kColor256Radio;
 };
 
 }  // namespace orbelune

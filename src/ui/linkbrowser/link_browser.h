@@ -18,15 +18,23 @@ namespace orbelune {
 // 932; empty when the file, the section or the entry is missing.
 std::wstring ReadInternetShortcut(const std::wstring& path);
 
-class TForm2 final : public Form {
+class LinkBrowser final : public Form {
 public:
     enum Id : int {
-        FileListBox1 = 201, ListBox1, Button1, Button2, RadioButton1, RadioButton2, GroupBox1, StatusBar1, Label1,
-        Label2,
+        kFavoritesList = 201,
+        kTypedAddressList,
+        kOkButton,
+        kCancelButton,
+        kFavoritesRadio,
+        kTypedAddressRadio,
+        kSourceGroup,
+        kStatusBar,
+        kFavoritesLabel,
+        kTypedAddressLabel,
     };
 
-    TForm2();
-    ~TForm2() override { Destroy(); }
+    LinkBrowser();
+    ~LinkBrowser() override { Destroy(); }
 
 
     // Opening from the main window: points the favourites list at the
@@ -42,12 +50,12 @@ public:
     std::wstring StatusText() const;
 
     // Handlers.
-    void FileListBox1Click();
-    void ListBox1Click();
-    void RadioButton1Click();
-    void RadioButton2Click();
-    void Button1Click();
-    void Button2Click();
+    void OnFavoritesListClicked();
+    void OnTypedAddressListClicked();
+    void OnFavoritesRadioClicked();
+    void OnTypedAddressRadioClicked();
+    void OnOkClicked();
+    void OnCancelClicked();
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,9 +1,9 @@
-#include "ui/linkbrowser/form2.h"
+#include "ui/linkbrowser/link_browser.h"
 
 #include "app/application.h"
 #include "support/gui.h"
 #include "ui/linkbrowser/internet_shortcut.h"
-#include "ui/main/form1.h"
+#include "ui/main/main_window.h"
 
 namespace orbelune {
 namespace {
@@ -111,9 +111,9 @@ protected:
         const std::string text = "[InternetShortcut]\r\nURL=" + url + "\r\n";
         test::WriteFileBytes(favorites_.File(name), std::vector<unsigned char>(text.begin(), text.end()));
     }
-    HWND C(int id) { return Form2->Control(id); }
+    HWND C(int id) { return linkBrowser->Control(id); }
     void OpenBrowser() {
-        ::SendMessageW(Form1->Control(TForm1::Button4), BM_CLICK, 0, 0);
+        ::SendMessageW(mainWindow->Control(MainWindow::kLinkBrowseButton), BM_CLICK, 0, 0);
         test::Pump();
     }
     Texts Items(int list) { return test::ListItems(C(list)); }
@@ -149,46 +149,47 @@ TEST_F(LinkBrowserTest, Layout) {
         int x, y, w, h;
         const wchar_t* text;
     } table[] = {
-        {TForm2::FileListBox1, 16, 24, 241, 265, L""}, {TForm2::ListBox1, 280, 24, 241, 265, L""},
-        {TForm2::Button1, 288, 312, 89, 25, L"OK"},     {TForm2::Button2, 416, 312, 89, 25, L"キャンセル"},
-        {TForm2::GroupBox1, 40, 298, 193, 41, L"読み込み元"}, {TForm2::StatusBar1, 0, 360, 537, 22, L""},
+        {LinkBrowser::kFavoritesList, 16, 24, 241, 265, L""}, {LinkBrowser::kTypedAddressList, 280, 24, 241, 265, L""},
+        {LinkBrowser::kOkButton, 288, 312, 89, 25, L"OK"},     {LinkBrowser::kCancelButton, 416, 312, 89, 25, L"キャンセル"},
+        {LinkBrowser::kSourceGroup, 40, 298, 193, 41, L"読み込み元"}, {LinkBrowser::kStatusBar, 0, 360, 537, 22, L""},
     };
     for (const auto& c : table) {
         SCOPED_TRACE(testing::Message() << "control " << c.id);
         RECT r;
         ::GetWindowRect(C(c.id), &r);
-        ::MapWindowPoints(nullptr, Form2->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        ::MapWindowPoints(nullptr, linkBrowser->Handle(), reinterpret_cast<POINT*>(&r), 2);
         EXPECT_EQ(r.left, c.x);
         EXPECT_EQ(r.top, c.y);
         EXPECT_EQ(r.right - r.left, c.w);
         EXPECT_EQ(r.bottom - r.top, c.h);
         EXPECT_EQ(test::WindowTextOf(C(c.id)), c.text);
     }
-    EXPECT_EQ(::SendMessageW(C(TForm2::FileListBox1), LB_GETITEMHEIGHT, 0, 0), 16);
-    EXPECT_EQ(::SendMessageW(C(TForm2::ListBox1), LB_GETITEMHEIGHT, 0, 0), 12);
-    EXPECT_EQ(test::WindowTextOf(C(TForm2::RadioButton1)), L"お気に入り");
-    EXPECT_EQ(test::WindowTextOf(C(TForm2::RadioButton2)), L"手書き入力");
-    EXPECT_EQ(test::WindowTextOf(C(TForm2::Label2)), L"手書き入力 プルダウン");
+    EXPECT_EQ(::SendMessageW(C(LinkBrowser::kFavoritesList), LB_GETITEMHEIGHT, 0, 0), 16);
+    EXPECT_EQ(::SendMessageW(C(LinkBrowser::kTypedAddressList), LB_GETITEMHEIGHT, 0, 0), 12);
+    EXPECT_EQ(test::WindowTextOf(C(LinkBrowser::kFavoritesRadio)), L"お気に入り");
+    EXPECT_EQ(test::WindowTextOf(C(LinkBrowser::kTypedAddressRadio)), L"手書き入力");
+    EXPECT_EQ(test::WindowTextOf(C(LinkBrowser::kTypedAddressLabel)), L"手書き入力 プルダウン");
 }
 
 TEST_F(LinkBrowserTest, OpeningListsFavouritesAndTypedAddresses) {
-    EXPECT_FALSE(Form2->IsShown());
+    EXPECT_FALSE(linkBrowser->IsShown());
     OpenBrowser();
-    EXPECT_TRUE(Form2->IsShown());
-    EXPECT_FALSE(Form1->IsEnabled());
-    EXPECT_EQ(Form2->FavoritesFolder(), favorites_.Path());
-    EXPECT_EQ(Items(TForm2::FileListBox1), (Texts{L"a.b.url", L"c.URL", L"News Site.url", L"NoEntry.url"}));
-    EXPECT_EQ(Items(TForm2::ListBox1), (Texts{L"http://typed-one/", L"http://typed-three/"}));
-    EXPECT_TRUE(Checked(TForm2::RadioButton1));
-    EXPECT_EQ(ListBackground(TForm2::FileListBox1), RGB(225, 255, 217));
-    EXPECT_EQ(ListBackground(TForm2::ListBox1), ::GetSysColor(COLOR_WINDOW));
+    EXPECT_TRUE(linkBrowser->IsShown());
+    EXPECT_FALSE(mainWindow->IsEnabled());
+    EXPECT_EQ(linkBrowser->FavoritesFolder(), favorites_.Path());
+    EXPECT_EQ(Items(LinkBrowser::kFavoritesList), (Texts{L"a.b.url", L"c.URL", L"News Site.url", L"NoEntry.url"}));
+    EXPECT_EQ(Items(LinkBrowser::kTypedAddressList), (Texts{L"http://typed-one/", L"http://typed-three/"}));
+    EXPECT_TRUE(Checked(LinkBrowser::kFavoritesRadio));
+    EXPECT_EQ(ListBackground(LinkBrowser::kFavoritesList), RGB(225, 255, 217));
+    EXPECT_EQ(ListBackground(LinkBrowser::kTypedAddressList), ::GetSysColor(COLOR_WINDOW));
 
-    Click(TForm2::Button2);  // cancel
-    EXPECT_FALSE(Form2->IsShown());
-    EXPECT_TRUE(Form1->IsEnabled());
+    Click(LinkBrowser::kCancelButton);  // cancel
+    EXPECT_FALSE(linkBrowser->IsShown());
+    EXPECT_TRUE(mainWindow->IsEnabled());
     OpenBrowser();
     OpenBrowser();
-    EXPECT_EQ(Items(TForm2::ListBox1), (Texts{L"http://typed-one/", L"http://typed-three/"}));  // read afresh
+    EXPECT_EQ(Items(LinkBrowser::kTypedAddressList),
+              (Texts{L"http://typed-one/", L"http://typed-three/"}));  // read afresh
     EXPECT_TRUE(boxes_.empty());
 }
 
@@ -197,9 +198,9 @@ TEST_F(LinkBrowserTest, TypedAddressesReadAfreshKeepTheSelectedOne) {
     SetString(HKEY_CURRENT_USER, kTypedUrls, L"url25", L"http://typed-25/");
     const Texts all = {L"http://typed-zero/", L"http://typed-one/", L"http://typed-three/", L"http://typed-25/"};
     OpenBrowser();
-    EXPECT_EQ(Items(TForm2::ListBox1), all);  // url0 and url25 listed, url26 not
-    ClickRow(TForm2::ListBox1, 2);
-    Click(TForm2::Button2);
+    EXPECT_EQ(Items(LinkBrowser::kTypedAddressList), all);  // url0 and url25 listed, url26 not
+    ClickRow(LinkBrowser::kTypedAddressList, 2);
+    Click(LinkBrowser::kCancelButton);
 
     // Each opening reads the registry again: the selected address stays
     // selected while it is there, wherever it now stands; gone, nothing is.
@@ -216,11 +217,11 @@ TEST_F(LinkBrowserTest, TypedAddressesReadAfreshKeepTheSelectedOne) {
         SCOPED_TRACE(o.selected);
         if (o.removed) test::DeleteValue(HKEY_CURRENT_USER, kTypedUrls, o.removed);
         OpenBrowser();
-        EXPECT_EQ(Items(TForm2::ListBox1), o.items);
-        EXPECT_EQ(::SendMessageW(C(TForm2::ListBox1), LB_GETCURSEL, 0, 0), o.selected);
-        EXPECT_TRUE(Checked(TForm2::RadioButton2));
-        EXPECT_EQ(Form2->StatusText(), L"http://typed-three/");
-        Click(TForm2::Button2);
+        EXPECT_EQ(Items(LinkBrowser::kTypedAddressList), o.items);
+        EXPECT_EQ(::SendMessageW(C(LinkBrowser::kTypedAddressList), LB_GETCURSEL, 0, 0), o.selected);
+        EXPECT_TRUE(Checked(LinkBrowser::kTypedAddressRadio));
+        EXPECT_EQ(linkBrowser->StatusText(), L"http://typed-three/");
+        Click(LinkBrowser::kCancelButton);
     }
     EXPECT_TRUE(boxes_.empty());
 }
@@ -242,104 +243,104 @@ TEST_F(LinkBrowserTest, TenMegabyteShortcutsWithTheEntryFirstOrLast) {
         test::WriteFileBytes(favorites_.File(f.name), std::vector<unsigned char>(f.text.begin(), f.text.end()));
     for (const auto& f : files) {
         SCOPED_TRACE(test::Utf8(f.name));
-        Form1->SetText(TForm1::Edit1, L"");
+        mainWindow->SetText(MainWindow::kNameField, L"");
         OpenBrowser();
-        const auto row = ::SendMessageW(C(TForm2::FileListBox1), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+        const auto row = ::SendMessageW(C(LinkBrowser::kFavoritesList), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                         reinterpret_cast<LPARAM>(f.name));
         ASSERT_GE(row, 0);
-        ClickRow(TForm2::FileListBox1, static_cast<int>(row));
-        Click(TForm2::Button1);
-        EXPECT_EQ(Form1->Text(TForm1::Edit2), f.url);
-        EXPECT_EQ(Form1->Text(TForm1::Edit1), NameWithoutExtension(f.name));
+        ClickRow(LinkBrowser::kFavoritesList, static_cast<int>(row));
+        Click(LinkBrowser::kOkButton);
+        EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), f.url);
+        EXPECT_EQ(mainWindow->Text(MainWindow::kNameField), NameWithoutExtension(f.name));
     }
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(LinkBrowserTest, ChoosingAFavouriteFillsTheLinkAndAnEmptyName) {
     OpenBrowser();
-    ClickRow(TForm2::FileListBox1, 2);
-    EXPECT_EQ(Form2->StatusText(), L"News Site.url");
-    Click(TForm2::Button1);
-    EXPECT_EQ(Form1->Text(TForm1::Edit2), L"http://news.example/");
-    EXPECT_EQ(Form1->Text(TForm1::Edit1), L"News Site");
-    EXPECT_FALSE(Form2->IsShown());
-    EXPECT_TRUE(Form1->IsEnabled());
+    ClickRow(LinkBrowser::kFavoritesList, 2);
+    EXPECT_EQ(linkBrowser->StatusText(), L"News Site.url");
+    Click(LinkBrowser::kOkButton);
+    EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), L"http://news.example/");
+    EXPECT_EQ(mainWindow->Text(MainWindow::kNameField), L"News Site");
+    EXPECT_FALSE(linkBrowser->IsShown());
+    EXPECT_TRUE(mainWindow->IsEnabled());
 
     // With a name already there only the link target changes; a file
     // without a URL entry empties it.
-    Form1->SetText(TForm1::Edit1, L"kept");
+    mainWindow->SetText(MainWindow::kNameField, L"kept");
     OpenBrowser();
-    ClickRow(TForm2::FileListBox1, 0, true);  // a double-click presses OK
-    EXPECT_EQ(Form1->Text(TForm1::Edit2), L"http://ab.example/");
-    EXPECT_EQ(Form1->Text(TForm1::Edit1), L"kept");
-    EXPECT_FALSE(Form2->IsShown());
+    ClickRow(LinkBrowser::kFavoritesList, 0, true);  // a double-click presses OK
+    EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), L"http://ab.example/");
+    EXPECT_EQ(mainWindow->Text(MainWindow::kNameField), L"kept");
+    EXPECT_FALSE(linkBrowser->IsShown());
     OpenBrowser();
-    ClickRow(TForm2::FileListBox1, 3);
-    Click(TForm2::Button1);
-    EXPECT_EQ(Form1->Text(TForm1::Edit2), L"");
+    ClickRow(LinkBrowser::kFavoritesList, 3);
+    Click(LinkBrowser::kOkButton);
+    EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), L"");
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(LinkBrowserTest, ChoosingATypedAddressSwitchesTheSource) {
     OpenBrowser();
-    ClickRow(TForm2::ListBox1, 1);
-    EXPECT_TRUE(Checked(TForm2::RadioButton2));
-    EXPECT_FALSE(Checked(TForm2::RadioButton1));
-    EXPECT_EQ(Form2->StatusText(), L"http://typed-three/");
-    EXPECT_EQ(ListBackground(TForm2::ListBox1), RGB(225, 255, 217));
-    EXPECT_EQ(ListBackground(TForm2::FileListBox1), ::GetSysColor(COLOR_WINDOW));
-    Form1->SetText(TForm1::Edit1, L"");
-    Click(TForm2::Button1);
-    EXPECT_EQ(Form1->Text(TForm1::Edit2), L"http://typed-three/");
-    EXPECT_EQ(Form1->Text(TForm1::Edit1), L"");
+    ClickRow(LinkBrowser::kTypedAddressList, 1);
+    EXPECT_TRUE(Checked(LinkBrowser::kTypedAddressRadio));
+    EXPECT_FALSE(Checked(LinkBrowser::kFavoritesRadio));
+    EXPECT_EQ(linkBrowser->StatusText(), L"http://typed-three/");
+    EXPECT_EQ(ListBackground(LinkBrowser::kTypedAddressList), RGB(225, 255, 217));
+    EXPECT_EQ(ListBackground(LinkBrowser::kFavoritesList), ::GetSysColor(COLOR_WINDOW));
+    mainWindow->SetText(MainWindow::kNameField, L"");
+    Click(LinkBrowser::kOkButton);
+    EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), L"http://typed-three/");
+    EXPECT_EQ(mainWindow->Text(MainWindow::kNameField), L"");
 
     // Reopening keeps the selection, the source and the status text.
     OpenBrowser();
-    EXPECT_TRUE(Checked(TForm2::RadioButton2));
-    EXPECT_EQ(::SendMessageW(C(TForm2::ListBox1), LB_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(Form2->StatusText(), L"http://typed-three/");
-    Click(TForm2::Button2);
+    EXPECT_TRUE(Checked(LinkBrowser::kTypedAddressRadio));
+    EXPECT_EQ(::SendMessageW(C(LinkBrowser::kTypedAddressList), LB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(linkBrowser->StatusText(), L"http://typed-three/");
+    Click(LinkBrowser::kCancelButton);
 }
 
 TEST_F(LinkBrowserTest, OkWithNothingSelectedInTheActiveSource) {
     OpenBrowser();
-    ClickRow(TForm2::FileListBox1, 0);
-    Click(TForm2::RadioButton2);  // the typed list has no selection
-    Click(TForm2::Button1);
+    ClickRow(LinkBrowser::kFavoritesList, 0);
+    Click(LinkBrowser::kTypedAddressRadio);  // the typed list has no selection
+    Click(LinkBrowser::kOkButton);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].kind, BoxKind::Information);
     EXPECT_EQ(boxes_[0].text, L"選択されていません");
-    EXPECT_EQ(Form1->Text(TForm1::Edit2), L"");
-    EXPECT_FALSE(Form2->IsShown());
-    EXPECT_TRUE(Form1->IsEnabled());
+    EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), L"");
+    EXPECT_FALSE(linkBrowser->IsShown());
+    EXPECT_TRUE(mainWindow->IsEnabled());
 }
 
 TEST_F(LinkBrowserTest, FavouritesFolderChangesAndFailures) {
     OpenBrowser();
-    Click(TForm2::Button2);
+    Click(LinkBrowser::kCancelButton);
     // A new shortcut in the same folder is not seen: the folder is unchanged.
     Shortcut(L"added.url", "http://added/");
     OpenBrowser();
-    EXPECT_EQ(Items(TForm2::FileListBox1).size(), 4u);
-    Click(TForm2::Button2);
+    EXPECT_EQ(Items(LinkBrowser::kFavoritesList).size(), 4u);
+    Click(LinkBrowser::kCancelButton);
     // A folder that does not exist: the list keeps its folder, read again.
     SetString(HKEY_CURRENT_USER, kShellFolders, L"Favorites", favorites_.File(L"nowhere"));
     OpenBrowser();
-    EXPECT_EQ(Form2->FavoritesFolder(), favorites_.Path());
-    EXPECT_EQ(Items(TForm2::FileListBox1).size(), 5u);
-    Click(TForm2::Button2);
+    EXPECT_EQ(linkBrowser->FavoritesFolder(), favorites_.Path());
+    EXPECT_EQ(Items(LinkBrowser::kFavoritesList).size(), 5u);
+    Click(LinkBrowser::kCancelButton);
 
     // A typed address of the wrong type: what came before it stays, the
     // failure is shown, and the browser is open with the main window disabled.
     test::SetDword(HKEY_CURRENT_USER, kTypedUrls, L"url3", 3);
-    ::SendMessageW(C(TForm2::ListBox1), LB_RESETCONTENT, 0, 0);
+    ::SendMessageW(C(LinkBrowser::kTypedAddressList), LB_RESETCONTENT, 0, 0);
     OpenBrowser();
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"'url3' のデータ型が不正です.");
-    EXPECT_EQ(Items(TForm2::ListBox1), (Texts{L"http://typed-one/"}));
-    EXPECT_TRUE(Form2->IsShown());
-    EXPECT_FALSE(Form1->IsEnabled());
-    Click(TForm2::Button2);
+    EXPECT_EQ(Items(LinkBrowser::kTypedAddressList), (Texts{L"http://typed-one/"}));
+    EXPECT_TRUE(linkBrowser->IsShown());
+    EXPECT_FALSE(mainWindow->IsEnabled());
+    Click(LinkBrowser::kCancelButton);
 }
 
 }  // namespace

@@ -15,18 +15,39 @@
 
 namespace orbelune {
 
-class TForm1 final : public Form, public ButtonForm {
+class MainWindow final : public Form, public ButtonForm {
 public:
     // Control identifiers; also the names the tests reach the controls by.
     enum Id : int {
-        Button1 = 101, ListBox1, Button2, Button3, Edit1, Edit2, Edit3, Edit4, Button4, Button5, Button6, Button7,
-        ListBox2, Panel1, Panel2, CheckBox1, Image1, Image2, Label1, Label2, Label3, Label4, Label5,
+        kCreateButton = 101,
+        kButtonNameList,
+        kEditButton,
+        kDeleteButton,
+        kNameField,
+        kLinkTargetField,
+        kIconPathField,
+        kHotIconPathField,
+        kLinkBrowseButton,
+        kIconBrowseButton,
+        kHotIconBrowseButton,
+        kQuitButton,
+        kButtonNumberList,
+        kIconPanel,
+        kHotIconPanel,
+        kSameAsIconCheck,
+        kIconImage,
+        kHotIconImage,
+        kNameLabel,
+        kLinkTargetLabel,
+        kIconLabel,
+        kHotIconLabel,
+        kButtonListLabel,
     };
 
     using Preview = ButtonForm::PreviewKind;
 
-    TForm1();
-    ~TForm1() override;
+    MainWindow();
+    ~MainWindow() override;
 
     std::wstring Text(int id) const { return WindowText(Control(id)); }
     // Sets a field's text; a real change runs the field's change rule.
@@ -58,24 +79,24 @@ public:
     // The two preview operations.
     void ShowIconInPreview(Preview preview, const std::wstring& path) override;
     void EmptyPreview(Preview preview);
-    Panel& PreviewPanel(Preview preview) { return preview == Preview::Icon ? *panel1_ : *panel2_; }
-    ImageBox& PreviewImage(Preview preview) { return preview == Preview::Icon ? *image1_ : *image2_; }
+    Panel& PreviewPanel(Preview preview) { return preview == Preview::Icon ? *iconPanel_ : *hotIconPanel_; }
+    ImageBox& PreviewImage(Preview preview) { return preview == Preview::Icon ? *iconImage_ : *hotIconImage_; }
 
     // Handlers.
-    void FormCreate();
-    void Button1Click();
-    void ListBox1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
-    void Edit3Change();
-    void Edit3KeyDown(WPARAM key);
-    void Edit4Change();
-    void Edit4KeyDown(WPARAM key);
-    void CheckBox1Click();
-    void Button5Click();
-    void Button6Click();
-    void Button7Click();
+    void OnWindowCreated();
+    void OnCreateClicked();
+    void OnButtonListClicked();
+    void OnEditClicked();
+    void OnDeleteClicked();
+    void OnLinkBrowseClicked();
+    void OnIconPathChanged();
+    void OnIconPathKeyDown(WPARAM key);
+    void OnHotIconPathChanged();
+    void OnHotIconPathKeyDown(WPARAM key);
+    void OnSameAsIconClicked();
+    void OnIconBrowseClicked();
+    void OnHotIconBrowseClicked();
+    void OnQuitClicked();
     // Files dropped from Explorer onto a field or a preview.
     void FormDropFiles(HDROP drop);
 
@@ -94,18 +115,18 @@ private:
     void DropLinkTarget(const std::wstring& path);
     void DropIconFile(int field, Preview preview, const std::wstring& path);
 
-    // ListBox1 and ListBox2, looked up once: appending runs once per button.
+    // kButtonNameList and kButtonNumberList, looked up once: appending runs once per button.
     HWND nameList_ = nullptr;
     HWND numberList_ = nullptr;
-    std::unique_ptr<Panel> panel1_;
-    std::unique_ptr<Panel> panel2_;
-    std::unique_ptr<ImageBox> image1_;
-    std::unique_ptr<ImageBox> image2_;
+    std::unique_ptr<Panel> iconPanel_;
+    std::unique_ptr<Panel> hotIconPanel_;
+    std::unique_ptr<ImageBox> iconImage_;
+    std::unique_ptr<ImageBox> hotIconImage_;
     std::wstring iconFolder_;
     std::wstring currentButtonNumber_;
     // The texts the change rules last saw: setting the same text is no change.
-    std::wstring edit3Seen_;
-    std::wstring edit4Seen_;
+    std::wstring iconPathSeen_;
+    std::wstring hotIconPathSeen_;
 };
 
 }  // namespace orbelune

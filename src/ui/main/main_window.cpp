@@ -1,0 +1,391 @@
+#include "ui/main/main_window.h"
+
+#include "app/application.h"
+#include "app/subwindow.h"
+#include "platform/files.h"
+#include "store/button_entry.h"
+#include "store/button_operations.h"
+#include "ui/iconpicker/icon_picker.h"
+#include "ui/linkbrowser/link_browser.h"
+#include "ui/linkbrowser/internet_shortcut.h"
+
+#include <shellapi.h>
+
+namespace orbelune {
+
+namespace {
+
+constexpr COLORREF kBackground = RGB(191, 255, 113);
+constexpr wchar_t kCaption[] = L"Orbelune  Ver 1.0";
+constexpr wchar_t kIconPanelCaption[] = L"アイコン";
+constexpr wchar_t kHotIconPanelCaption[] = L"ホットアイコン";
+constexpr int kClientWidth = 571;
+constexpr int kClientHeight = 544;
+
+}  // namespace
+
+MainWindow::MainWindow() : Form(kBackground) {
+    // Other programs find this window by its class name: it stays "TForm1".
+    CreateForm(L"TForm1", kCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
+               CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight);
+}
+
+MainWindow::~MainWindow() {
+    Destroy();
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) {
+        CreateControls();
+        // The creation handler: a failure is shown now and start-up goes on
+        // with what was loaded.
+        RunHandler([&] { OnWindowCreated(); });
+        return 0;
+    }
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE) {
+        MinimizeApplication();
+        return 0;
+    }
+    if (message == WM_DROPFILES) {
+        FormDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    return Form::OnMessage(message, wParam, lParam);
+}
+
+void MainWindow::CreateControls() {
+    HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);
+    HFONT b = AddFont(L"ＭＳ Ｐゴシック", 12, true);
+    const DWORD visible = WS_VISIBLE;
+    const DWORD tab = WS_VISIBLE | WS_TABSTOP;
+    const DWORD listStyle = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+    const DWORD editStyle = ES_AUTOHSCROLL;
+
+    // Made in tab order: the order of the child windows is the tab order.
+    HWND createButton = AddControl({L"BUTTON", L"作成", tab | BS_PUSHBUTTON, 0, 40, 504, 97, 25, kCreateButton, f});
+    HWND nameList =
+        AddControl({L"LISTBOX", L"", tab | listStyle, WS_EX_CLIENTEDGE, 112, 40, 393, 313, kButtonNameList, f});
+    AddControl({L"BUTTON", L"編集", tab | BS_PUSHBUTTON, 0, 184, 504, 97, 25, kEditButton, f});
+    AddControl({L"BUTTON", L"削除", tab | BS_PUSHBUTTON, 0, 328, 504, 97, 25, kDeleteButton, f});
+    AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 376, 393, 20, kNameField, f});
+    AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 400, 393, 20, kLinkTargetField, f});
+    HWND iconPathField =
+        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 424, 393, 20, kIconPathField, f});
+    HWND hotIconPathField = AddControl({L"EDIT", kSameAsIcon, tab | editStyle | WS_DISABLED, WS_EX_CLIENTEDGE, 112, 448,
+                                        393, 20, kHotIconPathField, f});
+    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, 512, 400, 41, 17, kLinkBrowseButton, f});
+    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, 512, 424, 41, 17, kIconBrowseButton, f});
+    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON | WS_DISABLED, 0, 512, 448, 41, 17, kHotIconBrowseButton, f});
+    AddControl({L"BUTTON", L"終了", tab | BS_PUSHBUTTON, 0, 504, 504, 49, 25, kQuitButton, f});
+    HWND numberList =
+        AddControl({L"LISTBOX", L"", WS_TABSTOP | listStyle, WS_EX_CLIENTEDGE, 24, 8, 57, 73, kButtonNumberList, f});
+    iconPanel_ = std::make_unique<Panel>(Handle(), kIconPanel, kIconPanelCaption, 16, 136, 81, 81, kBackground, b);
+    hotIconPanel_ =
+        std::make_unique<Panel>(Handle(), kHotIconPanel, kHotIconPanelCaption, 16, 232, 81, 81, kBackground, b);
+    Place(iconPanel_->Handle(), 16, 136, 81, 81);
+    Place(hotIconPanel_->Handle(), 16, 232, 81, 81);
+    ::ShowWindow(hotIconPanel_->Handle(), SW_HIDE);
+    iconImage_ = std::make_unique<ImageBox>(iconPanel_->Handle(), kIconImage, 20, 21, 36, 36, kBackground);
+    hotIconImage_ = std::make_unique<ImageBox>(hotIconPanel_->Handle(), kHotIconImage, 20, 21, 36, 36, kBackground);
+    Place(iconImage_->Handle(), 20, 21, 36, 36);
+    Place(hotIconImage_->Handle(), 20, 21, 36, 36);
+    iconImage_->SetVisible(false);
+    hotIconImage_->SetVisible(false);
+    HWND check =
+        AddControl({L"BUTTON", L"ホットアイコンを指定しない", tab | BS_AUTOCHECKBOX, 0, 112, 472, 161, 17, kSameAsIconCheck, f});
+    ::SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
+
+    AddControl(
+        {L"STATIC", L"ボタン一覧", visible | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 112, 16, 59, 12, kButtonListLabel, b});
+    AddControl({L"STATIC", L"名前　：", visible | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 62, 378, 42, 12, kNameLabel, b});
+    AddControl({L"STATIC", L"リンク先　：", visible | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 43, 404, 61, 12,
+                kLinkTargetLabel, b});
+    HWND iconLabel = AddControl({L"STATIC", L"アイコン　：", visible | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0,
+                                 43, 429, 61, 12, kIconLabel, b});
+    HWND hotIconLabel =
+        AddControl({L"STATIC", L"ホットアイコン　：", visible | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0, 12, 452,
+                    92, 12, kHotIconLabel, b});
+    FitText(Control(kButtonListLabel), false);
+    FitText(check, false);
+    for (int label : {kNameLabel, kLinkTargetLabel, kIconLabel, kHotIconLabel}) FitText(Control(label), true);
+    AddTooltip(iconLabel, L"通常表示されるアイコン");
+    AddTooltip(hotIconLabel, L"カーソルを重ねたときのアイコン");
+
+    SetItemHeight(nameList, 12);
+    SetItemHeight(numberList, 12);
+    nameList_ = nameList;
+    numberList_ = numberList;
+    WatchKeys(iconPathField);
+    WatchKeys(hotIconPathField);
+    iconPathSeen_.clear();
+    hotIconPathSeen_ = kSameAsIcon;
+    SetFirstFocus(createButton);
+    // Files dropped anywhere on the window, its controls included, come
+    // here; the drop point tells which field they are meant for. (The style
+    // is what DragAcceptFiles sets, without loading the shell at start-up.)
+    ::SetWindowLongPtrW(Handle(), GWL_EXSTYLE, ::GetWindowLongPtrW(Handle(), GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+}
+
+void MainWindow::OnWindowCreated() { LoadCatalogue(*this); }
+void MainWindow::OnCreateClicked() { CreateButton(*this); }
+void MainWindow::OnButtonListClicked() { SelectButton(*this); }
+void MainWindow::OnEditClicked() { EditButton(*this); }
+void MainWindow::OnDeleteClicked() { DeleteButton(*this); }
+void MainWindow::OnLinkBrowseClicked() { linkBrowser->Open(); }
+
+int MainWindow::FieldId(Field field) {
+    switch (field) {
+    case Field::Name:
+        return kNameField;
+    case Field::LinkTarget:
+        return kLinkTargetField;
+    case Field::Icon:
+        return kIconPathField;
+    case Field::HotIcon:
+        break;
+    }
+    return kHotIconPathField;
+}
+
+int MainWindow::SelectedIndex() const {
+    return static_cast<int>(::SendMessageW(Control(kButtonNameList), LB_GETCURSEL, 0, 0));
+}
+int MainWindow::ButtonNameCount() const {
+    return static_cast<int>(::SendMessageW(Control(kButtonNameList), LB_GETCOUNT, 0, 0));
+}
+int MainWindow::ButtonNumberCount() const {
+    return static_cast<int>(::SendMessageW(Control(kButtonNumberList), LB_GETCOUNT, 0, 0));
+}
+std::wstring MainWindow::ButtonNameAt(int index) const { return ListBoxItem(Control(kButtonNameList), index); }
+std::wstring MainWindow::ButtonNumberAt(int index) const { return ListBoxItem(Control(kButtonNumberList), index); }
+void MainWindow::RemoveButtonNameAt(int index) {
+    ::SendMessageW(Control(kButtonNameList), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+void MainWindow::RemoveButtonNumberAt(int index) {
+    ::SendMessageW(Control(kButtonNumberList), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+void MainWindow::ClearButtonLists() {
+    ::SendMessageW(Control(kButtonNameList), LB_RESETCONTENT, 0, 0);
+    ::SendMessageW(Control(kButtonNumberList), LB_RESETCONTENT, 0, 0);
+}
+
+void MainWindow::AppendButtonName(std::wstring_view name) {
+    ::SendMessageW(nameList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(name).c_str()));
+}
+
+void MainWindow::AppendButtonNumber(std::wstring_view number) {
+    ::SendMessageW(numberList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(number).c_str()));
+}
+
+// Without redrawing a list box repaints nothing and updates no scroll bar at
+// each append, which is most of an append's cost, and the reserved storage
+// saves growing the item table step by step.
+void MainWindow::BeginAppendingButtons(std::size_t count, std::size_t nameChars) {
+    for (HWND list : {nameList_, numberList_}) ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(nameList_, LB_INITSTORAGE, count, (nameChars + count) * sizeof(wchar_t));
+    // Button numbers have at most ten digits.
+    ::SendMessageW(numberList_, LB_INITSTORAGE, count, count * 11 * sizeof(wchar_t));
+}
+
+void MainWindow::EndAppendingButtons() {
+    for (HWND list : {nameList_, numberList_}) {
+        const bool shown = (::GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE) != 0;
+        ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        if (shown) {
+            ::InvalidateRect(list, nullptr, TRUE);
+        } else if (::GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE) {
+            // Where the message reaches DefWindowProc, turning redrawing
+            // back on also shows the window: the number list stays hidden.
+            ::ShowWindow(list, SW_HIDE);
+        }
+    }
+}
+
+bool MainWindow::HotIconSameAsIcon() const {
+    return ::SendMessageW(Control(kSameAsIconCheck), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void MainWindow::ShowIconInPreview(Preview preview, const std::wstring& path) {
+    IconImage icon;
+    icon.LoadFromFile(path);
+    // Made now, so that a file that is no drawable icon changes nothing.
+    if (!icon.Handle()) throw Failure(L"アイコンイメージが不正です");
+    ImageBox& image = PreviewImage(preview);
+    image.SetPicture(icon);
+    image.SetVisible(true);
+    PreviewPanel(preview).SetCaption(L"");
+}
+
+void MainWindow::EmptyPreview(Preview preview) {
+    PreviewImage(preview).SetVisible(false);  // the picture itself stays
+    PreviewPanel(preview).SetCaption(preview == Preview::Icon ? kIconPanelCaption : kHotIconPanelCaption);
+}
+
+void MainWindow::PathChange(int field, std::wstring& lastText, Preview preview) {
+    std::wstring text = Text(field);
+    if (text == lastText) return;  // setting the text it already has is no change
+    lastText = std::move(text);
+    if (!FileExists(lastText)) EmptyPreview(preview);
+    // An existing file is not loaded while typing: the shown icon stays.
+}
+
+void MainWindow::PathKeyDown(int field, WPARAM key, Preview preview) {
+    if (key != VK_RETURN) return;
+    const std::wstring path = Text(field);
+    if (FileExists(path)) ShowIconInPreview(preview, path);
+}
+
+void MainWindow::OnIconPathChanged() { PathChange(kIconPathField, iconPathSeen_, Preview::Icon); }
+void MainWindow::OnIconPathKeyDown(WPARAM key) { PathKeyDown(kIconPathField, key, Preview::Icon); }
+void MainWindow::OnHotIconPathChanged() { PathChange(kHotIconPathField, hotIconPathSeen_, Preview::HotIcon); }
+void MainWindow::OnHotIconPathKeyDown(WPARAM key) { PathKeyDown(kHotIconPathField, key, Preview::HotIcon); }
+
+void MainWindow::OnSameAsIconClicked() {
+    if (HotIconSameAsIcon()) {
+        ::EnableWindow(Control(kHotIconPathField), FALSE);
+        SetText(kHotIconPathField, kSameAsIcon);
+        ::EnableWindow(Control(kHotIconBrowseButton), FALSE);
+        hotIconImage_->SetVisible(false);
+        ::ShowWindow(hotIconPanel_->Handle(), SW_HIDE);
+    } else {
+        ::EnableWindow(Control(kHotIconPathField), TRUE);
+        SetText(kHotIconPathField, L"");
+        ::EnableWindow(Control(kHotIconBrowseButton), TRUE);
+        ::ShowWindow(hotIconPanel_->Handle(), SW_SHOW);
+    }
+}
+
+void MainWindow::OnIconBrowseClicked() {
+    Enable(false);
+    iconPicker->SetCaption(IconPicker::kIconModeCaption);
+    iconPicker->Show();
+    iconPicker->openDialog.initialFolder = iconFolder_;
+    iconPicker->saveDialog.initialFolder = iconFolder_;
+    iconPicker->ClearIconGrid();
+    iconPicker->ChosenIconImage().ClearPicture();
+}
+
+void MainWindow::OnHotIconBrowseClicked() {
+    OnIconBrowseClicked();
+    iconPicker->SetCaption(IconPicker::kHotIconModeCaption);
+}
+
+void MainWindow::OnQuitClicked() { ::SendMessageW(Handle(), WM_CLOSE, 0, 0); }
+
+namespace {
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsInternetShortcut(const std::wstring& path) {
+    return path.size() >= 4 &&
+           ::CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".url", 4, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+void MainWindow::FormDropFiles(HDROP drop) {
+    struct Finish {
+        HDROP drop;
+        ~Finish() { ::DragFinish(drop); }
+    } finish{drop};
+    // Not while a sub-window (or a box) holds the main window disabled.
+    if (!IsEnabled() || (linkBrowser && linkBrowser->IsShown()) || (iconPicker && iconPicker->IsShown())) return;
+    if (::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0) return;
+    // Of several files, the first.
+    const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
+    path.resize(::DragQueryFileW(drop, 0, path.data(), length + 1));
+    if (path.empty()) return;
+
+    POINT at{};
+    if (!::DragQueryPoint(drop, &at)) return;  // dropped on the frame
+    HWND target = ::ChildWindowFromPointEx(Handle(), at, CWP_SKIPINVISIBLE);
+    if (!target || target == Handle()) return;
+    switch (::GetDlgCtrlID(target)) {
+    case kNameField:
+    case kLinkTargetField:
+        DropLinkTarget(path);
+        break;
+    case kIconPathField:
+    case kIconPanel:
+        DropIconFile(kIconPathField, Preview::Icon, path);
+        break;
+    case kHotIconPathField:
+    case kHotIconPanel:
+        if (::IsWindowEnabled(Control(kHotIconPathField))) DropIconFile(kHotIconPathField, Preview::HotIcon, path);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::DropLinkTarget(const std::wstring& path) {
+    // An Internet shortcut stands for the address it holds.
+    const bool folder = IsFolder(path);
+    SetText(kLinkTargetField, !folder && IsInternetShortcut(path) ? ReadInternetShortcut(path) : path);
+    if (!Text(kNameField).empty()) return;
+    SetText(kNameField, folder ? path.substr(path.find_last_of(L'\\') + 1) : NameWithoutExtension(path));
+}
+
+void MainWindow::DropIconFile(int field, Preview preview, const std::wstring& path) {
+    // As a path typed into the field and Enter: a folder is no icon file.
+    if (!FileExists(path)) return;
+    SetText(field, path);
+    PathKeyDown(field, VK_RETURN, preview);
+}
+
+void MainWindow::OnClose() {
+    // Closing the main window ends the program, without a question.
+    Hide();
+    ::PostQuitMessage(0);
+}
+
+void MainWindow::OnCommand(int id, int code, HWND) {
+    switch (id) {
+    case kIconPathField:
+        if (code == EN_CHANGE) OnIconPathChanged();
+        break;
+    case kHotIconPathField:
+        if (code == EN_CHANGE) OnHotIconPathChanged();
+        break;
+    case kSameAsIconCheck:
+        if (code == BN_CLICKED) OnSameAsIconClicked();
+        break;
+    case kCreateButton:
+        if (code == BN_CLICKED) OnCreateClicked();
+        break;
+    case kButtonNameList:
+        if (code == LBN_SELCHANGE) OnButtonListClicked();
+        break;
+    case kEditButton:
+        if (code == BN_CLICKED) OnEditClicked();
+        break;
+    case kDeleteButton:
+        if (code == BN_CLICKED) OnDeleteClicked();
+        break;
+    case kLinkBrowseButton:
+        if (code == BN_CLICKED) OnLinkBrowseClicked();
+        break;
+    case kIconBrowseButton:
+        if (code == BN_CLICKED) OnIconBrowseClicked();
+        break;
+    case kHotIconBrowseButton:
+        if (code == BN_CLICKED) OnHotIconBrowseClicked();
+        break;
+    case kQuitButton:
+        if (code == BN_CLICKED) OnQuitClicked();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::OnControlKeyDown(HWND control, WPARAM key) {
+    if (control == Control(kIconPathField)) OnIconPathKeyDown(key);
+    else if (control == Control(kHotIconPathField)) OnHotIconPathKeyDown(key);
+}
+
+}  // namespace orbelune
