@@ -11,6 +11,7 @@ namespace orbelune {
 
 namespace {
 constexpr wchar_t kImageClass[] = L"TImage";
+}  // namespace
 
 SIZE IconSizeOf(HICON icon) {
     ICONINFO info{};
@@ -21,8 +22,6 @@ SIZE IconSizeOf(HICON icon) {
     ::GetObjectW(colour ? colour.Get() : mask.Get(), sizeof bm, &bm);
     return {bm.bmWidth, colour ? bm.bmHeight : bm.bmHeight / 2};
 }
-
-}  // namespace
 
 HICON ExtractIconAtSize(const std::wstring& path, int index, int size) {
     HICON icon = nullptr;

@@ -13,6 +13,9 @@
 
 namespace orbelune {
 
+// An icon's size in pixels; 0 x 0 for none.
+SIZE IconSizeOf(HICON icon);
+
 // The icon at `index` of a file (.exe, .dll, .ico), at size x size pixels:
 // the file's image of that size, or the system's scaling of the nearest one.
 // nullptr when the file has no such icon.

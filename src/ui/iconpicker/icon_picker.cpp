@@ -95,7 +95,8 @@ void IconPicker::OnDpiChanged() {
     // The grid's icons are made again at the new size from the file they
     // were listed from.
     const int count = ::ImageList_GetImageCount(iconList_.Get());
-    UniqueImageList list(::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, std::max(count, 1), 16));
+    UniqueImageList list(
+        ::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, std::max(count, 1), 16));
     // A file that cannot be read again, or no longer passes the checks,
     // keeps its images brought to the new size.
     std::optional<ExecutableIcons> icons;
@@ -185,16 +186,6 @@ private:
     HWND hwnd_;
 };
 
-SIZE IconSize(HICON icon) {
-    ICONINFO info{};
-    if (!::GetIconInfo(icon, &info)) return {0, 0};
-    UniqueBitmap mask(info.hbmMask);
-    UniqueBitmap colour(info.hbmColor);
-    BITMAP bm{};
-    ::GetObjectW(colour ? colour.Get() : mask.Get(), sizeof bm, &bm);
-    return {bm.bmWidth, colour ? bm.bmHeight : bm.bmHeight / 2};
-}
-
 }  // namespace
 
 void IconPicker::HandToMainWindow(const std::wstring& path) {
@@ -263,7 +254,7 @@ void IconPicker::ListIconsOfFile(const std::wstring& path) {
                 // Made from checked data at the grid's size: only a missing one fails.
                 if (!icon) throw Failure(L"イメージサイズが正しくありません");
             } else {
-                const SIZE size = IconSize(icon.Get());
+                const SIZE size = IconSizeOf(icon.Get());
                 if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
             }
             const int image = images.Add(icon.Get());
