@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the logic that is free of windows.h natively with clang's libFuzzer,
 # AddressSanitizer and UndefinedBehaviorSanitizer, and fuzzes it: first the
-# small parsers, then the icon reader of programs and libraries.
+# small parsers, then the icon reader of programs and libraries with the
+# decoding of their plain images.
 # Usage: fuzz.sh [SECONDS] (default 60, for each target). Needs clang and
 # libclang-rt-14-dev.
 set -euo pipefail
@@ -17,6 +18,7 @@ clang++ "${flags[@]}" \
   "$root/src/ui/linkbrowser/internet_shortcut.cpp" \
   -o "$out/pure_logic_fuzz"
 clang++ "${flags[@]}" "$root/tests/fuzz/pe_resources_fuzz.cpp" "$root/src/platform/pe_resources.cpp" \
+  "$root/src/platform/icon_pixels.cpp" \
   -o "$out/pe_resources_fuzz"
 "$out/pure_logic_fuzz" -max_total_time="$seconds" -max_len=4096 "$out/corpus"
 

@@ -1,5 +1,7 @@
 #include "platform/executable_icons.h"
 
+#include "platform/icon_pixels.h"
+
 #include "platform/failure.h"
 #include "platform/ico_file.h"
 
@@ -74,6 +76,18 @@ void ExecutableIcons::MapAfresh() const {
 }
 
 int ExecutableIcons::Count() const noexcept { return icons_ ? static_cast<int>(icons_->groups.size()) : 0; }
+
+bool ExecutableIcons::Pixels(std::size_t index, int side, std::uint32_t* colour, std::uint8_t* mask) const {
+    if (!icons_ || index >= icons_->groups.size()) return false;
+    if (++madeSinceMapped_ > kIconsPerView) MapAfresh();
+    if (!view_) return false;
+    // The platform's own choice of image, as for Make.
+    auto* group = const_cast<BYTE*>(Bytes() + icons_->groups[index].offset);
+    const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, side, side, LR_DEFAULTCOLOR);
+    const IconResource* image = id > 0 && id <= 0xFFFF ? icons_->Icon(static_cast<std::uint16_t>(id)) : nullptr;
+    if (!image) return false;
+    return DecodeIconPixels(Bytes() + image->bytes.offset, image->bytes.size, side, colour, mask);
+}
 
 HICON ExecutableIcons::Make(std::size_t index, int width, int height) const {
     if (!icons_ || index >= icons_->groups.size()) return nullptr;

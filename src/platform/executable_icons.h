@@ -49,6 +49,12 @@ public:
     // The same image choice for a size x size icon, made at that size.
     HICON Make(std::size_t index, int size) const { return Make(index, size, size); }
 
+    // The pixels of the image Make(index, side) would make, decoded straight
+    // from the checked resource when it is a plain image of exactly that
+    // size (see DecodeIconPixels); false otherwise, and the icon is to be
+    // made by Make.
+    bool Pixels(std::size_t index, int side, std::uint32_t* colour, std::uint8_t* mask) const;
+
 private:
     const std::uint8_t* Bytes() const noexcept { return static_cast<const std::uint8_t*>(view_.Get()); }
     HICON Make(std::size_t index, int width, int height) const;

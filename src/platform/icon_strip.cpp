@@ -50,21 +50,31 @@ int IconStrip::Add(HICON icon) {
                         DIB_RGB_COLORS) == kSide) {
             // A mask whose set bits are not the table's white would turn
             // over; the platform's masks are black and white.
-            const auto stripWidth = static_cast<std::size_t>(kSide * kStripIcons);
-            for (int y = 0; y < kSide; ++y) {
-                std::memcpy(&colour_[static_cast<std::size_t>(y) * stripWidth + static_cast<std::size_t>(held_ * kSide)],
-                            &iconColour_[static_cast<std::size_t>(y * kSide)], kSide * sizeof(std::uint32_t));
-                std::memcpy(&mask_[static_cast<std::size_t>(y) * stripWidth / 8 + static_cast<std::size_t>(held_ * kSide / 8)],
-                            &iconMask_[static_cast<std::size_t>(y * kMaskRowBytes)], kSide / 8);
-            }
-            const int index = ::ImageList_GetImageCount(list_) + held_;
-            if (++held_ == kStripIcons) Flush();
-            return index;
+            return Hold(iconColour_.data(), iconMask_.data());
         }
     }
     // Any other icon: on its own, after those before it.
     Flush();
     return ::ImageList_AddIcon(list_, icon);
+}
+
+int IconStrip::AddPixels(const std::uint32_t* colour, const std::uint8_t* mask) {
+    if (!stripSized_) return -1;
+    return Hold(colour, mask);
+}
+
+int IconStrip::Hold(const std::uint32_t* colour, const std::uint8_t* mask) {
+    static_assert(kMaskRowBytes == kSide / 8, "mask rows of a 32-pixel image need no padding");
+    const auto stripWidth = static_cast<std::size_t>(kSide * kStripIcons);
+    for (int y = 0; y < kSide; ++y) {
+        std::memcpy(&colour_[static_cast<std::size_t>(y) * stripWidth + static_cast<std::size_t>(held_ * kSide)],
+                    &colour[static_cast<std::size_t>(y * kSide)], kSide * sizeof(std::uint32_t));
+        std::memcpy(&mask_[static_cast<std::size_t>(y) * stripWidth / 8 + static_cast<std::size_t>(held_ * kSide / 8)],
+                    &mask[static_cast<std::size_t>(y * kMaskRowBytes)], kSide / 8);
+    }
+    const int index = ::ImageList_GetImageCount(list_) + held_;
+    if (++held_ == kStripIcons) Flush();
+    return index;
 }
 
 void IconStrip::Flush() noexcept {

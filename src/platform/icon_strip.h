@@ -29,11 +29,19 @@ public:
     // Queues the icon; its image gets the returned index in the list. The
     // caller keeps (and may destroy) the icon. -1 when the icon cannot be read.
     int Add(HICON icon);
+    // Queues an image given by its pixels: kSide x kSide colour pixels
+    // (0x00RRGGBB or with alpha, top row first) and its mask (kSide rows of
+    // kSide / 8 bytes, top row first), as the list would read them from an
+    // icon. -1 when the list's images are not of that size.
+    int AddPixels(const std::uint32_t* colour, const std::uint8_t* mask);
     // Adds the queued images to the list.
     void Flush() noexcept;
 
-private:
     static constexpr int kSide = 32;
+
+private:
+    int Hold(const std::uint32_t* colour, const std::uint8_t* mask);
+
     static constexpr int kStripIcons = 64;
 
     HIMAGELIST list_;

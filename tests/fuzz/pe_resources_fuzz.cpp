@@ -1,11 +1,14 @@
 // libFuzzer target for the icon reader of programs and libraries, built
 // natively by scripts/fuzz.sh. Whatever the bytes, the reader either refuses
 // them or gives groups and images that lie inside them, with every entry of
-// every group naming an image.
+// every group naming an image; and every image, held in a buffer of exactly
+// its size, decodes or is left to the platform without a read outside it.
+#include "platform/icon_pixels.h"
 #include "platform/pe_resources.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 using namespace orbelune;
 
@@ -27,7 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!icons) return 0;
     Check(kind == ExecutableKind::Pe);
     Check(icons->groups.size() <= 0xFFFF);
-    for (const IconResource& icon : icons->icons) Check(Inside(icon.bytes, size) && icon.bytes.size > 0);
+    for (const IconResource& icon : icons->icons) {
+        Check(Inside(icon.bytes, size) && icon.bytes.size > 0);
+        const std::vector<std::uint8_t> image(data + icon.bytes.offset, data + icon.bytes.offset + icon.bytes.size);
+        for (int side : {16, 32, 48}) {
+            std::vector<std::uint32_t> colour(static_cast<std::size_t>(side * side));
+            std::vector<std::uint8_t> mask(static_cast<std::size_t>(side * side / 8));
+            DecodeIconPixels(image.data(), image.size(), side, colour.data(), mask.data());
+        }
+    }
     for (const FileSpan& group : icons->groups) {
         Check(Inside(group, size) && group.size >= 6);
         const std::uint8_t* g = data + group.offset;

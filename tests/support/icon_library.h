@@ -14,7 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 struct ImageSpec {
     int size;  // width and height in pixels
-    int bits;  // 4, 8 or 32
+    int bits;  // 1, 4, 8, 24 or 32
 };
 
 // An icon image resource: bitmap header, colour table, pixels and mask, in a

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace orbelune {
 
@@ -218,6 +219,19 @@ void IconPicker::OnOpenClicked() {
                         {openedFile_, ImageBox::kAssociated});
 }
 
+int IconPicker::AddListedIcon(IconStrip& images, const ExecutableIcons& icons, const std::wstring& path,
+                              int index) const {
+    UniqueIcon icon(IconOfListedFile(icons, path, index, GridIconSize()));
+    if (icons.Checked()) {
+        // Made from checked data at the grid's size: only a missing one fails.
+        if (!icon) throw Failure(L"イメージサイズが正しくありません");
+    } else {
+        const SIZE size = IconSizeOf(icon.Get());
+        if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
+    }
+    return images.Add(icon.Get());
+}
+
 void IconPicker::ListIconsOfFile(const std::wstring& path) {
     if (!FileExists(path)) return;
     WaitCursor wait;
@@ -248,16 +262,17 @@ void IconPicker::ListIconsOfFile(const std::wstring& path) {
         if (icons.Refused()) Fail(kDamagedProgram, path);
         ListView_SetItemCount(view, std::max(iconCount_, 0));
         IconStrip images(iconList_.Get());  // the list gets its images in strips
+        // A plain image of the grid's size goes into the strip straight from
+        // the checked resource, with the pixels the platform's icon of it
+        // would give; any other is made into an icon first.
+        const bool decode = icons.Checked() && GridIconSize() == IconStrip::kSide;
+        std::vector<std::uint32_t> colour(decode ? IconStrip::kSide * IconStrip::kSide : 0);
+        std::vector<std::uint8_t> mask(decode ? IconStrip::kSide * IconStrip::kSide / 8 : 0);
         for (int i = 0; i < iconCount_; ++i) {
-            UniqueIcon icon(IconOfListedFile(icons, path, i, GridIconSize()));
-            if (icons.Checked()) {
-                // Made from checked data at the grid's size: only a missing one fails.
-                if (!icon) throw Failure(L"イメージサイズが正しくありません");
-            } else {
-                const SIZE size = IconSizeOf(icon.Get());
-                if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
-            }
-            const int image = images.Add(icon.Get());
+            int image = -1;
+            if (decode && icons.Pixels(static_cast<std::size_t>(i), IconStrip::kSide, colour.data(), mask.data()))
+                image = images.AddPixels(colour.data(), mask.data());
+            if (image < 0) image = AddListedIcon(images, icons, path, i);
             std::wstring caption = std::to_wstring(i);
             LVITEMW item{};
             item.mask = LVIF_TEXT | LVIF_IMAGE;

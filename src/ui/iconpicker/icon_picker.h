@@ -13,6 +13,9 @@
 
 namespace orbelune {
 
+class ExecutableIcons;
+class IconStrip;
+
 class IconPicker final : public Form {
 public:
     static constexpr wchar_t kIconModeCaption[] = L"アイコン参照";
@@ -51,6 +54,9 @@ public:
 
     // Lists every icon of the file in the grid.
     void ListIconsOfFile(const std::wstring& path);
+    // Makes the icon at `index` of the listed file at the grid's size and
+    // adds it to the grid's images; gives its image index.
+    int AddListedIcon(IconStrip& images, const ExecutableIcons& icons, const std::wstring& path, int index) const;
     // Writes the chosen icon to a file the user names and hands it to the
     // main window.
     void SaveChosenIcon();

@@ -198,7 +198,10 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
     std::vector<test::GroupSpec> groups;
     for (int i = 0; i < 300; ++i) groups.push_back({L"", {{i % 2 ? 16 : 32, i % 3 ? 8 : 32}}});
     const std::wstring many = Write(L"many.dll", test::IconLibrary(groups));
-    for (const std::wstring& path : {mixed, many, kComctl, kShell}) {
+    // Every depth a plain image may have, at the grid's size.
+    const std::wstring depths =
+        Write(L"depths.dll", test::IconLibrary({{L"", {{32, 1}}}, {L"", {{32, 4}}}, {L"", {{32, 24}}}, {L"", {{32, 32}}}}));
+    for (const std::wstring& path : {mixed, many, depths, kComctl, kShell}) {
         SCOPED_TRACE(test::Utf8(path));
         Open(path);
         const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));

@@ -1,0 +1,24 @@
+// The pixels of a plain icon image (a bitmap header, its colour table, the
+// colour rows and the mask rows, as icon resources and .ico files hold it),
+// decoded as the platform gives them back from an icon it made of that image
+// at its own size on a true-colour display: 32-bit pixels 0x00RRGGBB (a
+// 32-bit image keeps its alpha byte) and the mask at one bit a pixel. Free of
+// windows.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace orbelune {
+
+// Decodes an image of exactly side x side pixels, uncompressed, at 1, 4, 8,
+// 24 or 32 bits a pixel, into `colour` (side * side pixels, top row first)
+// and `mask` (side rows of side / 8 bytes, top row first). false, with
+// nothing promised of the buffers, for any other image (another size, a PNG
+// image, compression, 16 bits, a colour table larger than the bit count
+// allows) or one whose parts do not fit `size`; those are left to the
+// platform. `side` is a multiple of 8.
+bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std::uint32_t* colour,
+                      std::uint8_t* mask);
+
+}  // namespace orbelune
