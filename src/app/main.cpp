@@ -18,7 +18,12 @@ namespace {
 // file-information call that gives another file's icon requires it.
 class OleScope {
 public:
-    OleScope() noexcept : initialized_(SUCCEEDED(::OleInitialize(nullptr))) {}
+    OleScope() noexcept {
+        try {
+            initialized_ = SUCCEEDED(::OleInitialize(nullptr));
+        } catch (...) {  // ole32 could not be loaded: the program goes on without OLE
+        }
+    }
     ~OleScope() {
         if (initialized_) ::OleUninitialize();
     }
@@ -26,7 +31,7 @@ public:
     OleScope& operator=(const OleScope&) = delete;
 
 private:
-    bool initialized_;
+    bool initialized_ = false;
 };
 
 // Writes a line to the standard error stream, if the program has one: to a

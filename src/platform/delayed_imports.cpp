@@ -1,8 +1,9 @@
 // The file dialogs (comdlg32) and the shell's icon and drop functions
-// (shell32) serve the sub-windows and dropped files only. Imported as usual,
-// the two DLLs and the further DLLs they import would be loaded and
-// initialised at every start; here they are loaded at the first call of one
-// of these functions instead.
+// (shell32) serve the sub-windows and dropped files only, and OLE (ole32)
+// starts once the main window is shown. Imported as usual, these DLLs and the
+// further DLLs they import would be loaded and initialised before the first
+// window; here they are loaded at the first call of one of these functions
+// instead.
 //
 // A call of an imported function through the Windows headers reads the
 // function's address from its import pointer ("__imp_" + the linker's name
@@ -21,6 +22,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <ole2.h>
 #include <shellapi.h>
 
 #include <string>
@@ -82,5 +84,7 @@ ORBELUNE_DELAYED_IMPORT(L"shell32.dll", UINT, DragQueryFileW, 16, (HDROP drop, U
                         (drop, index, file, size))
 ORBELUNE_DELAYED_IMPORT(L"shell32.dll", BOOL, DragQueryPoint, 8, (HDROP drop, POINT* point), (drop, point))
 ORBELUNE_DELAYED_IMPORT(L"shell32.dll", void, DragFinish, 4, (HDROP drop), (drop))
+ORBELUNE_DELAYED_IMPORT(L"ole32.dll", HRESULT, OleInitialize, 4, (LPVOID reserved), (reserved))
+ORBELUNE_DELAYED_IMPORT(L"ole32.dll", void, OleUninitialize, 0, (), ())
 
 #pragma GCC diagnostic pop
