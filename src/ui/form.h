@@ -69,7 +69,7 @@ protected:
     // and makes it again at a new DPI.
     HFONT AddFont(const wchar_t* face, int height, bool bold = false);
 
-    // A control placed by the spec's rectangle at 96 dpi.
+    // A control placed by its ControlSpec rectangle at 96 dpi.
     HWND AddControl(const ControlSpec& spec);
     // Keeps a window made elsewhere (a panel, an image) at a place within its
     // parent given at 96 dpi.
