@@ -3,6 +3,8 @@
 // windows.h.
 #pragma once
 
+#include "platform/ico_file.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -10,7 +12,7 @@ namespace orbelune {
 
 inline constexpr std::size_t kIcoFileHeaderSize = 6;
 inline constexpr std::size_t kIcoDirectoryEntrySize = 16;
-inline constexpr std::uint32_t kIcoImageOffset = 22;
+inline constexpr std::uint32_t kIcoImageOffset = kIcoSingleImageOffset;
 inline constexpr std::uint32_t kDibHeaderSize = 40;
 
 // Depth codes: the colour depth at which an icon is written.

@@ -65,9 +65,11 @@ namespace {
 
 enum class PixelRead { Done, Undescribed, Failed };
 
-// GetDIB's work, telling a bitmap that cannot be described (reported
-// already) from a pixel read that the platform refused.
-PixelRead ReadPixels(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode) {
+// Prepares the header at the start of headerBuffer and has the platform read
+// the pixel rows into bitsBuffer and the colour table behind the header;
+// tells a bitmap that cannot be described (reported already) from a pixel
+// read that the platform refused.
+PixelRead GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode) {
     auto& header = *static_cast<BITMAPINFOHEADER*>(headerBuffer);
     if (!InitializeBitmapInfoHeader(bitmap, header, depthCode)) return PixelRead::Undescribed;
     UniqueDc dc(::CreateCompatibleDC(nullptr));
@@ -85,10 +87,6 @@ BITMAPINFOHEADER HeaderOf(const std::vector<std::uint8_t>& buffer) {
 }
 
 }  // namespace
-
-bool GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode) {
-    return ReadPixels(bitmap, headerBuffer, bitsBuffer, depthCode) == PixelRead::Done;
-}
 
 bool SaveToStream(ByteStream& stream, HICON icon, int depthCode) {
     ICONINFO info{};
@@ -116,8 +114,8 @@ bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, int d
     std::vector<std::uint8_t> colourHeader(colourHeaderSize), colourBits(colourImageSize);
 
     // Pixels the platform would not read are no icon: nothing is written.
-    PixelRead read = ReadPixels(mask, maskHeader.data(), maskBits.data(), kDepthMask);
-    if (read == PixelRead::Done) read = ReadPixels(colour, colourHeader.data(), colourBits.data(), depthCode);
+    PixelRead read = GetDIB(mask, maskHeader.data(), maskBits.data(), kDepthMask);
+    if (read == PixelRead::Done) read = GetDIB(colour, colourHeader.data(), colourBits.data(), depthCode);
     if (read != PixelRead::Done) {
         if (read == PixelRead::Failed) ShowInformation(kInvalidBitmap);
         return false;

@@ -19,11 +19,6 @@ bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int de
 // reading the bitmap at the depth code needs; false for an invalid bitmap.
 bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& imageSize, int depthCode);
 
-// Prepares the header at the start of headerBuffer and has the platform read
-// the pixel rows into bitsBuffer and the colour table behind the header.
-// True when the platform's read reported success.
-bool GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode);
-
 // Writes the whole .ico file for the icon to the stream. Nothing is written
 // before the icon has been queried and both images read. An icon whose
 // information cannot be had ("ERROR - unable to retrive IconInfo"), or whose

@@ -28,19 +28,6 @@ public:
     std::vector<std::uint8_t> bytes;
 };
 
-// A file created for writing, or emptied when it exists. Failures:
-// "ファイル %s を作成できません" when it cannot be created, and
-// "ファイル %s に書き込めません" when a write does not go through whole.
-class FileStream final : public ByteStream {
-public:
-    explicit FileStream(const std::wstring& path);
-    void Write(const void* data, std::size_t size) override;
-
-private:
-    std::wstring path_;
-    UniqueFile file_;
-};
-
 // A file that replaces its target only once it has been written whole: the
 // bytes go to a new file beside the target, which Commit puts in the
 // target's place. Until then, and whenever anything fails, the target stays

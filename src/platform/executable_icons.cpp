@@ -77,29 +77,28 @@ void ExecutableIcons::MapAfresh() const {
 
 int ExecutableIcons::Count() const noexcept { return icons_ ? static_cast<int>(icons_->groups.size()) : 0; }
 
-bool ExecutableIcons::Pixels(std::size_t index, int side, std::uint32_t* colour, std::uint8_t* mask) const {
-    if (!icons_ || index >= icons_->groups.size()) return false;
-    if (++madeSinceMapped_ > kIconsPerView) MapAfresh();
-    if (!view_) return false;
-    // The platform's own choice of image, as for Make.
-    auto* group = const_cast<BYTE*>(Bytes() + icons_->groups[index].offset);
-    const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, side, side, LR_DEFAULTCOLOR);
-    const IconResource* image = id > 0 && id <= 0xFFFF ? icons_->Icon(static_cast<std::uint16_t>(id)) : nullptr;
-    if (!image) return false;
-    return DecodeIconPixels(Bytes() + image->bytes.offset, image->bytes.size, side, colour, mask);
-}
-
-HICON ExecutableIcons::Make(std::size_t index, int width, int height) const {
+const IconResource* ExecutableIcons::ChosenImage(std::size_t index, int width, int height) const {
     if (!icons_ || index >= icons_->groups.size()) return nullptr;
     if (++madeSinceMapped_ > kIconsPerView) MapAfresh();
     if (!view_) return nullptr;
-    // Both calls read only what the reader checked: the group's directory
-    // with all its entries, and the chosen image with everything its
-    // header promises.
+    // The platform's own choice, reading only what the reader checked: the
+    // group's directory with all its entries.
     auto* group = const_cast<BYTE*>(Bytes() + icons_->groups[index].offset);
     const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, width, height, LR_DEFAULTCOLOR);
-    const IconResource* image = id > 0 && id <= 0xFFFF ? icons_->Icon(static_cast<std::uint16_t>(id)) : nullptr;
+    return id > 0 && id <= 0xFFFF ? icons_->Icon(static_cast<std::uint16_t>(id)) : nullptr;
+}
+
+bool ExecutableIcons::Pixels(const IconResource* image, int side, std::uint32_t* colour, std::uint8_t* mask) const {
+    return image && view_ && DecodeIconPixels(Bytes() + image->bytes.offset, image->bytes.size, side, colour, mask);
+}
+
+HICON ExecutableIcons::Make(std::size_t index, int width, int height) const {
+    return Make(ChosenImage(index, width, height), width, height);
+}
+
+HICON ExecutableIcons::Make(const IconResource* image, int width, int height) const {
     if (!image) return nullptr;
+    // The chosen image with everything its header promises, checked.
     return ::CreateIconFromResourceEx(const_cast<BYTE*>(Bytes() + image->bytes.offset), image->bytes.size, TRUE,
                                       0x00030000, width, height, LR_DEFAULTCOLOR);
 }

@@ -49,11 +49,15 @@ public:
     // The same image choice for a size x size icon, made at that size.
     HICON Make(std::size_t index, int size) const { return Make(index, size, size); }
 
-    // The pixels of the image Make(index, side) would make, decoded straight
-    // from the checked resource when it is a plain image of exactly that
-    // size (see DecodeIconPixels); false otherwise, and the icon is to be
-    // made by Make.
-    bool Pixels(std::size_t index, int side, std::uint32_t* colour, std::uint8_t* mask) const;
+    // The image Make chooses for an index and a size, the platform's own
+    // choice; nullptr past the end. Choosing it once serves both of:
+    const IconResource* ChosenImage(std::size_t index, int width, int height) const;
+    // the chosen image's pixels, decoded straight from the checked resource
+    // when it is a plain image of exactly side x side (see
+    // DecodeIconPixels); false otherwise, and the icon is to be made by Make;
+    bool Pixels(const IconResource* image, int side, std::uint32_t* colour, std::uint8_t* mask) const;
+    // the chosen image made into an icon at that size; nullptr for none.
+    HICON Make(const IconResource* image, int width, int height) const;
 
 private:
     const std::uint8_t* Bytes() const noexcept { return static_cast<const std::uint8_t*>(view_.Get()); }

@@ -9,4 +9,7 @@ namespace orbelune {
 // empty path never does.
 bool FileExists(const std::wstring& path);
 
+// Whether the path names an existing folder.
+bool IsFolder(const std::wstring& path);
+
 }  // namespace orbelune

@@ -61,8 +61,9 @@ void ImageBox::SetPicture(const IconImage& picture, Source source) {
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-SIZE ImageBox::DrawnSize() const {
-    const SIZE natural = IconSizeOf(picture_.Handle());
+SIZE ImageBox::DrawnSize() const { return DrawnSize(IconSizeOf(picture_.Handle())); }
+
+SIZE ImageBox::DrawnSize(SIZE natural) const {
     const int dpi = DpiOf(Handle());
     return {Scale(natural.cx, dpi), Scale(natural.cy, dpi)};
 }
@@ -89,7 +90,7 @@ void ImageBox::Paint(HDC dc) {
     HICON icon = picture_.Handle();
     if (!icon) return;
     const SIZE natural = IconSizeOf(icon);
-    const SIZE drawn = DrawnSize();
+    const SIZE drawn = DrawnSize(natural);
     if (drawn.cx == natural.cx && drawn.cy == natural.cy) {
         picture_.Draw(dc, 0, 0);
         return;

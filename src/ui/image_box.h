@@ -56,6 +56,8 @@ protected:
 
 private:
     void Paint(HDC dc);
+    // An icon of that natural size as drawn at the image's DPI.
+    SIZE DrawnSize(SIZE natural) const;
     // The picture made at the drawn size, kept until the picture or the
     // size changes; nullptr when it cannot be made.
     HICON ScaledIcon(SIZE size);

@@ -3,6 +3,7 @@
 #include "platform/ico_file.h"
 #include "support/failure_matchers.h"
 #include "support/gui.h"
+#include "ui/image_box.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +11,6 @@ namespace orbelune {
 namespace {
 
 using test::FailureOf;
-
-SIZE IconSize(HICON icon) {
-    ICONINFO info{};
-    if (!::GetIconInfo(icon, &info)) return {0, 0};
-    BITMAP bm{};
-    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
-    if (info.hbmColor) ::DeleteObject(info.hbmColor);
-    if (info.hbmMask) ::DeleteObject(info.hbmMask);
-    return {bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
-}
 
 // A file holding several images, each made as IconFileBytes makes one.
 std::vector<unsigned char> MultiImageFile(const std::vector<int>& sizes) {
@@ -50,7 +41,7 @@ TEST(IconImage, LoadsAFileAndMakesItsHandleAtItsOwnSize) {
     EXPECT_FALSE(icon.Empty());
     ASSERT_TRUE(icon.Handle());
     EXPECT_EQ(icon.Handle(), icon.Handle());  // made once
-    const SIZE size = IconSize(icon.Handle());
+    const SIZE size = IconSizeOf(icon.Handle());
     EXPECT_EQ(size.cx, 16);
     EXPECT_EQ(size.cy, 16);
     EXPECT_EQ(*icon.FileBytes(), test::ReadFileBytes(small));
@@ -63,7 +54,7 @@ TEST(IconImage, ChoosesTheImageNearestTo32) {
     IconImage icon;
     icon.LoadFromFile(path);
     ASSERT_TRUE(icon.Handle());
-    EXPECT_EQ(IconSize(icon.Handle()).cx, 32);
+    EXPECT_EQ(IconSizeOf(icon.Handle()).cx, 32);
 }
 
 TEST(IconImage, CopiesShareTheIconAndAHandleIsOwned) {
@@ -74,7 +65,7 @@ TEST(IconImage, CopiesShareTheIconAndAHandleIsOwned) {
     EXPECT_EQ(b.Handle(), handle);
     a.Clear();
     EXPECT_TRUE(a.Empty());
-    EXPECT_EQ(IconSize(b.Handle()).cx, 32);  // still alive through b
+    EXPECT_EQ(IconSizeOf(b.Handle()).cx, 32);  // still alive through b
     b.SetHandle(nullptr);
     EXPECT_TRUE(b.Empty());
 }

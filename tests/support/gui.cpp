@@ -1,7 +1,9 @@
 #include "support/gui.h"
 
 #include "app/application.h"
+#include "ui/iconpicker/icon_picker.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <atomic>
@@ -208,6 +210,14 @@ std::wstring WindowTextOf(HWND hwnd) {
     wchar_t buffer[4096] = {};
     ::GetWindowTextW(hwnd, buffer, 4096);
     return buffer;
+}
+
+void ClickIconGridItem(int item) {
+    HWND view = iconPicker->Control(IconPicker::kIconGrid);
+    ListView_SetItemState(view, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
+    ::SendMessageW(iconPicker->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
+    Pump();
 }
 
 }  // namespace orbelune::test

@@ -57,6 +57,9 @@ std::vector<unsigned char> IconFileBytes(const std::vector<IconImageSpec>& image
 // window's client coordinates.
 void DropFiles(HWND window, POINT clientPoint, const std::vector<std::wstring>& paths);
 
+// Selects an item of the icon picker's grid and clicks it, as the mouse does.
+void ClickIconGridItem(int item);
+
 // The DPI the display reports to the tests (the screen's LOGPIXELSY), and
 // a 96-dpi size scaled to it as the program rounds.
 int DisplayDpi();

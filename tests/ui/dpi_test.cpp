@@ -8,6 +8,7 @@
 #include "support/box_driver.h"
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
+#include "ui/image_box.h"
 #include "ui/linkbrowser/link_browser.h"
 #include "ui/main/main_window.h"
 
@@ -27,16 +28,6 @@ RECT InParent(HWND window) {
     ::GetWindowRect(window, &r);
     ::MapWindowPoints(nullptr, ::GetParent(window), reinterpret_cast<POINT*>(&r), 2);
     return r;
-}
-
-SIZE IconSize(HICON icon) {
-    ICONINFO info{};
-    if (!::GetIconInfo(icon, &info)) return {0, 0};
-    BITMAP bm{};
-    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
-    if (info.hbmColor) ::DeleteObject(info.hbmColor);
-    ::DeleteObject(info.hbmMask);
-    return {bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
 }
 
 // Where a control sits at 96 dpi; a label, check box or radio button may be
@@ -280,7 +271,7 @@ TEST_F(DpiTest, IconsAreDrawnAtTheScaledSizeFromTheirOwnImages) {
         EXPECT_EQ(PixelOf(image, size - 1, size - 1), expected);
         EXPECT_EQ(PixelOf(image, size, size), background);
     }
-    EXPECT_EQ(IconSize(iconPicker->ChosenIconImage().Picture().Handle()).cx, 32);  // the size it is saved at
+    EXPECT_EQ(IconSizeOf(iconPicker->ChosenIconImage().Picture().Handle()).cx, 32);  // the size it is saved at
 }
 
 TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
@@ -309,7 +300,7 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
     NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
     ::SendMessageW(iconPicker->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
     Pump();
-    EXPECT_EQ(IconSize(iconPicker->ChosenIconImage().Picture().Handle()).cx, 32);
+    EXPECT_EQ(IconSizeOf(iconPicker->ChosenIconImage().Picture().Handle()).cx, 32);
     // Drawn as the library's own icon made at the scaled size.
     HICON own = nullptr;
     ASSERT_EQ(::PrivateExtractIconsW(library.c_str(), 0, size, size, &own, nullptr, 1, 0), 1u);
@@ -376,7 +367,7 @@ void Measure(HWND box, Measured& m) {
             m.captions.push_back(test::WindowTextOf(c));
         } else if ((::GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
             m.icon = r;
-            m.iconImage = IconSize(reinterpret_cast<HICON>(::SendMessageW(c, STM_GETICON, 0, 0)));
+            m.iconImage = IconSizeOf(reinterpret_cast<HICON>(::SendMessageW(c, STM_GETICON, 0, 0)));
         } else {
             m.text = r;
             auto font = reinterpret_cast<HFONT>(::SendMessageW(c, WM_GETFONT, 0, 0));

@@ -66,7 +66,7 @@ void IconPicker::CreateControls() {
     HFONT other = AddFont(L"MS Sans Serif", 11);
     const DWORD tab = WS_VISIBLE | WS_TABSTOP;
 
-    iconList_.Reset(::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, 16, 16));
+    iconList_ = NewGridImages(16);
     HWND view = AddControl({WC_LISTVIEWW, L"", tab | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_AUTOARRANGE,
                             WS_EX_CLIENTEDGE, 8, 8, 233, 218, kIconGrid, other});
     ListView_SetImageList(view, iconList_.Get(), LVSIL_NORMAL);
@@ -92,12 +92,16 @@ void IconPicker::CreateControls() {
 
 int IconPicker::GridIconSize() const { return Scale(kIconSize, Dpi()); }
 
+UniqueImageList IconPicker::NewGridImages(int capacity) const {
+    return UniqueImageList(
+        ::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, capacity, 16));
+}
+
 void IconPicker::OnDpiChanged() {
     // The grid's icons are made again at the new size from the file they
     // were listed from.
     const int count = ::ImageList_GetImageCount(iconList_.Get());
-    UniqueImageList list(
-        ::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, std::max(count, 1), 16));
+    UniqueImageList list = NewGridImages(std::max(count, 1));
     // A file that cannot be read again, or no longer passes the checks,
     // keeps its images brought to the new size.
     std::optional<ExecutableIcons> icons;
@@ -219,9 +223,10 @@ void IconPicker::OnOpenClicked() {
                         {openedFile_, ImageBox::kAssociated});
 }
 
-int IconPicker::AddListedIcon(IconStrip& images, const ExecutableIcons& icons, const std::wstring& path,
-                              int index) const {
-    UniqueIcon icon(IconOfListedFile(icons, path, index, GridIconSize()));
+int IconPicker::AddListedIcon(IconStrip& images, const ExecutableIcons& icons, const IconResource* chosen,
+                              const std::wstring& path, int index) const {
+    const int side = GridIconSize();
+    UniqueIcon icon(icons.Checked() ? icons.Make(chosen, side, side) : ExtractIconAtSize(path, index, side));
     if (icons.Checked()) {
         // Made from checked data at the grid's size: only a missing one fails.
         if (!icon) throw Failure(L"イメージサイズが正しくありません");
@@ -248,8 +253,7 @@ void IconPicker::ListIconsOfFile(const std::wstring& path) {
         iconCount_ = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(instance, path.c_str(), UINT(-1))));
     // A new, empty list of the grid's icon size with room for every icon: it
     // never grows (and copies itself) during the listing.
-    UniqueImageList list(
-        ::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, std::max(iconCount_, 1), 16));
+    UniqueImageList list = NewGridImages(std::max(iconCount_, 1));
     listedFile_ = path;
     chosenIconImage_->ClearPicture();
 
@@ -269,10 +273,13 @@ void IconPicker::ListIconsOfFile(const std::wstring& path) {
         std::vector<std::uint32_t> colour(decode ? IconStrip::kSide * IconStrip::kSide : 0);
         std::vector<std::uint8_t> mask(decode ? IconStrip::kSide * IconStrip::kSide / 8 : 0);
         for (int i = 0; i < iconCount_; ++i) {
+            // The image is chosen once, whether it is decoded or made.
+            const IconResource* chosen =
+                icons.Checked() ? icons.ChosenImage(static_cast<std::size_t>(i), GridIconSize(), GridIconSize()) : nullptr;
             int image = -1;
-            if (decode && icons.Pixels(static_cast<std::size_t>(i), IconStrip::kSide, colour.data(), mask.data()))
+            if (decode && icons.Pixels(chosen, IconStrip::kSide, colour.data(), mask.data()))
                 image = images.AddPixels(colour.data(), mask.data());
-            if (image < 0) image = AddListedIcon(images, icons, path, i);
+            if (image < 0) image = AddListedIcon(images, icons, chosen, path, i);
             std::wstring caption = std::to_wstring(i);
             LVITEMW item{};
             item.mask = LVIF_TEXT | LVIF_IMAGE;

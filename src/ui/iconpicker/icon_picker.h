@@ -15,6 +15,7 @@ namespace orbelune {
 
 class ExecutableIcons;
 class IconStrip;
+struct IconResource;
 
 class IconPicker final : public Form {
 public:
@@ -54,9 +55,6 @@ public:
 
     // Lists every icon of the file in the grid.
     void ListIconsOfFile(const std::wstring& path);
-    // Makes the icon at `index` of the listed file at the grid's size and
-    // adds it to the grid's images; gives its image index.
-    int AddListedIcon(IconStrip& images, const ExecutableIcons& icons, const std::wstring& path, int index) const;
     // Writes the chosen icon to a file the user names and hands it to the
     // main window.
     void SaveChosenIcon();
@@ -84,6 +82,13 @@ private:
     // The size of the chosen icon, and of the grid's icons at 96 dpi.
     static constexpr int kIconSize = 32;
     int GridIconSize() const;
+    // An empty image list of the grid's icon size with room for `capacity`.
+    UniqueImageList NewGridImages(int capacity) const;
+    // Makes the icon at `index` of the listed file at the grid's size (from
+    // the checked image `chosen` of a checked file) and adds it to the grid's
+    // images; gives its image index.
+    int AddListedIcon(IconStrip& images, const ExecutableIcons& icons, const IconResource* chosen,
+                      const std::wstring& path, int index) const;
 
     UniqueImageList iconList_;
     std::wstring listedFile_;  // the file the grid's icons came from

@@ -4,6 +4,7 @@
 #include "app/message_box.h"
 #include "app/subwindow.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "store/registry_layout.h"
 #include "ui/linkbrowser/internet_shortcut.h"
@@ -24,15 +25,6 @@ constexpr std::size_t kLongestUrlBytes = 2047;
 constexpr std::size_t kShortcutPiece = 64 * 1024;
 
 int Selection(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0)); }
-
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool EndsWithUrl(const std::wstring& name) {
-    return name.size() >= 4 && ::CompareStringOrdinal(name.c_str() + name.size() - 4, 4, L".url", 4, TRUE) == CSTR_EQUAL;
-}
 
 // Bytes of a shortcut file, whole characters in its encoding, as text.
 std::wstring Decode(const std::uint8_t* bytes, std::size_t size, ShortcutEncoding encoding) {
@@ -67,6 +59,10 @@ std::wstring LimitBytes(const std::wstring& text, std::size_t limit) {
 }
 
 }  // namespace
+
+bool EndsWithUrl(const std::wstring& name) {
+    return name.size() >= 4 && ::CompareStringOrdinal(name.c_str() + name.size() - 4, 4, L".url", 4, TRUE) == CSTR_EQUAL;
+}
 
 std::wstring ReadInternetShortcut(const std::wstring& path) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

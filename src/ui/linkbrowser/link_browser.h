@@ -18,6 +18,9 @@ namespace orbelune {
 // 932; empty when the file, the section or the entry is missing.
 std::wstring ReadInternetShortcut(const std::wstring& path);
 
+// Whether a file name really ends in ".url" (any letter case).
+bool EndsWithUrl(const std::wstring& name);
+
 class LinkBrowser final : public Form {
 public:
     enum Id : int {

@@ -272,20 +272,6 @@ void MainWindow::OnHotIconBrowseClicked() {
 
 void MainWindow::OnQuitClicked() { ::SendMessageW(Handle(), WM_CLOSE, 0, 0); }
 
-namespace {
-
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsInternetShortcut(const std::wstring& path) {
-    return path.size() >= 4 &&
-           ::CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".url", 4, TRUE) == CSTR_EQUAL;
-}
-
-}  // namespace
-
 void MainWindow::FormDropFiles(HDROP drop) {
     struct Finish {
         HDROP drop;
@@ -293,7 +279,6 @@ void MainWindow::FormDropFiles(HDROP drop) {
     } finish{drop};
     // Not while a sub-window (or a box) holds the main window disabled.
     if (!IsEnabled() || (linkBrowser && linkBrowser->IsShown()) || (iconPicker && iconPicker->IsShown())) return;
-    if (::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0) return;
     // Of several files, the first.
     const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
     std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
@@ -325,7 +310,7 @@ void MainWindow::FormDropFiles(HDROP drop) {
 void MainWindow::DropLinkTarget(const std::wstring& path) {
     // An Internet shortcut stands for the address it holds.
     const bool folder = IsFolder(path);
-    SetText(kLinkTargetField, !folder && IsInternetShortcut(path) ? ReadInternetShortcut(path) : path);
+    SetText(kLinkTargetField, !folder && EndsWithUrl(path) ? ReadInternetShortcut(path) : path);
     if (!Text(kNameField).empty()) return;
     SetText(kNameField, folder ? path.substr(path.find_last_of(L'\\') + 1) : NameWithoutExtension(path));
 }

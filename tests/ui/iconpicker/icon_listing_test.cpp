@@ -74,13 +74,6 @@ protected:
         ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
         test::Pump();
     }
-    void ClickItem(int item) {
-        HWND view = iconPicker->Control(IconPicker::kIconGrid);
-        ListView_SetItemState(view, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
-        ::SendMessageW(iconPicker->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
-        test::Pump();
-    }
     std::wstring Write(const std::wstring& name, const test::Bytes& bytes) {
         const std::wstring path = folder_.File(name);
         test::WriteFileBytes(path, bytes);
@@ -101,7 +94,7 @@ TEST_F(IconListingTest, DamagedLibrariesGiveTheMessageAndAnEmptyGrid) {
     for (const auto& damaged : test::DamagedLibraries()) {
         SCOPED_TRACE(damaged.what);
         Open(kComctl);  // a full grid and a chosen icon first
-        ClickItem(1);
+        test::ClickIconGridItem(1);
         ASSERT_EQ(iconPicker->IconGridCount(), 4);
         const std::wstring path = Write(L"damaged" + std::to_wstring(n++) + L".dll", damaged.bytes);
         boxes_.clear();
@@ -171,7 +164,7 @@ TEST_F(IconListingTest, ClickOnAnIconOfADamagedFileGivesTheMessage) {
     Start();
     mainWindow->OnIconBrowseClicked();
     Open(kComctl);
-    ClickItem(0);
+    test::ClickIconGridItem(0);
     // Opened under a name that is neither a program nor an icon file: the
     // grid stays, and a click reads the damaged file.
     next_ = Write(L"damaged.bin", test::DamagedLibraries().back().bytes);
@@ -184,7 +177,7 @@ TEST_F(IconListingTest, ClickOnAnIconOfADamagedFileGivesTheMessage) {
     test::Pump();
     ASSERT_EQ(iconPicker->IconGridCount(), 4);
     boxes_.clear();
-    ClickItem(2);
+    test::ClickIconGridItem(2);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, Refusal(next_));
     EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
@@ -218,7 +211,7 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
             ASSERT_EQ(want.colour.size(), 32u * 32);
             ASSERT_EQ(ListImage(listed, i), want);
             if (i < 6 || i == count - 1) {  // the chosen icon, by a click
-                ClickItem(i);
+                test::ClickIconGridItem(i);
                 const IconPixels icon = PixelsOf(extracted.Get());
                 ASSERT_FALSE(icon.colour.empty());
                 EXPECT_EQ(PixelsOf(iconPicker->ChosenIconImage().Picture().Handle()), icon);

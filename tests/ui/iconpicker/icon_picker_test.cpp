@@ -132,13 +132,6 @@ protected:
         ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
         test::Pump();
     }
-    void ClickItem(int item) {
-        HWND view = iconPicker->Control(IconPicker::kIconGrid);
-        ListView_SetItemState(view, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
-        ::SendMessageW(iconPicker->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
-        test::Pump();
-    }
     std::vector<std::wstring> Captions() {
         std::vector<std::wstring> captions;
         HWND view = iconPicker->Control(IconPicker::kIconGrid);
@@ -185,7 +178,7 @@ TEST_F(PickerTest, ClickingAnIconShowsItAndNothingWhenTheFileIsGone) {
     Start();
     mainWindow->OnIconBrowseClicked();
     Open(kComctl);
-    ClickItem(2);
+    test::ClickIconGridItem(2);
     EXPECT_FALSE(iconPicker->ChosenIconImage().Picture().Empty());
     EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Handle());
 
@@ -195,19 +188,19 @@ TEST_F(PickerTest, ClickingAnIconShowsItAndNothingWhenTheFileIsGone) {
     test::WriteFileBytes(text, {'x'});
     Open(text);
     EXPECT_EQ(Captions().size(), 4u);
-    ClickItem(1);
+    test::ClickIconGridItem(1);
     EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
 
     // The opened file deleted since: the click does nothing.
     Open(kComctl);
-    ClickItem(0);
+    test::ClickIconGridItem(0);
     const std::wstring gone = folder_.File(L"gone.dll");
     ::CopyFileW(kComctl.c_str(), gone.c_str(), FALSE);
     Open(gone);
-    ClickItem(3);
+    test::ClickIconGridItem(3);
     const HICON shown = iconPicker->ChosenIconImage().Picture().Handle();
     ::DeleteFileW(gone.c_str());
-    ClickItem(1);
+    test::ClickIconGridItem(1);
     EXPECT_EQ(iconPicker->ChosenIconImage().Picture().Handle(), shown);
 }
 
@@ -315,7 +308,7 @@ TEST_F(PickerTest, SavingTheChosenIcon) {
     EXPECT_TRUE(shown_.empty());
 
     Open(kComctl);
-    ClickItem(0);
+    test::ClickIconGridItem(0);
     ::SendMessageW(iconPicker->Control(IconPicker::kColor16Radio), BM_CLICK, 0, 0);
     const std::wstring saved = folder_.File(L"保存.ico");
     answers_.push_back({saved, 1});
@@ -339,7 +332,7 @@ TEST_F(PickerTest, SavingTheChosenIcon) {
     // Cancelling the dialog still closes the picker; nothing changes.
     mainWindow->OnIconBrowseClicked();
     Open(kComctl);
-    ClickItem(1);
+    test::ClickIconGridItem(1);
     answers_.push_back({L"", 1});
     ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     test::Pump();
@@ -352,7 +345,7 @@ TEST_F(PickerTest, SavingWhereNoFileCanBeMade) {
     Start();
     mainWindow->OnIconBrowseClicked();
     Open(kComctl);
-    ClickItem(0);
+    test::ClickIconGridItem(0);
     const std::wstring nowhere = folder_.File(L"no such folder\\x.ico");
     answers_.push_back({nowhere, 1});
     ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
@@ -386,7 +379,7 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
     test::WriteFileBytes(saved, {'o', 'l', 'd'});
     mainWindow->OnIconBrowseClicked();
     Open(kComctl);
-    ClickItem(0);
+    test::ClickIconGridItem(0);
     answers_.push_back({saved, 1});
     ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     test::Pump();
@@ -416,7 +409,7 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
         boxes_.clear();
         mainWindow->OnIconBrowseClicked();
         Open(kComctl);
-        ClickItem(1);
+        test::ClickIconGridItem(1);
         if (c.damagedIcon) {
             IconImage icon;
             icon.LoadFromFile(damagedFile);
@@ -498,7 +491,7 @@ TEST_F(PickerTest, HotIconSaveWithTheFieldDisabledWritesOnlyTheFile) {
     Start();
     mainWindow->OnHotIconBrowseClicked();
     Open(kComctl);
-    ClickItem(0);
+    test::ClickIconGridItem(0);
     const std::wstring saved = folder_.File(L"hot.ico");
     answers_.push_back({saved, 1});
     ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
