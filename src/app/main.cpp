@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/message_box.h"
+#include "app/window.h"
 #include "platform/failure.h"
 
 #include <windows.h>
@@ -96,8 +97,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         failure = f.Message();
     } catch (const std::bad_alloc&) {
         failure = L"メモリが足りません";
-    } catch (const std::exception& e) {
-        for (const char* c = e.what(); *c; ++c) failure += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    } catch (const std::exception&) {
+        failure = orbelune::kUnexpectedFailure;
     }
     orbelune::DestroyWindowSet();
     ReportFatalFailure(failure);

@@ -32,6 +32,10 @@ NONCLIENTMETRICSW NonClientMetrics(int dpi) noexcept;
 // GetSystemMetrics at that DPI.
 int SystemMetric(int index, int dpi) noexcept;
 
+// What a user is told of a failure that is neither the program's own nor a
+// lack of memory.
+inline constexpr wchar_t kUnexpectedFailure[] = L"予期しないエラーのため、処理を中止しました";
+
 // Runs a handler; a failure ends it and is shown in the failure box.
 // Returns whether the handler ran to its end.
 template <typename Handler>
@@ -44,10 +48,9 @@ bool RunHandler(Handler&& handler) noexcept {
             ShowFailure(failure.Message());
         } catch (const std::bad_alloc&) {
             ShowFailure(L"メモリが足りません");
-        } catch (const std::exception& e) {
-            std::wstring text;
-            for (const char* c = e.what(); *c; ++c) text += static_cast<wchar_t>(static_cast<unsigned char>(*c));
-            ShowFailure(text);
+        } catch (const std::exception&) {
+            // The library's own text is no message for a user.
+            ShowFailure(kUnexpectedFailure);
         }
     } catch (...) {
         // Showing the failure failed as well; nothing more can be done.

@@ -1,9 +1,10 @@
 #include "platform/executable_icons.h"
 
-#include "platform/icon_pixels.h"
-
 #include "platform/failure.h"
 #include "platform/ico_file.h"
+#include "platform/icon_pixels.h"
+
+#include <memory>
 
 namespace orbelune {
 
@@ -15,56 +16,79 @@ constexpr wchar_t kCannotOpen[] = L"ファイル %s は開けません";
 // many icons: a listing holds the icons it lists, not the whole file.
 constexpr std::size_t kIconsPerView = 256;
 
+bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD read = 0;
+    return ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) &&
+           ::ReadFile(file, buffer, size, &read, nullptr) && read == size;
+}
+
 }  // namespace
 
 ExecutableIcons::ExecutableIcons(const std::wstring& path) {
     // Shared for reading only, as the platform's extraction opens it: nobody
-    // can cut the file short under the view while it is read.
+    // can cut the file short while it is read.
     file_.Reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) Fail(kCannotOpen, path);
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file_.Get(), &size)) Fail(kCannotOpen, path);
     const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
-    if (fileSize < 2) return;  // no program: the platform's
 
-    // A file beyond the reader's cap is never mapped whole: its first bytes
-    // tell whether it claims to be a program (refused) or not (the platform's).
-    const bool tooLarge = fileSize > kLargestListedExecutable;
-    const auto viewSize = static_cast<SIZE_T>(tooLarge ? 2 : fileSize);
-    viewSize_ = viewSize;
-    mapping_.Reset(::CreateFileMappingW(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping_) Fail(kCannotOpen, path);
-    view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize));
-    if (!view_) Fail(kCannotOpen, path);
-    const auto* bytes = Bytes();
-    if (tooLarge) {
-        refused_ = bytes[0] == 'M' && bytes[1] == 'Z';
+    // What the platform goes by: "MZ" for a program, else the icon file's
+    // type word.
+    std::uint8_t head[4] = {};
+    const auto headSize = static_cast<DWORD>(fileSize < sizeof head ? fileSize : sizeof head);
+    if (!ReadAt(file_.Get(), 0, head, headSize)) Fail(kCannotOpen, path);
+    if (head[0] == 'M' && head[1] == 'Z') {
+        OpenProgram(fileSize);
+        if (!view_ && !refused_) Fail(kCannotOpen, path);
+    } else if (head[2] == 1 && head[3] == 0) {
+        OpenIconFile(fileSize);
+    }
+}
+
+void ExecutableIcons::OpenProgram(std::uint64_t fileSize) {
+    if (fileSize > kLargestListedExecutable) {
+        refused_ = true;
         return;
     }
-    switch (ClassifyExecutable(bytes, viewSize)) {
-    case ExecutableKind::Pe:
-        icons_ = ReadPeIcons(bytes, viewSize);
-        refused_ = !icons_;
-        break;
-    case ExecutableKind::Damaged:
+    viewSize_ = static_cast<SIZE_T>(fileSize);
+    mapping_.Reset(::CreateFileMappingW(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping_) return;
+    view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize_));
+    if (!view_) return;
+    program_ = ReadProgramIcons(View(), viewSize_);
+    refused_ = !program_;
+    MapAfresh();  // the checks went through every page
+}
+
+void ExecutableIcons::OpenIconFile(std::uint64_t fileSize) {
+    // The platform takes reserved 0, type 1 and at least one image for an
+    // icon file, and reads its directory and the chosen image unchecked.
+    std::vector<std::uint8_t> head(kIcoHeaderSize);
+    if (fileSize < kIcoHeaderSize || !ReadAt(file_.Get(), 0, head.data(), kIcoHeaderSize)) return;
+    if (head[0] != 0 || head[1] != 0 || IcoImageCount(head.data()) == 0) return;
+    const std::uint64_t directoryEnd = IcoDirectoryEnd(head.data());
+    head.resize(static_cast<std::size_t>(directoryEnd < fileSize ? directoryEnd : fileSize));
+    if (directoryEnd > fileSize ||
+        !ReadAt(file_.Get(), kIcoHeaderSize, head.data() + kIcoHeaderSize,
+                static_cast<DWORD>(head.size() - kIcoHeaderSize))) {
         refused_ = true;
-        break;
-    case ExecutableKind::NotExecutable:
-        // What the platform takes for an icon file (reserved 0, type 1, some
-        // images) it reads without checking its directory: refused unless
-        // every image lies inside the file.
-        if (viewSize >= kIcoHeaderSize && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0 &&
-            IcoImageCount(bytes) > 0 && !ReadIcoDirectory(bytes, viewSize))
-            refused_ = true;
-        break;
-    case ExecutableKind::OtherExecutable:
-        break;
+        return;
     }
-    // The size ExtractIconW asks for.
-    iconWidth_ = ::GetSystemMetrics(SM_CXICON);
-    iconHeight_ = ::GetSystemMetrics(SM_CYICON);
-    if (icons_) MapAfresh();  // the checks went through every page
+    for (unsigned i = 0; i < IcoImageCount(head.data()); ++i) {
+        const std::uint8_t* e = head.data() + kIcoHeaderSize + i * kIcoEntrySize;
+        const std::uint64_t bytes = e[8] | e[9] << 8 | e[10] << 16 | std::uint64_t{e[11]} << 24;
+        const std::uint64_t offset = e[12] | e[13] << 8 | e[14] << 16 | std::uint64_t{e[15]} << 24;
+        if (offset + bytes > fileSize) {
+            refused_ = true;
+            return;
+        }
+    }
+    iconDirectory_ = IcoResourceDirectory(head.data());
+    iconEntries_ = std::move(head);
 }
 
 void ExecutableIcons::MapAfresh() const {
@@ -72,35 +96,84 @@ void ExecutableIcons::MapAfresh() const {
     // none of its pages resident any more.
     view_.Reset();
     view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize_));
-    madeSinceMapped_ = 0;
+    chosenSinceMapped_ = 0;
 }
 
-int ExecutableIcons::Count() const noexcept { return icons_ ? static_cast<int>(icons_->groups.size()) : 0; }
+int ExecutableIcons::Count() const noexcept {
+    if (program_) return static_cast<int>(program_->groups.size());
+    return iconDirectory_.empty() ? 0 : 1;
+}
 
-const IconResource* ExecutableIcons::ChosenImage(std::size_t index, int width, int height) const {
-    if (!icons_ || index >= icons_->groups.size()) return nullptr;
-    if (++madeSinceMapped_ > kIconsPerView) MapAfresh();
-    if (!view_) return nullptr;
-    // The platform's own choice, reading only what the reader checked: the
-    // group's directory with all its entries.
-    auto* group = const_cast<BYTE*>(Bytes() + icons_->groups[index].offset);
+ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height) const {
+    if (!iconDirectory_.empty()) {
+        if (index != 0) return {};
+        const int chosen = ::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(iconDirectory_.data()), TRUE, width,
+                                                         height, LR_DEFAULTCOLOR);
+        if (chosen < 0 || static_cast<unsigned>(chosen) >= IcoImageCount(iconEntries_.data())) return {};
+        const std::uint8_t* e = iconEntries_.data() + kIcoHeaderSize + static_cast<std::size_t>(chosen) * kIcoEntrySize;
+        const std::uint32_t bytes = e[8] | e[9] << 8 | e[10] << 16 | static_cast<std::uint32_t>(e[11]) << 24;
+        const std::uint32_t offset = e[12] | e[13] << 8 | e[14] << 16 | static_cast<std::uint32_t>(e[15]) << 24;
+        if (bytes == 0 || bytes > kLargestIconImage) return {};
+        iconImage_.resize(bytes);
+        if (!ReadAt(file_.Get(), offset, iconImage_.data(), bytes)) return {};
+        return {iconImage_.data(), iconImage_.size()};
+    }
+    if (!program_ || index >= program_->groups.size() || !program_->groups[index]) return {};
+    if (++chosenSinceMapped_ > kIconsPerView) MapAfresh();
+    if (!view_) return {};
+    // The platform's own choice, from the group's directory, which the
+    // reader found inside the file with all its entries.
+    auto* group = const_cast<BYTE*>(View() + *program_->groups[index]);
     const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, width, height, LR_DEFAULTCOLOR);
-    return id > 0 && id <= 0xFFFF ? icons_->Icon(static_cast<std::uint16_t>(id)) : nullptr;
+    const auto image = program_->Image(static_cast<std::uint16_t>(id));
+    if (!image) return {};
+    return {View() + image->offset, image->size};
 }
 
-bool ExecutableIcons::Pixels(const IconResource* image, int side, std::uint32_t* colour, std::uint8_t* mask) const {
-    return image && view_ && DecodeIconPixels(Bytes() + image->bytes.offset, image->bytes.size, side, colour, mask);
+bool ExecutableIcons::Pixels(ImageBytes image, int side, std::uint32_t* colour, std::uint8_t* mask) {
+    return image && DecodeIconPixels(image.data, image.size, side, colour, mask);
 }
 
-HICON ExecutableIcons::Make(std::size_t index, int width, int height) const {
-    return Make(ChosenImage(index, width, height), width, height);
-}
-
-HICON ExecutableIcons::Make(const IconResource* image, int width, int height) const {
-    if (!image) return nullptr;
-    // The chosen image with everything its header promises, checked.
-    return ::CreateIconFromResourceEx(const_cast<BYTE*>(Bytes() + image->bytes.offset), image->bytes.size, TRUE,
+HICON ExecutableIcons::Make(ImageBytes image, int width, int height) {
+    if (!image || !IconImageFitsPlatform(image.data, image.size)) return nullptr;
+    return ::CreateIconFromResourceEx(const_cast<BYTE*>(image.data), static_cast<DWORD>(image.size), TRUE,
                                       0x00030000, width, height, LR_DEFAULTCOLOR);
+}
+
+HICON ExecutableIcons::Make(int index, int size) const {
+    std::size_t at;
+    if (!iconDirectory_.empty()) {
+        // The platform takes any index below one for an icon file's icon.
+        if (index > 0) return nullptr;
+        at = 0;
+    } else if (!program_) {
+        return nullptr;
+    } else if (index < 0) {
+        const auto found = program_->IndexOfGroupId(0u - static_cast<std::uint32_t>(index));
+        if (!found) return nullptr;
+        at = *found;
+    } else {
+        at = static_cast<std::size_t>(index);
+    }
+    return Make(ChosenImage(at, size, size), size, size);
+}
+
+HICON ExtractCheckedIcon(const std::wstring& path, int index, int size) {
+    // Found as the platform finds it: a bare name along the search path.
+    std::wstring found(MAX_PATH, L'\0');
+    DWORD length = ::SearchPathW(nullptr, path.c_str(), nullptr, static_cast<DWORD>(found.size()), found.data(), nullptr);
+    if (length >= found.size()) {
+        found.resize(length);
+        length = ::SearchPathW(nullptr, path.c_str(), nullptr, static_cast<DWORD>(found.size()), found.data(), nullptr);
+    }
+    if (length == 0 || length >= found.size()) return nullptr;
+    found.resize(length);
+    try {
+        const ExecutableIcons icons(found);
+        return icons.Refused() ? nullptr : icons.Make(index, size);
+    } catch (const Failure&) {
+        return nullptr;
+    }
 }
 
 }  // namespace orbelune

@@ -1,9 +1,11 @@
-// The icons of a file the picker lists. A Windows program or library (PE)
-// is read once, mapped, through the checked reader, and its icons are made
-// from the checked resource bytes exactly as the platform's extraction makes
-// them; a damaged one is refused before the platform sees it. Other files
-// (16-bit programs, icon files, anything else) are left to the platform's
-// extraction, icon files only once their directory has been checked.
+// The icons of any file, as the platform's icon extraction (ExtractIconW,
+// PrivateExtractIconsW) numbers and makes them, read through the checked
+// readers only: a program or library (32-, 64- or 16-bit) is mapped and
+// walked as the platform walks it, an icon file is read entry by entry
+// whatever its size, and any other file has no icons. Nothing of a file
+// reaches a platform call before it has been checked: a file the platform
+// could only read outside of is refused, and an image the platform could
+// not read safely is made into no icon.
 #pragma once
 
 #include "platform/handle.h"
@@ -12,8 +14,10 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orbelune {
 
@@ -21,6 +25,18 @@ inline void CloseMapping(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void UnmapView(const void* view) noexcept { ::UnmapViewOfFile(view); }
 using UniqueMapping = Unique<NullTraits<HANDLE, &CloseMapping>>;
 using UniqueView = Unique<NullTraits<const void*, &UnmapView>>;
+
+// Larger images of an icon file are not read: a 256 x 256 image in 32 bits
+// takes 270,336 bytes.
+inline constexpr std::uint32_t kLargestIconImage = 64u * 1024 * 1024;
+
+// The bytes of one icon image, valid while the object that gave them lives
+// and until it gives the next; empty for none.
+struct ImageBytes {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    explicit operator bool() const noexcept { return data != nullptr; }
+};
 
 class ExecutableIcons {
 public:
@@ -30,50 +46,59 @@ public:
     ExecutableIcons(const ExecutableIcons&) = delete;
     ExecutableIcons& operator=(const ExecutableIcons&) = delete;
 
-    // Whether the file was refused: a damaged PE file, an "MZ" file whose
-    // headers lie outside it, or an icon file whose directory does not fit
-    // it. Nothing of it may reach the platform's extraction.
+    // Whether the file was refused: a program whose icons the platform could
+    // only read by reading outside the file, an "MZ" file whose headers lie
+    // outside it, a program larger than kLargestListedExecutable, or an icon
+    // file whose directory or images do not fit it. Its count is 0.
     bool Refused() const noexcept { return refused_; }
-    // Whether the file is a checked PE file whose icons Count and Make give;
-    // false for files left to the platform.
-    bool Checked() const noexcept { return icons_.has_value(); }
 
-    // The number of icons of a checked file.
+    // The number of icons, the platform's.
     int Count() const noexcept;
-    // The icon at an index of a checked file, the very image that
-    // ExtractIconW gives for it: the group's image for the standard icon
-    // size at the display's colour depth, made at that size. Null past the
-    // end or when the platform makes none. Every few hundred icons the file
-    // is mapped afresh, so that the pages read so far leave the working set.
-    HICON Make(std::size_t index) const { return Make(index, iconWidth_, iconHeight_); }
-    // The same image choice for a size x size icon, made at that size.
-    HICON Make(std::size_t index, int size) const { return Make(index, size, size); }
 
-    // The image Make chooses for an index and a size, the platform's own
-    // choice; nullptr past the end. Choosing it once serves both of:
-    const IconResource* ChosenImage(std::size_t index, int width, int height) const;
-    // the chosen image's pixels, decoded straight from the checked resource
-    // when it is a plain image of exactly side x side (see
-    // DecodeIconPixels); false otherwise, and the icon is to be made by Make;
-    bool Pixels(const IconResource* image, int side, std::uint32_t* colour, std::uint8_t* mask) const;
-    // the chosen image made into an icon at that size; nullptr for none.
-    HICON Make(const IconResource* image, int width, int height) const;
+    // The image the platform makes the icon at an index from, chosen for a
+    // width x height icon at the display's colour depth as the platform
+    // chooses it; empty past the end and where the platform finds none.
+    // Every few hundred images of a program the file is mapped afresh, so
+    // that the pages read so far leave the working set.
+    ImageBytes ChosenImage(std::size_t index, int width, int height) const;
+    // The image's pixels, decoded straight from its bytes when it is a plain
+    // image of exactly side x side (see DecodeIconPixels); false otherwise,
+    // and the icon is to be made by Make.
+    static bool Pixels(ImageBytes image, int side, std::uint32_t* colour, std::uint8_t* mask);
+    // The image made into an icon at that size, as the platform makes it;
+    // nullptr for none, or for an image the platform cannot read safely.
+    static HICON Make(ImageBytes image, int width, int height);
+
+    // The icon the platform's extraction gives for an index at size x size:
+    // a negative index names a program's icon group by its ID. nullptr for
+    // none.
+    HICON Make(int index, int size) const;
 
 private:
-    const std::uint8_t* Bytes() const noexcept { return static_cast<const std::uint8_t*>(view_.Get()); }
-    HICON Make(std::size_t index, int width, int height) const;
+    const std::uint8_t* View() const noexcept { return static_cast<const std::uint8_t*>(view_.Get()); }
+    void OpenProgram(std::uint64_t fileSize);
+    void OpenIconFile(std::uint64_t fileSize);
     // Maps the file again, leaving the pages read so far.
     void MapAfresh() const;
 
-    UniqueFile file_;  // held open, shared for reading only, while the view is used
+    UniqueFile file_;  // held open, shared for reading only, while it is read
     UniqueMapping mapping_;
     mutable UniqueView view_;
     SIZE_T viewSize_ = 0;
-    mutable std::size_t madeSinceMapped_ = 0;
+    mutable std::size_t chosenSinceMapped_ = 0;
     bool refused_ = false;
-    std::optional<PeIcons> icons_;
-    int iconWidth_ = 32;
-    int iconHeight_ = 32;
+    std::optional<ProgramIcons> program_;
+    // An icon file: the directory its images are chosen from, the file's
+    // entries, and the image read last.
+    std::vector<std::uint8_t> iconDirectory_;
+    std::vector<std::uint8_t> iconEntries_;
+    mutable std::vector<std::uint8_t> iconImage_;
 };
+
+// The icon the platform's extraction gives for a file at an index (negative:
+// a program's group ID) and size x size, read through ExecutableIcons; the
+// path is looked for as the platform looks for it. nullptr for none, for a
+// file that cannot be read and for a refused one.
+HICON ExtractCheckedIcon(const std::wstring& path, int index, int size);
 
 }  // namespace orbelune

@@ -52,6 +52,20 @@ std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* head, 
     return entries;
 }
 
+std::vector<std::uint8_t> IcoResourceDirectory(const std::uint8_t* head) {
+    constexpr std::size_t kResourceEntrySize = 14;
+    const unsigned count = IcoImageCount(head);
+    std::vector<std::uint8_t> directory(head, head + kIcoHeaderSize);
+    directory.reserve(kIcoHeaderSize + count * kResourceEntrySize);
+    for (unsigned i = 0; i < count; ++i) {
+        const std::uint8_t* e = head + kIcoHeaderSize + i * kIcoEntrySize;
+        directory.insert(directory.end(), e, e + 12);
+        directory.push_back(static_cast<std::uint8_t>(i));
+        directory.push_back(static_cast<std::uint8_t>(i >> 8));
+    }
+    return directory;
+}
+
 std::size_t ChooseIcoImage(const std::vector<IcoEntry>& entries) {
     std::size_t best = 0;
     for (std::size_t i = 1; i < entries.size(); ++i) {

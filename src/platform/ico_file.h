@@ -45,6 +45,12 @@ std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* head, 
 // The same for a whole file held in memory.
 std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* data, std::size_t size);
 
+// The directory the platform's extraction makes of an icon file's header
+// and directory (at least IcoDirectoryEnd bytes) to choose an image from
+// with its resource calls: the header, then each entry's first 12 bytes and
+// the entry's index as the image's ID.
+std::vector<std::uint8_t> IcoResourceDirectory(const std::uint8_t* head);
+
 // The image to show: the one nearest to 32 x 32, deepest colour among equals.
 std::size_t ChooseIcoImage(const std::vector<IcoEntry>& entries);
 

@@ -1,6 +1,8 @@
 #include "platform/icon_image.h"
 
+#include "platform/executable_icons.h"
 #include "platform/failure.h"
+#include "platform/icon_pixels.h"
 #include "platform/handle.h"
 #include "platform/ico_file.h"
 
@@ -63,6 +65,8 @@ std::vector<std::uint8_t> ReadSingleImage(const std::wstring& path, Choose choos
     if (!entries) throw Failure(kInvalidImage);
     const std::size_t chosen = choose(*entries);
     const IcoEntry& entry = (*entries)[chosen];
+    // An image larger than any icon's is no icon, in 32 bits as in 64.
+    if (entry.size > kLargestIconImage) throw Failure(kInvalidImage);
 
     std::vector<std::uint8_t> bytes(kIcoSingleImageOffset + std::size_t{entry.size});
     std::uint8_t* out = bytes.data();
@@ -80,6 +84,8 @@ std::vector<std::uint8_t> ReadSingleImage(const std::wstring& path, Choose choos
 // The icon of a single-image file at the given size (0: the image's own).
 HICON IconFromSingleImage(const std::vector<std::uint8_t>& bytes, int size) {
     if (bytes.size() <= kIcoSingleImageOffset) return nullptr;
+    const std::uint8_t* image = bytes.data() + kIcoSingleImageOffset;
+    if (!IconImageFitsPlatform(image, bytes.size() - kIcoSingleImageOffset)) return nullptr;
     return ::CreateIconFromResourceEx(const_cast<BYTE*>(bytes.data() + kIcoSingleImageOffset),
                                       static_cast<DWORD>(bytes.size() - kIcoSingleImageOffset), TRUE, 0x00030000,
                                       size, size, LR_DEFAULTCOLOR);

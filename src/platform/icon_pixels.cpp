@@ -1,6 +1,8 @@
 #include "platform/icon_pixels.h"
 
+#include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace orbelune {
 
@@ -11,6 +13,11 @@ std::uint32_t Read32(const std::uint8_t* p) {
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
+std::uint32_t ReadBigEndian32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+           static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
+}
+
 std::uint16_t Read16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
@@ -18,11 +25,32 @@ std::uint16_t Read16(const std::uint8_t* p) {
 // Bytes of one row of `width` pixels at `bits`, padded to four bytes.
 std::size_t RowBytes(std::size_t width, std::size_t bits) { return (width * bits + 31) / 32 * 4; }
 
+constexpr std::size_t kCoreHeaderSize = 12;
+constexpr std::size_t kInfoHeaderSize = 40;
+constexpr std::int64_t kIntMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kIntMin = std::numeric_limits<std::int32_t>::min();
+
+// The colour table entries the platform sets aside for an image with a
+// 40-byte header: the stated count, at most 256, else 2^bits up to 8 bits.
+std::size_t TableEntries(std::uint32_t coloursUsed, unsigned bits) {
+    if (coloursUsed != 0) return coloursUsed < 256 ? coloursUsed : 256;
+    return bits <= 8 ? std::size_t{1} << bits : 0;
+}
+
+// Whether the platform's sum of bytes for rows of this width and count at
+// this depth, in signed 32-bit arithmetic, is the true one.
+bool RowsFitInt(std::int64_t width, std::int64_t rows, std::int64_t bits) {
+    const std::int64_t widthBits = width * bits + 31;  // both at most 32 bits: no 64-bit overflow
+    if (width * bits > kIntMax || width * bits < kIntMin || widthBits > kIntMax) return false;
+    const std::int64_t rowBytes = (widthBits / 8) & ~std::int64_t{3};
+    const std::int64_t total = rowBytes * (rows < 0 ? -rows : rows);
+    return total <= kIntMax && total >= kIntMin;
+}
+
 }  // namespace
 
 bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std::uint32_t* colour,
                       std::uint8_t* mask) {
-    constexpr std::size_t kInfoHeaderSize = 40;
     if (side <= 0 || side % 8 != 0 || size < kInfoHeaderSize || Read32(image) != kInfoHeaderSize) return false;
     const auto width = static_cast<std::int32_t>(Read32(image + 4));
     const auto height = static_cast<std::int32_t>(Read32(image + 8));  // colour and mask rows
@@ -34,12 +62,11 @@ bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
 
     const std::size_t n = static_cast<std::size_t>(side);
-    std::size_t tableEntries = 0;
-    if (bits <= 8) {
-        const std::size_t most = std::size_t{1} << bits;
-        if (coloursUsed > most) return false;
-        tableEntries = coloursUsed == 0 ? most : coloursUsed;
-    }
+    // The pixels follow the whole table, also one that a 24- or 32-bit image
+    // carries; only a table of at least 2^bits entries gives every pixel a
+    // colour.
+    const std::size_t tableEntries = TableEntries(coloursUsed, bits);
+    if (bits <= 8 && tableEntries < (std::size_t{1} << bits)) return false;
     const std::size_t tableOffset = kInfoHeaderSize;
     const std::size_t colourOffset = tableOffset + tableEntries * 4;
     const std::size_t colourRow = RowBytes(n, bits);
@@ -48,6 +75,9 @@ bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std
     if (maskOffset + maskRow * n > size) return false;
 
     const std::uint8_t* table = image + tableOffset;
+    // Black then white: the platform makes a monochrome icon of it.
+    static constexpr std::uint8_t kBlackWhite[8] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
+    if (bits == 1 && std::memcmp(table, kBlackWhite, sizeof kBlackWhite) == 0) return false;
     for (std::size_t y = 0; y < n; ++y) {
         // Rows are stored bottom row first.
         const std::uint8_t* row = image + colourOffset + (n - 1 - y) * colourRow;
@@ -64,7 +94,6 @@ bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std
                 const std::size_t bit = x * bits;
                 const unsigned shift = static_cast<unsigned>(8 - bits - bit % 8);
                 const std::size_t index = (row[bit / 8] >> shift) & ((1u << bits) - 1);
-                if (index >= tableEntries) return false;
                 const std::uint8_t* entry = table + index * 4;  // blue, green, red, reserved
                 pixel = static_cast<std::uint32_t>(entry[0]) | static_cast<std::uint32_t>(entry[1]) << 8 |
                         static_cast<std::uint32_t>(entry[2]) << 16;
@@ -74,6 +103,41 @@ bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std
         std::memcpy(mask + y * (n / 8), image + maskOffset + (n - 1 - y) * maskRow, n / 8);
     }
     return true;
+}
+
+bool IconImageFitsPlatform(const std::uint8_t* image, std::size_t size) {
+    // Below a 12-byte header the platform makes nothing of any image, but
+    // reads four bytes first.
+    if (size < kCoreHeaderSize) return false;
+    if (std::memcmp(image, "RIFF", 4) == 0) return false;
+    static constexpr std::uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
+    if (std::memcmp(image, kPng, sizeof kPng) == 0) {
+        if (size < 24) return true;  // no header chunk: refused
+        // Its pixels, four bytes each, and a mask, counted in 32 bits.
+        const std::uint64_t width = ReadBigEndian32(image + 16), height = ReadBigEndian32(image + 20);
+        return width * 4 * height + (width + 7) / 8 * height <= static_cast<std::uint64_t>(kIntMax) &&
+               height * 8 <= static_cast<std::uint64_t>(kIntMax);
+    }
+    const std::uint32_t headerSize = Read32(image);
+    std::int64_t width, height;
+    unsigned bits;
+    std::size_t tableEntry;
+    if (headerSize == kCoreHeaderSize) {
+        width = Read16(image + 4);
+        height = Read16(image + 6);
+        bits = Read16(image + 10);
+        tableEntry = 3;
+    } else if (headerSize == kInfoHeaderSize && size >= kInfoHeaderSize) {
+        width = static_cast<std::int32_t>(Read32(image + 4));
+        height = static_cast<std::int32_t>(Read32(image + 8));
+        bits = Read16(image + 14);
+        tableEntry = 4;
+    } else {
+        return true;  // a header the platform refuses after checking its size
+    }
+    // A 1-bit image's first two colours are read to tell a monochrome one.
+    if (bits == 1 && size < headerSize + 2 * tableEntry) return false;
+    return RowsFitInt(width, height / 2, bits) && RowsFitInt(width, height / 2, 1);
 }
 
 }  // namespace orbelune

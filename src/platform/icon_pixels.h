@@ -2,7 +2,8 @@
 // colour rows and the mask rows, as icon resources and .ico files hold it),
 // decoded as the platform gives them back from an icon it made of that image
 // at its own size on a true-colour display: 32-bit pixels 0x00RRGGBB (a
-// 32-bit image keeps its alpha byte) and the mask at one bit a pixel. Free of
+// 32-bit image keeps its alpha byte) and the mask at one bit a pixel; and
+// the check that an image is safe to hand to the platform at all. Free of
 // windows.h.
 #pragma once
 
@@ -15,10 +16,19 @@ namespace orbelune {
 // 24 or 32 bits a pixel, into `colour` (side * side pixels, top row first)
 // and `mask` (side rows of side / 8 bytes, top row first). false, with
 // nothing promised of the buffers, for any other image (another size, a PNG
-// image, compression, 16 bits, a colour table larger than the bit count
-// allows) or one whose parts do not fit `size`; those are left to the
-// platform. `side` is a multiple of 8.
+// image, compression, 16 bits, a black-and-white image, which the platform
+// makes into a monochrome icon, a pixel past a short colour table, no mask)
+// or one whose parts do not fit `size`; those are left to the platform.
+// `side` is a multiple of 8.
 bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std::uint32_t* colour,
                       std::uint8_t* mask);
+
+// Whether the platform may be asked to make an icon of these `size` bytes
+// (CreateIconFromResourceEx): false where it would read before checking the
+// size, follow an animated-cursor chunk list it does not bound, or compute
+// the image's size in 32-bit arithmetic that overflows. Of all those images
+// the platform either makes no icon or reads outside the bytes: the caller
+// makes none. Every other image is the platform's to take or refuse.
+bool IconImageFitsPlatform(const std::uint8_t* image, std::size_t size);
 
 }  // namespace orbelune

@@ -63,6 +63,24 @@ int IconStrip::AddPixels(const std::uint32_t* colour, const std::uint8_t* mask) 
     return Hold(colour, mask);
 }
 
+int IconStrip::AddBlank() {
+    if (stripSized_) {
+        std::fill(iconColour_.begin(), iconColour_.end(), 0u);
+        std::fill(iconMask_.begin(), iconMask_.end(), std::uint8_t{0xFF});
+        return Hold(iconColour_.data(), iconMask_.data());
+    }
+    Flush();
+    int width = 0, height = 0;
+    ::ImageList_GetIconSize(list_, &width, &height);
+    void* bits = nullptr;
+    BITMAPINFO colourInfo{TopDown(width, height, 32), {}};
+    const UniqueBitmap colour(::CreateDIBSection(dc_.Get(), &colourInfo, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const std::vector<std::uint8_t> ones(static_cast<std::size_t>((width + 15) / 16 * 2 * height), 0xFF);
+    const UniqueBitmap mask(::CreateBitmap(width, height, 1, 1, ones.data()));
+    if (!colour || !mask) return -1;
+    return ::ImageList_Add(list_, colour.Get(), mask.Get());
+}
+
 int IconStrip::Hold(const std::uint32_t* colour, const std::uint8_t* mask) {
     static_assert(kMaskRowBytes == kSide / 8, "mask rows of a 32-pixel image need no padding");
     const auto stripWidth = static_cast<std::size_t>(kSide * kStripIcons);

@@ -34,6 +34,8 @@ public:
     // kSide / 8 bytes, top row first), as the list would read them from an
     // icon. -1 when the list's images are not of that size.
     int AddPixels(const std::uint32_t* colour, const std::uint8_t* mask);
+    // Queues a blank image: no colour, every pixel transparent. Its index.
+    int AddBlank();
     // Adds the queued images to the list.
     void Flush() noexcept;
 

@@ -1,7 +1,15 @@
-// The icon resources of a Windows program or library (a PE file, 32- or
-// 64-bit), read from the file's bytes with every offset and size checked
-// against them. Free of windows.h: only data that passed these checks reaches
+// The icon resources of a Windows program or library, 32- or 64-bit (PE) or
+// 16-bit (NE), read from the file's bytes exactly as the platform's icon
+// extraction walks them, with every read it would make checked against the
+// file first. Free of windows.h: only bytes that passed these checks reach
 // the platform's icon calls.
+//
+// The platform's extraction checks almost nothing: it follows offsets
+// wherever they point and reads a group's entries and an image's bytes by
+// the counts and sizes the file states. A file that would make it read
+// outside the file is refused whole; everything it reads without leaving the
+// file is taken as it takes it, so the same icons come out, including the
+// ones it finds nothing for.
 #pragma once
 
 #include <cstddef>
@@ -11,15 +19,16 @@
 
 namespace orbelune {
 
-// Larger files are not listed: a library this size holds some 60,000 icons
-// of 32 x 32 in 32 bits, and its whole view still fits a 32-bit process's
-// address space beside everything else.
+// Larger programs are not listed: a library this size holds some 60,000
+// icons of 32 x 32 in 32 bits, and its whole view still fits a 32-bit
+// process's address space beside everything else.
 inline constexpr std::uint64_t kLargestListedExecutable = 256u * 1024 * 1024;
 
 enum class ExecutableKind {
     NotExecutable,    // no "MZ": an icon file or anything else
     Pe,               // "PE\0\0" behind the DOS header
-    OtherExecutable,  // a 16-bit program or library, or another new header
+    Ne,               // "NE" behind the DOS header: a 16-bit program or library
+    OtherExecutable,  // another new header, which has no icons for the platform
     Damaged,          // "MZ" whose header or new-header offset lies outside the file
 };
 
@@ -31,35 +40,60 @@ struct FileSpan {
     std::uint32_t size = 0;
 };
 
-struct IconResource {
-    std::uint16_t id = 0;
-    FileSpan bytes;
+// The icons of a program as the platform's extraction finds them.
+struct ProgramIcons {
+    // One per icon the platform counts, in its order: the file offset of the
+    // icon's group directory, whose header and every entry lie inside the
+    // file; nothing where the platform finds no directory and so no icon.
+    std::vector<std::optional<std::uint32_t>> groups;
+
+    // The entries of the icon images' directory, in its order, each with the
+    // ID the platform compares and the image's bytes; no bytes where the
+    // platform finds none (no section holds them) or where they lie outside
+    // the file, which only matters for an image no group names: a file
+    // whose groups name such an image is refused.
+    struct ImageEntry {
+        std::uint16_t id = 0;
+        std::optional<FileSpan> bytes;
+        bool outside = false;  // the platform would read outside the file for it
+    };
+    std::vector<ImageEntry> images;
+
+    // How an ID is found among the images: a PE file's platform searches the
+    // numbered entries (from firstNumbered on) by halves, assuming them in
+    // ascending order; a 16-bit file's takes the last entry with the ID.
+    enum class Lookup { Halving, LastMatch };
+    Lookup lookup = Lookup::Halving;
+    std::size_t firstNumbered = 0;
+
+    // What a negative index names on a PE file: the group entry whose ID
+    // (the low 16 bits of its name field) is the index's magnitude, first
+    // one first.
+    std::vector<std::uint16_t> groupIds;
+
+    // The image entry the platform takes for an ID; nullptr when it finds
+    // none.
+    const ImageEntry* Find(std::uint16_t id) const;
+    // Its bytes; nothing when there are none.
+    std::optional<FileSpan> Image(std::uint16_t id) const;
+    // The group a negative index names; nothing when none does (or on a
+    // 16-bit file, whose platform reads before its table then).
+    std::optional<std::size_t> IndexOfGroupId(std::uint32_t id) const;
 };
 
-// Everything the picker needs to make the icons of a PE file.
-struct PeIcons {
-    // The icon groups (RT_GROUP_ICON) in the order the platform's icon
-    // extraction numbers them: the directory's order, named groups first,
-    // then the numeric ones. Each holds at least one entry, and every entry
-    // names an icon below.
-    std::vector<FileSpan> groups;
-    // The icon images (RT_ICON), in the directory's order, first language
-    // of each; each begins with a bitmap header or a PNG signature and
-    // holds the pixels the header promises.
-    std::vector<IconResource> icons;
+// The icons of a PE file, or nothing when listing them would make the
+// platform read outside the file (headers, section table, resource
+// directories, a group's entries, an image a group names). A PE file without resources, without
+// icon groups or with a header the platform does not take lists no icons.
+// Also nothing for a file larger than kLargestListedExecutable. `size` is
+// the whole file.
+std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size);
 
-    // The image with this ID, or nullptr.
-    const IconResource* Icon(std::uint16_t id) const;
-};
+// The same for a 16-bit program or library.
+std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size);
 
-// The icon resources of a PE file, or nothing when the file is damaged:
-// headers, section table, resource directories, group directories and icon
-// images outside the file or their section, wrapping 32 bits, directory
-// entries that point back at a directory above them or have the wrong kind,
-// more than 65,535 groups, numeric IDs out of ascending order, empty groups,
-// and groups that name a missing icon; also a file larger than
-// kLargestListedExecutable. A PE file without resources or without icon
-// groups gives an empty list. `size` is the whole file.
-std::optional<PeIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size);
+// Either, by the file's kind: an empty list for a file that is no program
+// or a program of another kind, nothing for a damaged one.
+std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size);
 
 }  // namespace orbelune

@@ -1,5 +1,6 @@
 #include "ui/image_box.h"
 
+#include "platform/executable_icons.h"
 #include "platform/failure.h"
 #include "ui/form.h"
 
@@ -23,21 +24,17 @@ SIZE IconSizeOf(HICON icon) {
     return {bm.bmWidth, colour ? bm.bmHeight : bm.bmHeight / 2};
 }
 
-HICON ExtractIconAtSize(const std::wstring& path, int index, int size) {
-    HICON icon = nullptr;
-    UINT id = 0;
-    const UINT got = ::PrivateExtractIconsW(path.c_str(), index, size, size, &icon, &id, 1, LR_DEFAULTCOLOR);
-    return got == 1 ? icon : nullptr;
-}
+HICON ExtractIconAtSize(const std::wstring& path, int index, int size) { return ExtractCheckedIcon(path, index, size); }
 
 HICON AssociatedIconAtSize(const std::wstring& path, int size) {
-    // The icon's own file and index, made at the size; else the shell's
-    // icon at its large size, brought to the size.
+    // Where the shell's icon lies in a file (the file itself for programs,
+    // screen savers, icon files and their like), that file is read through
+    // the checked readers: the shell's own extraction never sees it.
     SHFILEINFOW info{};
     if (::SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICONLOCATION) && info.szDisplayName[0] &&
-        info.szDisplayName[0] != L'*') {
-        if (HICON icon = ExtractIconAtSize(info.szDisplayName, info.iIcon, size)) return icon;
-    }
+        info.szDisplayName[0] != L'*')
+        return ExtractCheckedIcon(info.szDisplayName, info.iIcon, size);
+    // Else the shell's icon of its own, brought to the size.
     info = SHFILEINFOW{};
     if (!::SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_LARGEICON) || !info.hIcon)
         return nullptr;

@@ -17,8 +17,9 @@ namespace orbelune {
 SIZE IconSizeOf(HICON icon);
 
 // The icon at `index` of a file (.exe, .dll, .ico), at size x size pixels:
-// the file's image of that size, or the system's scaling of the nearest one.
-// nullptr when the file has no such icon.
+// the file's image of that size, or the system's scaling of the nearest one,
+// read through the checked readers. nullptr when the file has no such icon
+// or is damaged.
 HICON ExtractIconAtSize(const std::wstring& path, int index, int size);
 // The icon the shell shows for a file, at size x size pixels; nullptr when
 // there is none.

@@ -9,7 +9,9 @@ namespace {
 
 using test::Bytes;
 
-std::optional<PeIcons> Read(const Bytes& b) { return ReadPeIcons(b.data(), b.size()); }
+std::optional<ProgramIcons> Read(const Bytes& b) { return ReadProgramIcons(b.data(), b.size()); }
+
+Bytes Cut(const Bytes& b, std::size_t size) { return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(size)); }
 
 TEST(PeResources, GroupsInTheDirectoryOrderWithTheirImages) {
     for (const bool plus : {false, true}) {
@@ -20,20 +22,22 @@ TEST(PeResources, GroupsInTheDirectoryOrderWithTheirImages) {
         ASSERT_TRUE(icons);
         ASSERT_EQ(icons->groups.size(), 5u);
         // The named groups first: the first group is "APPLE", three images.
-        EXPECT_EQ(icons->groups[0].offset, layout.firstGroup);
-        EXPECT_EQ(icons->groups[0].size, 6u + 3 * 14);
+        EXPECT_EQ(icons->groups[0], layout.firstGroup);
         const std::size_t images[] = {3, 1, 1, 2, 2};
-        for (std::size_t g = 0; g < 5; ++g) EXPECT_EQ(library.at(icons->groups[g].offset + 4), images[g]);
-        ASSERT_EQ(icons->icons.size(), 9u);
-        const IconResource* first = icons->Icon(1);
+        for (std::size_t g = 0; g < 5; ++g) EXPECT_EQ(library.at(*icons->groups[g] + 4), images[g]);
+        ASSERT_EQ(icons->images.size(), 9u);
+        const auto first = icons->Image(1);
         ASSERT_TRUE(first);
-        EXPECT_EQ(first->bytes.offset, layout.firstImage);
+        EXPECT_EQ(first->offset, layout.firstImage);
         const Bytes image = test::IconImageResource({16, 4}, 1);
-        EXPECT_EQ(first->bytes.size, image.size());
-        EXPECT_TRUE(std::equal(image.begin(), image.end(), library.begin() + first->bytes.offset));
-        EXPECT_TRUE(icons->Icon(9));
-        EXPECT_FALSE(icons->Icon(10));
-        EXPECT_FALSE(icons->Icon(0));
+        EXPECT_EQ(first->size, image.size());
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), library.begin() + first->offset));
+        EXPECT_TRUE(icons->Image(9));
+        EXPECT_FALSE(icons->Image(10));
+        EXPECT_FALSE(icons->Image(0));
+        // A negative index names a numbered group by its ID.
+        EXPECT_EQ(icons->IndexOfGroupId(2), 3u);
+        EXPECT_FALSE(icons->IndexOfGroupId(4));
     }
 }
 
@@ -43,18 +47,99 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
     ASSERT_TRUE(none);
     EXPECT_TRUE(none->groups.empty());
 
-    Bytes noDirectory = test::IconLibrary(test::MixedGroups(), &layout);
-    test::PutDword(noDirectory, layout.optionalHeader + 96 + 16, 0);
-    const auto empty = Read(noDirectory);
-    ASSERT_TRUE(empty);
-    EXPECT_TRUE(empty->groups.empty());
+    const Bytes good = test::IconLibrary(test::MixedGroups(), &layout);
+    const std::size_t directories = layout.optionalHeader + 96;
+    struct Change {
+        const char* what;
+        std::size_t at;
+        std::uint32_t value;
+    };
+    // Each a header the platform reads and then finds no icons behind.
+    for (const Change& c : {Change{"no resource directory", directories + 16, 0},
+                            Change{"two data directories", directories - 4, 2},
+                            Change{"unknown optional header", layout.optionalHeader, 0x1234},
+                            Change{"resources in no section", directories + 16, 0x00F00000}}) {
+        SCOPED_TRACE(c.what);
+        Bytes b = good;
+        if (c.at == layout.optionalHeader)
+            test::PutWord(b, c.at, static_cast<std::uint16_t>(c.value));
+        else
+            test::PutDword(b, c.at, c.value);
+        const auto empty = Read(b);
+        ASSERT_TRUE(empty);
+        EXPECT_TRUE(empty->groups.empty());
+    }
 }
 
-TEST(PeResources, EveryDamagedLibraryIsRefused) {
-    for (const auto& damaged : test::DamagedLibraries()) {
-        SCOPED_TRACE(damaged.what);
-        EXPECT_FALSE(Read(damaged.bytes));
-    }
+// Every structure the platform reads lies inside the file or the file is
+// refused; reads it does not make are no reason to refuse it.
+TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadOutsideTheFile) {
+    test::LibraryLayout l;
+    const Bytes good = test::IconLibrary(test::MixedGroups(), &l);
+    const std::size_t sectionStart = l.resourceRoot;
+    // The first group's directory moved to the file's end (and the section
+    // grown to hold it): whole, it is listed; a byte short, refused.
+    Bytes moved = good;
+    const std::size_t groupSize = 6 + 14 * good.at(l.firstGroup + 4);
+    moved.insert(moved.end(), good.begin() + static_cast<std::ptrdiff_t>(l.firstGroup),
+                 good.begin() + static_cast<std::ptrdiff_t>(l.firstGroup + groupSize));
+    test::PutDword(moved, l.firstGroupDataEntry, static_cast<std::uint32_t>(0x1000 + good.size() - sectionStart));
+    test::PutDword(moved, l.sectionTable + 16, static_cast<std::uint32_t>(moved.size() - sectionStart));
+    const auto atTheEnd = Read(moved);
+    ASSERT_TRUE(atTheEnd);
+    EXPECT_EQ(atTheEnd->groups[0], good.size());
+    EXPECT_FALSE(Read(Cut(moved, moved.size() - 1)));
+
+    // An image a group names: inside the file to its last byte, or refused.
+    const auto lastImage = Read(good)->Image(9);
+    const std::size_t lastImageEnd = lastImage->offset + lastImage->size;
+    ASSERT_TRUE(Read(Cut(good, lastImageEnd)));
+    EXPECT_EQ(Read(Cut(good, lastImageEnd))->Image(9)->size, lastImage->size);
+    EXPECT_FALSE(Read(Cut(good, lastImageEnd - 1)));
+    // One no group names is no reason to refuse it.
+    Bytes unnamed = Cut(good, lastImageEnd - 1);
+    test::PutWord(unnamed, *Read(good)->groups[4] + 6 + 14 + 12, 8);
+    ASSERT_TRUE(Read(unnamed));
+    EXPECT_FALSE(Read(unnamed)->Image(9));
+
+    // Resources from the headers' size on, not below.
+    Bytes b = good;
+    test::PutDword(b, l.optionalHeader + 60, 0x1000);
+    EXPECT_TRUE(Read(b));
+    test::PutDword(b, l.optionalHeader + 60, 0x1001);
+    EXPECT_FALSE(Read(b));
+
+    // Group counts in 16 bits, entries inside the file.
+    b = good;
+    test::PutWord(b, l.groupType + 12, 0xFFFF);
+    test::PutWord(b, l.groupType + 14, 1);
+    const auto wrapped = Read(b);  // 0xFFFF + 1 named and numbered: none
+    ASSERT_TRUE(wrapped);
+    EXPECT_TRUE(wrapped->groups.empty());
+    test::PutWord(b, l.groupType + 14, 2);
+    ASSERT_TRUE(Read(b));
+    EXPECT_EQ(Read(b)->groups.size(), 1u);
+
+    // A group the platform finds in no section gives no icon.
+    b = good;
+    test::PutDword(b, l.firstGroupDataEntry, 0x00F00000);
+    const auto noGroup = Read(b);
+    ASSERT_TRUE(noGroup);
+    EXPECT_FALSE(noGroup->groups[0]);
+    EXPECT_TRUE(noGroup->groups[1]);
+}
+
+TEST(PeResources, ImagesFoundAsThePlatformFindsThem) {
+    test::LibraryLayout l;
+    Bytes b = test::IconLibrary(test::MixedGroups(), &l);
+    // The platform searches by halves: IDs out of order hide some images.
+    test::PutDword(b, l.iconType + 16, 500);
+    const auto icons = Read(b);
+    ASSERT_TRUE(icons);
+    EXPECT_FALSE(icons->Image(1));
+    EXPECT_FALSE(icons->Image(500));
+    EXPECT_TRUE(icons->Image(5));
+    EXPECT_TRUE(icons->Image(9));
 }
 
 TEST(PeResources, KindsOfFiles) {
@@ -62,17 +147,22 @@ TEST(PeResources, KindsOfFiles) {
     Bytes ne = library;
     ne[0x40] = 'N';
     ne[0x41] = 'E';
+    Bytes le = library;
+    le[0x40] = 'L';
+    le[0x41] = 'E';
     const Bytes ico = test::IcoFile({{32, 32}}, 1);
     const struct {
         Bytes bytes;
         ExecutableKind kind;
     } table[] = {
         {library, ExecutableKind::Pe},
-        {ne, ExecutableKind::OtherExecutable},
+        {ne, ExecutableKind::Ne},
+        {le, ExecutableKind::OtherExecutable},
         {ico, ExecutableKind::NotExecutable},
         {{'M'}, ExecutableKind::NotExecutable},
         {{'M', 'Z'}, ExecutableKind::Damaged},
-        {Bytes(library.begin(), library.begin() + 0x42), ExecutableKind::Damaged},
+        {Cut(library, 0x43), ExecutableKind::Damaged},
+        {Cut(library, 0x44), ExecutableKind::Pe},
     };
     for (const auto& row : table) EXPECT_EQ(ClassifyExecutable(row.bytes.data(), row.bytes.size()), row.kind);
 }

@@ -31,15 +31,6 @@ IconImage IconFromHandle(HICON handle) {
     return icon;
 }
 
-// The icon at `index` of a listed file at size x size pixels: made from the
-// checked resources of a program or library, else by the platform's
-// extraction (the files the checked reader leaves to it). Never for a file
-// the reader refused.
-HICON IconOfListedFile(const ExecutableIcons& icons, const std::wstring& path, int index, int size) {
-    if (icons.Checked()) return icons.Make(static_cast<std::size_t>(index), size);
-    return ExtractIconAtSize(path, index, size);
-}
-
 // A program or library whose structure the icon reader refuses.
 constexpr wchar_t kDamagedProgram[] = L"ファイル %s は壊れているため、アイコンを一覧にできません";
 
@@ -114,7 +105,7 @@ void IconPicker::OnDpiChanged() {
         }
     }
     for (int i = 0; i < count; ++i) {
-        UniqueIcon icon(icons ? IconOfListedFile(*icons, listedFile_, i, GridIconSize()) : nullptr);
+        UniqueIcon icon(icons ? icons->Make(i, GridIconSize()) : nullptr);
         if (!icon) icon.Reset(::ImageList_GetIcon(iconList_.Get(), i, ILD_NORMAL));
         ::ImageList_AddIcon(list.Get(), icon.Get());
     }
@@ -223,34 +214,22 @@ void IconPicker::OnOpenClicked() {
                         {openedFile_, ImageBox::kAssociated});
 }
 
-int IconPicker::AddListedIcon(IconStrip& images, const ExecutableIcons& icons, const IconResource* chosen,
-                              const std::wstring& path, int index) const {
-    const int side = GridIconSize();
-    UniqueIcon icon(icons.Checked() ? icons.Make(chosen, side, side) : ExtractIconAtSize(path, index, side));
-    if (icons.Checked()) {
-        // Made from checked data at the grid's size: only a missing one fails.
-        if (!icon) throw Failure(L"イメージサイズが正しくありません");
-    } else {
-        const SIZE size = IconSizeOf(icon.Get());
-        if (size.cx < 32 || size.cy < 32) throw Failure(L"イメージサイズが正しくありません");
-    }
-    return images.Add(icon.Get());
+int IconPicker::AddListedIcon(IconStrip& images, ImageBytes chosen) const {
+    // Where the platform makes no icon the cell stays blank: one image less
+    // never costs the icons after it.
+    const UniqueIcon icon(ExecutableIcons::Make(chosen, GridIconSize(), GridIconSize()));
+    const int added = icon ? images.Add(icon.Get()) : -1;
+    return added >= 0 ? added : images.AddBlank();
 }
 
 void IconPicker::ListIconsOfFile(const std::wstring& path) {
     if (!FileExists(path)) return;
     WaitCursor wait;
 
-    // A program or library is read through the checked reader; a damaged
-    // one never reaches the platform's extraction.
+    // Every file is read through the checked readers; a damaged one never
+    // reaches the platform.
     const ExecutableIcons icons(path);
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    if (icons.Checked())
-        iconCount_ = icons.Count();
-    else if (icons.Refused())
-        iconCount_ = 0;
-    else
-        iconCount_ = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(instance, path.c_str(), UINT(-1))));
+    iconCount_ = icons.Count();
     // A new, empty list of the grid's icon size with room for every icon: it
     // never grows (and copies itself) during the listing.
     UniqueImageList list = NewGridImages(std::max(iconCount_, 1));
@@ -267,19 +246,18 @@ void IconPicker::ListIconsOfFile(const std::wstring& path) {
         ListView_SetItemCount(view, std::max(iconCount_, 0));
         IconStrip images(iconList_.Get());  // the list gets its images in strips
         // A plain image of the grid's size goes into the strip straight from
-        // the checked resource, with the pixels the platform's icon of it
-        // would give; any other is made into an icon first.
-        const bool decode = icons.Checked() && GridIconSize() == IconStrip::kSide;
+        // its bytes, with the pixels the platform's icon of it would give;
+        // any other is made into an icon first.
+        const bool decode = GridIconSize() == IconStrip::kSide;
         std::vector<std::uint32_t> colour(decode ? IconStrip::kSide * IconStrip::kSide : 0);
         std::vector<std::uint8_t> mask(decode ? IconStrip::kSide * IconStrip::kSide / 8 : 0);
         for (int i = 0; i < iconCount_; ++i) {
             // The image is chosen once, whether it is decoded or made.
-            const IconResource* chosen =
-                icons.Checked() ? icons.ChosenImage(static_cast<std::size_t>(i), GridIconSize(), GridIconSize()) : nullptr;
+            const ImageBytes chosen = icons.ChosenImage(static_cast<std::size_t>(i), GridIconSize(), GridIconSize());
             int image = -1;
-            if (decode && icons.Pixels(chosen, IconStrip::kSide, colour.data(), mask.data()))
+            if (decode && ExecutableIcons::Pixels(chosen, IconStrip::kSide, colour.data(), mask.data()))
                 image = images.AddPixels(colour.data(), mask.data());
-            if (image < 0) image = AddListedIcon(images, icons, chosen, path, i);
+            if (image < 0) image = AddListedIcon(images, chosen);
             std::wstring caption = std::to_wstring(i);
             LVITEMW item{};
             item.mask = LVIF_TEXT | LVIF_IMAGE;
@@ -315,7 +293,7 @@ void IconPicker::OnIconGridClicked() {
     }
     // At the size it is saved at, whatever the display's scaling.
     chosenIconImage_->SetPicture(
-        IconFromHandle(item.iImage < 0 ? nullptr : IconOfListedFile(icons, openedFile_, item.iImage, kIconSize)),
+        IconFromHandle(item.iImage < 0 ? nullptr : icons.Make(item.iImage, kIconSize)),
         {openedFile_, item.iImage});
 }
 

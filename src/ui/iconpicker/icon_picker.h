@@ -15,7 +15,7 @@ namespace orbelune {
 
 class ExecutableIcons;
 class IconStrip;
-struct IconResource;
+struct ImageBytes;
 
 class IconPicker final : public Form {
 public:
@@ -84,11 +84,10 @@ private:
     int GridIconSize() const;
     // An empty image list of the grid's icon size with room for `capacity`.
     UniqueImageList NewGridImages(int capacity) const;
-    // Makes the icon at `index` of the listed file at the grid's size (from
-    // the checked image `chosen` of a checked file) and adds it to the grid's
-    // images; gives its image index.
-    int AddListedIcon(IconStrip& images, const ExecutableIcons& icons, const IconResource* chosen,
-                      const std::wstring& path, int index) const;
+    // Makes the chosen image of a listed icon into an icon of the grid's
+    // size and adds it to the grid's images, or a blank image where the
+    // platform makes none; gives its image index.
+    int AddListedIcon(IconStrip& images, ImageBytes chosen) const;
 
     UniqueImageList iconList_;
     std::wstring listedFile_;  // the file the grid's icons came from
