@@ -50,12 +50,18 @@ void Type(HWND hwnd, const std::wstring& text) {
     Pump();
 }
 
+namespace {
+void RemoveTree(const std::wstring& path);
+}  // namespace
+
 TempFolder::TempFolder() {
     static std::atomic<int> counter{0};
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     path_ = std::wstring(temp) + L"orbelune-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
             std::to_wstring(counter++);
+    // One left by an earlier process of the same number, ended by a crash.
+    RemoveTree(path_);
     ::CreateDirectoryW(path_.c_str(), nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "support/gui.h"
 #include "support/icon_library.h"
+#include "support/scratch_registry.h"
 #include "ui/main/main_window.h"
 
 #include <commctrl.h>
@@ -61,11 +62,12 @@ class IconListingTest : public test::AppTest {
 protected:
     test::TempFolder folder_;
     std::wstring next_;
+    int filter_ = 3;  // libraries: anything is listed
 
     IconListingTest() {
         SetFileDialogAnswerer([this](bool, FileDialogState& state) {
             state.fileName = next_;
-            state.filterIndex = 3;  // libraries: anything is listed
+            state.filterIndex = filter_;
             return true;
         });
     }
@@ -248,6 +250,38 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
             EXPECT_EQ(PixelsOf(iconPicker->ChosenIconImage().Picture().Handle()), icon);
         }
     }
+}
+
+// A file type whose icon is the file's own ("%1", as a screen saver's is on
+// Windows) shows its icon through the checked reader: a damaged one never
+// reaches the shell's extraction.
+TEST_F(IconListingTest, AssociatedIconOfAFileWithItsOwnIconIsReadThroughTheChecks) {
+    Start();
+    mainWindow->OnIconBrowseClicked();
+    HKEY classes = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegOverridePredefKey(HKEY_CLASSES_ROOT, classes), ERROR_SUCCESS);
+    test::SetString(HKEY_CLASSES_ROOT, L".scr", L"", L"scrfile");
+    test::SetString(HKEY_CLASSES_ROOT, L"scrfile\\DefaultIcon", L"", L"%1");
+    filter_ = 4;
+    const auto damaged = test::DamagedLibraries();
+    for (const char* what : {"subdirectory offset 0xFFFFFFF0", "group image count 0xFFFF"}) {
+        SCOPED_TRACE(what);
+        const auto found = std::find_if(damaged.begin(), damaged.end(), [&](const auto& d) { return d.what == what; });
+        ASSERT_NE(found, damaged.end());
+        boxes_.clear();
+        Open(Write(L"damaged.scr", found->bytes));
+        EXPECT_TRUE(boxes_.empty());
+        EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
+    }
+    const std::wstring good = Write(L"good.scr", test::IconLibrary(test::MixedGroups()));
+    Open(good);
+    const std::wstring asLibrary = Write(L"good.dll", test::IconLibrary(test::MixedGroups()));
+    UniqueIcon extracted(::ExtractIconW(nullptr, asLibrary.c_str(), 0));
+    EXPECT_EQ(PixelsOf(iconPicker->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
+    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    ::RegCloseKey(classes);
 }
 
 }  // namespace
