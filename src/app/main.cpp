@@ -25,7 +25,10 @@ public:
         }
     }
     ~OleScope() {
-        if (initialized_) ::OleUninitialize();
+        try {
+            if (initialized_) ::OleUninitialize();
+        } catch (...) {  // loaded at its first call, which may fail: nothing to end then
+        }
     }
     OleScope(const OleScope&) = delete;
     OleScope& operator=(const OleScope&) = delete;

@@ -23,7 +23,7 @@ public:
     // the run ends instead of at every append. The end also comes while a
     // failure ends the load, so it must not fail itself.
     virtual void BeginAppendingButtons(std::size_t /*count*/, std::size_t /*nameChars*/) {}
-    virtual void EndAppendingButtons() {}
+    virtual void EndAppendingButtons() noexcept {}
 
 protected:
     ~CatalogueWindow() = default;

@@ -2,15 +2,34 @@
 #include "ui/main/main_window.h"
 
 #include "app/application.h"
+#include "platform/failure.h"
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
 
 #include <functional>
 
+#include <shellapi.h>
+
+// The import pointers of the shell's drop functions, which load shell32 at
+// their first call (platform/delayed_imports.cpp).
+#ifdef _WIN64
+#define ORBELUNE_IMPORT(function, argumentBytes) "__imp_" #function
+#else
+#define ORBELUNE_IMPORT(function, argumentBytes) "__imp__" #function "@" #argumentBytes
+#endif
+extern "C" {
+extern decltype(&::DragQueryFileW) orbelune_import_DragQueryFileW asm(ORBELUNE_IMPORT(DragQueryFileW, 16));
+extern decltype(&::DragFinish) orbelune_import_DragFinish asm(ORBELUNE_IMPORT(DragFinish, 4));
+}
+
 namespace orbelune {
 namespace {
 
 using test::Pump;
+
+// What those first calls do when shell32 cannot be loaded.
+UINT WINAPI QueryWithoutTheShell(HDROP, UINT, LPWSTR, UINT) { Fail(L"'%s' を読み込めません", L"shell32.dll"); }
+void WINAPI FinishWithoutTheShell(HDROP) { Fail(L"'%s' を読み込めません", L"shell32.dll"); }
 
 class DropTest : public test::AppTest {
 protected:
@@ -142,6 +161,21 @@ TEST_F(DropTest, NoDropsAwayFromTheFieldsOrWhileASubWindowIsOpen) {
     EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");
     EXPECT_EQ(T(MainWindow::kIconPathField), L"");
     EXPECT_FALSE(Showing(MainWindow::Preview::Icon));
+}
+
+TEST_F(DropTest, AShellThatCannotBeLoadedIsReportedOnceAndTheProgramGoesOn) {
+    const auto query = orbelune_import_DragQueryFileW;
+    const auto finish = orbelune_import_DragFinish;
+    orbelune_import_DragQueryFileW = QueryWithoutTheShell;
+    orbelune_import_DragFinish = FinishWithoutTheShell;
+    DropOnto(MainWindow::kLinkTargetField, {program_});
+    orbelune_import_DragQueryFileW = query;
+    orbelune_import_DragFinish = finish;
+    // The handler's failure, not the one of its clean-up, which ended nothing.
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, L"'shell32.dll' を読み込めません.");
+    DropOnto(MainWindow::kLinkTargetField, {program_});
+    EXPECT_EQ(T(MainWindow::kLinkTargetField), program_);
 }
 
 }  // namespace
