@@ -1,6 +1,9 @@
 #include "app/application.h"
 #include "app/message_box.h"
+#include "app/window.h"
 #include "platform/failure.h"
+#include "platform/files.h"
+#include "store/catalogue_load.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -87,6 +90,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     std::wstring failure;
     try {
         orbelune::InitializeApplication();
+        // AppPath is the user's own: an installer run under an
+        // administrator's account writes only that account's. A failure is
+        // shown and start-up goes on.
+        orbelune::RunHandler([] { orbelune::RecordProgramFolder(orbelune::ProgramFolder()); });
         orbelune::CreateWindowSet();
         orbelune::ShowMainWindow(showCommand);
         // Before the first event is handled, but after the window is shown:

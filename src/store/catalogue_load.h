@@ -36,4 +36,10 @@ protected:
 // load at its step; what was appended or written before it stays.
 void LoadCatalogue(CatalogueWindow& window);
 
+// At start-up, before the load: makes AppPath name `folder` (the running
+// program's, ending in "\\") for the user who runs it, when AppPath is
+// absent, not text, or names a folder without Orbelune.exe. Elsewhere it
+// names an installation of the user's choice and stays.
+void RecordProgramFolder(const std::wstring& folder);
+
 }  // namespace orbelune
