@@ -2,6 +2,8 @@
 #include "app/message_box.h"
 #include "app/window.h"
 #include "platform/failure.h"
+#include "platform/files.h"
+#include "store/catalogue_load.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -26,7 +28,10 @@ public:
         }
     }
     ~OleScope() {
-        if (initialized_) ::OleUninitialize();
+        try {
+            if (initialized_) ::OleUninitialize();
+        } catch (...) {  // loaded at its first call, which may fail: nothing to end then
+        }
     }
     OleScope(const OleScope&) = delete;
     OleScope& operator=(const OleScope&) = delete;
@@ -85,6 +90,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     std::wstring failure;
     try {
         orbelune::InitializeApplication();
+        // AppPath is the user's own: an installer run under an
+        // administrator's account writes only that account's. A failure is
+        // shown and start-up goes on.
+        orbelune::RunHandler([] { orbelune::RecordProgramFolder(orbelune::ProgramFolder()); });
         orbelune::CreateWindowSet();
         orbelune::ShowMainWindow(showCommand);
         // Before the first event is handled, but after the window is shown:

@@ -206,9 +206,8 @@ void LayOut(HWND box, BoxState& state, int dpi) {
     }
 
     // Fixed dialog frame around that client area, centred on the screen.
-    RECT frame{0, 0, clientWidth, clientHeight};
-    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(box, GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongPtrW(box, GWL_EXSTYLE)));
+    const RECT frame = FrameForClient(clientWidth, clientHeight, static_cast<DWORD>(::GetWindowLongPtrW(box, GWL_STYLE)),
+                                      static_cast<DWORD>(::GetWindowLongPtrW(box, GWL_EXSTYLE)), dpi);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     ::SetWindowPos(box, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -5,72 +5,7 @@ namespace orbelune {
 namespace {
 // Marks windows whose user data is a Window object.
 constexpr wchar_t kOwnerProperty[] = L"Orbelune.Window";
-// The per-monitor DPI calls of newer systems, looked up once.
-struct DpiCalls {
-    UINT(WINAPI* getDpiForSystem)() = nullptr;
-    UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
-    BOOL(WINAPI* adjustWindowRectExForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
-    BOOL(WINAPI* systemParametersInfoForDpi)(UINT, UINT, void*, UINT, UINT) = nullptr;
-    int(WINAPI* getSystemMetricsForDpi)(int, UINT) = nullptr;
-
-    DpiCalls() {
-        HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-        if (!user32) return;
-        Find(user32, "GetDpiForSystem", getDpiForSystem);
-        Find(user32, "GetDpiForWindow", getDpiForWindow);
-        Find(user32, "AdjustWindowRectExForDpi", adjustWindowRectExForDpi);
-        Find(user32, "SystemParametersInfoForDpi", systemParametersInfoForDpi);
-        Find(user32, "GetSystemMetricsForDpi", getSystemMetricsForDpi);
-    }
-    template <typename Function>
-    static void Find(HMODULE module, const char* name, Function& function) {
-        function = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-    }
-};
-
-const DpiCalls& Dpi() {
-    static const DpiCalls calls;
-    return calls;
-}
-
 }  // namespace
-
-int SystemDpi() noexcept {
-    if (Dpi().getDpiForSystem) return static_cast<int>(Dpi().getDpiForSystem());
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : kLayoutDpi;
-}
-
-int WindowDpi(HWND hwnd) noexcept {
-    if (hwnd && Dpi().getDpiForWindow) {
-        if (const UINT dpi = Dpi().getDpiForWindow(hwnd)) return static_cast<int>(dpi);
-    }
-    return SystemDpi();
-}
-
-RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) noexcept {
-    RECT frame{0, 0, clientWidth, clientHeight};
-    if (!Dpi().adjustWindowRectExForDpi ||
-        !Dpi().adjustWindowRectExForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
-        ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    return frame;
-}
-
-NONCLIENTMETRICSW NonClientMetrics(int dpi) noexcept {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!Dpi().systemParametersInfoForDpi ||
-        !Dpi().systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi)))
-        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    return metrics;
-}
-
-int SystemMetric(int index, int dpi) noexcept {
-    if (Dpi().getSystemMetricsForDpi) return Dpi().getSystemMetricsForDpi(index, static_cast<UINT>(dpi));
-    return ::GetSystemMetrics(index);
-}
 
 Window::~Window() { Destroy(); }
 

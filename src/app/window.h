@@ -10,27 +10,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/dpi.h"
 #include "app/message_box.h"
 #include "platform/failure.h"
 
 namespace orbelune {
-
-// Display scaling. Every layout is given in pixels at 96 dpi and scaled by
-// the DPI of the window it is shown in, always rounded by Scale. The calls
-// that know about per-monitor DPI exist from Windows 10 1607 on; before
-// that the screen's DPI serves every window.
-constexpr int kLayoutDpi = 96;
-inline int Scale(int value, int dpi) noexcept { return ::MulDiv(value, dpi, kLayoutDpi); }
-// The DPI of the screen as the program sees it.
-int SystemDpi() noexcept;
-// The DPI of the monitor the window is on.
-int WindowDpi(HWND hwnd) noexcept;
-// The window rectangle around a client area, with the frame at that DPI.
-RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) noexcept;
-// The fonts and sizes of window captions, menus and messages at that DPI.
-NONCLIENTMETRICSW NonClientMetrics(int dpi) noexcept;
-// GetSystemMetrics at that DPI.
-int SystemMetric(int index, int dpi) noexcept;
 
 // What a user is told of a failure that is neither the program's own nor a
 // lack of memory.

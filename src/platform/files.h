@@ -12,4 +12,7 @@ bool FileExists(const std::wstring& path);
 // Whether the path names an existing folder.
 bool IsFolder(const std::wstring& path);
 
+// The folder of the running program, ending in "\".
+std::wstring ProgramFolder();
+
 }  // namespace orbelune

@@ -30,7 +30,8 @@ IconStrip::IconStrip(HIMAGELIST list)
       colour_(static_cast<std::size_t>(kSide * kStripIcons * kSide)),
       mask_(static_cast<std::size_t>(kSide * kStripIcons * kSide / 8)),
       iconColour_(static_cast<std::size_t>(kSide * kSide)),
-      iconMask_(static_cast<std::size_t>(kSide * kMaskRowBytes)) {}
+      iconMask_(static_cast<std::size_t>(kSide * kMaskRowBytes)),
+      flushMask_(mask_.size()) {}
 
 IconStrip::~IconStrip() { Flush(); }
 
@@ -103,15 +104,15 @@ void IconStrip::Flush() noexcept {
     void* bits = nullptr;
     BITMAPINFO colourInfo{TopDown(width, kSide, 32), {}};
     UniqueBitmap colour(::CreateDIBSection(dc_.Get(), &colourInfo, DIB_RGB_COLORS, &bits, nullptr, 0));
-    std::vector<std::uint8_t> maskRows(static_cast<std::size_t>(kSide * width / 8));
+    std::uint8_t* maskRows = flushMask_.data();  // made beforehand: the destructor flushes too
     for (int y = 0; y < kSide; ++y) {
         if (bits)
             std::memcpy(static_cast<std::uint32_t*>(bits) + static_cast<std::size_t>(y * width),
                         &colour_[static_cast<std::size_t>(y) * stripWidth], static_cast<std::size_t>(width) * sizeof(std::uint32_t));
-        std::memcpy(&maskRows[static_cast<std::size_t>(y * width / 8)], &mask_[static_cast<std::size_t>(y) * stripWidth / 8],
+        std::memcpy(&maskRows[y * width / 8], &mask_[static_cast<std::size_t>(y) * stripWidth / 8],
                     static_cast<std::size_t>(width / 8));
     }
-    UniqueBitmap mask(::CreateBitmap(width, kSide, 1, 1, maskRows.data()));
+    UniqueBitmap mask(::CreateBitmap(width, kSide, 1, 1, maskRows));
     if (colour && mask) ::ImageList_Add(list_, colour.Get(), mask.Get());
     held_ = 0;
 }

@@ -54,6 +54,7 @@ private:
     std::vector<std::uint8_t> mask_;     // kSide rows of kStripIcons * kSide / 8 bytes
     std::vector<std::uint32_t> iconColour_;
     std::vector<std::uint8_t> iconMask_;
+    std::vector<std::uint8_t> flushMask_;  // the held part of mask_, its rows joined
 };
 
 }  // namespace orbelune

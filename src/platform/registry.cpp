@@ -16,7 +16,8 @@ constexpr wchar_t kSetFailed[] = L"'%s' の設定に失敗しました";
 // Win32 wants zero-terminated names.
 std::wstring Z(std::wstring_view s) { return std::wstring(s); }
 
-bool DeleteKeyTree(HKEY parent, const std::wstring& subkey, REGSAM view) noexcept {
+// Only allocation can throw here; DeleteKey catches it.
+bool DeleteKeyTree(HKEY parent, const std::wstring& subkey, REGSAM view) {
     {
         UniqueHKey key;
         if (::RegOpenKeyExW(parent, subkey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | view,

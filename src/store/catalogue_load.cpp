@@ -1,5 +1,7 @@
 #include "store/catalogue_load.h"
 
+#include "platform/failure.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "store/button_id.h"
 #include "store/catalogue_scan.h"
@@ -61,6 +63,18 @@ std::wstring UninstallCommand(const std::wstring& appPath) {
 }
 
 }  // namespace
+
+void RecordProgramFolder(const std::wstring& folder) {
+    Registry registry;
+    if (folder.empty() || !registry.OpenKey(layout::kCatalogueKey, true)) return;
+    std::wstring appPath;
+    try {
+        appPath = registry.ReadString(layout::kAppPath);
+    } catch (const Failure&) {  // of another type: it names no folder either
+    }
+    if (!appPath.empty() && FileExists(appPath + layout::kProgramFile)) return;
+    registry.WriteString(layout::kAppPath, folder);
+}
 
 void LoadCatalogue(CatalogueWindow& window) {
     std::int32_t nextIdFound = 0;

@@ -23,7 +23,7 @@ public:
     // the run ends instead of at every append. The end also comes while a
     // failure ends the load, so it must not fail itself.
     virtual void BeginAppendingButtons(std::size_t /*count*/, std::size_t /*nameChars*/) {}
-    virtual void EndAppendingButtons() {}
+    virtual void EndAppendingButtons() noexcept {}
 
 protected:
     ~CatalogueWindow() = default;
@@ -35,5 +35,11 @@ protected:
 // brings the uninstall command into line with AppPath. A failure ends the
 // load at its step; what was appended or written before it stays.
 void LoadCatalogue(CatalogueWindow& window);
+
+// At start-up, before the load: makes AppPath name `folder` (the running
+// program's, ending in "\\") for the user who runs it, when AppPath is
+// absent, not text, or names a folder without Orbelune.exe. Elsewhere it
+// names an installation of the user's choice and stays.
+void RecordProgramFolder(const std::wstring& folder);
 
 }  // namespace orbelune

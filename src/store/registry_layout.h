@@ -47,5 +47,7 @@ inline constexpr int kTypedUrlCount = 26;
 
 // The icon folder is AppPath followed directly by this.
 inline constexpr wchar_t kIconFolderName[] = L"icon";
+// The program's file, which AppPath names the folder of.
+inline constexpr wchar_t kProgramFile[] = L"Orbelune.exe";
 
 }  // namespace orbelune::layout

@@ -299,10 +299,13 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DPICHANGED: {
         // The system's rectangle for the new DPI, then everything inside.
+        // Before per-monitor v2 only its place: its size scales a frame that
+        // keeps the system DPI's size, so the form sizes the frame itself.
+        const bool fits = CurrentDpiScaling() == DpiScaling::PerMonitorV2;
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        ApplyDpi(HIWORD(wParam), false);
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE | (fits ? 0 : SWP_NOSIZE));
+        ApplyDpi(HIWORD(wParam), !fits);
         return 0;
     }
     default:

@@ -2,6 +2,7 @@
 // watches it from outside: start-up order, the failure box of the load,
 // and the exit code. These tests use the prefix's own current-user hive, so
 // they never run in parallel with each other.
+#include "support/gui.h"
 #include "support/scratch_registry.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,9 @@ TEST_F(StartupTest, StartsWithTheCatalogueAndExitsWithZeroWhenClosed) {
 
     ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
+    // The user had no AppPath: the program recorded its own folder.
+    const std::wstring path = ProgramPath();
+    EXPECT_EQ(test::GetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath"), path.substr(0, path.rfind(L'\\') + 1));
 }
 
 TEST_F(StartupTest, LoadFailureIsShownBeforeTheMainWindow) {
@@ -196,11 +200,14 @@ TEST_F(StartupTest, BothFlavoursRepairTheInstallersUninstallEntry) {
         ::RegCloseKey(key);
         return std::wstring(text);
     };
+    // AppPath names an installation: a folder holding Orbelune.exe.
+    test::TempFolder installed;
+    test::WriteFileBytes(installed.File(L"Orbelune.exe"), {'M', 'Z'});
     for (const std::wstring& path : {ProgramPath(), Program64Path()}) {
         SCOPED_TRACE(testing::PrintToString(path));
         ASSERT_TRUE(FileExists(path)) << "build the 64-bit flavour too: scripts/build.sh x86_64";
         removeBoth();
-        test::SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", L"C:\\Program Files (x86)\\Orbelune\\");
+        test::SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", installed.Path() + L"\\");
         setIn(KEY_WOW64_32KEY, L"\"C:\\Old\\vesk_uninst.exe\"");
         setIn(KEY_WOW64_64KEY, L"untouched");
 
@@ -210,7 +217,7 @@ TEST_F(StartupTest, BothFlavoursRepairTheInstallersUninstallEntry) {
         ASSERT_TRUE(mainWindow);
         ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
         EXPECT_EQ(program.WaitForExit(), 0u);
-        EXPECT_EQ(readIn(KEY_WOW64_32KEY), L"\"C:\\Program Files (x86)\\Orbelune\\vesk_uninst.exe\"");
+        EXPECT_EQ(readIn(KEY_WOW64_32KEY), L"\"" + installed.File(L"vesk_uninst.exe") + L"\"");
         EXPECT_EQ(readIn(KEY_WOW64_64KEY), L"untouched");
     }
     removeBoth();

@@ -331,7 +331,8 @@ protected:
     }
     ~InstallerTest() override { ::CoUninitialize(); }
 
-    const std::wstring shortcut_ = KnownFolder(CSIDL_PROGRAMS) + L"\\Orbelune.lnk";
+    // In the Start menu of all users.
+    const std::wstring shortcut_ = KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Orbelune.lnk";
 
     // Everything the installer writes for an installation in a folder.
     void ExpectInstalledIn(const std::wstring& folder) {
@@ -396,9 +397,12 @@ TEST_F(InstallerTest, InstallsRunsMovesAndUninstallsKeepingTheUsersData) {
     ExpectInstalledIn(first);
     EXPECT_EQ(test::ValueNames(HKEY_CURRENT_USER, kCatalogue), std::vector<std::wstring>{L"AppPath"});
 
-    // The first start records its values and finds the uninstall command
-    // as it expects it: nothing to repair, the key is not written.
+    // The first start by a user other than the one who installed (who has
+    // no AppPath) records its values and its folder, and finds the
+    // uninstall command as it expects it: nothing to repair, the key is not
+    // written.
     const FILETIME written = LastWritten(HKEY_LOCAL_MACHINE, kUninstall);
+    test::DeleteKeyTree(HKEY_CURRENT_USER, kCatalogue);
     {
         RunningProgram program(first + L"\\Orbelune.exe");
         // While it runs, it is neither replaced nor uninstalled.
@@ -409,6 +413,7 @@ TEST_F(InstallerTest, InstallsRunsMovesAndUninstallsKeepingTheUsersData) {
     }
     EXPECT_EQ(Value(HKEY_CURRENT_USER, kCatalogue, L"NextIdDef"), L"REG_DWORD 20");
     EXPECT_EQ(Value(HKEY_CURRENT_USER, kCatalogue, L"CmdCount"), L"REG_DWORD 2");
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, kCatalogue, L"AppPath"), L"REG_SZ " + first + L"\\");
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString"),
               L"REG_SZ \"" + first + L"\\vesk_uninst.exe\"");
     const FILETIME after = LastWritten(HKEY_LOCAL_MACHINE, kUninstall);
@@ -433,11 +438,21 @@ TEST_F(InstallerTest, InstallsRunsMovesAndUninstallsKeepingTheUsersData) {
     // Installed again into another folder: the program moves there, AppPath
     // and the uninstall key follow, and the old folder keeps the user's icon.
     const std::wstring second = L"C:\\Orbelune Tools\\ボタン";
+    const std::wstring oldUninstaller = first + L"\\vesk_uninst.exe";
+    const auto oldUninstallerBytes = test::ReadFileBytes(oldUninstaller);
     ASSERT_EQ(Install(second), 0u);
     ExpectInstalledIn(second);
     EXPECT_EQ(Listing(first), (std::vector<std::wstring>{L"icon\\", L"icon\\note.ico"}));
     EXPECT_EQ(test::ReadFileBytes(firstIcon), iconBytes);
     EXPECT_EQ(UsersRegistry(), users);
+
+    // An uninstaller left in the old folder (a copy kept, a restore) and
+    // run: the installation that moved on keeps its entry, shortcut and
+    // AppPath.
+    test::WriteFileBytes(oldUninstaller, oldUninstallerBytes);
+    EXPECT_EQ(RunToTheEnd(Quoted(oldUninstaller) + L" /S"), 0u);
+    EXPECT_EQ(Listing(first), (std::vector<std::wstring>{L"icon\\", L"icon\\note.ico"}));
+    ExpectInstalledIn(second);
 
     // Uninstalled with an icon of the user's in the new icon folder: the
     // installer's things go, the user's stay.
@@ -483,12 +498,23 @@ TEST_F(InstallerTest, UninstallerAsksThenLeavesNothingOfAnUntouchedInstallation)
     EXPECT_NE(question.find(folder), std::wstring::npos) << testing::PrintToString(question);
     ExpectInstalledIn(folder);
 
-    // Installed again into the same folder under another name of it.
+    // Installed again into the same folder under another name of it, with
+    // the entry's folder changed to one of the user's that holds a copy of
+    // Orbelune.exe and another program under the uninstaller's name: they
+    // are not that installation's, and stay.
+    const std::wstring users = KnownFolder(CSIDL_PERSONAL) + L"\\Tools";
+    ::CreateDirectoryW(users.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileW(kBuiltProgram.c_str(), (users + L"\\Orbelune.exe").c_str(), FALSE));
+    const std::wstring notepad = KnownFolder(CSIDL_SYSTEM) + L"\\notepad.exe";
+    ASSERT_TRUE(::CopyFileW(notepad.c_str(), (users + L"\\vesk_uninst.exe").c_str(), FALSE));
+    test::SetString(HKEY_LOCAL_MACHINE, kUninstall, L"InstallLocation", users);
     wchar_t shortName[MAX_PATH] = {};
     ASSERT_GT(::GetShortPathNameW(folder.c_str(), shortName, MAX_PATH), 0u);
     ASSERT_NE(folder, shortName);
     ASSERT_EQ(Install(shortName), 0u);
     ExpectInstalledIn(shortName);
+    EXPECT_EQ(Listing(users), (std::vector<std::wstring>{L"Orbelune.exe", L"vesk_uninst.exe"}));
+    EXPECT_EQ(test::ReadFileBytes(users + L"\\Orbelune.exe"), test::ReadFileBytes(kBuiltProgram));
 
     EXPECT_EQ(Uninstall(), 0u);
     EXPECT_FALSE(fs::exists(folder));

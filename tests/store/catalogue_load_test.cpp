@@ -1,9 +1,12 @@
 #include "store/catalogue_load.h"
 
 #include "support/failure_matchers.h"
+#include "support/gui.h"
 #include "support/scratch_registry.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace orbelune {
 namespace {
@@ -328,6 +331,32 @@ TEST_F(CatalogueLoadTest, CommandMappingKeyWithoutNextIdWritesNothing) {
     EXPECT_EQ(Load(), L"'NextId' の取得に失敗しました");
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, kCatalogue));
     EXPECT_EQ(DumpRegistry(), before);
+}
+
+// AppPath at start-up, for the user who runs the program from `folder`.
+TEST_F(CatalogueLoadTest, TheProgramRecordsItsFolderWhereAppPathNamesNoProgram) {
+    test::TempFolder installed, running;
+    test::WriteFileBytes(installed.File(L"Orbelune.exe"), {'M', 'Z'});
+    const std::wstring folder = running.Path() + L"\\", elsewhere = installed.Path() + L"\\";
+    const struct {
+        const char* what;
+        std::function<void()> before;
+        std::wstring after;
+    } cases[] = {
+        {"absent", [] {}, folder},
+        {"a folder without the program", [] { SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", kAppPath); },
+         folder},
+        {"of another type", [] { SetDword(HKEY_CURRENT_USER, kCatalogue, L"AppPath", 1); }, folder},
+        {"another installation", [&] { SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", elsewhere); },
+         elsewhere},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::ScratchRegistry inner;
+        c.before();
+        EXPECT_EQ(FailureOf([&] { RecordProgramFolder(folder); }), L"(no failure)");
+        EXPECT_EQ(UserString(kCatalogue, L"AppPath"), c.after);
+    }
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 // height and drawn icon is the 96-dpi layout scaled as the program rounds
 // (MulDiv). The tests run in the test prefix at 96 dpi and again in a prefix
 // whose display reports 144 dpi; ORBELUNE_TEST_DPI names the DPI a run
-// expects, so that a prefix that reports another one fails.
+// expects, so that a prefix that reports another one fails. The paths of the
+// Windows generations run with the DPI calls each has in place of Wine's.
 #include "app/application.h"
+#include "app/dpi.h"
 #include "app/file_dialog.h"
 #include "support/box_driver.h"
 #include "support/gui.h"
@@ -166,6 +168,28 @@ void ExpectFonts(int dpi) {
     for (const auto& l : lists) EXPECT_EQ(::SendMessageW(l.list, LB_GETITEMHEIGHT, 0, 0), Scaled(l.height, dpi));
 }
 
+// The client area of every form is its layout's at the DPI, and (unless
+// moved since) the forms placed by the layout are there.
+void ExpectClientAreas(int dpi, bool atTheirPlaces = true) {
+    for (const auto& layout : Layouts()) {
+        SCOPED_TRACE(layout.name);
+        HWND h = layout.form()->Handle();
+        RECT client, frame;
+        ::GetClientRect(h, &client);
+        ::GetWindowRect(h, &frame);
+        EXPECT_EQ(client.right, Scaled(layout.clientWidth, dpi));
+        // The system keeps a window no taller than the screen allows (the
+        // main window at 144 dpi on the tests' 768-pixel screen).
+        const int frameHeight = (frame.bottom - frame.top) - client.bottom;
+        EXPECT_EQ(client.bottom,
+                  std::min(Scaled(layout.clientHeight, dpi), ::GetSystemMetrics(SM_CYMAXTRACK) - frameHeight));
+        if (atTheirPlaces && layout.x != CW_USEDEFAULT) {
+            EXPECT_EQ(frame.left, Scaled(layout.x, dpi));
+            EXPECT_EQ(frame.top, Scaled(layout.y, dpi));
+        }
+    }
+}
+
 class DpiTest : public test::AppTest {
 protected:
     int dpi_ = test::DisplayDpi();
@@ -188,29 +212,80 @@ protected:
     }
 };
 
-TEST_F(DpiTest, WindowsControlsFontsAndListItemsAreTheLayoutScaled) {
-    for (const auto& layout : Layouts()) {
-        SCOPED_TRACE(layout.name);
-        HWND h = layout.form()->Handle();
-        RECT client, frame;
-        ::GetClientRect(h, &client);
-        ::GetWindowRect(h, &frame);
-        EXPECT_EQ(client.right, Scaled(layout.clientWidth, dpi_));
-        // The system keeps a window no taller than the screen allows (the
-        // main window at 144 dpi on the tests' 768-pixel screen).
-        const int frameHeight = (frame.bottom - frame.top) - client.bottom;
-        EXPECT_EQ(client.bottom,
-                  std::min(Scaled(layout.clientHeight, dpi_), ::GetSystemMetrics(SM_CYMAXTRACK) - frameHeight));
-        if (layout.x != CW_USEDEFAULT) {
-            EXPECT_EQ(frame.left, Scaled(layout.x, dpi_));
-            EXPECT_EQ(frame.top, Scaled(layout.y, dpi_));
-        }
+// The generations, each with the DPI calls it has: Windows 7 none, 8.1
+// GetDpiForMonitor, 10 1607 those of Wine 8 (per-monitor v1: the
+// manifest's "PerMonitorV2" is unknown there, as in Wine), 10 1703 on the
+// same with the thread in per-monitor v2.
+enum class Generation { Windows7, Windows81, Windows10v1607, Windows10v1703 };
+
+const DpiFunctions kSystemsOwn = DpiCalls();
+// A monitor of the DPI the test chooses, as GetDpiForMonitor and
+// GetDpiForWindow report it (0: the real monitor's).
+int monitorDpi = 0;
+HRESULT WINAPI DpiForMonitor(HMONITOR monitor, int type, UINT* x, UINT* y) {
+    using Call = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto real = reinterpret_cast<Call>(
+        reinterpret_cast<void*>(::GetProcAddress(::LoadLibraryW(L"shcore.dll"), "GetDpiForMonitor")));
+    if (!monitorDpi) return real(monitor, type, x, y);
+    *x = *y = static_cast<UINT>(monitorDpi);
+    return S_OK;
+}
+UINT WINAPI DpiForWindow(HWND window) {
+    return monitorDpi ? static_cast<UINT>(monitorDpi) : kSystemsOwn.getDpiForWindow(window);
+}
+const HANDLE kPerMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+HANDLE WINAPI ThreadInPerMonitorV2() { return kPerMonitorV2; }
+BOOL WINAPI SameContexts(HANDLE a, HANDLE b) { return a == b; }
+
+DpiFunctions CallsOf(Generation generation) {
+    DpiFunctions calls;
+    if (generation == Generation::Windows81) calls.getDpiForMonitor = DpiForMonitor;
+    if (generation >= Generation::Windows10v1607) {
+        calls = kSystemsOwn;
+        calls.getDpiForWindow = DpiForWindow;
     }
+    if (generation == Generation::Windows10v1703) {
+        calls.getThreadDpiAwarenessContext = ThreadInPerMonitorV2;
+        calls.areDpiAwarenessContextsEqual = SameContexts;
+    }
+    return calls;
+}
+
+class DpiGenerationTest : public DpiTest, public testing::WithParamInterface<Generation> {
+protected:
+    void SetUp() override {
+        DpiCalls() = CallsOf(GetParam());
+        DpiTest::SetUp();
+    }
+    void TearDown() override {
+        monitorDpi = 0;
+        DpiCalls() = kSystemsOwn;
+    }
+};
+
+std::string NameOf(const testing::TestParamInfo<Generation>& generation) {
+    const char* names[] = {"Windows7", "Windows8_1", "Windows10_1607", "Windows10_1703"};
+    return names[static_cast<int>(generation.param)];
+}
+INSTANTIATE_TEST_SUITE_P(Windows, DpiGenerationTest,
+                         testing::Values(Generation::Windows7, Generation::Windows81, Generation::Windows10v1607,
+                                         Generation::Windows10v1703),
+                         NameOf);
+
+TEST_P(DpiGenerationTest, WindowsControlsFontsAndListItemsAreTheLayoutScaled) {
+    const DpiScaling scaling[] = {DpiScaling::System, DpiScaling::PerMonitor, DpiScaling::PerMonitor,
+                                  DpiScaling::PerMonitorV2};
+    EXPECT_EQ(CurrentDpiScaling(), scaling[static_cast<int>(GetParam())]);
+    ExpectClientAreas(dpi_);
     ExpectLayout(dpi_);
     ExpectFonts(dpi_);
 }
 
-TEST_F(DpiTest, ANewDpiLaysEveryWindowOutAgainInTheSuggestedRectangle) {
+TEST_P(DpiGenerationTest, ANewDpiLaysEveryWindowOutAgainInTheSuggestedRectangle) {
+    if (GetParam() == Generation::Windows7) GTEST_SKIP() << "Windows 7 never changes a window's DPI";
+    // Per-monitor v1 frames keep the system DPI's size, which the suggested
+    // rectangle does not fit: the window takes its place only.
+    const bool v2 = GetParam() == Generation::Windows10v1703;
     const int other = dpi_ == 96 ? 144 : 96;
     for (int dpi : {other, dpi_}) {
         for (const auto& layout : Layouts()) {
@@ -226,12 +301,14 @@ TEST_F(DpiTest, ANewDpiLaysEveryWindowOutAgainInTheSuggestedRectangle) {
             SCOPED_TRACE(testing::Message() << layout.name << " at " << dpi);
             EXPECT_EQ(now.left, suggested.left);
             EXPECT_EQ(now.top, suggested.top);
+            if (!v2) continue;
             EXPECT_EQ(now.right - now.left, suggested.right - suggested.left);
             // The system keeps a window no taller than the screen allows.
             EXPECT_EQ(now.bottom - now.top,
                       std::min<int>(suggested.bottom - suggested.top, ::GetSystemMetrics(SM_CYMAXTRACK)));
         }
         Pump();
+        if (!v2) ExpectClientAreas(dpi, false);
         ExpectLayout(dpi);
         ExpectFonts(dpi);
         int cx = 0, cy = 0;  // the picker's grid takes icons of the new size
@@ -476,6 +553,34 @@ TEST_F(DpiBoxTest, TheFailureBoxShowsItsIconAtTheScaledSize) {
     ShowFailure(L"アイコンイメージが不正です");
     EXPECT_EQ(m.iconImage.cx, Scaled(32, dpi_));
     EXPECT_EQ(m.icon.right - m.icon.left, Scaled(32, dpi_));
+}
+
+// Per-monitor v1 gives each window the DPI of its monitor (Windows 7 has
+// one DPI), at creation and when a hidden window is shown again, and draws
+// the frame at the system DPI around the scaled client area.
+TEST_P(DpiGenerationTest, AMonitorOfAnotherDpiLaysOutTheWindowsAndBoxesOnIt) {
+    if (GetParam() == Generation::Windows10v1703) GTEST_SKIP() << "per-monitor v2: WM_DPICHANGED, tested above";
+    const int other = dpi_ == 96 ? 144 : 96;
+    const int expected = GetParam() == Generation::Windows7 ? dpi_ : other;
+    monitorDpi = other;
+    DestroyWindowSet();
+    CreateWindowSet();
+    ExpectClientAreas(expected, false);  // placed by the system DPI's screen coordinates
+    ExpectLayout(expected);
+    ExpectFonts(expected);
+
+    SetBoxAnswerer(nullptr);
+    Measured m;
+    test::BoxDriver driver({[&](HWND box) { Measure(box, m); },
+                            [](HWND box) { ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0); }});
+    ShowConfirmation(L"続けますか？");
+    ExpectBoxLayout(m, expected, true, MessageFontHeight(expected));
+
+    monitorDpi = dpi_;  // moved back while hidden
+    for (Form* form : {static_cast<Form*>(mainWindow), static_cast<Form*>(linkBrowser), static_cast<Form*>(iconPicker)})
+        form->Show();
+    ExpectClientAreas(dpi_, false);
+    ExpectLayout(dpi_);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 
 #include <cstring>
+#include <exception>
 #include <vector>
 
 namespace orbelune {
@@ -183,20 +184,20 @@ void LinkBrowser::ReadFavorites() {
 
 void LinkBrowser::Open() {
     // Whatever happens in the registry: the browser is shown and the main
-    // window disabled.
-    struct ShowWhenDone {
-        LinkBrowser& form;
-        ~ShowWhenDone() {
-            form.Show();
-            if (mainWindow) mainWindow->Enable(false);
-        }
-    } showWhenDone{*this};
-    Registry registry;
-
-    if (registry.OpenKey(layout::kShellFoldersKey, false)) ApplyFavoritesFolder(registry.ReadString(layout::kFavorites));
-    registry.CloseKey();
-
-    if (registry.OpenKey(layout::kTypedUrlsKey, false)) ReadTypedAddresses(registry);
+    // window disabled, then a failure there ends the handler.
+    std::exception_ptr failure;
+    try {
+        Registry registry;
+        if (registry.OpenKey(layout::kShellFoldersKey, false))
+            ApplyFavoritesFolder(registry.ReadString(layout::kFavorites));
+        registry.CloseKey();
+        if (registry.OpenKey(layout::kTypedUrlsKey, false)) ReadTypedAddresses(registry);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    Show();
+    if (mainWindow) mainWindow->Enable(false);
+    if (failure) std::rethrow_exception(failure);
 }
 
 void LinkBrowser::ReadTypedAddresses(Registry& registry) {
@@ -213,11 +214,14 @@ void LinkBrowser::ReadTypedAddresses(Registry& registry) {
         ~Reselect() {
             if (!any) return;
             const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-            for (int i = 0; i < count; ++i) {
-                if (ListBoxItem(list, i) == chosen) {
-                    ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
-                    return;
+            try {
+                for (int i = 0; i < count; ++i) {
+                    if (ListBoxItem(list, i) == chosen) {
+                        ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+                        return;
+                    }
                 }
+            } catch (...) {  // no memory for an item's text: nothing selected
             }
         }
     } reselect{list, chosen, selected >= 0};

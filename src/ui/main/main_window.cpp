@@ -187,7 +187,7 @@ void MainWindow::BeginAppendingButtons(std::size_t count, std::size_t nameChars)
     ::SendMessageW(numberList_, LB_INITSTORAGE, count, count * 11 * sizeof(wchar_t));
 }
 
-void MainWindow::EndAppendingButtons() {
+void MainWindow::EndAppendingButtons() noexcept {
     for (HWND list : {nameList_, numberList_}) {
         const bool shown = (::GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE) != 0;
         ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
@@ -275,7 +275,14 @@ void MainWindow::OnQuitClicked() { ::SendMessageW(Handle(), WM_CLOSE, 0, 0); }
 void MainWindow::FormDropFiles(HDROP drop) {
     struct Finish {
         HDROP drop;
-        ~Finish() { ::DragFinish(drop); }
+        // The shell's drop functions load at their first call, which may
+        // fail; then there is nothing to release the drop with either.
+        ~Finish() {
+            try {
+                ::DragFinish(drop);
+            } catch (...) {
+            }
+        }
     } finish{drop};
     // Not while a sub-window (or a box) holds the main window disabled.
     if (!IsEnabled() || (linkBrowser && linkBrowser->IsShown()) || (iconPicker && iconPicker->IsShown())) return;

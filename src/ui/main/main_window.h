@@ -58,7 +58,7 @@ public:
     void AppendButtonName(std::wstring_view name) override;
     void AppendButtonNumber(std::wstring_view number) override;
     void BeginAppendingButtons(std::size_t count, std::size_t nameChars) override;
-    void EndAppendingButtons() override;
+    void EndAppendingButtons() noexcept override;
     void SetIconFolder(std::wstring_view folder) override { iconFolder_ = folder; }
     const std::wstring& IconFolder() const noexcept { return iconFolder_; }
 

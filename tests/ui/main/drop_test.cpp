@@ -2,15 +2,25 @@
 #include "ui/main/main_window.h"
 
 #include "app/application.h"
+#include "platform/failure.h"
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
 
 #include <functional>
 
+#include <shellapi.h>
+
+// The import pointer of DragFinish, which loads shell32 at its first call
+// (platform/delayed_imports.cpp; the tests are 32-bit).
+extern "C" decltype(&::DragFinish) orbelune_import_DragFinish asm("__imp__DragFinish@4");
+
 namespace orbelune {
 namespace {
 
 using test::Pump;
+
+// What that first call does when shell32 cannot be loaded.
+void WINAPI FinishWithoutTheShell(HDROP) { Fail(L"'%s' を読み込めません", L"shell32.dll"); }
 
 class DropTest : public test::AppTest {
 protected:
@@ -142,6 +152,15 @@ TEST_F(DropTest, NoDropsAwayFromTheFieldsOrWhileASubWindowIsOpen) {
     EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");
     EXPECT_EQ(T(MainWindow::kIconPathField), L"");
     EXPECT_FALSE(Showing(MainWindow::Preview::Icon));
+}
+
+TEST_F(DropTest, AFailingCleanUpEndsNeitherTheDropNorTheProgram) {
+    const auto finish = orbelune_import_DragFinish;
+    orbelune_import_DragFinish = FinishWithoutTheShell;
+    DropOnto(MainWindow::kLinkTargetField, {program_});
+    orbelune_import_DragFinish = finish;
+    EXPECT_EQ(T(MainWindow::kLinkTargetField), program_);
+    EXPECT_TRUE(boxes_.empty());
 }
 
 }  // namespace
