@@ -27,17 +27,11 @@ TEST(InternetShortcut, UrlEntryAsTheProfileFunctionsReadIt) {
     // quote goes when the value, up to a NUL, ends in the same quote.
     using namespace std::string_literals;
     const std::wstring q(InternetShortcutScanner::kKeptOfValue, L'q');
-    const struct {
-        std::wstring value;
-        std::wstring url;
-    } longer[] = {
-        {L"\"" + q.substr(2) + L"\"", q.substr(2)},    // kept whole
-        {L"\"" + q.substr(1) + L"\"  ", q.substr(1)},  // one character over
-        {L"\"" + q + L"\"\0x"s, q.substr(1)},
-        {L"\"" + q + L"\0\""s, L"\"" + q.substr(1)},
-    };
-    for (const auto& l : longer)
-        EXPECT_EQ(InternetShortcutUrl(L"[InternetShortcut]\nURL=" + l.value + L"\n"), l.url) << l.value.size();
+    const auto url = [](const std::wstring& value) { return InternetShortcutUrl(L"[InternetShortcut]\nURL=" + value); };
+    EXPECT_EQ(url(L"\"" + q.substr(2) + L"\""), q.substr(2));  // kept whole
+    EXPECT_EQ(url(L"\"" + q.substr(1) + L"\"  "), q.substr(1));  // one character over
+    EXPECT_EQ(url(L"\"" + q + L"\"\0x"s), q.substr(1));
+    EXPECT_EQ(url(L"\"" + q + L"\0\""s), L"\"" + q.substr(1));
 }
 
 // Files read by the link browser and by the platform's profile reader
@@ -82,14 +76,7 @@ TEST(InternetShortcut, ReadAsThePlatformsProfileReaderReadsThem) {
         test::WriteFileBytes(path, bytes);
         wchar_t platform[2048] = {};
         ::GetPrivateProfileStringW(L"InternetShortcut", L"URL", L"", platform, 2048, path.c_str());
-        std::string shown;
-        for (const wchar_t c : text) {
-            if (c >= 0x20 && c < 0x7F)
-                shown += static_cast<char>(c);
-            else
-                shown.append("\\").append(std::to_string(c));
-        }
-        EXPECT_EQ(ReadInternetShortcut(path), platform) << shown;
+        EXPECT_EQ(ReadInternetShortcut(path), platform) << testing::PrintToString(text);
     };
     for (const auto& text : texts) {
         const std::wstring marked = L"\xFEFF" + text;
@@ -131,20 +118,15 @@ TEST(InternetShortcut, ReadsCodePage932AndUnicodeFiles) {
     test::WriteFileBytes(longUrl, std::vector<unsigned char>(line.begin(), line.end()));
     EXPECT_EQ(ReadInternetShortcut(longUrl).size(), 2047u);
     // At most 2,047 bytes of code page 932, in whole characters.
-    const struct {
-        std::string value;
-        std::wstring url;
-    } limits[] = {
-        {std::string(2047, 'a'), std::wstring(2047, L'a')},
-        {std::string(2048, 'a'), std::wstring(2047, L'a')},
-        {std::string(2045, 'a') + "\x83\x5C", std::wstring(2045, L'a') + L"ソ"},
-        {std::string(2046, 'a') + "\x83\x5C", std::wstring(2046, L'a')},
-    };
-    for (const auto& l : limits) {
-        line = "[InternetShortcut]\nURL=" + l.value + "\n";
+    const auto read = [&](const std::string& value) {
+        line = "[InternetShortcut]\nURL=" + value + "\n";
         test::WriteFileBytes(longUrl, std::vector<unsigned char>(line.begin(), line.end()));
-        EXPECT_EQ(ReadInternetShortcut(longUrl), l.url) << l.value.size();
-    }
+        return ReadInternetShortcut(longUrl);
+    };
+    EXPECT_EQ(read(std::string(2047, 'a')), std::wstring(2047, L'a'));
+    EXPECT_EQ(read(std::string(2048, 'a')), std::wstring(2047, L'a'));
+    EXPECT_EQ(read(std::string(2045, 'a') + "\x83\x5C"), std::wstring(2045, L'a') + L"ソ");
+    EXPECT_EQ(read(std::string(2046, 'a') + "\x83\x5C"), std::wstring(2046, L'a'));
 
     // A quoted value too long to keep whole: its first 2047 bytes.
     const std::wstring quoted = folder.File(L"quoted.url");
