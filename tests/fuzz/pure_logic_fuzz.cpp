@@ -90,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     case 2:
     case 7: {
-        // Wide text, or text made of the pieces shortcut lines are made of.
+        // Wide text, or text made of the pieces shortcut lines are made of,
+        // short enough for every value to be kept whole.
         static const std::wstring_view kPieces[] = {
             L"[InternetShortcut]", L"[internetshortcut", L"InternetShortcut", L"URL", L"url", L"[", L"]", L"=",
             L" ", L"\t", L"\r", L"\n", L"\r\n", std::wstring_view(L"\0", 1), L"\"", L"'", L"a", L"\x1A", L";",
@@ -99,7 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (kind % 8 == 2)
             text = WideText(data, size);
         else
-            for (std::size_t i = 0; i < size; ++i) text += kPieces[data[i] % std::size(kPieces)];
+            for (std::size_t i = 0; i < size && text.size() < InternetShortcutScanner::kKeptOfValue / 2; ++i)
+                text += kPieces[data[i] % std::size(kPieces)];
         const std::wstring url = InternetShortcutUrl(text);
         Check(url == ProfileUrl(text));
         Check(NameWithoutExtension(text).size() <= text.size());
