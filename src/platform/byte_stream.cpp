@@ -15,9 +15,21 @@ std::wstring FolderOf(const std::wstring& path) {
     return path.substr(0, separator + 1);
 }
 
+// A target the save never replaces: a folder or a read-only file, which
+// Windows refuses to replace, and a hidden or system file, over which it
+// refuses to create a file. Wine running as root replaces them all, so the
+// program asks itself, before it writes and again just before the replace.
+void RefuseProtectedTarget(const std::wstring& target) {
+    constexpr DWORD kProtected =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kProtected)) Fail(kCannotCreate, target);
+}
+
 }  // namespace
 
 ReplacingFileStream::ReplacingFileStream(const std::wstring& target) : target_(target) {
+    RefuseProtectedTarget(target);
     static unsigned counter = 0;
     const std::wstring stem = FolderOf(target) + L"~orbelune-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
@@ -44,6 +56,7 @@ void ReplacingFileStream::Write(const void* data, std::size_t size) {
 void ReplacingFileStream::Commit() {
     if (!::FlushFileBuffers(file_.Get())) Fail(kCannotWrite, target_);
     file_.Reset();
+    RefuseProtectedTarget(target_);
     if (!::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         Fail(kCannotCreate, target_);
     committed_ = true;

@@ -32,6 +32,8 @@ public:
 // bytes go to a new file beside the target, which Commit puts in the
 // target's place. Until then, and whenever anything fails, the target stays
 // as it was, and the new file is removed when the stream ends uncommitted.
+// A target that is a folder or a read-only, hidden or system file is never
+// replaced.
 // Failures: "ファイル %s を作成できません" when the new file cannot be made
 // or cannot take the target's place, "ファイル %s に書き込めません" when a
 // write does not go through whole; %s is the target.

@@ -1,7 +1,7 @@
 // libFuzzer target for the logic that is free of windows.h, built natively
 // by scripts/fuzz.sh: integer text, button-number names, .ico directories
 // and layout arithmetic, the alpha a mask gives, and Internet shortcut text,
-// whole and in pieces.
+// whole and in pieces, against the same rules written plainly.
 #include "icon/ico_layout.h"
 #include "platform/ico_file.h"
 #include "store/catalogue_scan.h"
@@ -28,6 +28,44 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
+// The URL entry as the platform's profile reader gives it, from whole lines
+// held in memory: the rules of InternetShortcutUrl written plainly.
+std::wstring ProfileUrl(std::wstring_view text) {
+    const auto blank = [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1A; };
+    const auto trim = [&](std::wstring_view s) {
+        while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+        while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+        return s;
+    };
+    const auto is = [](std::wstring_view name, std::wstring_view lower) {
+        name = name.substr(0, name.find(L'\0'));
+        if (name.size() != lower.size()) return false;
+        for (std::size_t i = 0; i < name.size(); ++i)
+            if ((name[i] >= L'A' && name[i] <= L'Z' ? name[i] + 32 : name[i]) != lower[i]) return false;
+        return true;
+    };
+    bool inSection = false;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find_first_of(L"\r\n", start), text.size());
+        const std::wstring_view line = trim(text.substr(start, end - start));
+        start = end + 1;
+        if (!line.empty() && line[0] == L'[' && line.find(L']') != line.npos) {
+            if (inSection) return L"";
+            inSection = is(trim(line.substr(1, line.rfind(L']') - 1)), L"internetshortcut");
+            continue;
+        }
+        const std::size_t equals = line.find(L'=');
+        if (!inSection || !is(trim(line.substr(0, equals)), L"url")) continue;
+        if (equals == line.npos) return L"";
+        std::wstring_view value = trim(line.substr(equals + 1));  // the line's end is trimmed already
+        value = value.substr(0, value.find(L'\0'));
+        if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
+            value = value.substr(1, value.size() - 2);
+        return std::wstring(value);
+    }
+    return L"";
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -35,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t kind = data[0];
     ++data;
     --size;
-    switch (kind % 7) {
+    switch (kind % 8) {
     case 0: {
         const std::wstring text = WideText(data, size);
         if (const auto value = TryTextToInt(text)) Check(TryTextToInt(IntToText(*value)) == value);
@@ -50,10 +88,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         break;
     }
-    case 2: {
-        const std::wstring text = WideText(data, size);
+    case 2:
+    case 7: {
+        // Wide text, or text made of the pieces shortcut lines are made of,
+        // short enough for every value to be kept whole.
+        static const std::wstring_view kPieces[] = {
+            L"[InternetShortcut]", L"[internetshortcut", L"InternetShortcut", L"URL", L"url", L"[", L"]", L"=",
+            L" ", L"\t", L"\r", L"\n", L"\r\n", std::wstring_view(L"\0", 1), L"\"", L"'", L"a", L"\x1A", L";",
+            L"\v", L"\xA0", L"X"};
+        std::wstring text;
+        if (kind % 8 == 2)
+            text = WideText(data, size);
+        else
+            for (std::size_t i = 0; i < size && text.size() < InternetShortcutScanner::kKeptOfValue / 2; ++i)
+                text += kPieces[data[i] % std::size(kPieces)];
         const std::wstring url = InternetShortcutUrl(text);
-        Check(url.size() <= text.size());
+        Check(url == ProfileUrl(text));
         Check(NameWithoutExtension(text).size() <= text.size());
         // Fed in pieces of any length, the text reads as when fed whole.
         InternetShortcutScanner scanner;

@@ -3,6 +3,7 @@
 #include "icon/ico_layout.h"
 #include "platform/handle.h"
 #include "platform/icon_image.h"
+#include "support/failure_matchers.h"
 #include "support/gui.h"
 
 #include <gtest/gtest.h>
@@ -490,6 +491,22 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
         file.Commit();
     }
     EXPECT_EQ(test::ReadFileBytes(path).size(), 766u);
+
+    // Made read-only while the new file is written: it stays as it was, and
+    // the new file goes.
+    const auto before = test::ReadFileBytes(path);
+    {
+        ReplacingFileStream file(path);
+        ASSERT_TRUE(SaveBitmapsToStream(file, colour.Get(), mask.Get(), 256));
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        EXPECT_EQ(test::FailureOf([&] { file.Commit(); }), L"ファイル " + path + L" を作成できません");
+    }
+    EXPECT_EQ(test::ReadFileBytes(path), before);
+    WIN32_FIND_DATAW found;
+    const HANDLE temporary = ::FindFirstFileW(folder.File(L"*.tmp").c_str(), &found);
+    EXPECT_EQ(temporary, INVALID_HANDLE_VALUE);
+    if (temporary != INVALID_HANDLE_VALUE) ::FindClose(temporary);
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(IcoWriterTest, HeadersOfDibSectionsAndDeviceBitmaps) {

@@ -4,30 +4,12 @@ namespace orbelune {
 
 namespace {
 
-bool Blank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+constexpr std::wstring_view kSection = L"internetshortcut";
+constexpr std::wstring_view kKey = L"url";
 
-std::wstring_view TrimRight(std::wstring_view s) {
-    while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
-    return s;
-}
+bool Blank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1A; }
 
-std::wstring_view TrimLeft(std::wstring_view s) {
-    while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
-    return s;
-}
-
-std::wstring_view Trim(std::wstring_view s) { return TrimRight(TrimLeft(s)); }
-
-bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        wchar_t x = a[i], y = b[i];
-        if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x - L'A' + L'a');
-        if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y - L'A' + L'a');
-        if (x != y) return false;
-    }
-    return true;
-}
+wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 bool Cp932Lead(std::uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
@@ -35,57 +17,121 @@ bool Cp932Lead(std::uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 &
 
 void InternetShortcutScanner::Feed(std::wstring_view text) {
     for (const wchar_t c : text) {
-        if (found_) return;
-        if (c == L'\r' || c == L'\n') {
+        if (settled_) return;
+        if (c == L'\r' || c == L'\n')
             EndLine();
-            continue;
-        }
-        if (line_.empty() && !cut_ && Blank(c)) continue;  // blanks before the line's text
-        if (line_.size() < kKeptPerLine)
-            line_ += c;
         else
-            cut_ = true;
-        if (!Blank(c)) lastNonBlank_ = c;
+            Take(c);
     }
 }
 
-void InternetShortcutScanner::Finish() { EndLine(); }
+void InternetShortcutScanner::Finish() {
+    if (!settled_) EndLine();
+}
 
-void InternetShortcutScanner::EndLine() {
-    if (found_) return;
-    // Blanks at the end of a cut line lie in the part not kept.
-    const std::wstring_view line = cut_ ? std::wstring_view(line_) : TrimRight(line_);
-    const bool cut = cut_;
-    const wchar_t last = lastNonBlank_;
-    struct Reset {
-        InternetShortcutScanner& s;
-        ~Reset() {
-            s.line_.clear();
-            s.cut_ = false;
-            s.lastNonBlank_ = 0;
+void InternetShortcutScanner::Take(wchar_t c) {
+    // Follows the name looked for through the characters of a name.
+    const auto name = [&](std::wstring_view wanted) {
+        if (at_ < wanted.size())
+            prefix_ = prefix_ && LowerAscii(c) == wanted[at_];
+        else if (at_ == wanted.size() && c == L'\0')
+            nulAfter_ = true;
+        else if (!Blank(c))
+            dirty_ = true;
+        ++at_;
+    };
+    switch (part_) {
+    case Part::LineStart:
+        if (Blank(c)) return;
+        if (c == L'[') {
+            part_ = Part::SectionLead;
+            return;
         }
-    } reset{*this};
-
-    if (line.empty() || line.front() == L';') return;
-    if (line.front() == L'[') {
-        const auto close = line.find(L']');
-        const std::wstring_view name = Trim(line.substr(1, close == std::wstring_view::npos ? line.npos : close - 1));
-        inSection_ = SameIgnoringCase(name, L"InternetShortcut");
+        if (!inSection_) {
+            part_ = Part::Rest;
+            return;
+        }
+        part_ = Part::KeyName;
+        name(kKey);
+        return;
+    case Part::SectionLead:
+        if (Blank(c)) return;
+        part_ = Part::SectionName;
+        [[fallthrough]];
+    case Part::SectionName:
+        if (c == L']') {
+            closed_ = true;
+            matches_ = prefix_ && at_ >= kSection.size() && (nulAfter_ || !dirty_);
+        }
+        name(kSection);
+        return;
+    case Part::KeyName:
+        if (c != L'=') {
+            name(kKey);
+        } else if (prefix_ && at_ >= kKey.size() && (nulAfter_ || !dirty_)) {
+            part_ = Part::ValueLead;
+        } else {
+            part_ = Part::Rest;
+        }
+        return;
+    case Part::ValueLead:
+        if (Blank(c)) return;
+        part_ = Part::Value;
+        [[fallthrough]];
+    case Part::Value:
+        if (ended_) return;
+        if (c == L'\0') {
+            ended_ = true;
+            return;
+        }
+        if (url_.size() < kKeptOfValue)
+            url_ += c;
+        else
+            cut_ = true;
+        last_ = c;
+        if (!Blank(c)) lastNonBlank_ = c;
+        return;
+    case Part::Rest:
         return;
     }
-    if (!inSection_) return;
-    const auto equals = line.find(L'=');
-    if (equals == std::wstring_view::npos || !SameIgnoringCase(Trim(line.substr(0, equals)), L"URL")) return;
-    std::wstring_view value = TrimLeft(line.substr(equals + 1));
-    const bool quoted = !value.empty() && (value.front() == L'"' || value.front() == L'\'');
-    if (cut) {
-        // The closing quote, if any, is the line's last character, not kept.
-        if (quoted && last == value.front()) value.remove_prefix(1);
-    } else if (quoted && value.size() >= 2 && value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
+}
+
+void InternetShortcutScanner::EndLine() {
+    switch (part_) {
+    case Part::SectionLead:
+    case Part::SectionName:
+        // Without a "]" the line is a key, and no key starts with "[".
+        if (!closed_) break;
+        if (inSection_)
+            settled_ = true;  // the first section is over
+        else
+            inSection_ = matches_;
+        break;
+    case Part::KeyName:
+        // "URL" without "=": the entry is there, with no value.
+        settled_ = prefix_ && at_ >= kKey.size() && (nulAfter_ || !dirty_);
+        break;
+    case Part::ValueLead:
+    case Part::Value: {
+        // Blanks at the end of the line are dropped, those before a NUL kept.
+        if (!ended_ && !cut_)
+            while (!url_.empty() && Blank(url_.back())) url_.pop_back();
+        const wchar_t closing = cut_ ? (ended_ ? last_ : lastNonBlank_) : url_.empty() ? 0 : url_.back();
+        if ((cut_ || url_.size() >= 2) && (url_.front() == L'"' || url_.front() == L'\'') && closing == url_.front()) {
+            if (!cut_) url_.pop_back();
+            url_.erase(0, 1);
+        }
+        settled_ = true;
+        break;
     }
-    url_ = value;
-    found_ = true;
+    case Part::LineStart:
+    case Part::Rest:
+        break;
+    }
+    part_ = Part::LineStart;
+    at_ = 0;
+    prefix_ = true;
+    nulAfter_ = dirty_ = closed_ = matches_ = false;
 }
 
 std::wstring InternetShortcutUrl(std::wstring_view text) {

@@ -11,37 +11,63 @@
 namespace orbelune {
 
 // The value of key "URL" in section "InternetShortcut" of the INI text, as
-// the system's profile functions give it: names compared without letter
-// case, blanks around names and values dropped, one pair of matching quotes
-// around the value removed, the first such entry taken. Empty when there is
-// none.
+// the platform's profile reader gives it: lines end at CR or LF; blanks
+// (space, tab, VT, FF, CR, LF and ^Z) around lines, names and values are
+// dropped; a line starting with "[" and holding a "]" starts a section named
+// by the text up to its last "]"; only the first section of that name is
+// read; of a key only the first entry counts, also one without "=", which
+// gives empty text; names and values end at a NUL; one pair of matching
+// quotes around the value is removed; names are compared without ASCII
+// letter case. Empty when there is no such entry.
 std::wstring InternetShortcutUrl(std::wstring_view iniText);
 
-// The same for text given piece by piece, however long: of each line only
-// its first kKeptPerLine characters are kept, enough for any value the
-// program takes, so a file of any size is read in bounded memory. Once the
-// entry is found the rest of the text is not looked at.
+// The same for text given piece by piece, however long, in bounded memory:
+// of the value only its first kKeptOfValue characters are kept, enough for
+// any value the program takes. Once the value is settled the rest of the
+// text is not looked at.
 class InternetShortcutScanner {
 public:
-    static constexpr std::size_t kKeptPerLine = 8192;
+    static constexpr std::size_t kKeptOfValue = 8192;
 
     void Feed(std::wstring_view text);
     // The end of the text: ends its last line.
     void Finish();
-    bool Found() const noexcept { return found_; }
-    // The value found; of a longer one its first characters, at least
-    // kKeptPerLine less the characters of its key.
+    // Whether the entry or the end of the first section has been read.
+    bool Settled() const noexcept { return settled_; }
+    // The value found; of a longer one its first kKeptOfValue characters,
+    // less an opening quote that is removed.
     const std::wstring& Url() const noexcept { return url_; }
 
 private:
+    enum class Part {
+        LineStart,    // blanks before the line's first character
+        SectionLead,  // blanks after "["
+        SectionName,  // the text after "[" and its blanks
+        KeyName,      // a key in the section read
+        ValueLead,    // blanks after the "=" of "URL"
+        Value,
+        Rest,         // what is left of a line that does not matter
+    };
+    void Take(wchar_t c);
     void EndLine();
 
-    std::wstring line_;  // the kept start of the current line, from its first non-blank
-    bool cut_ = false;   // whether the current line is longer than what is kept
-    wchar_t lastNonBlank_ = 0;
     bool inSection_ = false;
-    bool found_ = false;
+    bool settled_ = false;
     std::wstring url_;
+    // The current line. A name matches while its first characters are the
+    // name looked for and what follows them up to its end is blanks only or
+    // starts with a NUL.
+    Part part_ = Part::LineStart;
+    std::size_t at_ = 0;      // characters of the name so far
+    bool prefix_ = true;      // its first characters are those looked for
+    bool nulAfter_ = false;   // a NUL right after them
+    bool dirty_ = false;      // a non-blank after them
+    bool closed_ = false;     // a "]" ends the section's name
+    bool matches_ = false;    // the name up to the last "]" matches
+    bool cut_ = false;        // the value is longer than what is kept
+    bool ended_ = false;      // a NUL has ended the value
+    wchar_t last_ = 0;        // the value's last character before a NUL
+    wchar_t lastNonBlank_ = 0;
 };
 
 // How a shortcut file's text is stored: UTF-16 (little-endian) or UTF-8

@@ -76,7 +76,7 @@ std::wstring ReadInternetShortcut(const std::wstring& path) {
     std::size_t held = 0;  // bytes of a character cut at the end of the last piece
     bool first = true;
     ShortcutEncoding encoding = ShortcutEncoding::Cp932;
-    while (!scanner.Found()) {
+    while (!scanner.Settled()) {
         DWORD read = 0;
         if (!::ReadFile(file.Get(), buffer.data() + held, static_cast<DWORD>(kShortcutPiece), &read, nullptr))
             return {};

@@ -394,15 +394,27 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
     std::fill(damaged.begin() + 22, damaged.end(), std::uint8_t{0xEE});
     test::WriteFileBytes(damagedFile, damaged);
 
+    // A folder where the icon would go.
+    const std::wstring folder = folder_.File(L"folder.ico");
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+
+    // The save never replaces a read-only, hidden or system file, nor a
+    // folder, also where the platform would (Wine running as root).
     const struct {
         const char* what;
         bool damagedIcon;
         bool targetHeld;
+        DWORD attributes;
+        std::wstring target;
         std::wstring box;
         bool pickerShown;
     } cases[] = {
-        {"damaged icon", true, false, L"ERROR - unable to retrive IconInfo", false},
-        {"file held open", false, true, L"ファイル " + saved + L" を作成できません.", true},
+        {"damaged icon", true, false, 0, saved, L"ERROR - unable to retrive IconInfo", false},
+        {"file held open", false, true, 0, saved, L"ファイル " + saved + L" を作成できません.", true},
+        {"read-only file", false, false, FILE_ATTRIBUTE_READONLY, saved, L"ファイル " + saved + L" を作成できません.", true},
+        {"hidden file", false, false, FILE_ATTRIBUTE_HIDDEN, saved, L"ファイル " + saved + L" を作成できません.", true},
+        {"system file", false, false, FILE_ATTRIBUTE_SYSTEM, saved, L"ファイル " + saved + L" を作成できません.", true},
+        {"folder", false, false, 0, folder, L"ファイル " + folder + L" を作成できません.", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -418,14 +430,19 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
         UniqueFile held;
         if (c.targetHeld)
             held.Reset(::CreateFileW(saved.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        answers_.push_back({saved, 1});
+        if (c.attributes) ::SetFileAttributesW(saved.c_str(), c.attributes);
+        const DWORD attributes = ::GetFileAttributesW(c.target.c_str());
+        answers_.push_back({c.target, 1});
         ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
         test::Pump();
         held.Reset();
+        EXPECT_EQ(::GetFileAttributesW(c.target.c_str()), attributes);
+        ::SetFileAttributesW(saved.c_str(), FILE_ATTRIBUTE_NORMAL);
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].text, c.box);
         EXPECT_EQ(test::ReadFileBytes(saved), before);
-        EXPECT_EQ(FolderContents(folder_.Path()), (std::vector<std::wstring>{L"damaged.ico", L"保存.ico"}));
+        EXPECT_EQ(FolderContents(folder_.Path()),
+                  (std::vector<std::wstring>{L"damaged.ico", L"folder.ico", L"保存.ico"}));
         EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), saved);
         EXPECT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());
         EXPECT_EQ(*mainWindow->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes(), before);

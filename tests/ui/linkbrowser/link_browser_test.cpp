@@ -5,6 +5,9 @@
 #include "ui/linkbrowser/internet_shortcut.h"
 #include "ui/main/main_window.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace orbelune {
 namespace {
 
@@ -19,6 +22,69 @@ TEST(InternetShortcut, UrlEntryAsTheProfileFunctionsReadIt) {
     EXPECT_EQ(InternetShortcutUrl(L"URL=outside\n[InternetShortcut]\nIconFile=x\n"), L"");
     EXPECT_EQ(InternetShortcutUrl(L"[InternetShortcut]\nURL=\n"), L"");
     EXPECT_EQ(InternetShortcutUrl(L""), L"");
+
+    // Of a value longer than what is kept, its first characters; an opening
+    // quote goes when the value, up to a NUL, ends in the same quote.
+    using namespace std::string_literals;
+    const std::wstring q(InternetShortcutScanner::kKeptOfValue, L'q');
+    const auto url = [](const std::wstring& value) { return InternetShortcutUrl(L"[InternetShortcut]\nURL=" + value); };
+    EXPECT_EQ(url(L"\"" + q.substr(2) + L"\""), q.substr(2));  // kept whole
+    EXPECT_EQ(url(L"\"" + q.substr(1) + L"\"  "), q.substr(1));  // one character over
+    EXPECT_EQ(url(L"\"" + q + L"\"\0x"s), q.substr(1));
+    EXPECT_EQ(url(L"\"" + q + L"\0\""s), L"\"" + q.substr(1));
+}
+
+// Files read by the link browser and by the platform's profile reader
+// (GetPrivateProfileStringW) give the same text: chosen cases, and texts put
+// together at random from the same kinds of lines. Each is written as UTF-16,
+// which the platform reads whatever its code page, and, when it is plain
+// ASCII, as code page 932 too.
+TEST(InternetShortcut, ReadAsThePlatformsProfileReaderReadsThem) {
+    using namespace std::string_literals;  // ""s keeps the NULs
+    const std::wstring S = L"[InternetShortcut]\n";
+    std::vector<std::wstring> texts = {
+        S + L"URL=a\n[InternetShortcut]\nURL=b\n", S + L"X=1\n[InternetShortcut]\nURL=b\n",
+        L"[InternetShortcut\nURL=a\n", S + L"[Other\nURL=a\n", L"[Other]\n[InternetShortcut\nURL=a\n",
+        L"[ InternetShortcut ]\nURL=a\n", L"[InternetShortcut] x\nURL=a\n", L"[InternetShortcut]x]\nURL=a\n",
+        L"[[InternetShortcut]\nURL=a\n", S + L"X=1\n[]\nURL=a\n", S + L"X=1\n[\nURL=a\n", S + L"URL\nURL=a\n",
+        S + L"URL \t\nURL=a\n", S + L"\"URL\"=a\n", S + L"[URL=a\n", S + L"URL==a\n", S + L"URL=\"a\"b\"\n",
+        S + L"URL='a\"\n", S + L"URL=\"\n", S + L"URL=\"\"\n", S + L"URL= \" a \" \n", S + L"X=1\rURL=a\rY=2",
+        L"[Other]\r[InternetShortcut]\r\nURL=a", S + L"URL=\v\f\x1A a\t\x1A\n", L"\x1A[InternetShortcut]\f\nURL\v=a\n",
+        S + L"URL=\xA0" L"a\x3000\n", S + L"URL=a\0b\n"s, S + L"URL=a \0b\n"s, S + L"URL=\"a\0b\"\n"s,
+        S + L"URL=\"a\"\0b\n"s, S + L"URL\0x=a\n"s, S + L"UR\0L=a\nURL=b\n"s, S + L"URL \0x=a\n"s,
+        S + L"URL\0\nURL=b\n"s, L"[InternetShortcut\0x]\nURL=a\n"s, L"[InternetShortcut \0x]\nURL=a\n"s,
+    };
+    const std::wstring lines[] = {L"[InternetShortcut]", L" [internetshortcut] ;", L"[InternetShortcut", L"[Other]",
+                                  L"[]", L"URL=a", L"url = \"b\" ", L"URL", L"URL='c", L"X=1", L";URL=d", L"=e",
+                                  L"URL=f\0g"s, L"URL\0=h"s, L"", L" \t", L"[InternetShortcut]]", L"\x1AURL =\x1A"};
+    const std::wstring breaks[] = {L"\n", L"\r\n", L"\r", L"\n\n"};
+    std::uint32_t seed = 15;
+    const auto below = [&seed](std::size_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int i = 0; i < 400; ++i) {
+        std::wstring text;
+        for (auto count = below(6) + 1; count > 0; --count) text += lines[below(std::size(lines))] + breaks[below(4)];
+        texts.push_back(text);
+    }
+
+    test::TempFolder folder;
+    int files = 0;
+    const auto compare = [&](const std::wstring& text, const std::vector<unsigned char>& bytes) {
+        const std::wstring path = folder.File(std::to_wstring(files++) + L".url");
+        test::WriteFileBytes(path, bytes);
+        wchar_t platform[2048] = {};
+        ::GetPrivateProfileStringW(L"InternetShortcut", L"URL", L"", platform, 2048, path.c_str());
+        EXPECT_EQ(ReadInternetShortcut(path), platform) << testing::PrintToString(text);
+    };
+    for (const auto& text : texts) {
+        const std::wstring marked = L"\xFEFF" + text;
+        const auto* p = reinterpret_cast<const unsigned char*>(marked.data());
+        compare(text, std::vector<unsigned char>(p, p + marked.size() * 2));
+        if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c > 0 && c < 0x80; }))
+            compare(text, std::vector<unsigned char>(text.begin(), text.end()));
+    }
 }
 
 TEST(InternetShortcut, NamesFromPaths) {
@@ -51,6 +117,16 @@ TEST(InternetShortcut, ReadsCodePage932AndUnicodeFiles) {
     std::string line = "[InternetShortcut]\nURL=" + std::string(3000, 'a') + "\n";
     test::WriteFileBytes(longUrl, std::vector<unsigned char>(line.begin(), line.end()));
     EXPECT_EQ(ReadInternetShortcut(longUrl).size(), 2047u);
+    // At most 2,047 bytes of code page 932, in whole characters.
+    const auto read = [&](const std::string& value) {
+        line = "[InternetShortcut]\nURL=" + value + "\n";
+        test::WriteFileBytes(longUrl, std::vector<unsigned char>(line.begin(), line.end()));
+        return ReadInternetShortcut(longUrl);
+    };
+    EXPECT_EQ(read(std::string(2047, 'a')), std::wstring(2047, L'a'));
+    EXPECT_EQ(read(std::string(2048, 'a')), std::wstring(2047, L'a'));
+    EXPECT_EQ(read(std::string(2045, 'a') + "\x83\x5C"), std::wstring(2045, L'a') + L"ソ");
+    EXPECT_EQ(read(std::string(2046, 'a') + "\x83\x5C"), std::wstring(2046, L'a'));
 
     // A quoted value too long to keep whole: its first 2047 bytes.
     const std::wstring quoted = folder.File(L"quoted.url");
@@ -226,10 +302,18 @@ TEST_F(LinkBrowserTest, TypedAddressesReadAfreshKeepTheSelectedOne) {
     EXPECT_TRUE(boxes_.empty());
 }
 
-TEST_F(LinkBrowserTest, TenMegabyteShortcutsWithTheEntryFirstOrLast) {
+TEST_F(LinkBrowserTest, ShortcutsReadPieceByPiece) {
     // Other entries and a megabyte-long line fill each file to 10 MB.
     std::string filler = "[Other]\r\nName=" + std::string(1024 * 1024, 'x') + "\r\n";
     while (filler.size() < 10 * 1000 * 1000) filler += "; " + std::string(998, 'y') + "\r\n";
+    // The file is read in pieces of 64 KiB: "ソ" (0x83 0x5C) as the last
+    // character of the first piece, and cut by its end.
+    const auto split = [](std::size_t at) {
+        const std::string entry = "\r\n[InternetShortcut]\r\nURL=http://";
+        std::string text = "[Other]\r\nName=";
+        text += std::string(at - text.size() - entry.size(), 'x') + entry + "\x83\x5C/\r\n";
+        return text;
+    };
     const struct {
         const wchar_t* name;
         std::string text;
@@ -238,6 +322,8 @@ TEST_F(LinkBrowserTest, TenMegabyteShortcutsWithTheEntryFirstOrLast) {
         {L"big-first.url", "[InternetShortcut]\r\nURL=http://first.example/\r\n" + filler, L"http://first.example/"},
         {L"big-last.url", filler + "[InternetShortcut]\r\nIconIndex=0\r\nURL=http://last.example/\r\n",
          L"http://last.example/"},
+        {L"split-before.url", split(65534), L"http://ソ/"},
+        {L"split-across.url", split(65535), L"http://ソ/"},
     };
     for (const auto& f : files)
         test::WriteFileBytes(favorites_.File(f.name), std::vector<unsigned char>(f.text.begin(), f.text.end()));
