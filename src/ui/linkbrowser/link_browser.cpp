@@ -284,8 +284,9 @@ void LinkBrowser::OnCancelClicked() { LeaveSubWindow(*this); }
 LRESULT LinkBrowser::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CTLCOLORLISTBOX) {
         const auto list = reinterpret_cast<HWND>(lParam);
+        // The source highlight; the system's colours in the high-contrast mode.
         const bool active = (list == Control(kFavoritesList)) == FavoritesActive();
-        if (active) {
+        if (active && !HighContrast()) {
             ::SetBkColor(reinterpret_cast<HDC>(wParam), kSourceHighlight);
             return reinterpret_cast<LRESULT>(highlight_.Get());
         }
