@@ -17,15 +17,13 @@ struct AccessibleText {
     std::function<std::wstring()> value;
 };
 
-LRESULT CALLBACK AnswerAccessibility(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR data);
+// Marks the window's text, which its subclass owns.
+constexpr wchar_t kTextProperty[] = L"Orbelune.AccessibleText";
 
 // The text given to a control; nullptr once the window is gone (a screen
 // reader may keep its object longer than the window lives).
 const AccessibleText* TextOf(HWND hwnd) {
-    DWORD_PTR data = 0;
-    if (!::IsWindow(hwnd) || !::GetWindowSubclass(hwnd, AnswerAccessibility, 1, &data)) return nullptr;
-    return reinterpret_cast<const AccessibleText*>(data);
+    return ::IsWindow(hwnd) ? static_cast<const AccessibleText*>(::GetPropW(hwnd, kTextProperty)) : nullptr;
 }
 
 // A text as the answer to a screen reader's question; no text for an empty
@@ -224,6 +222,7 @@ LRESULT CALLBACK AnswerAccessibility(HWND hwnd, UINT message, WPARAM wParam, LPA
         break;
     case WM_NCDESTROY:
         ::RemoveWindowSubclass(hwnd, AnswerAccessibility, 1);
+        ::RemovePropW(hwnd, kTextProperty);
         delete reinterpret_cast<AccessibleText*>(data);
         break;
     default:
@@ -238,7 +237,11 @@ void SetAccessibleName(HWND control, std::wstring name, std::function<std::wstri
     auto text = std::make_unique<AccessibleText>(AccessibleText{std::move(name), std::move(value)});
     // The window owns the text until WM_NCDESTROY; where it cannot be
     // subclassed, the platform names the control.
-    if (::SetWindowSubclass(control, AnswerAccessibility, 1, reinterpret_cast<DWORD_PTR>(text.get()))) text.release();
+    if (!::SetPropW(control, kTextProperty, text.get())) return;
+    if (::SetWindowSubclass(control, AnswerAccessibility, 1, reinterpret_cast<DWORD_PTR>(text.get())))
+        text.release();
+    else
+        ::RemovePropW(control, kTextProperty);
 }
 
 std::wstring NameFromLabel(std::wstring label) {
