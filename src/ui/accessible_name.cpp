@@ -202,12 +202,15 @@ LRESULT AccessibleObjectOf(HWND hwnd, WPARAM wParam) noexcept {
                                                reinterpret_cast<void**>(&standard))) ||
             !standard)
             return 0;
-        auto* named = new NamedAccessible(hwnd, standard);
+        auto* named = new (std::nothrow) NamedAccessible(hwnd, standard);
+        if (!named) {
+            standard->Release();
+            return 0;
+        }
         const LRESULT result = ::LresultFromObject(__uuidof(IAccessible), wParam, named);
         named->Release();  // the result holds its own reference
         return result > 0 ? result : 0;
-    } catch (const Failure&) {  // oleacc could not be loaded
-    } catch (const std::bad_alloc&) {
+    } catch (...) {  // oleacc could not be loaded, or no memory was left
     }
     return 0;
 }
