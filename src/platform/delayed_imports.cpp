@@ -1,9 +1,10 @@
 // The file dialogs (comdlg32) and the shell's icon and drop functions
-// (shell32) serve the sub-windows and dropped files only, and OLE (ole32)
-// starts once the main window is shown. Imported as usual, these DLLs and the
-// further DLLs they import would be loaded and initialised before the first
-// window; here they are loaded at the first call of one of these functions
-// instead.
+// (shell32) serve the sub-windows and dropped files only, OLE (ole32)
+// starts once the main window is shown, and the accessibility functions
+// (oleacc, oleaut32) answer screen readers only. Imported as usual, these
+// DLLs and the further DLLs they import would be loaded and initialised
+// before the first window; here they are loaded at the first call of one of
+// these functions instead.
 //
 // A call of an imported function through the Windows headers reads the
 // function's address from its import pointer ("__imp_" + the linker's name
@@ -23,6 +24,7 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <ole2.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <string>
@@ -70,6 +72,12 @@ FARPROC DelayedFunction(const wchar_t* dll, const char* name) {
     decltype(&::function) orbelune_import_##function = FirstCall##function;                                      \
     }
 
+// The same for a function that the headers declare without dllimport: its
+// calls go to the function's own name, so this defines the function too.
+#define ORBELUNE_DELAYED_FUNCTION(dll, result, function, argumentBytes, parameters, arguments)  \
+    ORBELUNE_DELAYED_IMPORT(dll, result, function, argumentBytes, parameters, arguments)          \
+    extern "C" result WINAPI function parameters { return orbelune_import_##function arguments; }
+
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wcast-function-type"
 
@@ -86,5 +94,11 @@ ORBELUNE_DELAYED_IMPORT(L"shell32.dll", BOOL, DragQueryPoint, 8, (HDROP drop, PO
 ORBELUNE_DELAYED_IMPORT(L"shell32.dll", void, DragFinish, 4, (HDROP drop), (drop))
 ORBELUNE_DELAYED_IMPORT(L"ole32.dll", HRESULT, OleInitialize, 4, (LPVOID reserved), (reserved))
 ORBELUNE_DELAYED_IMPORT(L"ole32.dll", void, OleUninitialize, 0, (), ())
+ORBELUNE_DELAYED_FUNCTION(L"oleacc.dll", HRESULT, CreateStdAccessibleObject, 16,
+                          (HWND hwnd, LONG object, REFIID iid, void** result), (hwnd, object, iid, result))
+ORBELUNE_DELAYED_FUNCTION(L"oleacc.dll", LRESULT, LresultFromObject, 12,
+                          (REFIID iid, WPARAM wParam, LPUNKNOWN object), (iid, wParam, object))
+ORBELUNE_DELAYED_IMPORT(L"oleaut32.dll", BSTR, SysAllocStringLen, 8, (const OLECHAR* text, UINT length),
+                        (text, length))
 
 #pragma GCC diagnostic pop

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <functional>
+
 namespace orbelune {
 
 std::wstring WindowText(HWND hwnd) {
@@ -49,6 +51,30 @@ int DpiOf(HWND hwnd) {
 
 namespace {
 
+std::function<bool()>& HighContrastAnswerer() {
+    static std::function<bool()> answerer;
+    return answerer;
+}
+
+}  // namespace
+
+bool HighContrastOn() {
+    if (HighContrastAnswerer()) return HighContrastAnswerer()();
+    HIGHCONTRASTW state{};
+    state.cbSize = sizeof state;
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof state, &state, 0) &&
+           (state.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+void SetHighContrastAnswerer(std::function<bool()> answerer) { HighContrastAnswerer() = std::move(answerer); }
+
+COLORREF SurfaceColor(HWND hwnd, COLORREF own) {
+    const auto* form = dynamic_cast<const Form*>(Window::FromHandle(::GetAncestor(hwnd, GA_ROOT)));
+    return form && form->HighContrast() ? ::GetSysColor(COLOR_BTNFACE) : own;
+}
+
+namespace {
+
 // The window has no default or cancel button: Enter presses a push button
 // only while that button has the focus, and Esc presses none.
 void PressFocusedPushButton(HWND form) {
@@ -63,13 +89,26 @@ void PressFocusedPushButton(HWND form) {
 
 }  // namespace
 
-Form::Form(COLORREF background) : background_(background), backgroundBrush_(::CreateSolidBrush(background)) {}
+Form::Form(COLORREF background) : background_(background) {}
+
+COLORREF Form::BackgroundColor() const noexcept {
+    return highContrast_ ? ::GetSysColor(COLOR_BTNFACE) : background_;
+}
+
+void Form::UpdateColors(bool repaint) {
+    const bool before = highContrast_;
+    highContrast_ = HighContrastOn();
+    backgroundBrush_.Reset(::CreateSolidBrush(BackgroundColor()));
+    if (Handle() && (repaint || highContrast_ != before))
+        ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
 
 void Form::CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, int x, int y,
                       int clientWidth, int clientHeight) {
     RegisterWindowClass(className, nullptr);
     clientWidth_ = clientWidth;
     clientHeight_ = clientHeight;
+    UpdateColors(false);
     // Made at the screen's DPI; a window that comes up on a monitor of
     // another DPI is laid out again at once.
     dpi_ = SystemDpi();
@@ -272,10 +311,18 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::GetClassNameW(reinterpret_cast<HWND>(lParam), cls, 16);
         if (lstrcmpiW(cls, L"Edit") == 0) break;  // a disabled field keeps the system's colours
         auto dc = reinterpret_cast<HDC>(wParam);
-        ::SetBkColor(dc, background_);
-        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+        ::SetBkColor(dc, BackgroundColor());
+        ::SetTextColor(dc, ::GetSysColor(highContrast_ ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
         return reinterpret_cast<LRESULT>(backgroundBrush_.Get());
     }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // The common controls learn of new system colours from their form.
+        if (message == WM_SYSCOLORCHANGE)
+            for (HWND c = ::GetWindow(Handle(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+                ::SendMessageW(c, message, wParam, lParam);
+        UpdateColors(message == WM_SYSCOLORCHANGE);
+        break;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         if (id == IDOK || id == IDCANCEL) {  // Enter and Esc from the keyboard navigation

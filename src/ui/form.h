@@ -8,6 +8,7 @@
 #include "app/window.h"
 #include "platform/handle.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,6 +29,15 @@ UniqueFont MakeFont(const wchar_t* face, int height, bool bold = false);
 
 // The DPI a window is laid out at: that of the form it is on.
 int DpiOf(HWND hwnd);
+
+// Whether the system's high-contrast mode is on (SPI_GETHIGHCONTRAST).
+// Tests answer the question themselves; nullptr asks the system again.
+bool HighContrastOn();
+void SetHighContrastAnswerer(std::function<bool()> answerer);
+
+// The colour a window paints its surface with: its own fixed colour, or
+// the system's face colour while its form is in the high-contrast mode.
+COLORREF SurfaceColor(HWND hwnd, COLORREF own);
 
 struct ControlSpec {
     const wchar_t* className;
@@ -52,7 +62,11 @@ public:
     bool IsEnabled() const { return ::IsWindowEnabled(Handle()) != FALSE; }
     std::wstring Caption() const { return WindowText(Handle()); }
     void SetCaption(std::wstring_view caption);
-    COLORREF BackgroundColor() const noexcept { return background_; }
+    // The form's fixed colour, or the system's colours while the system's
+    // high-contrast mode is on (asked at creation and at every change of
+    // the system's colours or settings).
+    bool HighContrast() const noexcept { return highContrast_; }
+    COLORREF BackgroundColor() const noexcept;
     HBRUSH BackgroundBrush() const noexcept { return backgroundBrush_.Get(); }
     // The DPI the form is laid out at.
     int Dpi() const noexcept { return dpi_; }
@@ -132,8 +146,12 @@ private:
     };
     Placement* PlacementOf(HWND window);
     void WidenToText(HWND control, bool anchorRight);
+    // Asks for the high-contrast mode again; paints everything anew when
+    // it changed, or always when `repaint`.
+    void UpdateColors(bool repaint);
 
     COLORREF background_;
+    bool highContrast_ = false;
     UniqueBrush backgroundBrush_;
     int dpi_ = kLayoutDpi;
     int clientWidth_ = 0, clientHeight_ = 0;  // at 96 dpi

@@ -102,7 +102,7 @@ LRESULT ImageBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
-        PaintDc paint(Handle(), background_);
+        PaintDc paint(Handle(), SurfaceColor(Handle(), background_));
         Paint(paint.Get());
         return 0;
     }

@@ -23,7 +23,7 @@ std::wstring Panel::Caption() const { return WindowText(Handle()); }
 void Panel::SetCaption(std::wstring_view caption) { SetWindowTextIfChanged(Handle(), caption); }
 
 void Panel::Paint() {
-    PaintDc paint(Handle(), background_);
+    PaintDc paint(Handle(), SurfaceColor(Handle(), background_));
     RECT area = paint.Client();
     UINT format = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
     if (look_ == Look::Raised) {

@@ -10,6 +10,7 @@
 #include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/icon_strip.h"
+#include "ui/accessible_name.h"
 #include "ui/main/main_window.h"
 
 #include <commctrl.h>
@@ -67,7 +68,7 @@ void IconPicker::CreateControls() {
     // window order are not painted over. The tab order stays the same.
     chosenIconImage_ = std::make_unique<ImageBox>(Handle(), kChosenIconImage, 15 + 19, 281 + 21, 36, 36, kBackground);
     Place(chosenIconImage_->Handle(), 15 + 19, 281 + 21, 36, 36);
-    AddGroupBox(L"選択中", 0, 15, 281, 73, 65, kChosenIconGroup, f);
+    HWND chosenGroup = AddGroupBox(L"選択中", 0, 15, 281, 73, 65, kChosenIconGroup, f);
     AddControl(
         {L"BUTTON", L"16色", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 18, 81, 17, kColor16Radio, r});
     HWND radio256 = AddControl(
@@ -79,6 +80,27 @@ void IconPicker::CreateControls() {
     for (int radio : {kColor16Radio, kColor256Radio, kHighColorRadio}) FitText(Control(radio), false);
     ::SendMessageW(radio256, BM_SETCHECK, BST_CHECKED, 0);  // shown selected while the depth is still 0
     SetFirstFocus(view);
+
+    // Screen readers read the grid by what it lists, its items by their
+    // captions, and the chosen icon by its group's caption.
+    SetAccessibleName(view, L"アイコン一覧");
+    SetAccessibleName(chosenIconImage_->Handle(), WindowText(chosenGroup));
+    ::SetWindowSubclass(view, GridKeys, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK IconPicker::GridKeys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR data) {
+    if (message == WM_KEYDOWN || message == WM_CHAR) {
+        // What the grid reports while it handles the key comes from the keyboard.
+        auto* picker = reinterpret_cast<IconPicker*>(data);
+        const bool outer = picker->keyInGrid_;
+        picker->keyInGrid_ = true;
+        const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+        picker->keyInGrid_ = outer;
+        return result;
+    }
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, GridKeys, 1);
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 int IconPicker::GridIconSize() const { return Scale(kIconSize, Dpi()); }
@@ -125,6 +147,15 @@ LRESULT IconPicker::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == kIconGrid && header->code == NM_CLICK) {
             OnIconGridClicked();
+            return 0;
+        }
+        // The selection moved to another icon with the keyboard: chosen as
+        // by a click.
+        if (header->idFrom == kIconGrid && header->code == LVN_ITEMCHANGED && keyInGrid_) {
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
+                !(change->uOldState & LVIS_SELECTED))
+                OnIconGridClicked();
             return 0;
         }
     }

@@ -75,6 +75,8 @@ protected:
 
 private:
     void CreateControls();
+    static LRESULT CALLBACK GridKeys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR data);
     // Puts an icon file into the main window's field and preview of this
     // mode; the hot icon only while its field is enabled.
     void HandToMainWindow(const std::wstring& path);
@@ -98,6 +100,7 @@ private:
     int savingDepth_ = 0;
     int chosenDepth_ = 0;
     int selectedRadio_ = kColor256Radio;
+    bool keyInGrid_ = false;  // while the grid handles a key
 };
 
 }  // namespace orbelune

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "store/registry_layout.h"
+#include "ui/accessible_name.h"
 #include "ui/linkbrowser/internet_shortcut.h"
 #include "ui/main/main_window.h"
 
@@ -116,9 +117,19 @@ void LinkBrowser::CreateControls() {
     HFONT b = AddFont(L"ＭＳ Ｐゴシック", 12, true);
     const DWORD tab = WS_VISIBLE | WS_TABSTOP;
     const DWORD list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+    const DWORD labelStyle = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+    // Each label (no tab stop) right before the list it names, where screen
+    // readers look for it; the lists are read by their labels.
+    HWND filesLabel = AddControl({L"STATIC", L"お気に入り", labelStyle, 0, 104, 8, 60, 12, kFavoritesLabel, b});
     HWND files =
         AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, 16, 24, 241, 265, kFavoritesList, f});
+    HWND typedLabel =
+        AddControl({L"STATIC", L"手書き入力 プルダウン", labelStyle, 0, 336, 8, 128, 12, kTypedAddressLabel, b});
     HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, 280, 24, 241, 265, kTypedAddressList, f});
+    for (auto [label, control] : {std::pair{filesLabel, files}, std::pair{typedLabel, typed}}) {
+        FitText(label, false);
+        SetAccessibleName(control, NameFromLabel(WindowText(label)));
+    }
     SetItemHeight(files, 16);
     SetItemHeight(typed, 12);
     AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, 288, 312, 89, 25, kOkButton, f});
@@ -135,13 +146,6 @@ void LinkBrowser::CreateControls() {
     statusBar_ =
         std::make_unique<Panel>(Handle(), kStatusBar, L"", 0, 360, 537, 22, kBackground, f, Panel::Look::StatusBar);
     Place(statusBar_->Handle(), 0, 360, 537, 22);
-
-    FitText(AddControl({L"STATIC", L"お気に入り", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 104, 8, 60, 12,
-                        kFavoritesLabel, b}),
-            false);
-    FitText(AddControl({L"STATIC", L"手書き入力 プルダウン", WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 336, 8, 128,
-                        12, kTypedAddressLabel, b}),
-            false);
     SetFirstFocus(files);
 }
 
@@ -284,8 +288,9 @@ void LinkBrowser::OnCancelClicked() { LeaveSubWindow(*this); }
 LRESULT LinkBrowser::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CTLCOLORLISTBOX) {
         const auto list = reinterpret_cast<HWND>(lParam);
+        // The source highlight; the system's colours in the high-contrast mode.
         const bool active = (list == Control(kFavoritesList)) == FavoritesActive();
-        if (active) {
+        if (active && !HighContrast()) {
             ::SetBkColor(reinterpret_cast<HDC>(wParam), kSourceHighlight);
             return reinterpret_cast<LRESULT>(highlight_.Get());
         }

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "store/button_entry.h"
 #include "store/button_operations.h"
+#include "ui/accessible_name.h"
 #include "ui/iconpicker/icon_picker.h"
 #include "ui/linkbrowser/link_browser.h"
 #include "ui/linkbrowser/internet_shortcut.h"
@@ -56,21 +57,31 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainWindow::CreateControls() {
     HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);
     HFONT b = AddFont(L"ＭＳ Ｐゴシック", 12, true);
-    const DWORD visible = WS_VISIBLE;
     const DWORD tab = WS_VISIBLE | WS_TABSTOP;
     const DWORD listStyle = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
     const DWORD editStyle = ES_AUTOHSCROLL;
+    const DWORD labelStyle = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
 
     // Made in tab order: the order of the child windows is the tab order.
+    // Each label (no tab stop) comes right before what it names, where
+    // screen readers look for it.
     HWND createButton = AddControl({L"BUTTON", L"作成", tab | BS_PUSHBUTTON, 0, 40, 504, 97, 25, kCreateButton, f});
+    HWND listLabel = AddControl({L"STATIC", L"ボタン一覧", labelStyle, 0, 112, 16, 59, 12, kButtonListLabel, b});
     HWND nameList =
         AddControl({L"LISTBOX", L"", tab | listStyle, WS_EX_CLIENTEDGE, 112, 40, 393, 313, kButtonNameList, f});
     AddControl({L"BUTTON", L"編集", tab | BS_PUSHBUTTON, 0, 184, 504, 97, 25, kEditButton, f});
     AddControl({L"BUTTON", L"削除", tab | BS_PUSHBUTTON, 0, 328, 504, 97, 25, kDeleteButton, f});
-    AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 376, 393, 20, kNameField, f});
-    AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 400, 393, 20, kLinkTargetField, f});
+    HWND nameLabel = AddControl({L"STATIC", L"名前　：", labelStyle, 0, 62, 378, 42, 12, kNameLabel, b});
+    HWND nameField = AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 376, 393, 20, kNameField, f});
+    HWND linkLabel = AddControl({L"STATIC", L"リンク先　：", labelStyle, 0, 43, 404, 61, 12, kLinkTargetLabel, b});
+    HWND linkField =
+        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 400, 393, 20, kLinkTargetField, f});
+    HWND iconLabel =
+        AddControl({L"STATIC", L"アイコン　：", labelStyle | SS_NOTIFY, 0, 43, 429, 61, 12, kIconLabel, b});
     HWND iconPathField =
         AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 424, 393, 20, kIconPathField, f});
+    HWND hotIconLabel =
+        AddControl({L"STATIC", L"ホットアイコン　：", labelStyle | SS_NOTIFY, 0, 12, 452, 92, 12, kHotIconLabel, b});
     HWND hotIconPathField = AddControl({L"EDIT", kSameAsIcon, tab | editStyle | WS_DISABLED, WS_EX_CLIENTEDGE, 112, 448,
                                         393, 20, kHotIconPathField, f});
     AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, 512, 400, 41, 17, kLinkBrowseButton, f});
@@ -95,21 +106,24 @@ void MainWindow::CreateControls() {
         AddControl({L"BUTTON", L"ホットアイコンを指定しない", tab | BS_AUTOCHECKBOX, 0, 112, 472, 161, 17, kSameAsIconCheck, f});
     ::SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
 
-    AddControl(
-        {L"STATIC", L"ボタン一覧", visible | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 112, 16, 59, 12, kButtonListLabel, b});
-    AddControl({L"STATIC", L"名前　：", visible | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 62, 378, 42, 12, kNameLabel, b});
-    AddControl({L"STATIC", L"リンク先　：", visible | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 43, 404, 61, 12,
-                kLinkTargetLabel, b});
-    HWND iconLabel = AddControl({L"STATIC", L"アイコン　：", visible | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0,
-                                 43, 429, 61, 12, kIconLabel, b});
-    HWND hotIconLabel =
-        AddControl({L"STATIC", L"ホットアイコン　：", visible | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0, 12, 452,
-                    92, 12, kHotIconLabel, b});
-    FitText(Control(kButtonListLabel), false);
+    FitText(listLabel, false);
     FitText(check, false);
-    for (int label : {kNameLabel, kLinkTargetLabel, kIconLabel, kHotIconLabel}) FitText(Control(label), true);
+    for (HWND label : {nameLabel, linkLabel, iconLabel, hotIconLabel}) FitText(label, true);
     AddTooltip(iconLabel, L"通常表示されるアイコン");
     AddTooltip(hotIconLabel, L"カーソルを重ねたときのアイコン");
+
+    // Screen readers read the fields and the list by their labels, the
+    // previews by their captions and the file they show.
+    for (auto [label, control] : {std::pair{listLabel, nameList}, std::pair{nameLabel, nameField},
+                                  std::pair{linkLabel, linkField}, std::pair{iconLabel, iconPathField},
+                                  std::pair{hotIconLabel, hotIconPathField}})
+        SetAccessibleName(control, NameFromLabel(WindowText(label)));
+    for (Preview preview : {Preview::Icon, Preview::HotIcon}) {
+        const auto shownFile = [this, preview] { return ShownFile(preview); };
+        const wchar_t* caption = preview == Preview::Icon ? kIconPanelCaption : kHotIconPanelCaption;
+        SetAccessibleName(PreviewPanel(preview).Handle(), caption, shownFile);
+        SetAccessibleName(PreviewImage(preview).Handle(), caption, shownFile);
+    }
 
     SetItemHeight(nameList, 12);
     SetItemHeight(numberList, 12);
@@ -214,6 +228,12 @@ void MainWindow::ShowIconInPreview(Preview preview, const std::wstring& path) {
     image.SetPicture(icon);
     image.SetVisible(true);
     PreviewPanel(preview).SetCaption(L"");
+}
+
+std::wstring MainWindow::ShownFile(Preview preview) {
+    ImageBox& image = PreviewImage(preview);
+    const std::wstring* file = image.Picture().SourceFile();
+    return image.IsVisible() && file ? *file : std::wstring();
 }
 
 void MainWindow::EmptyPreview(Preview preview) {

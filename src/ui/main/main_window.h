@@ -79,6 +79,8 @@ public:
     // The two preview operations.
     void ShowIconInPreview(Preview preview, const std::wstring& path) override;
     void EmptyPreview(Preview preview);
+    // The icon file a preview shows; empty while it shows none.
+    std::wstring ShownFile(Preview preview);
     Panel& PreviewPanel(Preview preview) { return preview == Preview::Icon ? *iconPanel_ : *hotIconPanel_; }
     ImageBox& PreviewImage(Preview preview) { return preview == Preview::Icon ? *iconImage_ : *hotIconImage_; }
 

@@ -1,0 +1,197 @@
+// The three windows as a screen reader reads them (oleacc, as screen readers
+// ask), as the keyboard alone drives them, and in the high-contrast mode.
+#include "app/application.h"
+#include "app/file_dialog.h"
+#include "support/gui.h"
+#include "ui/iconpicker/icon_picker.h"
+#include "ui/linkbrowser/link_browser.h"
+#include "ui/main/main_window.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+namespace orbelune {
+namespace {
+
+// What oleacc reads for a window's client area or one of its children:
+// the name, or the value.
+std::wstring Read(HWND hwnd, bool value = false, LONG child = CHILDID_SELF) {
+    IAccessible* object = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&object))))
+        return L"(no object)";
+    VARIANT id{};
+    id.vt = VT_I4;
+    id.lVal = child;
+    BSTR text = nullptr;
+    if (value)
+        object->get_accValue(id, &text);
+    else
+        object->get_accName(id, &text);
+    std::wstring result = text ? text : L"";
+    ::SysFreeString(text);
+    object->Release();
+    return result;
+}
+
+class AccessibilityTest : public test::AppTest {
+protected:
+    AccessibilityTest() { ::CoInitialize(nullptr); }
+    ~AccessibilityTest() override {
+        SetHighContrastAnswerer(nullptr);
+        SetFileDialogAnswerer(nullptr);
+        ::CoUninitialize();
+    }
+    // Keys as the keyboard sends them to the control that has the focus.
+    static void Press(WPARAM key, int times = 1, bool shift = false) {
+        for (int i = 0; i < times; ++i) test::PressKey(::GetFocus(), key, shift);
+    }
+};
+
+// One window's (control, name) table.
+void ExpectNames(const Form& form, std::initializer_list<std::pair<int, const wchar_t*>> table) {
+    for (const auto& [id, name] : table) {
+        SCOPED_TRACE(test::Utf8(name));
+        EXPECT_EQ(Read(form.Control(id)), name);
+    }
+}
+
+TEST_F(AccessibilityTest, EveryControlIsReadAsItIsSeen) {
+    Start();
+    using M = MainWindow;
+    ExpectNames(*mainWindow, {{M::kButtonNameList, L"ボタン一覧"}, {M::kNameField, L"名前"},
+                              {M::kLinkTargetField, L"リンク先"}, {M::kIconPathField, L"アイコン"},
+                              {M::kHotIconPathField, L"ホットアイコン"}, {M::kIconPanel, L"アイコン"},
+                              {M::kHotIconPanel, L"ホットアイコン"}, {M::kLinkBrowseButton, L"参照"},
+                              {M::kIconBrowseButton, L"参照"}, {M::kHotIconBrowseButton, L"参照"},
+                              {M::kSameAsIconCheck, L"ホットアイコンを指定しない"}, {M::kCreateButton, L"作成"},
+                              {M::kEditButton, L"編集"}, {M::kDeleteButton, L"削除"}, {M::kQuitButton, L"終了"}});
+    using B = LinkBrowser;
+    ExpectNames(*linkBrowser, {{B::kFavoritesList, L"お気に入り"}, {B::kTypedAddressList, L"手書き入力 プルダウン"},
+                               {B::kOkButton, L"OK"}, {B::kCancelButton, L"キャンセル"}, {B::kSourceGroup, L"読み込み元"},
+                               {B::kFavoritesRadio, L"お気に入り"}, {B::kTypedAddressRadio, L"手書き入力"}});
+    using P = IconPicker;
+    ExpectNames(*iconPicker, {{P::kIconGrid, L"アイコン一覧"}, {P::kOpenButton, L"リストを開く"},
+                              {P::kSaveButton, L"アイコン保存"}, {P::kBackButton, L"戻る"},
+                              {P::kChosenIconGroup, L"選択中"}, {P::kChosenIconImage, L"選択中"},
+                              {P::kDepthGroup, L"色数選択"}, {P::kColor16Radio, L"16色"},
+                              {P::kColor256Radio, L"256色"}, {P::kHighColorRadio, L"ハイカラー"}});
+
+    // A preview (its panel and image) is read by its caption, also while
+    // the caption is empty, with the file it shows as its value; the grid's
+    // items by their captions.
+    test::TempFolder folder;
+    const std::wstring file = folder.File(L"赤.ico");
+    test::WriteFileBytes(file, test::IconFileBytes(32, RGB(255, 0, 0)));
+    const HWND panel = mainWindow->PreviewPanel(M::Preview::Icon).Handle();
+    const HWND image = mainWindow->PreviewImage(M::Preview::Icon).Handle();
+    EXPECT_EQ(Read(panel, true), L"");
+    mainWindow->SetText(M::kIconPathField, file);
+    mainWindow->ShowIconInPreview(M::Preview::Icon, file);
+    for (HWND preview : {panel, image}) {
+        EXPECT_EQ(Read(preview), L"アイコン");
+        EXPECT_EQ(Read(preview, true), file);
+    }
+    EXPECT_EQ(Read(mainWindow->PreviewImage(M::Preview::HotIcon).Handle()), L"ホットアイコン");
+    iconPicker->ListIconsOfFile(L"C:\\windows\\system32\\comctl32.dll");
+    for (LONG item : {1, 4}) EXPECT_EQ(Read(iconPicker->Control(P::kIconGrid), false, item), std::to_wstring(item - 1));
+}
+
+TEST_F(AccessibilityTest, AnIconIsChosenAndSavedWithTheKeyboardAlone) {
+    test::TempFolder folder;
+    const std::wstring saved = folder.File(L"keys.ico");
+    SetFileDialogAnswerer([&](bool save, FileDialogState& state) {
+        state.fileName = save ? saved : L"C:\\windows\\system32\\comctl32.dll";
+        return true;
+    });
+    Start();
+    // From "作成" to the icon's "参照": the list, two buttons, three fields
+    // (the hot-icon field is greyed) and the link target's "参照".
+    Press(VK_TAB, 8);
+    ASSERT_EQ(::GetFocus(), mainWindow->Control(MainWindow::kIconBrowseButton));
+    Press(VK_RETURN);
+    ASSERT_TRUE(iconPicker->IsShown());
+    ASSERT_EQ(::GetFocus(), iconPicker->Control(IconPicker::kIconGrid));
+    Press(VK_TAB);
+    Press(VK_SPACE);  // "リストを開く"
+    ASSERT_EQ(iconPicker->IconGridCount(), 4);
+
+    // Back in the grid, Home selects the first icon and chooses it; Home
+    // again moves nowhere and changes nothing; Right chooses the next.
+    Press(VK_TAB, 1, true);
+    ASSERT_EQ(::GetFocus(), iconPicker->Control(IconPicker::kIconGrid));
+    Press(VK_HOME);
+    const HICON first = iconPicker->ChosenIconImage().Picture().Handle();
+    ASSERT_TRUE(first);
+    Press(VK_HOME);
+    EXPECT_EQ(iconPicker->ChosenIconImage().Picture().Handle(), first);
+    Press(VK_RIGHT);
+    EXPECT_NE(iconPicker->ChosenIconImage().Picture().Handle(), first);
+    EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Handle());
+
+    Press(VK_TAB, 2);
+    ASSERT_EQ(::GetFocus(), iconPicker->Control(IconPicker::kSaveButton));
+    Press(VK_RETURN);
+    EXPECT_FALSE(iconPicker->IsShown());
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_FALSE(test::ReadFileBytes(saved).empty());
+    EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), saved);
+    EXPECT_EQ(Read(mainWindow->PreviewPanel(MainWindow::Preview::Icon).Handle(), true), saved);
+}
+
+COLORREF PixelAt(HWND window, int x, int y) {
+    test::Pump();
+    HDC dc = ::GetDC(window);
+    const COLORREF colour = ::GetPixel(dc, x, y);
+    ::ReleaseDC(window, dc);
+    return colour;
+}
+
+TEST_F(AccessibilityTest, HighContrastPaintsInTheSystemsColoursAndBack) {
+    SetHighContrastAnswerer([] { return true; });
+    Start();
+    const COLORREF green = RGB(191, 255, 113), face = ::GetSysColor(COLOR_BTNFACE);
+    ASSERT_NE(face, green);
+    const struct {
+        Form* form;
+        HWND window;
+        int x, y;
+        COLORREF normal, highContrast;
+    } spots[] = {
+        {mainWindow, mainWindow->Handle(), 300, 8, green, face},
+        {mainWindow, mainWindow->PreviewPanel(MainWindow::Preview::Icon).Handle(), 5, 5, green, face},
+        {linkBrowser, linkBrowser->Handle(), 5, 5, green, face},
+        {linkBrowser, linkBrowser->Control(LinkBrowser::kSourceGroup), 4, 14, green, face},
+        {linkBrowser, linkBrowser->Control(LinkBrowser::kStatusBar), 500, 12, green, face},
+        {linkBrowser, linkBrowser->Control(LinkBrowser::kFavoritesList), 100, 250, RGB(225, 255, 217),
+         ::GetSysColor(COLOR_WINDOW)},
+        {iconPicker, iconPicker->Handle(), 2, 2, green, face},
+        {iconPicker, iconPicker->Control(IconPicker::kChosenIconImage), 10, 10, green, face},
+    };
+    const auto expectColours = [&](bool highContrast) {
+        for (const auto& spot : spots) {
+            SCOPED_TRACE(testing::Message() << "high contrast " << highContrast << ", control "
+                                            << ::GetDlgCtrlID(spot.window));
+            if (spot.form == linkBrowser) mainWindow->OnLinkBrowseClicked();
+            if (spot.form == iconPicker) mainWindow->OnIconBrowseClicked();
+            EXPECT_EQ(PixelAt(spot.window, spot.x, spot.y), highContrast ? spot.highContrast : spot.normal);
+            if (spot.form == linkBrowser) linkBrowser->OnCancelClicked();
+            if (spot.form == iconPicker) iconPicker->OnBackClicked();
+        }
+    };
+    const auto tellForms = [](UINT message) {
+        for (Form* form : {static_cast<Form*>(mainWindow), static_cast<Form*>(linkBrowser),
+                           static_cast<Form*>(iconPicker)})
+            ::SendMessageW(form->Handle(), message, 0, 0);
+    };
+    expectColours(true);  // on at creation
+    SetHighContrastAnswerer(nullptr);  // off, as the system itself reports it
+    tellForms(WM_SYSCOLORCHANGE);
+    expectColours(false);
+    SetHighContrastAnswerer([] { return true; });
+    tellForms(WM_SETTINGCHANGE);
+    expectColours(true);
+}
+
+}  // namespace
+}  // namespace orbelune
