@@ -547,6 +547,23 @@ Bytes NeProgramOf(const NeSpec& spec, NeLayout* layoutOut) {
     return b;
 }
 
+LibrarySpec OneGroupPerImage(const std::vector<ImageRecipe>& images) {
+    LibrarySpec spec;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const auto id = static_cast<std::uint16_t>(i + 1);
+        spec.images.push_back({id, ImageBytes(images[i]), 0});
+        spec.groups.push_back({L"", id, {{EntryFor(images[i], spec.images.back().bytes.size()), id}}});
+    }
+    return spec;
+}
+
+NeSpec NeSpecOf(const LibrarySpec& library) {
+    NeSpec spec;
+    for (const ResourceGroup& g : library.groups) spec.groups.push_back(GroupDirectory(g.entries));
+    spec.images = library.images;
+    return spec;
+}
+
 Bytes IconImageResource(ImageSpec spec, int seed) {
     ImageRecipe recipe;
     recipe.width = recipe.height = spec.size;

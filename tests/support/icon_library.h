@@ -189,6 +189,11 @@ struct NeLayout {
 // e_lfanew) holding the groups and images in its resource table.
 Bytes NeProgramOf(const NeSpec& spec, NeLayout* layout = nullptr);
 
+// A library of one numbered group per image: images and groups 1, 2, ...
+LibrarySpec OneGroupPerImage(const std::vector<ImageRecipe>& images);
+// The same groups and images in a 16-bit library (named groups numbered).
+NeSpec NeSpecOf(const LibrarySpec& library);
+
 // Where the generator's choices come from.
 class Choices {
 public:
