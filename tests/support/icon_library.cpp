@@ -106,7 +106,7 @@ Bytes ImageBytes(const ImageRecipe& r) {
     const std::size_t row = Row(w, r.bits), maskRow = Row(w, 1);
     const bool core = r.format == ImageFormat::Core, fields = r.format == ImageFormat::BitFields;
     const int fullTable = r.bits <= 8 ? 1 << r.bits : 0;
-    const int table = core || r.tableLength < 0 ? fullTable : r.tableLength;
+    const int table = core || r.tableLength <= 0 ? fullTable : r.tableLength;  // 0: all 2^bits
     Bytes b;
     if (core) {
         AddDword(b, 12);

@@ -100,8 +100,8 @@ struct ImageRecipe {
     int height = 32;
     int bits = 32;  // 1, 4, 8, 16, 24 or 32
     ImageFormat format = ImageFormat::Info;
-    // The colour table's length, written as biClrUsed; -1 writes 0 and a
-    // table of 2^bits colours (none above 8 bits).
+    // The colour table's length, written as biClrUsed; 0 or -1 (which
+    // writes 0) a table of 2^bits colours (none above 8 bits).
     int tableLength = -1;
     bool blackWhite = false;  // a 1-bit table of black then white
     bool topDown = false;     // a negative height

@@ -40,7 +40,7 @@ enum class Expect { Listed, Refused, Either };
 enum class Group { ImageAtTheEnd, SixteenBit, OversizedIconFile, OddMembers, DamagedPng, Pixels };
 
 struct Tally {
-    int files = 0, listed = 0, refused = 0, otherBoxes = 0, icons = 0;
+    int files = 0, listed = 0, refused = 0, otherBoxes = 0, icons = 0, blank = 0;
     long long differing = 0;
 };
 
@@ -80,6 +80,7 @@ protected:
         doing = "extracting the platform's icons of " + label;
         const auto count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
         ASSERT_EQ(ListView_GetItemCount(grid), count);
+        EXPECT_TRUE(expect != Expect::Listed || count > 0);
         const std::vector<IconPixels> listed = test::ListImages(ListView_GetImageList(grid, LVSIL_NORMAL));
         // The platform's icons as the grid's kind of list holds them; where
         // it gives none, a blank cell (colour 0, every pixel transparent).
@@ -103,6 +104,7 @@ protected:
                 for (std::uint32_t& pixel : got.colour) pixel &= 0xFFFFFF;  // any alpha of a transparent pixel
             const std::size_t differing = Differing(got, k < 0 ? blank : want.at(static_cast<std::size_t>(k)));
             ++tally.icons;
+            tally.blank += k < 0;
             tally.differing += static_cast<long long>(differing);
             EXPECT_EQ(differing, 0u) << "icon " << i << (k < 0 ? " (the platform gives none)" : "");
         }
@@ -125,10 +127,10 @@ protected:
             ::DeleteFileW(path.c_str());
         }
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("differential: seed %u, %d files (#%u-#%u), %d listed, %d refused, %d other boxes, %d icons compared, "
-                    "%lld differing pixels, %.1f s\n",
+        std::printf("differential: seed %u, %d files (#%u-#%u), %d listed, %d refused, %d other boxes, %d icons compared "
+                    "(%d blank), %lld differing pixels, %.1f s\n",
                     seed, tally.files, static_cast<unsigned>(first), static_cast<unsigned>(first + count - 1), tally.listed,
-                    tally.refused, tally.otherBoxes, tally.icons, tally.differing, seconds);
+                    tally.refused, tally.otherBoxes, tally.icons, tally.blank, tally.differing, seconds);
     }
 };
 
