@@ -789,6 +789,7 @@ struct Contents {
     std::vector<ResourceGroup> groups;
     std::vector<ResourceImage> images;
     std::string label;
+    bool damagedLast = false;  // the last image is the damaged one
 };
 
 // Groups and images of a library: named and numbered groups, images shared
@@ -855,6 +856,7 @@ Contents RandomContents(Choices& c, bool named) {
         const auto i = static_cast<std::size_t>(c.Percent(50) ? n - 1 : c.Below(n));
         k.images[i].bytes = DamagedImage(c, recipes.size() > i ? recipes[i] : ImageRecipe{}, what);
         k.label += ", image " + std::to_string(k.images[i].id) + ": " + what;
+        k.damagedLast = i + 1 == k.images.size();
     }
     return k;
 }
@@ -910,7 +912,7 @@ GeneratedFile GenerateFile(Choices& c) {
         spec.plus = c.Percent(30);
         spec.languages = c.Percent(15) ? 2 + c.Below(2) : 1;
         spec.imagesInSecondSection = c.Percent(15);
-        spec.tight = c.Percent(15);
+        spec.tight = c.Percent(15) || k.damagedLast;  // a damaged image the file's last bytes
         spec.groups = std::move(k.groups);
         spec.images = std::move(k.images);
         LibraryLayout layout;
