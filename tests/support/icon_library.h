@@ -201,7 +201,8 @@ public:
     virtual std::uint32_t Next() = 0;
     // 0 .. n-1 (n > 0).
     int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint32_t>(n)); }
-    bool Percent(int p) { return Below(100) < p; }
+    // True p times in 100; false for choices of 0 (the plainest file).
+    bool Percent(int p) { return Below(100) >= 100 - p; }
     template <typename T, std::size_t N>
     T Pick(const T (&options)[N]) { return options[Below(static_cast<int>(N))]; }
 };
