@@ -100,13 +100,34 @@ Bytes PngBytes(int width, int height, int colourType, int seed, std::int64_t hea
     return png;
 }
 
+namespace {
+
+// The colour table's length in entries.
+int TableLength(const ImageRecipe& r) {
+    const int full = r.bits <= 8 ? 1 << r.bits : 0;
+    return r.format == ImageFormat::Core || r.tableLength <= 0 ? full : r.tableLength;  // 0: all 2^bits
+}
+
+}  // namespace
+
+std::vector<std::size_t> ImageBoundaries(const ImageRecipe& r) {
+    if (r.format == ImageFormat::Png) {
+        const std::size_t size = ImageBytes(r).size();
+        return {8, 33, size - 12, size};  // signature, IHDR, image data, IEND
+    }
+    const bool core = r.format == ImageFormat::Core;
+    const std::size_t header = core ? 12 : r.format == ImageFormat::BitFields ? 52 : 40;
+    const std::size_t table = header + static_cast<std::size_t>(TableLength(r)) * (core ? 3 : 4);
+    const std::size_t colour = table + Row(r.width, r.bits) * static_cast<std::size_t>(r.height);
+    return {header, table, colour, colour + (r.mask ? Row(r.width, 1) * static_cast<std::size_t>(r.height) : 0)};
+}
+
 Bytes ImageBytes(const ImageRecipe& r) {
     if (r.format == ImageFormat::Png) return PngBytes(r.width, r.height, r.bits == 24 ? 2 : 6, r.seed);
     const int w = r.width, h = r.height;
     const std::size_t row = Row(w, r.bits), maskRow = Row(w, 1);
     const bool core = r.format == ImageFormat::Core, fields = r.format == ImageFormat::BitFields;
-    const int fullTable = r.bits <= 8 ? 1 << r.bits : 0;
-    const int table = core || r.tableLength <= 0 ? fullTable : r.tableLength;  // 0: all 2^bits
+    const int table = TableLength(r);
     Bytes b;
     if (core) {
         AddDword(b, 12);

@@ -113,6 +113,10 @@ struct ImageRecipe {
 
 // The image as an icon resource or .ico file holds it.
 Bytes ImageBytes(const ImageRecipe& recipe);
+// Where the image's parts end, ascending: header (with the bit-field
+// masks), colour table, colour rows, mask rows; for a PNG image its
+// signature, IHDR, image data and IEND chunks. The last is its size.
+std::vector<std::size_t> ImageBoundaries(const ImageRecipe& recipe);
 // "32x32x8 info clr=20 topdown nomask" and the like.
 std::string Describe(const ImageRecipe& recipe);
 // A PNG file of width x height pixels, colour type 2 (RGB) or 6 (RGBA) at 8

@@ -12,6 +12,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -37,7 +38,7 @@ LONG WINAPI TellWhatDied(EXCEPTION_POINTERS* e) {
 
 enum class Expect { Listed, Refused, Either };
 // The named files, by what they try.
-enum class Group { ImageAtTheEnd, SixteenBit, OversizedIconFile, OddMembers, DamagedPng, Pixels };
+enum class Group { ImageAtTheEnd, SixteenBit, OversizedIconFile, OddMembers, DamagedPng, Pixels, Boundaries };
 
 struct Tally {
     int files = 0, listed = 0, refused = 0, otherBoxes = 0, icons = 0, blank = 0;
@@ -136,7 +137,7 @@ protected:
 
 struct NamedFile {
     Group group;
-    const char* what;
+    std::string what;
     Expect expect;
     Bytes bytes;
     const wchar_t* extension = L".dll";
@@ -197,6 +198,42 @@ std::vector<NamedFile> IssueFiles() {
     absent.groups[1].entries.push_back({test::EntryFor({.width = 48, .height = 48}, 1000), 98});
     files.push_back({Group::OddMembers, "group entries naming absent images next to valid ones", Expect::Listed, test::LibraryOf(absent)});
 
+    // Members the platform lists in its own way, which the picker may refuse.
+    test::LibrarySpec duplicate = test::OneGroupPerImage({k8, k32});
+    duplicate.images.push_back({2, test::ImageBytes({.bits = 4}), 0});
+    files.push_back({Group::OddMembers, "two images with the same ID", Expect::Either, test::LibraryOf(duplicate)});
+    test::LibrarySpec languages = test::OneGroupPerImage({k8, k32});
+    languages.languages = 2;
+    test::LibraryLayout layout;
+    const Bytes twoLanguages = test::LibraryOf(languages, &layout);
+    auto field = [&](const std::string& name) {
+        return std::find_if(layout.fields.begin(), layout.fields.end(), [&](const test::Field& f) { return f.name == name; })->at;
+    };
+    files.push_back({Group::OddMembers, "second language's image past the end", Expect::Either,
+                     Put(twoLanguages, field("first icon second language data size"), 0xFFFFFFF0, 4)});
+    test::LibrarySpec twoEntries = test::OneGroupPerImage({k8, k32});
+    twoEntries.groups[0].entries.push_back(twoEntries.groups[1].entries[0]);
+    const Bytes entriesPast = test::LibraryOf(twoEntries, &layout);
+    files.push_back({Group::OddMembers, "group entries past the group's data", Expect::Either,
+                     Put(entriesPast, field("first group data size"), 6 + 14 * 2 - 1, 4)});
+
+    // Images cut just short of and at the end of each of their parts.
+    for (const ImageRecipe& r : {ImageRecipe{.bits = 8}, ImageRecipe{.bits = 24, .tableLength = 3},
+                                 ImageRecipe{.bits = 4, .format = ImageFormat::Core},
+                                 ImageRecipe{.bits = 16, .format = ImageFormat::BitFields},
+                                 ImageRecipe{.bits = 32, .format = ImageFormat::BitFields, .alpha = 0},
+                                 ImageRecipe{.bits = 1, .blackWhite = true}, ImageRecipe{.format = ImageFormat::Png}}) {
+        test::LibrarySpec cut;
+        const Bytes whole = test::ImageBytes(r);
+        for (std::size_t end : test::ImageBoundaries(r))
+            for (std::size_t size : {end - 1, end}) {
+                const auto id = static_cast<std::uint16_t>(cut.images.size() + 1);
+                cut.images.push_back({id, Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)), 0});
+                cut.groups.push_back({L"", id, {{test::EntryFor(r, size), id}}});
+            }
+        files.push_back({Group::Boundaries, test::Describe(r) + " cut at each part's end", Expect::Listed, test::LibraryOf(cut)});
+    }
+
     // Damaged PNG images between good ones: one blank cell each.
     test::LibrarySpec png = test::OneGroupPerImage({k8, {.bits = 32, .format = ImageFormat::Png}, k32,
                                                     {.bits = 24, .format = ImageFormat::Png}, {.bits = 24, .format = ImageFormat::Png}});
@@ -253,6 +290,7 @@ TEST_F(IconDifferentialTest, IconFileLargerThanAnyListingIsRefused) { CompareNam
 TEST_F(IconDifferentialTest, OddMembersThePlatformListsAreListed) { CompareNamed(Group::OddMembers); }
 TEST_F(IconDifferentialTest, DamagedPngImageCostsItsCellOnly) { CompareNamed(Group::DamagedPng); }
 TEST_F(IconDifferentialTest, EveryKindOfImageHasThePlatformsPixels) { CompareNamed(Group::Pixels); }
+TEST_F(IconDifferentialTest, ImagesCutAtEachPartsEndAreListedAsThePlatformListsThem) { CompareNamed(Group::Boundaries); }
 
 // A few hundred generated files in the test run, in parts.
 TEST_F(IconDifferentialTest, GeneratedFilesPart1) { CompareGenerated(1, 0, 200); }
