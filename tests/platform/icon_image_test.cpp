@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
+#include <algorithm>
+#include <cwctype>
+
 namespace orbelune {
 namespace {
 
@@ -98,6 +103,29 @@ TEST(IconImage, LargeFileOfAnotherKindIsRefusedFromItsHeader) {
     test::WriteFileBytes(big, bytes);
     IconImage icon;
     EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(big); }), L"アイコンイメージが不正です");
+}
+
+// Sparse files of 2 GiB and 4 GiB whose one entry, as long as the file
+// allows, is nearly 2 or 4 GiB: refused with one of the program's own
+// messages, the heap left whole, whatever the build's address size.
+TEST(IconImage, EntryOfNearly4GiBGivesTheProgramsMessage) {
+    test::TempFolder folder;
+    const std::wstring path = folder.File(L"huge.ico");
+    for (const std::uint64_t fileSize : {2ull << 30, (4ull << 30) + 64}) {
+        SCOPED_TRACE(fileSize);
+        std::vector<unsigned char> head = test::IconFileBytes(32, RGB(1, 2, 3));
+        const std::uint32_t size = static_cast<std::uint32_t>(std::min<std::uint64_t>(fileSize - 22, 0xFFFFFFF0));
+        for (int i = 0; i < 4; ++i) head[14 + i] = static_cast<unsigned char>(size >> (8 * i));  // the image at 22
+        test::WriteSparseFile(path, head, fileSize);
+        IconImage icon;
+        const std::wstring message = FailureOf([&] { icon.LoadFromFile(path); });
+        EXPECT_NE(message, L"(no failure)");
+        EXPECT_TRUE(std::none_of(message.begin(), message.end(), [](wchar_t c) { return c < 0x80 && std::iswalpha(c); }))
+            << test::Utf8(message);
+        EXPECT_TRUE(icon.Empty());
+        EXPECT_EQ(_heapchk(), _HEAPOK);
+        ::DeleteFileW(path.c_str());
+    }
 }
 
 TEST(IcoFile, HeaderAndDirectoryChecks) {

@@ -142,6 +142,47 @@ TEST(PeResources, ImagesFoundAsThePlatformFindsThem) {
     EXPECT_TRUE(icons->Image(9));
 }
 
+// A 16-bit program as the platform reads it: its resource table only when
+// it is longer than one type's header, the alignment shift, the image found
+// last with the ID, and a file refused where the walk leaves it.
+TEST(NeResources, IconsAsThePlatformFindsThem) {
+    const test::ImageRecipe k8{.bits = 8}, k32{.bits = 32};
+    test::NeSpec spec = test::NeSpecOf(test::OneGroupPerImage({k8, k32}));
+    spec.images.push_back({2, test::ImageBytes({.bits = 4}), 0});  // a second image 2, after the first
+    test::NeLayout l;
+    const Bytes good = test::NeProgramOf(spec, &l);
+    const auto icons = Read(good);
+    ASSERT_TRUE(icons);
+    ASSERT_EQ(icons->groups.size(), 2u);
+    EXPECT_EQ(icons->groups[0], l.firstGroup);
+    ASSERT_TRUE(icons->Image(2));
+    EXPECT_EQ(icons->Image(2)->size % 16, 0u);  // lengths count in units of the shift
+    const Bytes last = test::ImageBytes({.bits = 4});
+    EXPECT_TRUE(std::equal(last.begin(), last.end(), good.begin() + icons->Image(2)->offset));
+    EXPECT_FALSE(icons->IndexOfGroupId(1));
+
+    // The resident names 8 bytes after the resource table: nothing there.
+    Bytes b = good;
+    const auto table = static_cast<std::uint16_t>(l.resourceTable - l.neHeader);
+    test::PutWord(b, l.neHeader + 0x26, static_cast<std::uint16_t>(table + 8));
+    ASSERT_TRUE(Read(b));
+    EXPECT_TRUE(Read(b)->groups.empty());
+    test::PutWord(b, l.neHeader + 0x26, static_cast<std::uint16_t>(table + 9));
+    EXPECT_EQ(Read(b)->groups.size(), 2u);
+
+    // The last image a group names inside the file to its end, or refused.
+    const auto lastImage = *icons->Image(2);
+    EXPECT_TRUE(Read(Cut(good, lastImage.offset + lastImage.size)));
+    EXPECT_FALSE(Read(Cut(good, lastImage.offset + lastImage.size - 1)));
+    // A type list without its end, running past the file: refused.
+    b = good;
+    test::PutWord(b, l.terminator, 0x8006);
+    test::PutWord(b, l.terminator + 2, 0xFFFF);
+    EXPECT_TRUE(Read(b));  // both types found: the list is not read further
+    std::swap(b[l.groupType], b[l.terminator]);  // no group type before it any more
+    EXPECT_FALSE(Read(b));
+}
+
 TEST(PeResources, KindsOfFiles) {
     const Bytes library = test::IconLibrary(test::MixedGroups());
     Bytes ne = library;

@@ -100,6 +100,17 @@ void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& 
     ASSERT_EQ(written, bytes.size());
 }
 
+void WriteSparseFile(const std::wstring& path, const std::vector<unsigned char>& head, std::uint64_t size) {
+    WriteFileBytes(path, head);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool extended = ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    ASSERT_TRUE(extended);
+}
+
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
     std::vector<unsigned char> bytes;
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -41,6 +42,9 @@ private:
 
 void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
+// A file of `size` bytes that begins with `head` and holds zeros after it,
+// without the disk space for them.
+void WriteSparseFile(const std::wstring& path, const std::vector<unsigned char>& head, std::uint64_t size);
 
 // A single-image .ico file: a size x size 32-bit image of one colour.
 std::vector<unsigned char> IconFileBytes(int size, COLORREF colour);

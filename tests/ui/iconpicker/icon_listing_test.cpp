@@ -1,12 +1,13 @@
 // The picker's listing of programs and libraries through the checked icon
-// reader: damaged files give a message and an empty grid, good ones the very
-// images the platform's extraction gives.
+// readers: files the platform could only read outside of give a message and
+// an empty grid, all others the very images the platform's extraction gives.
 #include "ui/iconpicker/icon_picker.h"
 
 #include "app/application.h"
 #include "support/gui.h"
 #include "support/icon_library.h"
 #include "support/scratch_registry.h"
+#include "support/picker_listing.h"
 #include "ui/main/main_window.h"
 
 #include <commctrl.h>
@@ -17,75 +18,12 @@
 namespace orbelune {
 namespace {
 
-// A bitmap's pixels as 32-bit values, top row first.
-std::vector<std::uint32_t> Pixels(HBITMAP bitmap) {
-    BITMAP bm{};
-    if (!bitmap || !::GetObjectW(bitmap, sizeof bm, &bm)) return {};
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
-    UniqueDc dc(::CreateCompatibleDC(nullptr));
-    ::GetDIBits(dc.Get(), bitmap, 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
-    return pixels;
-}
+using test::IconPixels;
+using test::ListImage;
+using test::PixelsOf;
 
-struct IconPixels {
-    std::vector<std::uint32_t> colour, mask;
-    bool operator==(const IconPixels&) const = default;
-};
-
-IconPixels PixelsOf(HICON icon) {
-    ICONINFO info{};
-    if (!icon || !::GetIconInfo(icon, &info)) return {};
-    UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
-    return {Pixels(colour.Get()), Pixels(mask.Get())};
-}
-
-// One image of an image list, cut from its bitmaps.
-IconPixels ListImage(HIMAGELIST list, int i) {
-    IMAGEINFO info{};
-    if (!::ImageList_GetImageInfo(list, i, &info)) return {};
-    IconPixels all{Pixels(info.hbmImage), Pixels(info.hbmMask)}, one;
-    BITMAP bm{};
-    ::GetObjectW(info.hbmImage, sizeof bm, &bm);
-    const RECT r = info.rcImage;
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) {
-            const auto at = static_cast<std::size_t>(y * bm.bmWidth + x);
-            one.colour.push_back(all.colour.at(at));
-            if (!all.mask.empty()) one.mask.push_back(all.mask.at(at));
-        }
-    return one;
-}
-
-class IconListingTest : public test::AppTest {
+class IconListingTest : public test::PickerListingTest {
 protected:
-    test::TempFolder folder_;
-    std::wstring next_;
-    int filter_ = 3;  // libraries: anything is listed
-
-    IconListingTest() {
-        SetFileDialogAnswerer([this](bool, FileDialogState& state) {
-            state.fileName = next_;
-            state.filterIndex = filter_;
-            return true;
-        });
-    }
-    ~IconListingTest() override { SetFileDialogAnswerer(nullptr); }
-
-    void Open(const std::wstring& path) {
-        next_ = path;
-        ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
-        test::Pump();
-    }
-    std::wstring Write(const std::wstring& name, const test::Bytes& bytes) {
-        const std::wstring path = folder_.File(name);
-        test::WriteFileBytes(path, bytes);
-        return path;
-    }
-    static std::wstring Refusal(const std::wstring& path) {
-        return L"ファイル " + path + L" は壊れているため、アイコンを一覧にできません.";
-    }
     // The grid as the platform's extraction lists the file: its count, and
     // for every index the image ExtractIconW gives, or a blank one where it
     // gives none.
@@ -264,7 +202,11 @@ TEST_F(IconListingTest, AssociatedIconOfAFileWithItsOwnIconIsReadThroughTheCheck
     ASSERT_EQ(::RegOverridePredefKey(HKEY_CLASSES_ROOT, classes), ERROR_SUCCESS);
     test::SetString(HKEY_CLASSES_ROOT, L".scr", L"", L"scrfile");
     test::SetString(HKEY_CLASSES_ROOT, L"scrfile\\DefaultIcon", L"", L"%1");
-    filter_ = 4;
+    SetFileDialogAnswerer([this](bool, FileDialogState& state) {
+        state.fileName = next_;
+        state.filterIndex = 4;  // all files: a screen saver shows its associated icon
+        return true;
+    });
     const auto damaged = test::DamagedLibraries();
     for (const char* what : {"subdirectory offset 0xFFFFFFF0", "group image count 0xFFFF"}) {
         SCOPED_TRACE(what);

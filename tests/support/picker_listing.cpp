@@ -1,0 +1,87 @@
+#include "support/picker_listing.h"
+
+#include "app/application.h"
+#include "app/file_dialog.h"
+#include "platform/handle.h"
+#include "ui/iconpicker/icon_picker.h"
+
+namespace orbelune::test {
+
+std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap) {
+    BITMAP bm{};
+    if (!bitmap || !::GetObjectW(bitmap, sizeof bm, &bm)) return {};
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
+    UniqueDc dc(::CreateCompatibleDC(nullptr));
+    ::GetDIBits(dc.Get(), bitmap, 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
+    return pixels;
+}
+
+IconPixels PixelsOf(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return {};
+    UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+    return {BitmapPixels(colour.Get()), BitmapPixels(mask.Get())};
+}
+
+namespace {
+
+// The images of a list, from the first to the last asked for.
+std::vector<IconPixels> CutImages(HIMAGELIST list, int first, int last) {
+    std::vector<IconPixels> images;
+    IMAGEINFO info{};
+    if (first < 0 || !::ImageList_GetImageInfo(list, first, &info)) return images;
+    const IconPixels all{BitmapPixels(info.hbmImage), BitmapPixels(info.hbmMask)};
+    BITMAP bm{};
+    ::GetObjectW(info.hbmImage, sizeof bm, &bm);
+    for (int i = first; i <= last && ::ImageList_GetImageInfo(list, i, &info); ++i) {
+        const RECT r = info.rcImage;
+        IconPixels one;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) {
+                const auto at = static_cast<std::size_t>(y * bm.bmWidth + x);
+                one.colour.push_back(all.colour.at(at));
+                if (!all.mask.empty()) one.mask.push_back(all.mask.at(at));
+            }
+        images.push_back(std::move(one));
+    }
+    return images;
+}
+
+}  // namespace
+
+std::vector<IconPixels> ListImages(HIMAGELIST list) { return CutImages(list, 0, ::ImageList_GetImageCount(list) - 1); }
+
+IconPixels ListImage(HIMAGELIST list, int i) {
+    std::vector<IconPixels> one = CutImages(list, i, i);
+    return one.empty() ? IconPixels{} : std::move(one[0]);
+}
+
+PickerListingTest::PickerListingTest() {
+    SetFileDialogAnswerer([this](bool, FileDialogState& state) {
+        state.fileName = next_;
+        state.filterIndex = 3;  // libraries: anything is listed
+        return true;
+    });
+}
+
+PickerListingTest::~PickerListingTest() { SetFileDialogAnswerer(nullptr); }
+
+void PickerListingTest::Open(const std::wstring& path) {
+    next_ = path;
+    ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
+    Pump();
+}
+
+std::wstring PickerListingTest::Write(const std::wstring& name, const std::vector<unsigned char>& bytes) {
+    const std::wstring path = folder_.File(name);
+    WriteFileBytes(path, bytes);
+    return path;
+}
+
+std::wstring PickerListingTest::Refusal(const std::wstring& path) {
+    return L"ファイル " + path + L" は壊れているため、アイコンを一覧にできません.";
+}
+
+}  // namespace orbelune::test
