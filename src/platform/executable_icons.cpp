@@ -68,8 +68,15 @@ void ExecutableIcons::OpenIconFile(std::uint64_t fileSize) {
     // The platform takes reserved 0, type 1 and at least one image for an
     // icon file, and reads its directory and the chosen image unchecked.
     std::vector<std::uint8_t> head(kIcoHeaderSize);
-    if (fileSize < kIcoHeaderSize || !ReadAt(file_.Get(), 0, head.data(), kIcoHeaderSize)) return;
-    if (head[0] != 0 || head[1] != 0 || IcoImageCount(head.data()) == 0) return;
+    if (!ReadAt(file_.Get(), 0, head.data(), static_cast<DWORD>(fileSize < kIcoHeaderSize ? fileSize : kIcoHeaderSize)))
+        return;
+    if (head[0] != 0 || head[1] != 0) return;
+    // Its image count lies past a shorter file's end.
+    if (fileSize < kIcoHeaderSize) {
+        refused_ = true;
+        return;
+    }
+    if (IcoImageCount(head.data()) == 0) return;
     const std::uint64_t directoryEnd = IcoDirectoryEnd(head.data());
     head.resize(static_cast<std::size_t>(directoryEnd < fileSize ? directoryEnd : fileSize));
     if (directoryEnd > fileSize ||
@@ -78,11 +85,16 @@ void ExecutableIcons::OpenIconFile(std::uint64_t fileSize) {
         refused_ = true;
         return;
     }
+    // Whichever image the platform chooses it reads: each must lie inside
+    // the file and be one the platform reads safely.
     for (unsigned i = 0; i < IcoImageCount(head.data()); ++i) {
         const std::uint8_t* e = head.data() + kIcoHeaderSize + i * kIcoEntrySize;
         const std::uint64_t bytes = e[8] | e[9] << 8 | e[10] << 16 | std::uint64_t{e[11]} << 24;
         const std::uint64_t offset = e[12] | e[13] << 8 | e[14] << 16 | std::uint64_t{e[15]} << 24;
-        if (offset + bytes > fileSize) {
+        std::uint8_t start[48] = {};
+        const auto read = static_cast<DWORD>(bytes < sizeof start ? bytes : sizeof start);
+        if (offset + bytes > fileSize || !ReadAt(file_.Get(), offset, start, read) ||
+            JudgeIconImage(start, read) == PlatformImage::Unsafe || offset + IconImageReach(start, read) > fileSize) {
             refused_ = true;
             return;
         }
@@ -114,9 +126,15 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
         const std::uint32_t bytes = e[8] | e[9] << 8 | e[10] << 16 | static_cast<std::uint32_t>(e[11]) << 24;
         const std::uint32_t offset = e[12] | e[13] << 8 | e[14] << 16 | static_cast<std::uint32_t>(e[15]) << 24;
         if (bytes == 0 || bytes > kLargestIconImage) return {};
-        iconImage_.resize(bytes);
-        if (!ReadAt(file_.Get(), offset, iconImage_.data(), bytes)) return {};
-        return {iconImage_.data(), iconImage_.size()};
+        // With what follows it, as far as the platform reads past a short
+        // image (IconImageReach), and no further than the file.
+        LARGE_INTEGER size{};
+        if (!::GetFileSizeEx(file_.Get(), &size)) return {};
+        const std::uint64_t after = static_cast<std::uint64_t>(size.QuadPart) - (std::uint64_t{offset} + bytes);
+        const auto following = static_cast<DWORD>(after < 48 ? after : 48);
+        iconImage_.assign(std::size_t{bytes} + 48, 0);
+        if (!ReadAt(file_.Get(), offset, iconImage_.data(), bytes + following)) return {};
+        return {iconImage_.data(), bytes};
     }
     if (!program_ || index >= program_->groups.size() || !program_->groups[index]) return {};
     if (++chosenSinceMapped_ > kIconsPerView) MapAfresh();

@@ -84,11 +84,13 @@ std::vector<std::uint8_t> ReadSingleImage(const std::wstring& path, Choose choos
 // The icon of a single-image file at the given size (0: the image's own).
 HICON IconFromSingleImage(const std::vector<std::uint8_t>& bytes, int size) {
     if (bytes.size() <= kIcoSingleImageOffset) return nullptr;
-    const std::uint8_t* image = bytes.data() + kIcoSingleImageOffset;
-    if (!IconImageFitsPlatform(image, bytes.size() - kIcoSingleImageOffset)) return nullptr;
-    return ::CreateIconFromResourceEx(const_cast<BYTE*>(bytes.data() + kIcoSingleImageOffset),
-                                      static_cast<DWORD>(bytes.size() - kIcoSingleImageOffset), TRUE, 0x00030000,
-                                      size, size, LR_DEFAULTCOLOR);
+    const std::size_t length = bytes.size() - kIcoSingleImageOffset;
+    std::vector<std::uint8_t> image(bytes.begin() + kIcoSingleImageOffset, bytes.end());
+    if (!IconImageFitsPlatform(image.data(), length)) return nullptr;
+    // What the platform reads past a short image is there, as zeros.
+    image.resize(std::max(length, IconImageReach(image.data(), length)));
+    return ::CreateIconFromResourceEx(image.data(), static_cast<DWORD>(length), TRUE, 0x00030000, size, size,
+                                      LR_DEFAULTCOLOR);
 }
 
 }  // namespace

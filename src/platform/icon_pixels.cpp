@@ -105,39 +105,50 @@ bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std
     return true;
 }
 
-bool IconImageFitsPlatform(const std::uint8_t* image, std::size_t size) {
+PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size) {
     // Below a 12-byte header the platform makes nothing of any image, but
     // reads four bytes first.
-    if (size < kCoreHeaderSize) return false;
-    if (std::memcmp(image, "RIFF", 4) == 0) return false;
+    if (size < kCoreHeaderSize) return PlatformImage::NoIcon;
+    if (std::memcmp(image, "RIFF", 4) == 0) return PlatformImage::Unsafe;
     static constexpr std::uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
     if (std::memcmp(image, kPng, sizeof kPng) == 0) {
-        if (size < 24) return true;  // no header chunk: refused
-        // Its pixels, four bytes each, and a mask, counted in 32 bits.
+        if (size < 24) return PlatformImage::Fits;  // no header chunk: refused
+        // Its pixels, four bytes each, and a mask, counted in 32 bits, unless
+        // the PNG library refuses the sizes first (above a million).
         const std::uint64_t width = ReadBigEndian32(image + 16), height = ReadBigEndian32(image + 20);
-        return width * 4 * height + (width + 7) / 8 * height <= static_cast<std::uint64_t>(kIntMax) &&
-               height * 8 <= static_cast<std::uint64_t>(kIntMax);
+        constexpr std::uint64_t kPngLargest = 1000000;
+        const bool fits = width > kPngLargest || height > kPngLargest ||
+                          (width * 4 * height + (width + 7) / 8 * height <= static_cast<std::uint64_t>(kIntMax) &&
+                           height * 8 <= static_cast<std::uint64_t>(kIntMax));
+        return fits ? PlatformImage::Fits : PlatformImage::Unsafe;
     }
     const std::uint32_t headerSize = Read32(image);
     std::int64_t width, height;
     unsigned bits;
-    std::size_t tableEntry;
     if (headerSize == kCoreHeaderSize) {
         width = Read16(image + 4);
         height = Read16(image + 6);
         bits = Read16(image + 10);
-        tableEntry = 3;
     } else if (headerSize == kInfoHeaderSize && size >= kInfoHeaderSize) {
         width = static_cast<std::int32_t>(Read32(image + 4));
         height = static_cast<std::int32_t>(Read32(image + 8));
         bits = Read16(image + 14);
-        tableEntry = 4;
     } else {
-        return true;  // a header the platform refuses after checking its size
+        return PlatformImage::Fits;  // a header the platform refuses after checking its size
     }
+    return RowsFitInt(width, height / 2, bits) && RowsFitInt(width, height / 2, 1) ? PlatformImage::Fits
+                                                                                   : PlatformImage::Unsafe;
+}
+
+std::size_t IconImageReach(const std::uint8_t* image, std::size_t size) {
     // A 1-bit image's first two colours are read to tell a monochrome one.
-    if (bits == 1 && size < headerSize + 2 * tableEntry) return false;
-    return RowsFitInt(width, height / 2, bits) && RowsFitInt(width, height / 2, 1);
+    if (size >= kCoreHeaderSize) {
+        const std::uint32_t headerSize = Read32(image);
+        if (headerSize == kCoreHeaderSize && Read16(image + 10) == 1) return kCoreHeaderSize + 2 * 3;
+        if (headerSize == kInfoHeaderSize && size >= kInfoHeaderSize && Read16(image + 14) == 1)
+            return kInfoHeaderSize + 2 * 4;
+    }
+    return 4;
 }
 
 }  // namespace orbelune

@@ -23,12 +23,25 @@ namespace orbelune {
 bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std::uint32_t* colour,
                       std::uint8_t* mask);
 
-// Whether the platform may be asked to make an icon of these `size` bytes
-// (CreateIconFromResourceEx): false where it would read before checking the
-// size, follow an animated-cursor chunk list it does not bound, or compute
-// the image's size in 32-bit arithmetic that overflows. Of all those images
-// the platform either makes no icon or reads outside the bytes: the caller
-// makes none. Every other image is the platform's to take or refuse.
-bool IconImageFitsPlatform(const std::uint8_t* image, std::size_t size);
+// What the platform makes of an icon image (CreateIconFromResourceEx):
+enum class PlatformImage {
+    Fits,    // its own icon, or none, reading no more than IconImageReach
+    NoIcon,  // none (fewer than 12 bytes)
+    Unsafe,  // reads it might make anywhere: an animated-cursor chunk list it
+             // does not bound, image sizes its 32-bit arithmetic wraps
+};
+
+// The judgement of `size` bytes of an image, from at most its first 48.
+PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size);
+
+// How many bytes from the image's start the platform reads whatever its
+// size: its first four, and a 1-bit image's first two colours. They must be
+// there, the image's or what follows it.
+std::size_t IconImageReach(const std::uint8_t* image, std::size_t size);
+
+// Whether the platform may be asked to make an icon of these bytes.
+inline bool IconImageFitsPlatform(const std::uint8_t* image, std::size_t size) {
+    return JudgeIconImage(image, size) == PlatformImage::Fits;
+}
 
 }  // namespace orbelune

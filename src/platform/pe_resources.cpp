@@ -1,5 +1,7 @@
 #include "platform/pe_resources.h"
 
+#include "platform/icon_pixels.h"
+
 #include <cstring>
 
 namespace orbelune {
@@ -36,6 +38,7 @@ public:
     Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     std::uint64_t Size() const { return size_; }
+    const std::uint8_t* At(std::uint64_t offset) const { return data_ + offset; }
     bool Holds(std::uint64_t offset, std::uint64_t length) const {
         return offset <= size_ && length <= size_ - offset;
     }
@@ -77,7 +80,8 @@ void NeedGroupDirectory(const Bytes& b, std::uint32_t at) {
 }
 
 // Refuses a file one of whose groups names an image that the platform would
-// read outside the file: whichever entry it chooses, it reads that image.
+// read outside the file, or might read outside of (see JudgeIconImage):
+// whichever entry it chooses, it reads that image.
 void NeedNamedImages(const Bytes& b, const ProgramIcons& icons) {
     for (const auto& group : icons.groups) {
         if (!group) continue;
@@ -87,6 +91,11 @@ void NeedNamedImages(const Bytes& b, const ProgramIcons& icons) {
             const std::uint16_t id = taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12) : 0;
             const auto* image = icons.Find(id);
             if (image && image->outside) throw OutsideFile{};
+            if (!image || !image->bytes) continue;
+            const std::uint8_t* bytes = b.At(image->bytes->offset);
+            if (JudgeIconImage(bytes, image->bytes->size) == PlatformImage::Unsafe ||
+                !b.Holds(image->bytes->offset, IconImageReach(bytes, image->bytes->size)))
+                throw OutsideFile{};
         }
     }
 }

@@ -91,7 +91,8 @@ TEST(IconPixels, MaskRowsMustFit) {
 }
 
 // What the platform may be given: below 12 bytes nothing, no animated
-// cursor, and no sizes its 32-bit arithmetic would wrap.
+// cursor, and no sizes its 32-bit arithmetic would wrap (PNG sizes the PNG
+// library refuses first are no risk).
 TEST(IconPixels, ImagesFitForThePlatform) {
     Bytes core(12, 0);
     test::PutDword(core, 0, 12);
@@ -99,9 +100,9 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     test::PutWord(core, 6, 64);
     test::PutWord(core, 10, 8);
     EXPECT_TRUE(IconImageFitsPlatform(core.data(), core.size()));
-    EXPECT_FALSE(IconImageFitsPlatform(core.data(), 11));
+    EXPECT_EQ(JudgeIconImage(core.data(), 11), PlatformImage::NoIcon);
     const Bytes riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'C', 'O', 'N', 0, 0, 0, 0};
-    EXPECT_FALSE(IconImageFitsPlatform(riff.data(), riff.size()));
+    EXPECT_EQ(JudgeIconImage(riff.data(), riff.size()), PlatformImage::Unsafe);
 
     struct Row {
         const char* what;
@@ -125,10 +126,11 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         test::PutWord(b, 14, static_cast<std::uint16_t>(r.bits));
         EXPECT_EQ(IconImageFitsPlatform(b.data(), b.size()), r.fits);
     }
-    // A 1-bit image's first two colours are read to tell a monochrome one.
+    // A 1-bit image's first two colours are read to tell a monochrome one,
+    // however short the image.
     const Bytes mono = Image(1, 0, 2);
-    EXPECT_TRUE(IconImageFitsPlatform(mono.data(), 48));
-    EXPECT_FALSE(IconImageFitsPlatform(mono.data(), 47));
+    EXPECT_EQ(IconImageReach(mono.data(), 47), 48u);
+    EXPECT_EQ(IconImageReach(Image(4, 0, 16).data(), 47), 4u);
 
     // PNG: its pixels and mask, and the row table, counted in 32 bits.
     Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 0};
@@ -136,8 +138,12 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         for (int i = 0; i < 4; ++i) png[20 + i] = static_cast<std::uint8_t>(h >> (24 - 8 * i));
         return IconImageFitsPlatform(png.data(), png.size());
     };
-    EXPECT_TRUE(height(268435455));
-    EXPECT_FALSE(height(268435456));
+    png[19] = 8;  // 8 pixels wide: 37 bytes a row with the mask's
+    EXPECT_TRUE(height(1000000));
+    png[16] = 0, png[17] = 0x03, png[18] = 0x0D, png[19] = 0x40;  // 200,000 pixels wide: 825,000 bytes a row
+    EXPECT_TRUE(height(2603));
+    EXPECT_FALSE(height(2604));
+    EXPECT_TRUE(height(1000001));  // refused by the PNG library
 }
 
 }  // namespace
