@@ -1,12 +1,17 @@
 #include "app/message_box.h"
 
 #include "app/application.h"
+#include "app/window.h"
 #include "support/box_driver.h"
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
 #include "ui/main/main_window.h"
 
 #include <functional>
+#include <new>
+#include <stdexcept>
+#include <utility>
+#include <vector>
 #include <set>
 
 namespace orbelune {
@@ -255,6 +260,26 @@ TEST_F(BoxWindowsTest, FailureBoxIsTheSystemBoxOwnedByTheApplicationWindow) {
     EXPECT_TRUE(mainWindow->IsEnabled());
     EXPECT_EQ(::GetActiveWindow(), mainWindow->Handle());
     EXPECT_EQ(::GetFocus(), mainWindow->Control(MainWindow::kLinkTargetField));
+}
+
+// Whatever ends a handler, the user reads one of the program's own messages,
+// never a library's English text.
+TEST_F(BoxWindowsTest, EveryFailureIsShownInTheProgramsOwnWords) {
+    Start();
+    const std::pair<std::function<void()>, std::wstring> cases[] = {
+        {[] { throw Failure(L"アイコンイメージが不正です"); }, L"アイコンイメージが不正です."},
+        {[] { throw std::bad_alloc(); }, L"メモリが足りません."},
+        {[] { std::vector<char>(std::vector<char>().max_size() + std::size_t{1}); },
+         std::wstring(kUnexpectedFailure) + L"."},
+        {[] { std::wstring().at(1); }, std::wstring(kUnexpectedFailure) + L"."},
+    };
+    for (const auto& [fail, shown] : cases) {
+        boxes_.clear();
+        EXPECT_FALSE(RunHandler(fail));
+        ASSERT_EQ(boxes_.size(), 1u);
+        EXPECT_EQ(boxes_[0].kind, BoxKind::Failure);
+        EXPECT_EQ(boxes_[0].text, shown);
+    }
 }
 
 TEST(FailureBoxText, FullStopAfterACharacterThatSortsAboveIt) {
