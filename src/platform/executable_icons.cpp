@@ -16,6 +16,15 @@ constexpr wchar_t kCannotOpen[] = L"ファイル %s は開けません";
 // many icons: a listing holds the icons it lists, not the whole file.
 constexpr std::size_t kIconsPerView = 256;
 
+std::uint32_t Dword(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// An icon file's directory entry: the image's size at 8, its offset at 12.
+std::uint32_t ImageSize(const std::uint8_t* entry) { return Dword(entry + 8); }
+std::uint32_t ImageOffset(const std::uint8_t* entry) { return Dword(entry + 12); }
+
 bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(offset);
@@ -89,8 +98,7 @@ void ExecutableIcons::OpenIconFile(std::uint64_t fileSize) {
     // the file and be one the platform reads safely.
     for (unsigned i = 0; i < IcoImageCount(head.data()); ++i) {
         const std::uint8_t* e = head.data() + kIcoHeaderSize + i * kIcoEntrySize;
-        const std::uint64_t bytes = e[8] | e[9] << 8 | e[10] << 16 | std::uint64_t{e[11]} << 24;
-        const std::uint64_t offset = e[12] | e[13] << 8 | e[14] << 16 | std::uint64_t{e[15]} << 24;
+        const std::uint64_t bytes = ImageSize(e), offset = ImageOffset(e);
         std::uint8_t start[48] = {};
         const auto read = static_cast<DWORD>(bytes < sizeof start ? bytes : sizeof start);
         if (offset + bytes > fileSize || !ReadAt(file_.Get(), offset, start, read) ||
@@ -123,8 +131,7 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
                                                          height, LR_DEFAULTCOLOR);
         if (chosen < 0 || static_cast<unsigned>(chosen) >= IcoImageCount(iconEntries_.data())) return {};
         const std::uint8_t* e = iconEntries_.data() + kIcoHeaderSize + static_cast<std::size_t>(chosen) * kIcoEntrySize;
-        const std::uint32_t bytes = e[8] | e[9] << 8 | e[10] << 16 | static_cast<std::uint32_t>(e[11]) << 24;
-        const std::uint32_t offset = e[12] | e[13] << 8 | e[14] << 16 | static_cast<std::uint32_t>(e[15]) << 24;
+        const std::uint32_t bytes = ImageSize(e), offset = ImageOffset(e);
         if (bytes == 0 || bytes > kLargestIconImage) return {};
         // With what follows it, as far as the platform reads past a short
         // image (IconImageReach), and no further than the file.
