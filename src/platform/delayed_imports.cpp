@@ -46,6 +46,8 @@ FARPROC DelayedFunction(const wchar_t* dll, const char* name) {
 
 // The linker's name of an import pointer: 32-bit names carry a leading
 // underscore and the bytes of the arguments.
+// NOLINTBEGIN(cppcoreguidelines-macro-usage): symbol names and definitions
+// at namespace scope, which no function can make
 #ifdef _WIN64
 #define ORBELUNE_IMPORT_POINTER(function, argumentBytes) "__imp_" #function
 #else
@@ -69,9 +71,12 @@ FARPROC DelayedFunction(const wchar_t* dll, const char* name) {
     extern "C" {                                                                                                 \
     decltype(&::function) orbelune_import_##function = FirstCall##function;                                      \
     }
+// NOLINTEND(cppcoreguidelines-macro-usage)
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wcast-function-type"
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables): import pointers, which the linker's
+// import calls read and the first call replaces
 
 ORBELUNE_DELAYED_IMPORT(L"comdlg32.dll", BOOL, GetOpenFileNameW, 4, (LPOPENFILENAMEW dialog), (dialog))
 ORBELUNE_DELAYED_IMPORT(L"comdlg32.dll", BOOL, GetSaveFileNameW, 4, (LPOPENFILENAMEW dialog), (dialog))
@@ -86,5 +91,6 @@ ORBELUNE_DELAYED_IMPORT(L"shell32.dll", BOOL, DragQueryPoint, 8, (HDROP drop, PO
 ORBELUNE_DELAYED_IMPORT(L"shell32.dll", void, DragFinish, 4, (HDROP drop), (drop))
 ORBELUNE_DELAYED_IMPORT(L"ole32.dll", HRESULT, OleInitialize, 4, (LPVOID reserved), (reserved))
 ORBELUNE_DELAYED_IMPORT(L"ole32.dll", void, OleUninitialize, 0, (), ())
+// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 #pragma GCC diagnostic pop

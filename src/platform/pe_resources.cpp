@@ -47,7 +47,7 @@ bool IconImageFits(const std::uint8_t* p, std::uint32_t size) {
     if (size >= sizeof kPng && std::memcmp(p, kPng, sizeof kPng) == 0) return size >= 33;  // signature and header chunk
     if (size < 4) return false;
     const std::uint32_t headerSize = Dword(p);
-    std::uint64_t width, height, colours = 0, table = 0;
+    std::uint64_t width, height, colours, table = 0;
     unsigned planes, bits;
     if (headerSize == 12) {  // BITMAPCOREHEADER
         width = Word(p + 4);
@@ -145,7 +145,7 @@ bool Reader::ReadHeaders(std::uint32_t& resourceAddress) {
     if (optionalSize < directories) return false;
     const std::uint32_t directoryCount = Dword(data_ + optional + directories - 4);
     if (directoryCount > kResourceDataDirectory) {
-        const std::uint64_t resource = directories + kResourceDataDirectory * 8;
+        const std::uint64_t resource = directories + static_cast<std::uint64_t>(kResourceDataDirectory) * 8;
         if (optionalSize < resource + 8) return false;
         resourceAddress = Dword(data_ + optional + resource);
     }

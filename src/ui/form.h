@@ -29,6 +29,7 @@ UniqueFont MakeFont(const wchar_t* face, int height, bool bold = false);
 // The DPI a window is laid out at: that of the form it is on.
 int DpiOf(HWND hwnd);
 
+// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): always made whole, by aggregate initialisation
 struct ControlSpec {
     const wchar_t* className;
     const wchar_t* text;
@@ -124,6 +125,7 @@ private:
         UniqueFont font;
     };
     enum class Fit { None, KeepLeft, KeepRight };
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): always made whole, by aggregate initialisation
     struct Placement {
         HWND window;
         int x, y, width, height;
