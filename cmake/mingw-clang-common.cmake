@@ -9,16 +9,19 @@ set(CMAKE_C_COMPILER clang)
 set(CMAKE_CXX_COMPILER clang++)
 set(CMAKE_C_COMPILER_TARGET ${ORBELUNE_TRIPLET})
 set(CMAKE_CXX_COMPILER_TARGET ${ORBELUNE_TRIPLET})
+# Resources: MinGW's windres, which preprocesses with <triplet>-gcc, as in
+# the g++ build.
 set(CMAKE_RC_COMPILER ${ORBELUNE_TRIPLET}-windres)
 execute_process(COMMAND ${ORBELUNE_TRIPLET}-g++-posix -print-libgcc-file-name
                 OUTPUT_VARIABLE libgcc OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 get_filename_component(ORBELUNE_GCC_DIR "${libgcc}" DIRECTORY)
 set(cxx_headers ${ORBELUNE_GCC_DIR}/include/c++)
 set(CMAKE_CXX_FLAGS_INIT "-nostdinc++ -isystem ${cxx_headers} -isystem ${cxx_headers}/${ORBELUNE_TRIPLET} -isystem ${cxx_headers}/backward")
-# LLVM's linker (GNU ld warns of every type name that GCC's libstdc++ pads
-# and clang does not); winpthreads comes last, after libgcc_eh, which needs
-# it (-pthread). The compile flags above reach the link too, where
-# -nostdinc++ has nothing to do.
+# The targets' -static links libstdc++, libgcc and winpthreads in, as with
+# g++: the program imports system DLLs only. The linker is LLVM's: GNU ld
+# warns of every type name that GCC's libstdc++ pads and clang does not.
+# winpthreads comes last, after libgcc_eh, which needs it (-pthread). The
+# compile flags above reach the link too, where -nostdinc++ has nothing to do.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -B${ORBELUNE_GCC_DIR} -L${ORBELUNE_GCC_DIR} -pthread -Wno-unused-command-line-argument")
 set(CMAKE_FIND_ROOT_PATH /usr/${ORBELUNE_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
