@@ -23,12 +23,4 @@ set(CMAKE_CXX_FLAGS_INIT "-nostdinc++ -isystem ${cxx_headers} -isystem ${cxx_hea
 # winpthreads comes last, after libgcc_eh, which needs it (-pthread). The
 # compile flags above reach the link too, where -nostdinc++ has nothing to do.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -B${ORBELUNE_GCC_DIR} -L${ORBELUNE_GCC_DIR} -pthread -Wno-unused-command-line-argument")
-set(CMAKE_FIND_ROOT_PATH /usr/${ORBELUNE_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-find_program(ORBELUNE_WINE wine)
-if(ORBELUNE_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${ORBELUNE_WINE})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-target.cmake)
