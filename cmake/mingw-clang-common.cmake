@@ -22,5 +22,8 @@ set(CMAKE_CXX_FLAGS_INIT "-nostdinc++ -isystem ${cxx_headers} -isystem ${cxx_hea
 # warns of every type name that GCC's libstdc++ pads and clang does not.
 # winpthreads comes last, after libgcc_eh, which needs it (-pthread). The
 # compile flags above reach the link too, where -nostdinc++ has nothing to do.
+# Build optimised (Release, as build.sh does): unoptimised, clang emits
+# libstdc++'s inline std::type_info::operator== out of line, and lld finds
+# it twice beside libstdc++'s own.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -B${ORBELUNE_GCC_DIR} -L${ORBELUNE_GCC_DIR} -pthread -Wno-unused-command-line-argument")
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-target.cmake)
