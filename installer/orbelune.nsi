@@ -26,6 +26,10 @@ ManifestDPIAware true
 ManifestSupportedOS all
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; The installer holds no time of the build (File would keep the program's
+; modification time): two builds of one commit are the same bytes. The
+; installed files get the time they are installed.
+SetDateSave off
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"

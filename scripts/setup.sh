@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Orbelune needs on Debian 12:
-# the MinGW-w64 cross compilers, CMake, GoogleTest's sources, 32- and 64-bit
-# Wine (adding the i386 architecture) with what it recommends (X libraries,
-# its own fonts), Xvfb, Japanese fonts, and ImageMagick and Python's imaging
+# the MinGW-w64 cross compilers, clang with LLVM's linker, the analysers
+# clang-tidy and cppcheck, CMake, GoogleTest's sources, 32- and 64-bit Wine
+# (adding the i386 architecture) with what it recommends (X libraries, its
+# own fonts), Xvfb, Japanese fonts, and ImageMagick and Python's imaging
 # library, with which the tests read written icons as other programs do (the
 # screenshots use ImageMagick too). Installs only what is missing; safe to
 # run again.
@@ -15,6 +16,7 @@ packages=(
   wine wine64 wine32:i386 fonts-wine
   xvfb xauth
   nsis
+  clang lld clang-tidy cppcheck
   fonts-ipafont-gothic fonts-ipafont-mincho
   imagemagick python3-pil
 )

@@ -10,20 +10,24 @@
 
 namespace orbelune {
 
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables): the one window set of the process, made and ended here
 MainWindow* mainWindow = nullptr;
 LinkBrowser* linkBrowser = nullptr;
 IconPicker* iconPicker = nullptr;
+// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 namespace {
 
 constexpr wchar_t kApplicationClass[] = L"TApplication";
 
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables): the window set's owners and state
 std::unique_ptr<MainWindow> mainWindowObject;
 std::unique_ptr<LinkBrowser> linkBrowserObject;
 std::unique_ptr<IconPicker> iconPickerObject;
 
 // The forms hidden by minimising, shown again on restore.
 std::vector<HWND> hiddenByMinimize;
+// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 class ApplicationWindowObject final : public Window {
 public:
@@ -76,7 +80,7 @@ protected:
     }
 };
 
-std::unique_ptr<ApplicationWindowObject> applicationWindow;
+std::unique_ptr<ApplicationWindowObject> applicationWindow;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): one per process
 
 // Tab, Shift+Tab and mnemonics within the form that holds the message.
 bool HandleDialogKeys(MSG& msg) {

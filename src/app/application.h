@@ -17,9 +17,11 @@ class IconPicker;
 inline constexpr wchar_t kApplicationTitle[] = L"Orbelune";
 
 // The three windows, reachable from every handler.
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables): one window set per process
 extern MainWindow* mainWindow;
 extern LinkBrowser* linkBrowser;
 extern IconPicker* iconPicker;
+// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 // Makes the application window (once). Before it exists, boxes have no owner.
 void InitializeApplication();

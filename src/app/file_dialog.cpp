@@ -14,7 +14,7 @@ FileDialogAnswerer& Answerer() {
 }
 
 bool Show(HWND owner, FileDialogState& state, bool save) {
-    if (auto& answer = Answerer()) return answer(save, state);
+    if (const auto& answer = Answerer()) return answer(save, state);
 
     // "a|b|c|d" becomes "a\0b\0c\0d\0\0".
     std::wstring filter = state.filter;

@@ -33,7 +33,6 @@ struct BoxSpec {
     BoxResult onClose;
 };
 
-constexpr wchar_t kBoxClass[] = L"OrbeluneMessageBox";
 constexpr int kIconSize = 32;
 
 // What one open box knows while it runs.
@@ -219,7 +218,7 @@ bool IsCtrlC(const MSG& msg) {
 }
 
 BoxResult RunBox(const BoxSpec& spec, std::wstring_view text) {
-    if (auto& answer = Answerer()) {
+    if (const auto& answer = Answerer()) {
         return answer(spec.kind, std::wstring(text));
     }
 
@@ -317,7 +316,7 @@ std::wstring BoxClipboardText(std::wstring_view caption, std::wstring_view messa
 
 void ShowFailure(std::wstring_view message) {
     const std::wstring text = FailureBoxText(message);
-    if (auto& answer = Answerer()) {
+    if (const auto& answer = Answerer()) {
         answer(BoxKind::Failure, text);
         return;
     }

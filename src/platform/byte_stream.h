@@ -19,6 +19,7 @@ protected:
 };
 
 // Bytes kept in memory.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): final, and the base's destructor is protected
 class MemoryStream final : public ByteStream {
 public:
     void Write(const void* data, std::size_t size) override {
@@ -37,6 +38,7 @@ public:
 // Failures: "ファイル %s を作成できません" when the new file cannot be made
 // or cannot take the target's place, "ファイル %s に書き込めません" when a
 // write does not go through whole; %s is the target.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): final, and the base's destructor is protected
 class ReplacingFileStream final : public ByteStream {
 public:
     explicit ReplacingFileStream(const std::wstring& target);

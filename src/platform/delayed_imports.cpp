@@ -48,6 +48,8 @@ FARPROC DelayedFunction(const wchar_t* dll, const char* name) {
 
 // The linker's name of an import pointer: 32-bit names carry a leading
 // underscore and the bytes of the arguments.
+// NOLINTBEGIN(cppcoreguidelines-macro-usage): symbol names and definitions
+// at namespace scope, which no function can make
 #ifdef _WIN64
 #define ORBELUNE_IMPORT_POINTER(function, argumentBytes) "__imp_" #function
 #else
@@ -71,6 +73,7 @@ FARPROC DelayedFunction(const wchar_t* dll, const char* name) {
     extern "C" {                                                                                                 \
     decltype(&::function) orbelune_import_##function = FirstCall##function;                                      \
     }
+// NOLINTEND(cppcoreguidelines-macro-usage)
 
 // The same for a function that the headers declare without dllimport: its
 // calls go to the function's own name, so this defines the function too.
@@ -80,6 +83,8 @@ FARPROC DelayedFunction(const wchar_t* dll, const char* name) {
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wcast-function-type"
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables): import pointers, which the linker's
+// import calls read and the first call replaces
 
 ORBELUNE_DELAYED_IMPORT(L"comdlg32.dll", BOOL, GetOpenFileNameW, 4, (LPOPENFILENAMEW dialog), (dialog))
 ORBELUNE_DELAYED_IMPORT(L"comdlg32.dll", BOOL, GetSaveFileNameW, 4, (LPOPENFILENAMEW dialog), (dialog))
@@ -100,5 +105,6 @@ ORBELUNE_DELAYED_FUNCTION(L"oleacc.dll", LRESULT, LresultFromObject, 12,
                           (REFIID iid, WPARAM wParam, LPUNKNOWN object), (iid, wParam, object))
 ORBELUNE_DELAYED_IMPORT(L"oleaut32.dll", BSTR, SysAllocStringLen, 8, (const OLECHAR* text, UINT length),
                         (text, length))
+// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 #pragma GCC diagnostic pop

@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 #include "platform/failure.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace orbelune {
@@ -130,6 +131,7 @@ std::int32_t Registry::ReadInteger(std::wstring_view name) const {
 
 void Registry::WriteString(std::wstring_view name, std::wstring_view text) const {
     const std::wstring data = Z(text);
+    // NOLINTNEXTLINE(bugprone-misplaced-widening-cast): the same width in 32 bits; a value is far below 4 GiB
     const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
     if (::RegSetValueExW(key_.Get(), Z(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                          bytes) != ERROR_SUCCESS)
@@ -202,7 +204,7 @@ std::vector<RegistryValue> Registry::Values() const {
             continue;
         }
         if (rc != ERROR_SUCCESS) break;
-        values.push_back({std::wstring(name.data(), nameLength), type, std::vector<BYTE>(data.begin(), data.begin() + size)});
+        values.push_back({std::wstring(name.data(), nameLength), type, std::vector<BYTE>(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(size))});
         ++index;
     }
     return values;

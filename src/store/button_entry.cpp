@@ -17,7 +17,7 @@ constexpr wchar_t kHotIconMissing[] = L"ホットアイコンに存在しない�
 
 }  // namespace
 
-bool CheckEntriesFilled(ButtonForm& form) {
+bool CheckEntriesFilled(const ButtonForm& form) {
     for (Field field : {Field::Name, Field::LinkTarget, Field::Icon}) {
         if (form.FieldText(field).empty()) {
             ShowInformation(kBlankField);

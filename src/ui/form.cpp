@@ -38,7 +38,7 @@ UniqueFont MakeFont(const wchar_t* face, int height, bool bold) {
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH;
-    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    std::wstring_view(face).copy(lf.lfFaceName, LF_FACESIZE - 1);  // lf is zeroed: the name ends with a NUL
     UniqueFont font(::CreateFontIndirectW(&lf));
     if (!font) throw Failure(L"フォントを作成できません");
     return font;
@@ -128,6 +128,7 @@ HFONT Form::AddFont(const wchar_t* face, int height, bool bold) {
     return fonts_.back()->font.Get();
 }
 
+// cppcheck-suppress constParameter ; HWND is a handle, not data of ours to make const
 Form::Placement* Form::PlacementOf(HWND window) {
     for (auto& p : placements_)
         if (p.window == window) return &p;

@@ -39,6 +39,7 @@ void SetHighContrastAnswerer(std::function<bool()> answerer);
 // the system's face colour while its form is in the high-contrast mode.
 COLORREF SurfaceColor(HWND hwnd, COLORREF own);
 
+// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): always made whole, by aggregate initialisation
 struct ControlSpec {
     const wchar_t* className;
     const wchar_t* text;
@@ -138,6 +139,7 @@ private:
         UniqueFont font;
     };
     enum class Fit { None, KeepLeft, KeepRight };
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): always made whole, by aggregate initialisation
     struct Placement {
         HWND window;
         int x, y, width, height;

@@ -287,6 +287,7 @@ void LinkBrowser::OnCancelClicked() { LeaveSubWindow(*this); }
 
 LRESULT LinkBrowser::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CTLCOLORLISTBOX) {
+        // cppcheck-suppress constVariable ; HWND is a handle, not data of ours to make const
         const auto list = reinterpret_cast<HWND>(lParam);
         // The source highlight; the system's colours in the high-contrast mode.
         const bool active = (list == Control(kFavoritesList)) == FavoritesActive();

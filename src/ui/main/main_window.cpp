@@ -196,9 +196,11 @@ void MainWindow::AppendButtonNumber(std::wstring_view number) {
 // saves growing the item table step by step.
 void MainWindow::BeginAppendingButtons(std::size_t count, std::size_t nameChars) {
     for (HWND list : {nameList_, numberList_}) ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    // NOLINTBEGIN(bugprone-narrowing-conversions,cppcoreguidelines-narrowing-conversions): byte counts of a list's text, far below 2 GiB
     ::SendMessageW(nameList_, LB_INITSTORAGE, count, (nameChars + count) * sizeof(wchar_t));
     // Button numbers have at most ten digits.
     ::SendMessageW(numberList_, LB_INITSTORAGE, count, count * 11 * sizeof(wchar_t));
+    // NOLINTEND(bugprone-narrowing-conversions,cppcoreguidelines-narrowing-conversions)
 }
 
 void MainWindow::EndAppendingButtons() noexcept {
