@@ -73,13 +73,13 @@ FARPROC DelayedFunction(const wchar_t* dll, const char* name) {
     extern "C" {                                                                                                 \
     decltype(&::function) orbelune_import_##function = FirstCall##function;                                      \
     }
-// NOLINTEND(cppcoreguidelines-macro-usage)
 
 // The same for a function that the headers declare without dllimport: its
 // calls go to the function's own name, so this defines the function too.
 #define ORBELUNE_DELAYED_FUNCTION(dll, result, function, argumentBytes, parameters, arguments)  \
     ORBELUNE_DELAYED_IMPORT(dll, result, function, argumentBytes, parameters, arguments)          \
     extern "C" result WINAPI function parameters { return orbelune_import_##function arguments; }
+// NOLINTEND(cppcoreguidelines-macro-usage)
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wcast-function-type"

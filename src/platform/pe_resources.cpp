@@ -125,6 +125,7 @@ private:
 
 PeReader::Found PeReader::Map(std::uint32_t address, std::uint32_t& offset) const {
     for (unsigned i = 0; i < sectionCount_; ++i) {
+        // cppcheck-suppress redundantAssignment ; a constant of its own each time round the loop
         const std::uint64_t s = sectionTable_ + std::uint64_t{i} * kSectionHeaderSize;
         const std::uint32_t start = b_.Dword(s + 12), rawSize = b_.Dword(s + 16);
         if (start <= address && static_cast<std::uint32_t>(start + rawSize) > address) {
@@ -167,14 +168,13 @@ ProgramIcons PeReader::Read() {
     const std::uint64_t optional = nt + 24;
     sectionTable_ = optional + b_.Word(nt + 20);
 
-    std::uint64_t directories;  // the data directories, PE32 or PE32+
-    switch (b_.Word(optional)) {
-    case 0x10B: directories = optional + 96; break;
-    case 0x20B: directories = optional + 112; break;
-    default: return result;  // the platform takes no other header
-    }
+    // The data directories, PE32 or PE32+: the platform takes no other header.
+    const std::uint16_t magic = b_.Word(optional);
+    if (magic != 0x10B && magic != 0x20B) return result;
+    const std::uint64_t directories = optional + (magic == 0x10B ? 96 : 112);
     if (b_.Dword(directories - 4) <= kResourceDataDirectory) return result;
-    const std::uint32_t resourceAddress = b_.Dword(directories + kResourceDataDirectory * 8);
+    // cppcheck-suppress redundantAssignment ; two reads of the file, no variable assigned twice
+    const std::uint32_t resourceAddress = b_.Dword(directories + std::uint64_t{kResourceDataDirectory} * 8);
     if (resourceAddress == 0) return result;
     // The platform takes an address below the headers' size from the headers
     // themselves, where no resources can be: such a file is damaged.
@@ -191,6 +191,7 @@ ProgramIcons PeReader::Read() {
     result.groups.reserve(count);
     result.groupIds.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
+        // cppcheck-suppress redundantAssignment ; a constant of its own each time round the loop
         const std::uint64_t entry = groups + kDirectoryHeaderSize + std::uint64_t{i} * kDirectoryEntrySize;
         result.groupIds.push_back(b_.Word(entry));
         const std::uint64_t data = FirstLanguageData(b_.Dword(entry + 4));
@@ -212,6 +213,7 @@ ProgramIcons PeReader::Read() {
     result.firstNumbered = named;
     result.images.reserve(total);
     for (unsigned k = 0; k < total; ++k) {
+        // cppcheck-suppress redundantAssignment ; a constant of its own each time round the loop
         const std::uint64_t entry = icons + kDirectoryHeaderSize + std::uint64_t{k} * kDirectoryEntrySize;
         ProgramIcons::ImageEntry image{b_.Word(entry), std::nullopt};
         // An image in no section is none for the platform; one whose entries

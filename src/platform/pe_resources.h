@@ -22,7 +22,7 @@ namespace orbelune {
 // Larger programs are not listed: a library this size holds some 60,000
 // icons of 32 x 32 in 32 bits, and its whole view still fits a 32-bit
 // process's address space beside everything else.
-inline constexpr std::uint64_t kLargestListedExecutable = 256u * 1024 * 1024;
+inline constexpr std::uint64_t kLargestListedExecutable = std::uint64_t{256} * 1024 * 1024;
 
 enum class ExecutableKind {
     NotExecutable,    // no "MZ": an icon file or anything else

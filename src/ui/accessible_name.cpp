@@ -52,11 +52,11 @@ bool IsListView(HWND hwnd) {
 // COM object it is destroyed by its own Release, never through the interface.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+// NOLINTBEGIN(cppcoreguidelines-pro-type-union-access): VARIANT is the platform's own tagged union
 class NamedAccessible final : public IAccessible {
 public:
     // Takes over the reference to `standard`.
     NamedAccessible(HWND hwnd, IAccessible* standard) noexcept : hwnd_(hwnd), standard_(standard) {}
-    ~NamedAccessible() { standard_->Release(); }
     NamedAccessible(const NamedAccessible&) = delete;
     NamedAccessible& operator=(const NamedAccessible&) = delete;
 
@@ -190,7 +190,12 @@ private:
     LONG references_ = 1;
     HWND hwnd_;
     IAccessible* standard_;
+
+protected:
+    // Only its own Release destroys it.
+    ~NamedAccessible() { standard_->Release(); }
 };
+// NOLINTEND(cppcoreguidelines-pro-type-union-access)
 #pragma GCC diagnostic pop
 
 // The answer to WM_GETOBJECT for the client area; 0 (the platform answers)
@@ -242,7 +247,7 @@ void SetAccessibleName(HWND control, std::wstring name, std::function<std::wstri
     // subclassed, the platform names the control.
     if (!::SetPropW(control, kTextProperty, text.get())) return;
     if (::SetWindowSubclass(control, AnswerAccessibility, 1, reinterpret_cast<DWORD_PTR>(text.get())))
-        text.release();
+        [[maybe_unused]] AccessibleText* const ownedByTheWindow = text.release();
     else
         ::RemovePropW(control, kTextProperty);
 }

@@ -233,7 +233,7 @@ void MainWindow::ShowIconInPreview(Preview preview, const std::wstring& path) {
 }
 
 std::wstring MainWindow::ShownFile(Preview preview) {
-    ImageBox& image = PreviewImage(preview);
+    const ImageBox& image = PreviewImage(preview);
     const std::wstring* file = image.Picture().SourceFile();
     return image.IsVisible() && file ? *file : std::wstring();
 }
