@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/message_box.h"
+#include "support/recording_prompts.h"
 #include "support/scratch_registry.h"
 
 #include <gtest/gtest.h>
@@ -64,11 +65,6 @@ void ClickIconGridItem(int item);
 // a 96-dpi size scaled to it as the program rounds.
 int DisplayDpi();
 inline int Scaled(int value, int dpi) { return ::MulDiv(value, dpi, 96); }
-
-struct RecordedBox {
-    BoxKind kind;
-    std::wstring text;
-};
 
 // Starts Orbelune's windows on a scratch registry (Start), answers every
 // box from a script, records them, and tears the windows down afterwards.

@@ -354,7 +354,7 @@ void IconPicker::SaveChosenIcon() {
     // its preview as they were. The writer reports its own failures.
     {
         ReplacingFileStream file(path);
-        if (!SaveToStream(file, icon.Handle(), savingDepth_)) return;
+        if (!SaveToStream(file, icon.Handle(), savingDepth_, BoxPrompts())) return;
         file.Commit();
     }
     // The main window takes the name, and shows the icon as read back from

@@ -3,6 +3,7 @@
 // and delete a button or open the two sub-windows.
 #pragma once
 
+#include "app/message_box.h"
 #include "store/button_form.h"
 #include "ui/form.h"
 #include "ui/image_box.h"
@@ -75,6 +76,10 @@ public:
     void ClearButtonLists() override;
     std::wstring CurrentButtonNumber() const override { return currentButtonNumber_; }
     void SetCurrentButtonNumber(std::wstring_view number) override { currentButtonNumber_ = number; }
+    // Prompts: the program's boxes.
+    void Inform(std::wstring_view text) override { ShowInformation(text); }
+    BoxResult Confirm(std::wstring_view text) override { return ShowConfirmation(text); }
+    void Error(std::wstring_view text) override { ShowError(text); }
 
     // The two preview operations.
     void ShowIconInPreview(Preview preview, const std::wstring& path) override;
