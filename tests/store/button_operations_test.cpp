@@ -28,12 +28,12 @@ protected:
         SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", L"D:\\Tools\\Buttons\\");
     }
 
-    HWND C(int id) { return mainWindow->Control(id); }
-    std::wstring T(int id) { return mainWindow->Text(id); }
+    HWND C(int id) { return TheMainWindow()->Control(id); }
+    std::wstring T(int id) { return TheMainWindow()->Text(id); }
     void Fill(const std::wstring& name, const std::wstring& link, const std::wstring& icon) {
-        mainWindow->SetText(MainWindow::kNameField, name);
-        mainWindow->SetText(MainWindow::kLinkTargetField, link);
-        mainWindow->SetText(MainWindow::kIconPathField, icon);
+        TheMainWindow()->SetText(MainWindow::kNameField, name);
+        TheMainWindow()->SetText(MainWindow::kLinkTargetField, link);
+        TheMainWindow()->SetText(MainWindow::kIconPathField, icon);
     }
     void Click(int id) {
         ::SendMessageW(C(id), BM_CLICK, 0, 0);
@@ -62,7 +62,7 @@ protected:
         EXPECT_EQ(T(MainWindow::kNameField), L"");
         EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");
         EXPECT_EQ(T(MainWindow::kIconPathField), L"");
-        EXPECT_EQ(T(MainWindow::kHotIconPathField), mainWindow->HotIconSameAsIcon() ? kSameAsIcon : L"");
+        EXPECT_EQ(T(MainWindow::kHotIconPathField), TheMainWindow()->HotIconSameAsIcon() ? kSameAsIcon : L"");
     }
 };
 
@@ -96,7 +96,7 @@ TEST_F(ButtonTest, WorkedExampleCreateTwoAndDeleteBoth) {
     EXPECT_EQ(Numbers(), (Texts{L"0", L"1"}));
 
     SelectRow(0);
-    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"00000000");
+    EXPECT_EQ(TheMainWindow()->CurrentButtonNumber(), L"00000000");
     Click(MainWindow::kDeleteButton);
     EXPECT_TRUE(boxes_.empty());  // no question before deleting
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, ExtKey(0)));
@@ -140,7 +140,7 @@ TEST_F(ButtonTest, HotIconRuleAndTheCheckBox) {
 
     // Unticked with a hot icon of its own.
     Fill(L"own hot", L"x", icon_);
-    mainWindow->SetText(MainWindow::kHotIconPathField, hotIcon_);
+    TheMainWindow()->SetText(MainWindow::kHotIconPathField, hotIcon_);
     Click(MainWindow::kCreateButton);
     ExpectExtension(2, L"own hot", L"x", icon_, hotIcon_);
     EXPECT_TRUE(boxes_.empty());
@@ -153,32 +153,32 @@ TEST_F(ButtonTest, SelectingShowsTheStoredValues) {
     SetString(HKEY_CURRENT_USER, ExtKey(12), L"ButtonText", L"twelve's text");  // shown instead of the list's name
     Start();
     ASSERT_EQ(Numbers(), (Texts{L"3", L"12"}));
-    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"");
+    EXPECT_EQ(TheMainWindow()->CurrentButtonNumber(), L"");
 
     SelectRow(1);
-    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"00000012");
+    EXPECT_EQ(TheMainWindow()->CurrentButtonNumber(), L"00000012");
     EXPECT_EQ(T(MainWindow::kNameField), L"twelve's text");
     EXPECT_EQ(T(MainWindow::kLinkTargetField), L"C:\\twelve.exe");
     EXPECT_EQ(T(MainWindow::kIconPathField), icon_);
     EXPECT_EQ(T(MainWindow::kHotIconPathField), L"アイコンと同じ");  // ticked: whatever HotIcon holds
-    EXPECT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());
-    EXPECT_EQ(mainWindow->PreviewPanel(MainWindow::Preview::Icon).Caption(), L"");
+    EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());
+    EXPECT_EQ(TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Caption(), L"");
 
     UntickHotIcon();
     SelectRow(1);
     EXPECT_EQ(T(MainWindow::kHotIconPathField), hotIcon_);
-    EXPECT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
+    EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
 
     // A button without an extension key: only the current number moves.
     SelectRow(0);
-    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"00000003");
+    EXPECT_EQ(TheMainWindow()->CurrentButtonNumber(), L"00000003");
     EXPECT_EQ(T(MainWindow::kNameField), L"twelve's text");
     EXPECT_TRUE(boxes_.empty());
 
     // The keyboard selects as well.
     ::SetFocus(C(MainWindow::kButtonNameList));
     test::PressKey(C(MainWindow::kButtonNameList), VK_DOWN);
-    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"00000012");
+    EXPECT_EQ(TheMainWindow()->CurrentButtonNumber(), L"00000012");
 }
 
 TEST_F(ButtonTest, SelectingAButtonWithoutHotIconOrWithMissingFiles) {
@@ -189,11 +189,11 @@ TEST_F(ButtonTest, SelectingAButtonWithoutHotIconOrWithMissingFiles) {
     Start();
     UntickHotIcon();
     SelectRow(1);
-    ASSERT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());
+    ASSERT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());
     SelectRow(0);
     EXPECT_EQ(T(MainWindow::kHotIconPathField), L"");
-    EXPECT_FALSE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());  // the missing file emptied it
-    EXPECT_EQ(mainWindow->PreviewPanel(MainWindow::Preview::Icon).Caption(), L"アイコン");
+    EXPECT_FALSE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());  // the missing file emptied it
+    EXPECT_EQ(TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Caption(), L"アイコン");
 
     // An edit now fills the hot icon from the icon path.
     Answer({BoxResult::Yes, BoxResult::Yes});
@@ -225,7 +225,7 @@ TEST_F(ButtonTest, EditAfterDeleteCannotBringTheButtonBack) {
     Start();
     SelectRow(0);
     Click(MainWindow::kDeleteButton);
-    EXPECT_EQ(mainWindow->CurrentButtonNumber(), L"");
+    EXPECT_EQ(TheMainWindow()->CurrentButtonNumber(), L"");
     const auto before = DumpRegistry();
     Fill(L"zero again", L"x", icon_);
     Click(MainWindow::kEditButton);

@@ -219,10 +219,10 @@ std::wstring WindowTextOf(HWND hwnd) {
 }
 
 void ClickIconGridItem(int item) {
-    HWND view = iconPicker->Control(IconPicker::kIconGrid);
+    HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
     ListView_SetItemState(view, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
-    ::SendMessageW(iconPicker->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
+    ::SendMessageW(TheIconPicker()->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
     Pump();
 }
 

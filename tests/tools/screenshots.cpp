@@ -125,33 +125,33 @@ int wmain(int argc, wchar_t** argv) {
     CreateWindowSet();
     ShowMainWindow(SW_SHOWNORMAL);
     Pump(500);
-    Capture(mainWindow->Handle(), L"main-window");
-    ::SendMessageW(mainWindow->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
-    ::SendMessageW(mainWindow->Control(MainWindow::kButtonNameList), LB_SETCURSEL, 0, 0);
-    mainWindow->OnButtonListClicked();
+    Capture(TheMainWindow()->Handle(), L"main-window");
+    ::SendMessageW(TheMainWindow()->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
+    ::SendMessageW(TheMainWindow()->Control(MainWindow::kButtonNameList), LB_SETCURSEL, 0, 0);
+    TheMainWindow()->OnButtonListClicked();
     Pump(300);
-    Capture(mainWindow->Handle(), L"main-window-selected");
+    Capture(TheMainWindow()->Handle(), L"main-window-selected");
 
-    mainWindow->OnHotIconBrowseClicked();
+    TheMainWindow()->OnHotIconBrowseClicked();
     SetFileDialogAnswerer([](bool, FileDialogState& state) {
         state.fileName = L"C:\\windows\\regedit.exe";
         return true;
     });
-    iconPicker->OnOpenClicked();
+    TheIconPicker()->OnOpenClicked();
     SetFileDialogAnswerer(nullptr);
-    HWND view = iconPicker->Control(IconPicker::kIconGrid);
+    HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
     ListView_SetItemState(view, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    iconPicker->OnIconGridClicked();
+    TheIconPicker()->OnIconGridClicked();
     Pump(500);
-    Capture(iconPicker->Handle(), L"icon-picker");
-    iconPicker->OnBackClicked();
+    Capture(TheIconPicker()->Handle(), L"icon-picker");
+    TheIconPicker()->OnBackClicked();
 
-    mainWindow->OnLinkBrowseClicked();
-    ::SendMessageW(linkBrowser->Control(LinkBrowser::kFavoritesList), LB_SETCURSEL, 1, 0);
-    linkBrowser->OnFavoritesListClicked();
+    TheMainWindow()->OnLinkBrowseClicked();
+    ::SendMessageW(TheLinkBrowser()->Control(LinkBrowser::kFavoritesList), LB_SETCURSEL, 1, 0);
+    TheLinkBrowser()->OnFavoritesListClicked();
     Pump(500);
-    Capture(linkBrowser->Handle(), L"link-browser");
-    linkBrowser->OnCancelClicked();
+    Capture(TheLinkBrowser()->Handle(), L"link-browser");
+    TheLinkBrowser()->OnCancelClicked();
     Pump(200);
 
     CaptureNextBox(L"box-information");

@@ -111,9 +111,9 @@ struct FormLayout {
 
 std::vector<FormLayout> Layouts() {
     return {
-        {"mainWindow", [] { return static_cast<Form*>(mainWindow); }, &kMainWindowPlaces, 571, 544, CW_USEDEFAULT, 0},
-        {"linkBrowser", [] { return static_cast<Form*>(linkBrowser); }, &kLinkBrowserPlaces, 537, 382, 177, 161},
-        {"iconPicker", [] { return static_cast<Form*>(iconPicker); }, &kIconPickerPlaces, 249, 363, 319, 168},
+        {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, &kMainWindowPlaces, 571, 544, CW_USEDEFAULT, 0},
+        {"linkBrowser", [] { return static_cast<Form*>(TheLinkBrowser()); }, &kLinkBrowserPlaces, 537, 382, 177, 161},
+        {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, &kIconPickerPlaces, 249, 363, 319, 168},
     };
 }
 
@@ -124,7 +124,7 @@ void ExpectLayout(int dpi) {
         for (const auto& p : *layout.places) ExpectPlaced(form->Control(p.id), p, dpi);
     }
     for (auto preview : {MainWindow::Preview::Icon, MainWindow::Preview::HotIcon})
-        ExpectPlaced(mainWindow->PreviewImage(preview).Handle(), Place{0, 20, 21, 36, 36}, dpi);
+        ExpectPlaced(TheMainWindow()->PreviewImage(preview).Handle(), Place{0, 20, 21, 36, 36}, dpi);
 }
 
 // A font of a control: face, character height at 96 dpi, bold.
@@ -137,16 +137,16 @@ struct FontOf {
 
 void ExpectFonts(int dpi) {
     const FontOf fonts[] = {
-        {[] { return mainWindow->Control(MainWindow::kNameField); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return mainWindow->Control(MainWindow::kButtonNameList); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return mainWindow->Control(MainWindow::kNameLabel); }, L"ＭＳ Ｐゴシック", 12, true},
-        {[] { return mainWindow->PreviewPanel(MainWindow::Preview::Icon).Handle(); }, L"ＭＳ Ｐゴシック", 12, true},
-        {[] { return linkBrowser->Control(LinkBrowser::kFavoritesList); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return linkBrowser->Control(LinkBrowser::kTypedAddressLabel); }, L"ＭＳ Ｐゴシック", 12, true},
-        {[] { return linkBrowser->Control(LinkBrowser::kStatusBar); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return iconPicker->Control(IconPicker::kOpenButton); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return iconPicker->Control(IconPicker::kColor16Radio); }, L"ＭＳ ゴシック", 13, false},
-        {[] { return iconPicker->Control(IconPicker::kIconGrid); }, L"MS Sans Serif", 11, false},
+        {[] { return TheMainWindow()->Control(MainWindow::kNameField); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return TheMainWindow()->Control(MainWindow::kButtonNameList); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return TheMainWindow()->Control(MainWindow::kNameLabel); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Handle(); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return TheLinkBrowser()->Control(LinkBrowser::kFavoritesList); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return TheLinkBrowser()->Control(LinkBrowser::kTypedAddressLabel); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return TheLinkBrowser()->Control(LinkBrowser::kStatusBar); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return TheIconPicker()->Control(IconPicker::kOpenButton); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return TheIconPicker()->Control(IconPicker::kColor16Radio); }, L"ＭＳ ゴシック", 13, false},
+        {[] { return TheIconPicker()->Control(IconPicker::kIconGrid); }, L"MS Sans Serif", 11, false},
     };
     for (const auto& f : fonts) {
         SCOPED_TRACE(testing::Message() << test::Utf8(f.face) << " " << f.height << " at " << dpi << " dpi");
@@ -161,10 +161,10 @@ void ExpectFonts(int dpi) {
     const struct {
         HWND list;
         int height;
-    } lists[] = {{mainWindow->Control(MainWindow::kButtonNameList), 12},
-                 {mainWindow->Control(MainWindow::kButtonNumberList), 12},
-                 {linkBrowser->Control(LinkBrowser::kFavoritesList), 16},
-                 {linkBrowser->Control(LinkBrowser::kTypedAddressList), 12}};
+    } lists[] = {{TheMainWindow()->Control(MainWindow::kButtonNameList), 12},
+                 {TheMainWindow()->Control(MainWindow::kButtonNumberList), 12},
+                 {TheLinkBrowser()->Control(LinkBrowser::kFavoritesList), 16},
+                 {TheLinkBrowser()->Control(LinkBrowser::kTypedAddressList), 12}};
     for (const auto& l : lists) EXPECT_EQ(::SendMessageW(l.list, LB_GETITEMHEIGHT, 0, 0), Scaled(l.height, dpi));
 }
 
@@ -208,7 +208,7 @@ protected:
         ASSERT_TRUE(awareness && context);
         EXPECT_EQ(awareness(context()), 2);  // DPI_AWARENESS_PER_MONITOR_AWARE
         Start();
-        ASSERT_EQ(mainWindow->Dpi(), dpi_);
+        ASSERT_EQ(TheMainWindow()->Dpi(), dpi_);
     }
 };
 
@@ -312,7 +312,7 @@ TEST_P(DpiGenerationTest, ANewDpiLaysEveryWindowOutAgainInTheSuggestedRectangle)
         ExpectLayout(dpi);
         ExpectFonts(dpi);
         int cx = 0, cy = 0;  // the picker's grid takes icons of the new size
-        ::ImageList_GetIconSize(ListView_GetImageList(iconPicker->Control(IconPicker::kIconGrid), LVSIL_NORMAL), &cx,
+        ::ImageList_GetIconSize(ListView_GetImageList(TheIconPicker()->Control(IconPicker::kIconGrid), LVSIL_NORMAL), &cx,
                                 &cy);
         EXPECT_EQ(cx, Scaled(32, dpi));
     }
@@ -337,18 +337,18 @@ TEST_F(DpiTest, IconsAreDrawnAtTheScaledSizeFromTheirOwnImages) {
     const int size = Scaled(32, dpi_);
     const COLORREF expected = size > 32 ? blue : red;
 
-    mainWindow->ShowIconInPreview(MainWindow::Preview::Icon, path);
+    TheMainWindow()->ShowIconInPreview(MainWindow::Preview::Icon, path);
     IconImage picture;
     picture.LoadFromFile(path);
-    iconPicker->Show();
-    iconPicker->ChosenIconImage().SetPicture(picture);
+    TheIconPicker()->Show();
+    TheIconPicker()->ChosenIconImage().SetPicture(picture);
     for (HWND image :
-         {mainWindow->PreviewImage(MainWindow::Preview::Icon).Handle(), iconPicker->ChosenIconImage().Handle()}) {
+         {TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).Handle(), TheIconPicker()->ChosenIconImage().Handle()}) {
         EXPECT_EQ(PixelOf(image, 0, 0), expected);
         EXPECT_EQ(PixelOf(image, size - 1, size - 1), expected);
         EXPECT_EQ(PixelOf(image, size, size), background);
     }
-    EXPECT_EQ(IconSizeOf(iconPicker->ChosenIconImage().Picture().Handle()).cx, 32);  // the size it is saved at
+    EXPECT_EQ(IconSizeOf(TheIconPicker()->ChosenIconImage().Picture().Handle()).cx, 32);  // the size it is saved at
 }
 
 TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
@@ -363,10 +363,10 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
         return true;
     });
     const int size = Scaled(32, dpi_);
-    mainWindow->OnIconBrowseClicked();
-    ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
+    TheMainWindow()->OnIconBrowseClicked();
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
     Pump();
-    HWND view = iconPicker->Control(IconPicker::kIconGrid);
+    HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
     ASSERT_GT(ListView_GetItemCount(view), 0);
     int cx = 0, cy = 0;
     ::ImageList_GetIconSize(ListView_GetImageList(view, LVSIL_NORMAL), &cx, &cy);
@@ -375,18 +375,18 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
 
     ListView_SetItemState(view, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
-    ::SendMessageW(iconPicker->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
+    ::SendMessageW(TheIconPicker()->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
     Pump();
-    EXPECT_EQ(IconSizeOf(iconPicker->ChosenIconImage().Picture().Handle()).cx, 32);
+    EXPECT_EQ(IconSizeOf(TheIconPicker()->ChosenIconImage().Picture().Handle()).cx, 32);
     // Drawn as the library's own icon made at the scaled size.
     HICON own = nullptr;
     ASSERT_EQ(::PrivateExtractIconsW(library.c_str(), 0, size, size, &own, nullptr, 1, 0), 1u);
-    HWND image = iconPicker->ChosenIconImage().Handle();
+    HWND image = TheIconPicker()->ChosenIconImage().Handle();
     HDC screen = ::GetDC(image);
     HDC memory = ::CreateCompatibleDC(screen);
     HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size, size);
     HGDIOBJ old = ::SelectObject(memory, bitmap);
-    HBRUSH brush = ::CreateSolidBrush(iconPicker->BackgroundColor());
+    HBRUSH brush = ::CreateSolidBrush(TheIconPicker()->BackgroundColor());
     RECT all{0, 0, size, size};
     ::FillRect(memory, &all, brush);
     ::DrawIconEx(memory, 0, 0, own, size, size, 0, nullptr, DI_NORMAL);
@@ -404,7 +404,7 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
     ::DestroyIcon(own);
 
     // The written file holds one 32 x 32 image, whatever the display.
-    ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     Pump();
     SetFileDialogAnswerer(nullptr);
     const auto bytes = test::ReadFileBytes(saved);
@@ -577,7 +577,7 @@ TEST_P(DpiGenerationTest, AMonitorOfAnotherDpiLaysOutTheWindowsAndBoxesOnIt) {
     ExpectBoxLayout(m, expected, true, MessageFontHeight(expected));
 
     monitorDpi = dpi_;  // moved back while hidden
-    for (Form* form : {static_cast<Form*>(mainWindow), static_cast<Form*>(linkBrowser), static_cast<Form*>(iconPicker)})
+    for (Form* form : {static_cast<Form*>(TheMainWindow()), static_cast<Form*>(TheLinkBrowser()), static_cast<Form*>(TheIconPicker())})
         form->Show();
     ExpectClientAreas(dpi_, false);
     ExpectLayout(dpi_);

@@ -1,6 +1,5 @@
 #include "ui/iconpicker/icon_picker.h"
 
-#include "app/application.h"
 #include "app/message_box.h"
 #include "app/subwindow.h"
 #include "icon/ico_writer.h"
@@ -11,7 +10,6 @@
 #include "platform/files.h"
 #include "platform/icon_strip.h"
 #include "ui/accessible_name.h"
-#include "ui/main/main_window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -140,7 +138,19 @@ void IconPicker::ClearIconGrid() { ListView_DeleteAllItems(Control(kIconGrid)); 
 
 int IconPicker::IconGridCount() const { return ListView_GetItemCount(Control(kIconGrid)); }
 
-void IconPicker::OnBackClicked() { LeaveSubWindow(*this); }
+void IconPicker::Open(Form& opener, const wchar_t* caption, const std::wstring& iconFolder, IconChosen chosen) {
+    opener_ = &opener;
+    chosen_ = std::move(chosen);
+    opener.Enable(false);
+    SetCaption(caption);
+    Show();
+    openDialog.initialFolder = iconFolder;
+    saveDialog.initialFolder = iconFolder;
+    ClearIconGrid();
+    chosenIconImage_->ClearPicture();
+}
+
+void IconPicker::OnBackClicked() { LeaveSubWindow(*this, opener_); }
 
 LRESULT IconPicker::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY) {
@@ -215,14 +225,8 @@ private:
 
 }  // namespace
 
-void IconPicker::HandToMainWindow(const std::wstring& path) {
-    if (IconMode()) {
-        mainWindow->SetText(MainWindow::kIconPathField, path);
-        mainWindow->ShowIconInPreview(MainWindow::Preview::Icon, path);
-    } else if (::IsWindowEnabled(mainWindow->Control(MainWindow::kHotIconPathField))) {
-        mainWindow->SetText(MainWindow::kHotIconPathField, path);
-        mainWindow->ShowIconInPreview(MainWindow::Preview::HotIcon, path);
-    }
+void IconPicker::HandToOpener(const std::wstring& path) {
+    if (chosen_) chosen_(path);
 }
 
 void IconPicker::OnOpenClicked() {
@@ -235,8 +239,8 @@ void IconPicker::OnOpenClicked() {
         return;
     }
     if (tail == ".ICO") {
-        HandToMainWindow(openedFile_);
-        LeaveSubWindow(*this);
+        HandToOpener(openedFile_);
+        LeaveSubWindow(*this, opener_);
         return;
     }
     // Any other file: the icon the shell shows for it, at the size it is
@@ -335,7 +339,7 @@ void IconPicker::OnSaveClicked() {
     }
     savingDepth_ = chosenDepth_;
     SaveChosenIcon();
-    LeaveSubWindow(*this);
+    LeaveSubWindow(*this, opener_);
 }
 
 void IconPicker::SaveChosenIcon() {
@@ -357,9 +361,9 @@ void IconPicker::SaveChosenIcon() {
         if (!SaveToStream(file, icon.Handle(), savingDepth_, BoxPrompts())) return;
         file.Commit();
     }
-    // The main window takes the name, and shows the icon as read back from
-    // the file.
-    HandToMainWindow(path);
+    // The opener takes the name, and shows the icon as read back from the
+    // file.
+    HandToOpener(path);
 }
 
 void IconPicker::OnCommand(int id, int code, HWND) {

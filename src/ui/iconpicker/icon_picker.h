@@ -1,6 +1,6 @@
 // The icon picker: lists the icons of a file, shows the chosen one, and
-// saves it as an .ico file for the main window's icon or hot-icon field.
-// Its caption tells which of the two it serves.
+// saves it as an .ico file for the icon or hot-icon field of the form that
+// opened it. Its caption tells which of the two it serves.
 #pragma once
 
 #include "app/file_dialog.h"
@@ -8,6 +8,7 @@
 #include "ui/form.h"
 #include "ui/image_box.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -35,8 +36,16 @@ public:
         kBackButton,
     };
 
+    // What the picker hands its opener: the path of the icon file chosen.
+    using IconChosen = std::function<void(const std::wstring& path)>;
+
     IconPicker();
     ~IconPicker() override;
+
+    // Disables the opener and shows the picker with the caption of its mode,
+    // its file dialogs in the icon folder, and nothing listed or chosen. The
+    // icon file chosen goes to `chosen` (app/subwindow.h).
+    void Open(Form& opener, const wchar_t* caption, const std::wstring& iconFolder, IconChosen chosen);
 
     ImageBox& ChosenIconImage() { return *chosenIconImage_; }
     void ClearIconGrid();
@@ -56,7 +65,7 @@ public:
     // Lists every icon of the file in the grid.
     void ListIconsOfFile(const std::wstring& path);
     // Writes the chosen icon to a file the user names and hands it to the
-    // main window.
+    // opener.
     void SaveChosenIcon();
 
     // Handlers.
@@ -77,9 +86,7 @@ private:
     void CreateControls();
     static LRESULT CALLBACK GridKeys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR data);
-    // Puts an icon file into the main window's field and preview of this
-    // mode; the hot icon only while its field is enabled.
-    void HandToMainWindow(const std::wstring& path);
+    void HandToOpener(const std::wstring& path);
 
     // The size of the chosen icon, and of the grid's icons at 96 dpi.
     static constexpr int kIconSize = 32;
@@ -91,6 +98,8 @@ private:
     // platform makes none; gives its image index.
     int AddListedIcon(IconStrip& images, ImageBytes chosen) const;
 
+    Form* opener_ = nullptr;
+    IconChosen chosen_;
     UniqueImageList iconList_;
     std::wstring listedFile_;  // the file the grid's icons came from
     std::unique_ptr<ImageBox> chosenIconImage_;

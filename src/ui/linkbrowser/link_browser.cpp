@@ -1,20 +1,15 @@
 #include "ui/linkbrowser/link_browser.h"
 
-#include "app/application.h"
 #include "app/message_box.h"
 #include "app/subwindow.h"
-#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "store/registry_layout.h"
 #include "ui/accessible_name.h"
 #include "ui/linkbrowser/internet_shortcut.h"
-#include "ui/main/main_window.h"
+#include "ui/linkbrowser/shortcut_file.h"
 
-
-#include <cstring>
 #include <exception>
-#include <vector>
 
 namespace orbelune {
 
@@ -23,81 +18,10 @@ namespace {
 constexpr COLORREF kBackground = RGB(191, 255, 113);
 constexpr COLORREF kSourceHighlight = RGB(225, 255, 217);
 constexpr wchar_t kNothingSelected[] = L"選択されていません";
-constexpr std::size_t kLongestUrlBytes = 2047;
-constexpr std::size_t kShortcutPiece = 64 * 1024;
 
 int Selection(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 
-// Bytes of a shortcut file, whole characters in its encoding, as text.
-std::wstring Decode(const std::uint8_t* bytes, std::size_t size, ShortcutEncoding encoding) {
-    if (size == 0) return {};
-    if (encoding == ShortcutEncoding::Utf16) {
-        std::wstring text(size / 2, L'\0');
-        std::memcpy(text.data(), bytes, text.size() * 2);
-        return text;
-    }
-    if (encoding == ShortcutEncoding::Cp932)
-        return FromCp932(std::string_view(reinterpret_cast<const char*>(bytes), size));
-    const auto* source = reinterpret_cast<const char*>(bytes);
-    const int length = static_cast<int>(size);
-    const int chars = ::MultiByteToWideChar(CP_UTF8, 0, source, length, nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(chars), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, source, length, text.data(), chars);
-    return text;
-}
-
-// Whole characters while their code page 932 form stays within the limit.
-std::wstring LimitBytes(const std::wstring& text, std::size_t limit) {
-    if (ToCp932(text).size() <= limit) return text;
-    std::wstring kept;
-    std::size_t bytes = 0;
-    for (wchar_t c : text) {
-        const std::size_t size = ToCp932(std::wstring(1, c)).size();
-        if (bytes + size > limit) break;
-        kept += c;
-        bytes += size;
-    }
-    return kept;
-}
-
 }  // namespace
-
-bool EndsWithUrl(const std::wstring& name) {
-    return name.size() >= 4 && ::CompareStringOrdinal(name.c_str() + name.size() - 4, 4, L".url", 4, TRUE) == CSTR_EQUAL;
-}
-
-std::wstring ReadInternetShortcut(const std::wstring& path) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return {};
-    // Read piece by piece until the entry is found: any size of file is
-    // read in the same small memory.
-    InternetShortcutScanner scanner;
-    std::vector<std::uint8_t> buffer(kShortcutPiece + 4);
-    std::size_t held = 0;  // bytes of a character cut at the end of the last piece
-    bool first = true;
-    ShortcutEncoding encoding = ShortcutEncoding::Cp932;
-    while (!scanner.Settled()) {
-        DWORD read = 0;
-        if (!::ReadFile(file.Get(), buffer.data() + held, static_cast<DWORD>(kShortcutPiece), &read, nullptr))
-            return {};
-        held += read;
-        std::size_t start = 0;
-        if (first) {
-            encoding = ShortcutEncodingOf(buffer.data(), held, start);
-            first = false;
-        }
-        const bool end = read == 0;
-        const std::size_t whole =
-            end ? held : start + WholeCharacterBytes(buffer.data() + start, held - start, encoding);
-        scanner.Feed(Decode(buffer.data() + start, whole - start, encoding));
-        std::memmove(buffer.data(), buffer.data() + whole, held - whole);
-        held -= whole;
-        if (end) break;
-    }
-    scanner.Finish();
-    return LimitBytes(scanner.Url(), kLongestUrlBytes);
-}
 
 LinkBrowser::LinkBrowser() : Form(kBackground), highlight_(::CreateSolidBrush(kSourceHighlight)) {
     // The process's current folder until the first opening names another.
@@ -186,9 +110,11 @@ void LinkBrowser::ReadFavorites() {
     ::FindClose(find);
 }
 
-void LinkBrowser::Open() {
-    // Whatever happens in the registry: the browser is shown and the main
-    // window disabled, then a failure there ends the handler.
+void LinkBrowser::Open(Form& opener, LinkChosen chosen) {
+    opener_ = &opener;
+    chosen_ = std::move(chosen);
+    // Whatever happens in the registry: the browser is shown and the opener
+    // disabled, then a failure there ends the handler.
     std::exception_ptr failure;
     try {
         Registry registry;
@@ -200,7 +126,7 @@ void LinkBrowser::Open() {
         failure = std::current_exception();
     }
     Show();
-    if (mainWindow) mainWindow->Enable(false);
+    opener.Enable(false);
     if (failure) std::rethrow_exception(failure);
 }
 
@@ -268,22 +194,20 @@ void LinkBrowser::OnOkClicked() {
         const std::wstring path = SelectedFavoritePath();
         if (path.empty()) {
             ShowInformation(kNothingSelected);
-        } else {
-            mainWindow->SetText(MainWindow::kLinkTargetField, ReadInternetShortcut(path));
-            if (mainWindow->Text(MainWindow::kNameField).empty())
-                mainWindow->SetText(MainWindow::kNameField, NameWithoutExtension(path));
+        } else if (chosen_) {
+            chosen_(ReadInternetShortcut(path), NameWithoutExtension(path));
         }
     } else {
         const int selected = Selection(Control(kTypedAddressList));
         if (selected < 0)
             ShowInformation(kNothingSelected);
-        else
-            mainWindow->SetText(MainWindow::kLinkTargetField, ListBoxItem(Control(kTypedAddressList), selected));
+        else if (chosen_)
+            chosen_(ListBoxItem(Control(kTypedAddressList), selected), L"");
     }
-    LeaveSubWindow(*this);
+    LeaveSubWindow(*this, opener_);
 }
 
-void LinkBrowser::OnCancelClicked() { LeaveSubWindow(*this); }
+void LinkBrowser::OnCancelClicked() { LeaveSubWindow(*this, opener_); }
 
 LRESULT LinkBrowser::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CTLCOLORLISTBOX) {

@@ -8,18 +8,11 @@
 #include "ui/form.h"
 #include "ui/panel.h"
 
+#include <functional>
 #include <memory>
-
 #include <string>
 
 namespace orbelune {
-
-// The text of a shortcut's "URL" entry, at most 2047 bytes of code page
-// 932; empty when the file, the section or the entry is missing.
-std::wstring ReadInternetShortcut(const std::wstring& path);
-
-// Whether a file name really ends in ".url" (any letter case).
-bool EndsWithUrl(const std::wstring& name);
 
 class LinkBrowser final : public Form {
 public:
@@ -36,14 +29,17 @@ public:
         kTypedAddressLabel,
     };
 
+    // What "OK" hands the opener: the link target, and the name a favourite
+    // gives it (empty for a typed address).
+    using LinkChosen = std::function<void(const std::wstring& link, const std::wstring& name)>;
+
     LinkBrowser();
     ~LinkBrowser() override { Destroy(); }
 
-
-    // Opening from the main window: points the favourites list at the
-    // Favorites folder, reads the typed addresses afresh, then shows the
-    // browser and disables the main window, also after a failure.
-    void Open();
+    // Points the favourites list at the Favorites folder, reads the typed
+    // addresses afresh, then shows the browser and disables the opener, also
+    // after a failure. The choice goes to `chosen` (app/subwindow.h).
+    void Open(Form& opener, LinkChosen chosen);
 
     // The favourites list's folder, and the full path of its selection
     // (empty when nothing is selected).
@@ -72,6 +68,8 @@ private:
     // Checks a radio button that is not checked and runs its click rule.
     void MakeActive(int radio);
 
+    Form* opener_ = nullptr;
+    LinkChosen chosen_;
     UniqueBrush highlight_;
     std::unique_ptr<Panel> statusBar_;
     std::wstring folder_;

@@ -1,14 +1,12 @@
 #include "ui/main/main_window.h"
 
 #include "app/application.h"
-#include "app/subwindow.h"
 #include "platform/files.h"
 #include "store/button_entry.h"
 #include "store/button_operations.h"
 #include "ui/accessible_name.h"
-#include "ui/iconpicker/icon_picker.h"
-#include "ui/linkbrowser/link_browser.h"
 #include "ui/linkbrowser/internet_shortcut.h"
+#include "ui/linkbrowser/shortcut_file.h"
 
 #include <shellapi.h>
 
@@ -25,7 +23,7 @@ constexpr int kClientHeight = 544;
 
 }  // namespace
 
-MainWindow::MainWindow() : Form(kBackground) {
+MainWindow::MainWindow(SubWindows subWindows) : Form(kBackground), subWindows_(std::move(subWindows)) {
     // Other programs find this window by its class name: it stays "TForm1".
     CreateForm(L"TForm1", kCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight);
@@ -145,7 +143,7 @@ void MainWindow::OnCreateClicked() { CreateButton(*this); }
 void MainWindow::OnButtonListClicked() { SelectButton(*this); }
 void MainWindow::OnEditClicked() { EditButton(*this); }
 void MainWindow::OnDeleteClicked() { DeleteButton(*this); }
-void MainWindow::OnLinkBrowseClicked() { linkBrowser->Open(); }
+void MainWindow::OnLinkBrowseClicked() { subWindows_.browseLink(); }
 
 int MainWindow::FieldId(Field field) {
     switch (field) {
@@ -275,19 +273,19 @@ void MainWindow::OnSameAsIconClicked() {
     }
 }
 
-void MainWindow::OnIconBrowseClicked() {
-    Enable(false);
-    iconPicker->SetCaption(IconPicker::kIconModeCaption);
-    iconPicker->Show();
-    iconPicker->openDialog.initialFolder = iconFolder_;
-    iconPicker->saveDialog.initialFolder = iconFolder_;
-    iconPicker->ClearIconGrid();
-    iconPicker->ChosenIconImage().ClearPicture();
+void MainWindow::OnIconBrowseClicked() { subWindows_.browseIcon(Preview::Icon); }
+void MainWindow::OnHotIconBrowseClicked() { subWindows_.browseIcon(Preview::HotIcon); }
+
+void MainWindow::TakeLinkTarget(const std::wstring& link, const std::wstring& name) {
+    SetText(kLinkTargetField, link);
+    if (Text(kNameField).empty()) SetText(kNameField, name);
 }
 
-void MainWindow::OnHotIconBrowseClicked() {
-    OnIconBrowseClicked();
-    iconPicker->SetCaption(IconPicker::kHotIconModeCaption);
+void MainWindow::TakeIconFile(Preview preview, const std::wstring& path) {
+    const int field = preview == Preview::Icon ? kIconPathField : kHotIconPathField;
+    if (preview == Preview::HotIcon && !::IsWindowEnabled(Control(field))) return;
+    SetText(field, path);
+    ShowIconInPreview(preview, path);
 }
 
 void MainWindow::OnQuitClicked() { ::SendMessageW(Handle(), WM_CLOSE, 0, 0); }
@@ -305,7 +303,7 @@ void MainWindow::FormDropFiles(HDROP drop) {
         }
     } finish{drop};
     // Not while a sub-window (or a box) holds the main window disabled.
-    if (!IsEnabled() || (linkBrowser && linkBrowser->IsShown()) || (iconPicker && iconPicker->IsShown())) return;
+    if (!IsEnabled() || (subWindows_.anyShown && subWindows_.anyShown())) return;
     // Of several files, the first.
     const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
     std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
@@ -337,9 +335,8 @@ void MainWindow::FormDropFiles(HDROP drop) {
 void MainWindow::DropLinkTarget(const std::wstring& path) {
     // An Internet shortcut stands for the address it holds.
     const bool folder = IsFolder(path);
-    SetText(kLinkTargetField, !folder && EndsWithUrl(path) ? ReadInternetShortcut(path) : path);
-    if (!Text(kNameField).empty()) return;
-    SetText(kNameField, folder ? path.substr(path.find_last_of(L'\\') + 1) : NameWithoutExtension(path));
+    TakeLinkTarget(!folder && EndsWithUrl(path) ? ReadInternetShortcut(path) : path,
+                   folder ? path.substr(path.find_last_of(L'\\') + 1) : NameWithoutExtension(path));
 }
 
 void MainWindow::DropIconFile(int field, Preview preview, const std::wstring& path) {

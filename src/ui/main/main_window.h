@@ -11,6 +11,7 @@
 
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,7 +48,14 @@ public:
 
     using Preview = ButtonForm::PreviewKind;
 
-    MainWindow();
+    // The sub-windows the "参照" buttons open, wired by application.cpp.
+    struct SubWindows {
+        std::function<void()> browseLink;         // the link-target browser
+        std::function<void(Preview)> browseIcon;  // the icon picker, for the icon or the hot icon
+        std::function<bool()> anyShown;           // whether one of them is shown
+    };
+
+    explicit MainWindow(SubWindows subWindows);
     ~MainWindow() override;
 
     std::wstring Text(int id) const { return WindowText(Control(id)); }
@@ -89,6 +97,13 @@ public:
     Panel& PreviewPanel(Preview preview) { return preview == Preview::Icon ? *iconPanel_ : *hotIconPanel_; }
     ImageBox& PreviewImage(Preview preview) { return preview == Preview::Icon ? *iconImage_ : *hotIconImage_; }
 
+    // What the sub-windows hand back. A link target, and a name that fills
+    // the name field only while it is empty.
+    void TakeLinkTarget(const std::wstring& link, const std::wstring& name);
+    // An icon file into the field and preview of `preview`; the hot icon
+    // only while its field is enabled.
+    void TakeIconFile(Preview preview, const std::wstring& path);
+
     // Handlers.
     void OnWindowCreated();
     void OnCreateClicked();
@@ -122,6 +137,7 @@ private:
     void DropLinkTarget(const std::wstring& path);
     void DropIconFile(int field, Preview preview, const std::wstring& path);
 
+    SubWindows subWindows_;
     // kButtonNameList and kButtonNumberList, looked up once: appending runs once per button.
     HWND nameList_ = nullptr;
     HWND numberList_ = nullptr;
