@@ -294,8 +294,17 @@ LRESULT CALLBACK Form::KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-void Form::OnCommand(int, int, HWND) {}
 void Form::OnControlKeyDown(HWND, WPARAM) {}
+
+bool Form::RunCommand(int id, UINT code) {
+    for (const Command& command : commands_) {
+        if (command.id == id && command.code == code) {
+            command.handler(*this);
+            return true;
+        }
+    }
+    return false;
+}
 
 LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -329,8 +338,13 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (id == IDOK) PressFocusedPushButton(Handle());
             return 0;
         }
-        if (lParam) OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        if (lParam) RunCommand(id, HIWORD(wParam));
         return 0;
+    }
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (RunCommand(static_cast<int>(header->idFrom), header->code)) return 0;
+        break;
     }
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {

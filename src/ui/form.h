@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,33 @@ struct ControlSpec {
     HFONT font;
     HWND parent = nullptr;  // the form when nullptr
 };
+
+class Form;
+
+// One row of a form's command table: a control, a notification it sends
+// (the code of its WM_COMMAND or WM_NOTIFY), and the form's handler, made
+// with Calls: {kCreateButton, BN_CLICKED, Calls<&MainWindow::OnCreateClicked>}.
+struct Command {
+    int id;
+    UINT code;
+    void (*handler)(Form& form);
+};
+
+namespace detail {
+template <typename>
+struct HandlerOf;
+template <typename F>
+struct HandlerOf<void (F::*)()> {
+    using FormType = F;
+};
+}  // namespace detail
+
+// A form's own handler (a member function without arguments, private or
+// not) as a command table's entry.
+template <auto Handler>
+void Calls(Form& form) {
+    (static_cast<typename detail::HandlerOf<decltype(Handler)>::FormType&>(form).*Handler)();
+}
 
 class Form : public Window {
 public:
@@ -110,7 +138,9 @@ protected:
     // The control that gets the focus when the form is first activated.
     void SetFirstFocus(HWND control) { focus_ = control; }
 
-    virtual void OnCommand(int id, int code, HWND control);
+    // The form's command table, walked for every WM_COMMAND from a control
+    // and every WM_NOTIFY; set before the form is created.
+    void SetCommands(std::span<const Command> commands) { commands_ = commands; }
     virtual void OnControlKeyDown(HWND control, WPARAM key);
     // The close box and the system menu's close command.
     virtual void OnClose() {}
@@ -145,11 +175,14 @@ private:
         Fit fit = Fit::None;
     };
     Placement* PlacementOf(HWND window);
+    // Runs the handler of the table's row for the pair; false when none.
+    bool RunCommand(int id, UINT code);
     void WidenToText(HWND control, bool anchorRight);
     // Asks for the high-contrast mode again; paints everything anew when
     // it changed, or always when `repaint`.
     void UpdateColors(bool repaint);
 
+    std::span<const Command> commands_;
     COLORREF background_;
     bool highContrast_ = false;
     UniqueBrush backgroundBrush_;

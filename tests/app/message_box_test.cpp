@@ -216,7 +216,7 @@ class BoxWindowsTest : public test::AppTest {};
 TEST_F(BoxWindowsTest, OtherWindowsAreDisabledWhileABoxIsOpenAndGivenBackExactly) {
     Start();
     SetBoxAnswerer(nullptr);
-    TheMainWindow()->OnIconBrowseClicked();  // the picker is open: the main window is disabled
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));  // the picker is open: the main window is disabled
     ASSERT_FALSE(TheMainWindow()->IsEnabled());
     ASSERT_TRUE(TheIconPicker()->IsEnabled());
     bool iconPickerEnabled = true, appEnabled = true;

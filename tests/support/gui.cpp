@@ -34,6 +34,13 @@ void SetModifiers(bool shift, bool ctrl, bool alt) {
 
 }  // namespace
 
+void PressButton(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
+
+void SendNotification(HWND control, WORD code) {
+    ::SendMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), code),
+                   reinterpret_cast<LPARAM>(control));
+}
+
 void PressKey(HWND hwnd, WPARAM key, bool shift, bool ctrl, bool alt) {
     SetModifiers(shift, ctrl, alt);
     const UINT down = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;

@@ -23,6 +23,13 @@ void Pump();
 // window, with Shift, Ctrl or Alt held in the thread's key state, and pumps.
 void PressKey(HWND hwnd, WPARAM key, bool shift = false, bool ctrl = false, bool alt = false);
 
+// Presses a button as a click does (BM_CLICK): its form's handler has run
+// when it returns.
+void PressButton(HWND button);
+// Sends a control's notification to its form (WM_COMMAND), as the control
+// does.
+void SendNotification(HWND control, WORD code);
+
 // Types text into a control as characters, one WM_CHAR each, and pumps.
 void Type(HWND hwnd, const std::wstring& text);
 

@@ -128,30 +128,30 @@ int wmain(int argc, wchar_t** argv) {
     Capture(TheMainWindow()->Handle(), L"main-window");
     ::SendMessageW(TheMainWindow()->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
     ::SendMessageW(TheMainWindow()->Control(MainWindow::kButtonNameList), LB_SETCURSEL, 0, 0);
-    TheMainWindow()->OnButtonListClicked();
+    test::SendNotification(TheMainWindow()->Control(MainWindow::kButtonNameList), LBN_SELCHANGE);
     Pump(300);
     Capture(TheMainWindow()->Handle(), L"main-window-selected");
 
-    TheMainWindow()->OnHotIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
     SetFileDialogAnswerer([](bool, FileDialogState& state) {
         state.fileName = L"C:\\windows\\regedit.exe";
         return true;
     });
-    TheIconPicker()->OnOpenClicked();
+    test::PressButton(TheIconPicker()->Control(IconPicker::kOpenButton));
     SetFileDialogAnswerer(nullptr);
     HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
     ListView_SetItemState(view, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    TheIconPicker()->OnIconGridClicked();
+    test::ClickIconGridItem(1);
     Pump(500);
     Capture(TheIconPicker()->Handle(), L"icon-picker");
-    TheIconPicker()->OnBackClicked();
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 
-    TheMainWindow()->OnLinkBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kLinkBrowseButton));
     ::SendMessageW(TheLinkBrowser()->Control(LinkBrowser::kFavoritesList), LB_SETCURSEL, 1, 0);
-    TheLinkBrowser()->OnFavoritesListClicked();
+    test::SendNotification(TheLinkBrowser()->Control(LinkBrowser::kFavoritesList), LBN_SELCHANGE);
     Pump(500);
     Capture(TheLinkBrowser()->Handle(), L"link-browser");
-    TheLinkBrowser()->OnCancelClicked();
+    test::PressButton(TheLinkBrowser()->Control(LinkBrowser::kCancelButton));
     Pump(200);
 
     CaptureNextBox(L"box-information");

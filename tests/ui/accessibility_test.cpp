@@ -172,11 +172,11 @@ TEST_F(AccessibilityTest, HighContrastPaintsInTheSystemsColoursAndBack) {
         for (const auto& spot : spots) {
             SCOPED_TRACE(testing::Message() << "high contrast " << highContrast << ", control "
                                             << ::GetDlgCtrlID(spot.window));
-            if (spot.form == TheLinkBrowser()) TheMainWindow()->OnLinkBrowseClicked();
-            if (spot.form == TheIconPicker()) TheMainWindow()->OnIconBrowseClicked();
+            if (spot.form == TheLinkBrowser()) test::PressButton(TheMainWindow()->Control(MainWindow::kLinkBrowseButton));
+            if (spot.form == TheIconPicker()) test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
             EXPECT_EQ(PixelAt(spot.window, spot.x, spot.y), highContrast ? spot.highContrast : spot.normal);
-            if (spot.form == TheLinkBrowser()) TheLinkBrowser()->OnCancelClicked();
-            if (spot.form == TheIconPicker()) TheIconPicker()->OnBackClicked();
+            if (spot.form == TheLinkBrowser()) test::PressButton(TheLinkBrowser()->Control(LinkBrowser::kCancelButton));
+            if (spot.form == TheIconPicker()) test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
         }
     };
     const auto tellForms = [](UINT message) {

@@ -363,7 +363,7 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
         return true;
     });
     const int size = Scaled(32, dpi_);
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     ::SendMessageW(TheIconPicker()->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
     Pump();
     HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);

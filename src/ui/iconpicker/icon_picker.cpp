@@ -39,7 +39,20 @@ constexpr wchar_t kDialogFilter[] =
 
 }  // namespace
 
+// A click in the grid is in the table; a selection moved with the keyboard
+// is seen in OnMessage.
+const Command IconPicker::kCommands[] = {
+    {kOpenButton, BN_CLICKED, Calls<&IconPicker::OnOpenClicked>},
+    {kBackButton, BN_CLICKED, Calls<&IconPicker::OnBackClicked>},
+    {kSaveButton, BN_CLICKED, Calls<&IconPicker::OnSaveClicked>},
+    {kColor16Radio, BN_CLICKED, Calls<&IconPicker::OnColor16Clicked>},
+    {kColor256Radio, BN_CLICKED, Calls<&IconPicker::OnColor256Clicked>},
+    {kHighColorRadio, BN_CLICKED, Calls<&IconPicker::OnHighColorClicked>},
+    {kIconGrid, NM_CLICK, Calls<&IconPicker::OnIconGridClicked>},
+};
+
 IconPicker::IconPicker() : Form(kBackground) {
+    SetCommands(kCommands);
     for (FileDialogState* dialog : {&openDialog, &saveDialog}) dialog->filter = kDialogFilter;
     openDialog.initialFolder = L"\\icon";
     // Other programs find this window by its class name: it stays "TForm3".
@@ -155,10 +168,6 @@ void IconPicker::OnBackClicked() { LeaveSubWindow(*this, opener_); }
 LRESULT IconPicker::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY) {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom == kIconGrid && header->code == NM_CLICK) {
-            OnIconGridClicked();
-            return 0;
-        }
         // The selection moved to another icon with the keyboard: chosen as
         // by a click.
         if (header->idFrom == kIconGrid && header->code == LVN_ITEMCHANGED && keyInGrid_) {
@@ -366,31 +375,10 @@ void IconPicker::SaveChosenIcon() {
     HandToOpener(path);
 }
 
-void IconPicker::OnCommand(int id, int code, HWND) {
-    if (code != BN_CLICKED) return;
-    switch (id) {
-    case kOpenButton:
-        OnOpenClicked();
-        break;
-    case kBackButton:
-        OnBackClicked();
-        break;
-    case kSaveButton:
-        OnSaveClicked();
-        break;
-    case kColor16Radio:
-    case kColor256Radio:
-    case kHighColorRadio:
-        // Only a button that becomes selected runs its handler.
-        if (id == selectedRadio_) break;
-        selectedRadio_ = id;
-        if (id == kColor16Radio) OnColor16Clicked();
-        else if (id == kColor256Radio) OnColor256Clicked();
-        else OnHighColorClicked();
-        break;
-    default:
-        break;
-    }
+void IconPicker::ChooseDepth(int radio, int depth) {
+    if (radio == selectedRadio_) return;
+    selectedRadio_ = radio;
+    chosenDepth_ = depth;
 }
 
 }  // namespace orbelune

@@ -68,21 +68,23 @@ public:
     // opener.
     void SaveChosenIcon();
 
-    // Handlers.
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged() override;
+
+private:
+    // Handlers, reached through kCommands and OnMessage.
+    static const Command kCommands[];
     void OnOpenClicked();
     void OnBackClicked();
     void OnSaveClicked();
     void OnIconGridClicked();
-    void OnColor16Clicked() { chosenDepth_ = 16; }
-    void OnColor256Clicked() { chosenDepth_ = 256; }
-    void OnHighColorClicked() { chosenDepth_ = 65536; }
+    void OnColor16Clicked() { ChooseDepth(kColor16Radio, 16); }
+    void OnColor256Clicked() { ChooseDepth(kColor256Radio, 256); }
+    void OnHighColorClicked() { ChooseDepth(kHighColorRadio, 65536); }
+    // Only a button that becomes selected changes the depth.
+    void ChooseDepth(int radio, int depth);
 
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnCommand(int id, int code, HWND control) override;
-    void OnDpiChanged() override;
-
-private:
     void CreateControls();
     static LRESULT CALLBACK GridKeys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR data);

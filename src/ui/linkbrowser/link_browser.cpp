@@ -23,7 +23,20 @@ int Selection(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCU
 
 }  // namespace
 
+// A double click on an item is "OK".
+const Command LinkBrowser::kCommands[] = {
+    {kFavoritesList, LBN_SELCHANGE, Calls<&LinkBrowser::OnFavoritesListClicked>},
+    {kFavoritesList, LBN_DBLCLK, Calls<&LinkBrowser::OnOkClicked>},
+    {kTypedAddressList, LBN_SELCHANGE, Calls<&LinkBrowser::OnTypedAddressListClicked>},
+    {kTypedAddressList, LBN_DBLCLK, Calls<&LinkBrowser::OnOkClicked>},
+    {kFavoritesRadio, BN_CLICKED, Calls<&LinkBrowser::OnFavoritesRadioClicked>},
+    {kTypedAddressRadio, BN_CLICKED, Calls<&LinkBrowser::OnTypedAddressRadioClicked>},
+    {kOkButton, BN_CLICKED, Calls<&LinkBrowser::OnOkClicked>},
+    {kCancelButton, BN_CLICKED, Calls<&LinkBrowser::OnCancelClicked>},
+};
+
 LinkBrowser::LinkBrowser() : Form(kBackground), highlight_(::CreateSolidBrush(kSourceHighlight)) {
+    SetCommands(kCommands);
     // The process's current folder until the first opening names another.
     const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
     folder_.resize(length);
@@ -221,33 +234,6 @@ LRESULT LinkBrowser::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return Default(message, wParam, lParam);
     }
     return Form::OnMessage(message, wParam, lParam);
-}
-
-void LinkBrowser::OnCommand(int id, int code, HWND) {
-    switch (id) {
-    case kFavoritesList:
-        if (code == LBN_SELCHANGE) OnFavoritesListClicked();
-        else if (code == LBN_DBLCLK) OnOkClicked();
-        break;
-    case kTypedAddressList:
-        if (code == LBN_SELCHANGE) OnTypedAddressListClicked();
-        else if (code == LBN_DBLCLK) OnOkClicked();
-        break;
-    case kFavoritesRadio:
-        if (code == BN_CLICKED) OnFavoritesRadioClicked();
-        break;
-    case kTypedAddressRadio:
-        if (code == BN_CLICKED) OnTypedAddressRadioClicked();
-        break;
-    case kOkButton:
-        if (code == BN_CLICKED) OnOkClicked();
-        break;
-    case kCancelButton:
-        if (code == BN_CLICKED) OnCancelClicked();
-        break;
-    default:
-        break;
-    }
 }
 
 }  // namespace orbelune

@@ -48,7 +48,12 @@ public:
     bool FavoritesActive() const;
     std::wstring StatusText() const;
 
-    // Handlers.
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // Handlers, reached through kCommands.
+    static const Command kCommands[];
     void OnFavoritesListClicked();
     void OnTypedAddressListClicked();
     void OnFavoritesRadioClicked();
@@ -56,11 +61,6 @@ public:
     void OnOkClicked();
     void OnCancelClicked();
 
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnCommand(int id, int code, HWND control) override;
-
-private:
     void CreateControls();
     void ApplyFavoritesFolder(const std::wstring& folder);
     void ReadFavorites();

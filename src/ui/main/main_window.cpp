@@ -23,7 +23,22 @@ constexpr int kClientHeight = 544;
 
 }  // namespace
 
+const Command MainWindow::kCommands[] = {
+    {kIconPathField, EN_CHANGE, Calls<&MainWindow::OnIconPathChanged>},
+    {kHotIconPathField, EN_CHANGE, Calls<&MainWindow::OnHotIconPathChanged>},
+    {kSameAsIconCheck, BN_CLICKED, Calls<&MainWindow::OnSameAsIconClicked>},
+    {kCreateButton, BN_CLICKED, Calls<&MainWindow::OnCreateClicked>},
+    {kButtonNameList, LBN_SELCHANGE, Calls<&MainWindow::OnButtonListClicked>},
+    {kEditButton, BN_CLICKED, Calls<&MainWindow::OnEditClicked>},
+    {kDeleteButton, BN_CLICKED, Calls<&MainWindow::OnDeleteClicked>},
+    {kLinkBrowseButton, BN_CLICKED, Calls<&MainWindow::OnLinkBrowseClicked>},
+    {kIconBrowseButton, BN_CLICKED, Calls<&MainWindow::OnIconBrowseClicked>},
+    {kHotIconBrowseButton, BN_CLICKED, Calls<&MainWindow::OnHotIconBrowseClicked>},
+    {kQuitButton, BN_CLICKED, Calls<&MainWindow::OnQuitClicked>},
+};
+
 MainWindow::MainWindow(SubWindows subWindows) : Form(kBackground), subWindows_(std::move(subWindows)) {
+    SetCommands(kCommands);
     // Other programs find this window by its class name: it stays "TForm1".
     CreateForm(L"TForm1", kCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight);
@@ -350,46 +365,6 @@ void MainWindow::OnClose() {
     // Closing the main window ends the program, without a question.
     Hide();
     ::PostQuitMessage(0);
-}
-
-void MainWindow::OnCommand(int id, int code, HWND) {
-    switch (id) {
-    case kIconPathField:
-        if (code == EN_CHANGE) OnIconPathChanged();
-        break;
-    case kHotIconPathField:
-        if (code == EN_CHANGE) OnHotIconPathChanged();
-        break;
-    case kSameAsIconCheck:
-        if (code == BN_CLICKED) OnSameAsIconClicked();
-        break;
-    case kCreateButton:
-        if (code == BN_CLICKED) OnCreateClicked();
-        break;
-    case kButtonNameList:
-        if (code == LBN_SELCHANGE) OnButtonListClicked();
-        break;
-    case kEditButton:
-        if (code == BN_CLICKED) OnEditClicked();
-        break;
-    case kDeleteButton:
-        if (code == BN_CLICKED) OnDeleteClicked();
-        break;
-    case kLinkBrowseButton:
-        if (code == BN_CLICKED) OnLinkBrowseClicked();
-        break;
-    case kIconBrowseButton:
-        if (code == BN_CLICKED) OnIconBrowseClicked();
-        break;
-    case kHotIconBrowseButton:
-        if (code == BN_CLICKED) OnHotIconBrowseClicked();
-        break;
-    case kQuitButton:
-        if (code == BN_CLICKED) OnQuitClicked();
-        break;
-    default:
-        break;
-    }
 }
 
 void MainWindow::OnControlKeyDown(HWND control, WPARAM key) {

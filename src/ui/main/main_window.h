@@ -104,7 +104,15 @@ public:
     // only while its field is enabled.
     void TakeIconFile(Preview preview, const std::wstring& path);
 
-    // Handlers.
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnControlKeyDown(HWND control, WPARAM key) override;
+    void OnClose() override;
+
+private:
+    // Handlers, reached through kCommands and OnMessage.
+    static const Command kCommands[];
     void OnWindowCreated();
     void OnCreateClicked();
     void OnButtonListClicked();
@@ -122,13 +130,6 @@ public:
     // Files dropped from Explorer onto a field or a preview.
     void FormDropFiles(HDROP drop);
 
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnCommand(int id, int code, HWND control) override;
-    void OnControlKeyDown(HWND control, WPARAM key) override;
-    void OnClose() override;
-
-private:
     void CreateControls();
     static int FieldId(Field field);
     // The change rule of a path field and its preview.

@@ -117,7 +117,7 @@ const std::wstring kShell = L"C:\\windows\\system32\\shell32.dll";
 // as the platform lists it, however odd.
 TEST_F(IconListingTest, DamagedLibrariesAreRefusedOrListedAsThePlatformListsThem) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     int n = 0, refused = 0;
     for (const auto& damaged : test::DamagedLibraries()) {
         SCOPED_TRACE(damaged.what);
@@ -147,7 +147,7 @@ TEST_F(IconListingTest, DamagedLibrariesAreRefusedOrListedAsThePlatformListsThem
 
 TEST_F(IconListingTest, DamagedIconFilesListedAsLibrariesGiveTheMessage) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     test::Bytes farOffset = test::IcoFile({{32, 32}}, 1);
     test::PutDword(farOffset, 6 + 12, 0x7FFFFFF0);
     const test::Bytes table[] = {
@@ -169,7 +169,7 @@ TEST_F(IconListingTest, DamagedIconFilesListedAsLibrariesGiveTheMessage) {
 
 TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     test::LibraryLayout layout;
     const test::Bytes good = test::IconLibrary(test::MixedGroups(), &layout);
     unsigned seed = 8;
@@ -197,7 +197,7 @@ TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
 
 TEST_F(IconListingTest, ClickOnAnIconOfADamagedFileGivesTheMessage) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(0);
     // Opened under a name that is neither a program nor an icon file: the
@@ -224,7 +224,7 @@ TEST_F(IconListingTest, ClickOnAnIconOfADamagedFileGivesTheMessage) {
 
 TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     const std::wstring mixed = Write(L"mixed.dll", test::IconLibrary(test::MixedGroups()));
     // More icons than the listing makes from one view of the file.
     std::vector<test::GroupSpec> groups;
@@ -257,7 +257,7 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
 // reaches the shell's extraction.
 TEST_F(IconListingTest, AssociatedIconOfAFileWithItsOwnIconIsReadThroughTheChecks) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     HKEY classes = nullptr;
     ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr),
               ERROR_SUCCESS);

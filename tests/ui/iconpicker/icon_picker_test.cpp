@@ -86,12 +86,12 @@ TEST_F(SubWindowTest, PickerLayoutAndColourDepthChoice) {
     EXPECT_EQ(TheIconPicker()->ChosenDepth(), 256);
 
     // The choice survives leaving and reopening the picker.
-    TheMainWindow()->OnIconBrowseClicked();
-    TheIconPicker()->OnBackClicked();
-    TheMainWindow()->OnHotIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
+    test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
     EXPECT_EQ(TheIconPicker()->ChosenDepth(), 256);
     EXPECT_EQ(::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_GETCHECK, 0, 0), BST_CHECKED);
-    TheIconPicker()->OnBackClicked();
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
     EXPECT_TRUE(TheMainWindow()->IsEnabled());
 }
 
@@ -155,7 +155,7 @@ const std::wstring kNoIcons = L"C:\\windows\\system32\\wineboot.exe";
 
 TEST_F(PickerTest, ListsEveryIconOfALibraryOrProgram) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"0", L"1", L"2", L"3"}));
     EXPECT_EQ(TheIconPicker()->IconCount(), 4);
@@ -176,7 +176,7 @@ TEST_F(PickerTest, ListsEveryIconOfALibraryOrProgram) {
 
 TEST_F(PickerTest, ClickingAnIconShowsItAndNothingWhenTheFileIsGone) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(2);
     EXPECT_FALSE(TheIconPicker()->ChosenIconImage().Picture().Empty());
@@ -209,7 +209,7 @@ TEST_F(PickerTest, IconFilesAreHandedStraightBack) {
     for (const wchar_t* name : {L"a.ico", L"b.ICO", L"c.Ico"}) {
         SCOPED_TRACE(test::Utf8(name));
         const std::wstring path = WriteIcon(name);
-        TheMainWindow()->OnIconBrowseClicked();
+        test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
         Open(path, 4);
         EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), path);
         EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());
@@ -221,25 +221,25 @@ TEST_F(PickerTest, IconFilesAreHandedStraightBack) {
     // Hot-icon mode with the hot-icon field disabled: nothing goes back,
     // but the picker still closes.
     const std::wstring hot = WriteIcon(L"hot.ico");
-    TheMainWindow()->OnHotIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
     Open(hot);
     EXPECT_EQ(TheMainWindow()->Text(MainWindow::kHotIconPathField), L"アイコンと同じ");
     EXPECT_FALSE(TheIconPicker()->IsShown());
     EXPECT_TRUE(TheMainWindow()->IsEnabled());
 
     ::SendMessageW(TheMainWindow()->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
-    TheMainWindow()->OnHotIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
     Open(hot);
     EXPECT_EQ(TheMainWindow()->Text(MainWindow::kHotIconPathField), hot);
     EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
 
     // A name ending in ".icon" is no icon file: its shell icon is shown.
     const std::wstring other = WriteIcon(L"x.icon");
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(other);
     EXPECT_TRUE(TheIconPicker()->IsShown());
     EXPECT_FALSE(TheIconPicker()->ChosenIconImage().Picture().Empty());
-    TheIconPicker()->OnBackClicked();
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 }
 
 // A 20 MiB icon file: a 16 x 16 image, 20 MiB of other bytes, and the 32 x 32
@@ -263,7 +263,7 @@ TEST_F(PickerTest, LargeIconFileIsShownFromItsImage) {
     const std::wstring large = folder_.File(L"large.ico");
     test::WriteFileBytes(large, file);
 
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(large);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), large);
@@ -276,30 +276,30 @@ TEST_F(PickerTest, LargeIconFileIsShownFromItsImage) {
     // Damaged: the image runs past the end of the file.
     file.resize(file.size() - 1);
     test::WriteFileBytes(large, file);
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(large);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"アイコンイメージが不正です.");
-    TheIconPicker()->OnBackClicked();
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 }
 
 TEST_F(PickerTest, BrokenIconFileLeavesThePickerOpenWithTheNewName) {
     Start();
     const std::wstring bad = folder_.File(L"bad.ico");
     test::WriteFileBytes(bad, {0, 0, 2, 0, 1, 0});
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(bad);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"アイコンイメージが不正です.");
     EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), bad);
     EXPECT_TRUE(TheIconPicker()->IsShown());
     EXPECT_FALSE(TheMainWindow()->IsEnabled());
-    TheIconPicker()->OnBackClicked();
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 }
 
 TEST_F(PickerTest, SavingTheChosenIcon) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     // Nothing chosen: the picker stays.
     ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     ASSERT_EQ(boxes_.size(), 1u);
@@ -330,7 +330,7 @@ TEST_F(PickerTest, SavingTheChosenIcon) {
     EXPECT_EQ(TheIconPicker()->saveDialog.defaultExtension, L"ico");
 
     // Cancelling the dialog still closes the picker; nothing changes.
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(1);
     answers_.push_back({L"", 1});
@@ -343,7 +343,7 @@ TEST_F(PickerTest, SavingTheChosenIcon) {
 
 TEST_F(PickerTest, SavingWhereNoFileCanBeMade) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(0);
     const std::wstring nowhere = folder_.File(L"no such folder\\x.ico");
@@ -355,7 +355,7 @@ TEST_F(PickerTest, SavingWhereNoFileCanBeMade) {
     EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), L"");  // a failed save leaves the field as it was
     EXPECT_TRUE(TheIconPicker()->IsShown());
     EXPECT_FALSE(TheMainWindow()->IsEnabled());
-    TheIconPicker()->OnBackClicked();
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 }
 
 std::vector<std::wstring> FolderContents(const std::wstring& folder) {
@@ -377,7 +377,7 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
     // replaced what was there.
     const std::wstring saved = folder_.File(L"保存.ico");
     test::WriteFileBytes(saved, {'o', 'l', 'd'});
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(0);
     answers_.push_back({saved, 1});
@@ -419,7 +419,7 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         boxes_.clear();
-        TheMainWindow()->OnIconBrowseClicked();
+        test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
         Open(kComctl);
         test::ClickIconGridItem(1);
         if (c.damagedIcon) {
@@ -447,7 +447,7 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
         EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());
         EXPECT_EQ(*TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes(), before);
         EXPECT_EQ(TheIconPicker()->IsShown(), c.pickerShown);
-        if (TheIconPicker()->IsShown()) TheIconPicker()->OnBackClicked();
+        if (TheIconPicker()->IsShown()) test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
     }
 }
 
@@ -477,7 +477,7 @@ TEST_F(PickerTest, SaveDialogFirstWithItsOwnFiltersThenForIcons) {
                                     ::SetWindowTextW(name, typed.c_str());
                                     ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
                                 }});
-        TheMainWindow()->OnIconBrowseClicked();
+        test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
         TheIconPicker()->ChosenIconImage().SetPicture([] {
             IconImage icon;
             icon.SetHandle(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)));
@@ -506,7 +506,7 @@ TEST_F(PickerTest, SaveDialogFirstWithItsOwnFiltersThenForIcons) {
 
 TEST_F(PickerTest, HotIconSaveWithTheFieldDisabledWritesOnlyTheFile) {
     Start();
-    TheMainWindow()->OnHotIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(0);
     const std::wstring saved = folder_.File(L"hot.ico");

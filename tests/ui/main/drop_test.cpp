@@ -145,7 +145,7 @@ TEST_F(DropTest, AFileThatIsNoIconFailsAsEnterDoes) {
 TEST_F(DropTest, NoDropsAwayFromTheFieldsOrWhileASubWindowIsOpen) {
     test::DropFiles(TheMainWindow()->Handle(), POINT{300, 8}, {program_});
     EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");
-    TheMainWindow()->OnIconBrowseClicked();  // the icon picker
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));  // the icon picker
     ASSERT_TRUE(TheIconPicker()->IsShown());
     for (int onto : {MainWindow::kLinkTargetField, MainWindow::kIconPathField}) DropOnto(onto, {icon_});
     EXPECT_EQ(T(MainWindow::kNameField), L"");

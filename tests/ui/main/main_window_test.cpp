@@ -1,6 +1,7 @@
 #include "ui/main/main_window.h"
 
 #include "app/application.h"
+#include "store/catalogue_load.h"
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
 
@@ -175,7 +176,7 @@ TEST_F(MainWindowTest, TabOrderAndNoDefaultButton) {
     ::SetFocus(C(MainWindow::kIconBrowseButton));
     test::PressKey(C(MainWindow::kIconBrowseButton), VK_RETURN);
     EXPECT_TRUE(TheIconPicker()->IsShown());
-    TheIconPicker()->OnBackClicked();
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
     // Esc presses nothing.
     ::SetFocus(C(MainWindow::kNameField));
     test::PressKey(C(MainWindow::kNameField), VK_ESCAPE);
@@ -437,7 +438,7 @@ TEST_F(MainWindowTest, EndButtonClosesTheProgramWithoutAQuestion) {
 
 TEST_F(MainWindowTest, TaskBarCloseWorksWhileASubWindowIsOpen) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     ASSERT_FALSE(TheMainWindow()->IsEnabled());
     ::SendMessageW(ApplicationWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump();
@@ -447,7 +448,7 @@ TEST_F(MainWindowTest, TaskBarCloseWorksWhileASubWindowIsOpen) {
 
 TEST_F(MainWindowTest, MinimisingHidesTheProgramIntoItsTaskBarEntry) {
     Start();
-    TheMainWindow()->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     ::SendMessageW(TheMainWindow()->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     Pump();
     EXPECT_TRUE(::IsIconic(ApplicationWindow()));
@@ -523,7 +524,7 @@ TEST_F(MainWindowTest, ListsArePaintedAfterEveryLoad) {
             test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonDat", L"0");
             test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum0", L"最初のボタン");
             TheMainWindow()->ClearButtonLists();
-            TheMainWindow()->OnWindowCreated();
+            LoadCatalogue(*TheMainWindow());
         }
         const std::vector<std::wstring> names = test::ListItems(C(MainWindow::kButtonNameList));
         ASSERT_FALSE(names.empty());
