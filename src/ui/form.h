@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/window.h"
+#include "ui/layout.h"
 #include "platform/handle.h"
 
 #include <functional>
@@ -40,12 +41,12 @@ void SetHighContrastAnswerer(std::function<bool()> answerer);
 // the system's face colour while its form is in the high-contrast mode.
 COLORREF SurfaceColor(HWND hwnd, COLORREF own);
 
+// A control; its place is its row in the form's layout table.
 struct ControlSpec {
     const wchar_t* className;
     const wchar_t* text;
     DWORD style;  // WS_CHILD is added
     DWORD exStyle;
-    int x, y, width, height;
     int id;
     HFONT font;
     HWND parent = nullptr;  // the form when nullptr
@@ -103,33 +104,33 @@ protected:
     explicit Form(COLORREF background);
 
     // A top-level window owned by the application window, with the given
-    // client size; at CW_USEDEFAULT the window system places it.
-    void CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, int x, int y,
-                    int clientWidth, int clientHeight);
+    // place and client size; at CW_USEDEFAULT the window system places it.
+    void CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
+                    const FormRect& rect);
+
+    // The form's layout table; set before its controls are made.
+    void SetLayout(std::span<const LayoutRect> layout) { layout_ = layout; }
+    // A row of the layout table; a missing one is a failure.
+    const LayoutRect& LayoutOf(int id) const;
 
     // A font of the form, `height` pixels high at 96 dpi; the form owns it
     // and makes it again at a new DPI.
     HFONT AddFont(const wchar_t* face, int height, bool bold = false);
 
-    // A control placed by its ControlSpec rectangle at 96 dpi.
+    // A control placed by its layout row, widened to its text as the row
+    // says.
     HWND AddControl(const ControlSpec& spec);
-    // Keeps a window made elsewhere (a panel, an image) at a place within its
-    // parent given at 96 dpi.
-    void Place(HWND window, int x, int y, int width, int height);
+    // Keeps a window made elsewhere (a panel, an image) at its layout row's
+    // place within its parent.
+    void Place(HWND window, int id);
     // The item height of a list box, at 96 dpi (a new font resets it).
     void SetItemHeight(HWND list, int height);
 
-    // Widens a one-line label, check box or radio button whose text does not
-    // fit, keeping its left edge, or its right edge when `anchorRight`
-    // (labels set flush against the field they name). Fonts that stand in
-    // for the Windows ones may be wider than the layout's. Done again after
-    // every new layout.
-    void FitText(HWND control, bool anchorRight);
     void AddTooltip(HWND control, const wchar_t* text);
 
     // A group box frame around controls made before it (above it in the
     // window order); it paints its inside with the form's background.
-    HWND AddGroupBox(const wchar_t* caption, DWORD style, int x, int y, int width, int height, int id, HFONT font);
+    HWND AddGroupBox(const wchar_t* caption, DWORD style, int id, HFONT font);
 
     // Lets the form see every key pressed in this control (Enter included)
     // through OnControlKeyDown, before the control handles it.
@@ -175,6 +176,8 @@ private:
         Fit fit = Fit::None;
     };
     Placement* PlacementOf(HWND window);
+    // Widens a control as Grow says; done again after every new layout.
+    void FitText(HWND control, bool anchorRight);
     // Runs the handler of the table's row for the pair; false when none.
     bool RunCommand(int id, UINT code);
     void WidenToText(HWND control, bool anchorRight);
@@ -183,6 +186,7 @@ private:
     void UpdateColors(bool repaint);
 
     std::span<const Command> commands_;
+    std::span<const LayoutRect> layout_;
     COLORREF background_;
     bool highContrast_ = false;
     UniqueBrush backgroundBrush_;

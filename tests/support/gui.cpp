@@ -34,6 +34,12 @@ void SetModifiers(bool shift, bool ctrl, bool alt) {
 
 }  // namespace
 
+LayoutRect LayoutRow(std::span<const LayoutRect> table, int id) {
+    if (const LayoutRect* row = FindLayout(table, id)) return *row;
+    ADD_FAILURE() << "no layout row for control " << id;
+    return LayoutRect{id, 0, 0, 0, 0};
+}
+
 void PressButton(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
 
 void SendNotification(HWND control, WORD code) {

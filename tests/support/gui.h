@@ -6,6 +6,7 @@
 #include "app/message_box.h"
 #include "support/recording_prompts.h"
 #include "support/scratch_registry.h"
+#include "ui/layout.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -29,6 +30,9 @@ void PressButton(HWND button);
 // Sends a control's notification to its form (WM_COMMAND), as the control
 // does.
 void SendNotification(HWND control, WORD code);
+
+// The row of a window's layout table; the test fails when there is none.
+LayoutRect LayoutRow(std::span<const LayoutRect> table, int id);
 
 // Types text into a control as characters, one WM_CHAR each, and pumps.
 void Type(HWND hwnd, const std::wstring& text);

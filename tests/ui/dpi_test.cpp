@@ -32,70 +32,29 @@ RECT InParent(HWND window) {
     return r;
 }
 
-// Where a control sits at 96 dpi; a label, check box or radio button may be
-// wider where the stand-in font is wider, keeping the edge given.
-struct Place {
-    int id;
-    int x, y, width, height;
-    enum Edge { Exact, KeepLeft, KeepRight } edge = Exact;
-};
+// Any window below a form (a preview's image lies in its panel) by its
+// identifier.
+HWND Below(HWND form, int id) {
+    if (HWND direct = ::GetDlgItem(form, id)) return direct;
+    for (HWND child = ::GetWindow(form, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (HWND found = ::GetDlgItem(child, id)) return found;
+    return nullptr;
+}
 
-const std::vector<Place> kMainWindowPlaces = {
-    {MainWindow::kButtonNameList, 112, 40, 393, 313},
-    {MainWindow::kButtonNumberList, 24, 8, 57, 73},
-    {MainWindow::kIconPanel, 16, 136, 81, 81},
-    {MainWindow::kHotIconPanel, 16, 232, 81, 81},
-    {MainWindow::kNameField, 112, 376, 393, 20},
-    {MainWindow::kLinkTargetField, 112, 400, 393, 20},
-    {MainWindow::kLinkBrowseButton, 512, 400, 41, 17},
-    {MainWindow::kIconPathField, 112, 424, 393, 20},
-    {MainWindow::kIconBrowseButton, 512, 424, 41, 17},
-    {MainWindow::kHotIconPathField, 112, 448, 393, 20},
-    {MainWindow::kHotIconBrowseButton, 512, 448, 41, 17},
-    {MainWindow::kCreateButton, 40, 504, 97, 25},
-    {MainWindow::kEditButton, 184, 504, 97, 25},
-    {MainWindow::kDeleteButton, 328, 504, 97, 25},
-    {MainWindow::kQuitButton, 504, 504, 49, 25},
-    {MainWindow::kSameAsIconCheck, 112, 472, 161, 17, Place::KeepLeft},
-    {MainWindow::kButtonListLabel, 112, 16, 59, 12, Place::KeepLeft},
-    {MainWindow::kNameLabel, 62, 378, 42, 12, Place::KeepRight},
-    {MainWindow::kLinkTargetLabel, 43, 404, 61, 12, Place::KeepRight},
-    {MainWindow::kIconLabel, 43, 429, 61, 12, Place::KeepRight},
-    {MainWindow::kHotIconLabel, 12, 452, 92, 12, Place::KeepRight},
-};
-const std::vector<Place> kLinkBrowserPlaces = {
-    {LinkBrowser::kFavoritesList, 16, 24, 241, 265}, {LinkBrowser::kTypedAddressList, 280, 24, 241, 265},
-    {LinkBrowser::kOkButton, 288, 312, 89, 25},      {LinkBrowser::kCancelButton, 416, 312, 89, 25},
-    {LinkBrowser::kSourceGroup, 40, 298, 193, 41},    {LinkBrowser::kStatusBar, 0, 360, 537, 22},
-    {LinkBrowser::kFavoritesRadio, 40 + 8, 298 + 19, 73, 17, Place::KeepLeft},
-    {LinkBrowser::kTypedAddressRadio, 40 + 96, 298 + 19, 81, 17, Place::KeepLeft},
-    {LinkBrowser::kFavoritesLabel, 104, 8, 60, 12, Place::KeepLeft},
-    {LinkBrowser::kTypedAddressLabel, 336, 8, 128, 12, Place::KeepLeft},
-};
-const std::vector<Place> kIconPickerPlaces = {
-    {IconPicker::kIconGrid, 8, 8, 233, 218},
-    {IconPicker::kOpenButton, 7, 233, 74, 33},
-    {IconPicker::kSaveButton, 87, 233, 74, 33},
-    {IconPicker::kBackButton, 168, 232, 73, 33},
-    {IconPicker::kChosenIconGroup, 15, 281, 73, 65},
-    {IconPicker::kChosenIconImage, 15 + 19, 281 + 21, 36, 36},
-    {IconPicker::kDepthGroup, 123, 277, 113, 77},
-    {IconPicker::kColor16Radio, 123 + 16, 277 + 18, 81, 17, Place::KeepLeft},
-    {IconPicker::kColor256Radio, 123 + 16, 277 + 36, 81, 17, Place::KeepLeft},
-    {IconPicker::kHighColorRadio, 123 + 16, 277 + 54, 89, 17, Place::KeepLeft},
-};
-
-void ExpectPlaced(HWND control, const Place& p, int dpi) {
+// Where a control sits: its row of the window's layout table, scaled. A
+// label, check box or radio button may be wider where the stand-in font is
+// wider, keeping the edge its row names.
+void ExpectPlaced(HWND control, const LayoutRect& p, int dpi) {
     SCOPED_TRACE(testing::Message() << "control " << p.id << " at " << dpi << " dpi");
     ASSERT_TRUE(control);
     const RECT r = InParent(control);
     EXPECT_EQ(r.top, Scaled(p.y, dpi));
     EXPECT_EQ(r.bottom - r.top, Scaled(p.height, dpi));
-    if (p.edge == Place::KeepRight)
+    if (p.grow == Grow::KeepRight)
         EXPECT_EQ(r.right, Scaled(p.x, dpi) + Scaled(p.width, dpi));
     else
         EXPECT_EQ(r.left, Scaled(p.x, dpi));
-    if (p.edge == Place::Exact)
+    if (p.grow == Grow::No)
         EXPECT_EQ(r.right - r.left, Scaled(p.width, dpi));
     else
         EXPECT_GE(r.right - r.left, Scaled(p.width, dpi));
@@ -104,16 +63,16 @@ void ExpectPlaced(HWND control, const Place& p, int dpi) {
 struct FormLayout {
     const char* name;
     std::function<Form*()> form;
-    const std::vector<Place>* places;
-    int clientWidth, clientHeight;
-    int x, y;  // screen position; CW_USEDEFAULT where the system places it
+    std::span<const LayoutRect> places;
+    FormRect rect;  // the screen position is CW_USEDEFAULT where the system places the form
 };
 
 std::vector<FormLayout> Layouts() {
     return {
-        {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, &kMainWindowPlaces, 571, 544, CW_USEDEFAULT, 0},
-        {"linkBrowser", [] { return static_cast<Form*>(TheLinkBrowser()); }, &kLinkBrowserPlaces, 537, 382, 177, 161},
-        {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, &kIconPickerPlaces, 249, 363, 319, 168},
+        {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, MainWindow::kLayout, MainWindow::kFormRect},
+        {"linkBrowser", [] { return static_cast<Form*>(TheLinkBrowser()); }, LinkBrowser::kLayout,
+         LinkBrowser::kFormRect},
+        {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, IconPicker::kLayout, IconPicker::kFormRect},
     };
 }
 
@@ -121,10 +80,8 @@ void ExpectLayout(int dpi) {
     for (const auto& layout : Layouts()) {
         SCOPED_TRACE(layout.name);
         Form* form = layout.form();
-        for (const auto& p : *layout.places) ExpectPlaced(form->Control(p.id), p, dpi);
+        for (const auto& p : layout.places) ExpectPlaced(Below(form->Handle(), p.id), p, dpi);
     }
-    for (auto preview : {MainWindow::Preview::Icon, MainWindow::Preview::HotIcon})
-        ExpectPlaced(TheMainWindow()->PreviewImage(preview).Handle(), Place{0, 20, 21, 36, 36}, dpi);
 }
 
 // A font of a control: face, character height at 96 dpi, bold.
@@ -177,15 +134,15 @@ void ExpectClientAreas(int dpi, bool atTheirPlaces = true) {
         RECT client, frame;
         ::GetClientRect(h, &client);
         ::GetWindowRect(h, &frame);
-        EXPECT_EQ(client.right, Scaled(layout.clientWidth, dpi));
+        EXPECT_EQ(client.right, Scaled(layout.rect.clientWidth, dpi));
         // The system keeps a window no taller than the screen allows (the
         // main window at 144 dpi on the tests' 768-pixel screen).
         const int frameHeight = (frame.bottom - frame.top) - client.bottom;
         EXPECT_EQ(client.bottom,
-                  std::min(Scaled(layout.clientHeight, dpi), ::GetSystemMetrics(SM_CYMAXTRACK) - frameHeight));
-        if (atTheirPlaces && layout.x != CW_USEDEFAULT) {
-            EXPECT_EQ(frame.left, Scaled(layout.x, dpi));
-            EXPECT_EQ(frame.top, Scaled(layout.y, dpi));
+                  std::min(Scaled(layout.rect.clientHeight, dpi), ::GetSystemMetrics(SM_CYMAXTRACK) - frameHeight));
+        if (atTheirPlaces && layout.rect.x != CW_USEDEFAULT) {
+            EXPECT_EQ(frame.left, Scaled(layout.rect.x, dpi));
+            EXPECT_EQ(frame.top, Scaled(layout.rect.y, dpi));
         }
     }
 }
@@ -293,8 +250,8 @@ TEST_P(DpiGenerationTest, ANewDpiLaysEveryWindowOutAgainInTheSuggestedRectangle)
             RECT suggested;
             ::GetWindowRect(h, &suggested);
             ::OffsetRect(&suggested, 10, 20);
-            suggested.right = suggested.left + Scaled(layout.clientWidth, dpi) + 16;
-            suggested.bottom = suggested.top + Scaled(layout.clientHeight, dpi) + 40;
+            suggested.right = suggested.left + Scaled(layout.rect.clientWidth, dpi) + 16;
+            suggested.bottom = suggested.top + Scaled(layout.rect.clientHeight, dpi) + 40;
             ::SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
             RECT now;
             ::GetWindowRect(h, &now);

@@ -56,8 +56,8 @@ IconPicker::IconPicker() : Form(kBackground) {
     for (FileDialogState* dialog : {&openDialog, &saveDialog}) dialog->filter = kDialogFilter;
     openDialog.initialFolder = L"\\icon";
     // Other programs find this window by its class name: it stays "TForm3".
-    CreateForm(L"TForm3", L"アイコン登録", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 319, 168,
-               249, 363);
+    SetLayout(kLayout);
+    CreateForm(L"TForm3", L"アイコン登録", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, kFormRect);
     CreateControls();
 }
 
@@ -71,24 +71,25 @@ void IconPicker::CreateControls() {
 
     iconList_ = NewGridImages(16);
     HWND view = AddControl({WC_LISTVIEWW, L"", tab | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_AUTOARRANGE,
-                            WS_EX_CLIENTEDGE, 8, 8, 233, 218, kIconGrid, other});
+                            WS_EX_CLIENTEDGE, kIconGrid, other});
     ListView_SetImageList(view, iconList_.Get(), LVSIL_NORMAL);
-    AddControl({L"BUTTON", L"リストを開く", tab | BS_PUSHBUTTON, 0, 7, 233, 74, 33, kOpenButton, f});
-    AddControl({L"BUTTON", L"アイコン保存", tab | BS_PUSHBUTTON, 0, 87, 233, 74, 33, kSaveButton, f});
+    AddControl({L"BUTTON", L"リストを開く", tab | BS_PUSHBUTTON, 0, kOpenButton, f});
+    AddControl({L"BUTTON", L"アイコン保存", tab | BS_PUSHBUTTON, 0, kSaveButton, f});
     // Each group box after what it holds: the controls above it in the
     // window order are not painted over. The tab order stays the same.
-    chosenIconImage_ = std::make_unique<ImageBox>(Handle(), kChosenIconImage, 15 + 19, 281 + 21, 36, 36, kBackground);
-    Place(chosenIconImage_->Handle(), 15 + 19, 281 + 21, 36, 36);
-    HWND chosenGroup = AddGroupBox(L"選択中", 0, 15, 281, 73, 65, kChosenIconGroup, f);
+    const LayoutRect& chosen = LayoutOf(kChosenIconImage);
+    chosenIconImage_ = std::make_unique<ImageBox>(Handle(), kChosenIconImage, chosen.x, chosen.y, chosen.width,
+                                                  chosen.height, kBackground);
+    Place(chosenIconImage_->Handle(), kChosenIconImage);
+    HWND chosenGroup = AddGroupBox(L"選択中", 0, kChosenIconGroup, f);
     AddControl(
-        {L"BUTTON", L"16色", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 18, 81, 17, kColor16Radio, r});
+        {L"BUTTON", L"16色", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, kColor16Radio, r});
     HWND radio256 = AddControl(
-        {L"BUTTON", L"256色", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 36, 81, 17, kColor256Radio, r});
+        {L"BUTTON", L"256色", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kColor256Radio, r});
     AddControl(
-        {L"BUTTON", L"ハイカラー", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 54, 89, 17, kHighColorRadio, r});
-    AddGroupBox(L"色数選択", WS_GROUP, 123, 277, 113, 77, kDepthGroup, f);
-    AddControl({L"BUTTON", L"戻る", tab | WS_GROUP | BS_PUSHBUTTON, 0, 168, 232, 73, 33, kBackButton, f});
-    for (int radio : {kColor16Radio, kColor256Radio, kHighColorRadio}) FitText(Control(radio), false);
+        {L"BUTTON", L"ハイカラー", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kHighColorRadio, r});
+    AddGroupBox(L"色数選択", WS_GROUP, kDepthGroup, f);
+    AddControl({L"BUTTON", L"戻る", tab | WS_GROUP | BS_PUSHBUTTON, 0, kBackButton, f});
     ::SendMessageW(radio256, BM_SETCHECK, BST_CHECKED, 0);  // shown selected while the depth is still 0
     SetFirstFocus(view);
 

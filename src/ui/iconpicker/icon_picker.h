@@ -36,6 +36,21 @@ public:
         kBackButton,
     };
 
+    // The form and its controls at 96 dpi.
+    static constexpr FormRect kFormRect{319, 168, 249, 363};
+    static constexpr LayoutRect kLayout[] = {
+        {kIconGrid, 8, 8, 233, 218},
+        {kOpenButton, 7, 233, 74, 33},
+        {kSaveButton, 87, 233, 74, 33},
+        {kChosenIconImage, 15 + 19, 281 + 21, 36, 36},
+        {kChosenIconGroup, 15, 281, 73, 65},
+        {kColor16Radio, 123 + 16, 277 + 18, 81, 17, Grow::KeepLeft},
+        {kColor256Radio, 123 + 16, 277 + 36, 81, 17, Grow::KeepLeft},
+        {kHighColorRadio, 123 + 16, 277 + 54, 89, 17, Grow::KeepLeft},
+        {kDepthGroup, 123, 277, 113, 77},
+        {kBackButton, 168, 232, 73, 33},
+    };
+
     // What the picker hands its opener: the path of the icon file chosen.
     using IconChosen = std::function<void(const std::wstring& path)>;
 

@@ -43,8 +43,8 @@ LinkBrowser::LinkBrowser() : Form(kBackground), highlight_(::CreateSolidBrush(kS
     folder_.resize(::GetCurrentDirectoryW(length, folder_.data()));
     // Created hidden; a dialog frame without title-bar buttons.
     // Other programs find this window by its class name: it stays "TForm2".
-    CreateForm(L"TForm2", L"リンク先参照", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 177, 161,
-               537, 382);
+    SetLayout(kLayout);
+    CreateForm(L"TForm2", L"リンク先参照", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, kFormRect);
     CreateControls();
     ReadFavorites();
 }
@@ -57,32 +57,27 @@ void LinkBrowser::CreateControls() {
     const DWORD labelStyle = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
     // Each label (no tab stop) right before the list it names, where screen
     // readers look for it; the lists are read by their labels.
-    HWND filesLabel = AddControl({L"STATIC", L"お気に入り", labelStyle, 0, 104, 8, 60, 12, kFavoritesLabel, b});
+    HWND filesLabel = AddControl({L"STATIC", L"お気に入り", labelStyle, 0, kFavoritesLabel, b});
     HWND files =
-        AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, 16, 24, 241, 265, kFavoritesList, f});
+        AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, kFavoritesList, f});
     HWND typedLabel =
-        AddControl({L"STATIC", L"手書き入力 プルダウン", labelStyle, 0, 336, 8, 128, 12, kTypedAddressLabel, b});
-    HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, 280, 24, 241, 265, kTypedAddressList, f});
-    for (auto [label, control] : {std::pair{filesLabel, files}, std::pair{typedLabel, typed}}) {
-        FitText(label, false);
+        AddControl({L"STATIC", L"手書き入力 プルダウン", labelStyle, 0, kTypedAddressLabel, b});
+    HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, kTypedAddressList, f});
+    for (auto [label, control] : {std::pair{filesLabel, files}, std::pair{typedLabel, typed}})
         SetAccessibleName(control, NameFromLabel(WindowText(label)));
-    }
     SetItemHeight(files, 16);
     SetItemHeight(typed, 12);
-    AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, 288, 312, 89, 25, kOkButton, f});
-    AddControl({L"BUTTON", L"キャンセル", tab | BS_PUSHBUTTON, 0, 416, 312, 89, 25, kCancelButton, f});
-    HWND favorites = AddControl({L"BUTTON", L"お気に入り", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 40 + 8, 298 + 19, 73,
-                                 17, kFavoritesRadio, f});
-    HWND handTyped = AddControl({L"BUTTON", L"手書き入力", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 40 + 96, 298 + 19, 81,
-                                 17, kTypedAddressRadio, f});
-    FitText(favorites, false);
-    FitText(handTyped, false);
+    AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, kOkButton, f});
+    AddControl({L"BUTTON", L"キャンセル", tab | BS_PUSHBUTTON, 0, kCancelButton, f});
+    HWND favorites = AddControl({L"BUTTON", L"お気に入り", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, kFavoritesRadio, f});
+    AddControl({L"BUTTON", L"手書き入力", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kTypedAddressRadio, f});
     ::SendMessageW(favorites, BM_SETCHECK, BST_CHECKED, 0);
-    AddGroupBox(L"読み込み元", WS_GROUP, 40, 298, 193, 41, kSourceGroup, f);
+    AddGroupBox(L"読み込み元", WS_GROUP, kSourceGroup, f);
 
-    statusBar_ =
-        std::make_unique<Panel>(Handle(), kStatusBar, L"", 0, 360, 537, 22, kBackground, f, Panel::Look::StatusBar);
-    Place(statusBar_->Handle(), 0, 360, 537, 22);
+    const LayoutRect& bar = LayoutOf(kStatusBar);
+    statusBar_ = std::make_unique<Panel>(Handle(), kStatusBar, L"", bar.x, bar.y, bar.width, bar.height, kBackground,
+                                         f, Panel::Look::StatusBar);
+    Place(statusBar_->Handle(), kStatusBar);
     SetFirstFocus(files);
 }
 

@@ -29,6 +29,21 @@ public:
         kTypedAddressLabel,
     };
 
+    // The form and its controls at 96 dpi.
+    static constexpr FormRect kFormRect{177, 161, 537, 382};
+    static constexpr LayoutRect kLayout[] = {
+        {kFavoritesLabel, 104, 8, 60, 12, Grow::KeepLeft},
+        {kFavoritesList, 16, 24, 241, 265},
+        {kTypedAddressLabel, 336, 8, 128, 12, Grow::KeepLeft},
+        {kTypedAddressList, 280, 24, 241, 265},
+        {kOkButton, 288, 312, 89, 25},
+        {kCancelButton, 416, 312, 89, 25},
+        {kFavoritesRadio, 40 + 8, 298 + 19, 73, 17, Grow::KeepLeft},
+        {kTypedAddressRadio, 40 + 96, 298 + 19, 81, 17, Grow::KeepLeft},
+        {kSourceGroup, 40, 298, 193, 41},
+        {kStatusBar, 0, 360, 537, 22},
+    };
+
     // What "OK" hands the opener: the link target, and the name a favourite
     // gives it (empty for a typed address).
     using LinkChosen = std::function<void(const std::wstring& link, const std::wstring& name)>;

@@ -18,8 +18,6 @@ constexpr COLORREF kBackground = RGB(191, 255, 113);
 constexpr wchar_t kCaption[] = L"Orbelune  Ver 1.0";
 constexpr wchar_t kIconPanelCaption[] = L"アイコン";
 constexpr wchar_t kHotIconPanelCaption[] = L"ホットアイコン";
-constexpr int kClientWidth = 571;
-constexpr int kClientHeight = 544;
 
 }  // namespace
 
@@ -39,9 +37,10 @@ const Command MainWindow::kCommands[] = {
 
 MainWindow::MainWindow(SubWindows subWindows) : Form(kBackground), subWindows_(std::move(subWindows)) {
     SetCommands(kCommands);
+    SetLayout(kLayout);
     // Other programs find this window by its class name: it stays "TForm1".
     CreateForm(L"TForm1", kCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
-               CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight);
+               kFormRect);
 }
 
 MainWindow::~MainWindow() {
@@ -78,50 +77,53 @@ void MainWindow::CreateControls() {
     // Made in tab order: the order of the child windows is the tab order.
     // Each label (no tab stop) comes right before what it names, where
     // screen readers look for it.
-    HWND createButton = AddControl({L"BUTTON", L"作成", tab | BS_PUSHBUTTON, 0, 40, 504, 97, 25, kCreateButton, f});
-    HWND listLabel = AddControl({L"STATIC", L"ボタン一覧", labelStyle, 0, 112, 16, 59, 12, kButtonListLabel, b});
+    HWND createButton = AddControl({L"BUTTON", L"作成", tab | BS_PUSHBUTTON, 0, kCreateButton, f});
+    HWND listLabel = AddControl({L"STATIC", L"ボタン一覧", labelStyle, 0, kButtonListLabel, b});
     HWND nameList =
-        AddControl({L"LISTBOX", L"", tab | listStyle, WS_EX_CLIENTEDGE, 112, 40, 393, 313, kButtonNameList, f});
-    AddControl({L"BUTTON", L"編集", tab | BS_PUSHBUTTON, 0, 184, 504, 97, 25, kEditButton, f});
-    AddControl({L"BUTTON", L"削除", tab | BS_PUSHBUTTON, 0, 328, 504, 97, 25, kDeleteButton, f});
-    HWND nameLabel = AddControl({L"STATIC", L"名前　：", labelStyle, 0, 62, 378, 42, 12, kNameLabel, b});
-    HWND nameField = AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 376, 393, 20, kNameField, f});
-    HWND linkLabel = AddControl({L"STATIC", L"リンク先　：", labelStyle, 0, 43, 404, 61, 12, kLinkTargetLabel, b});
+        AddControl({L"LISTBOX", L"", tab | listStyle, WS_EX_CLIENTEDGE, kButtonNameList, f});
+    AddControl({L"BUTTON", L"編集", tab | BS_PUSHBUTTON, 0, kEditButton, f});
+    AddControl({L"BUTTON", L"削除", tab | BS_PUSHBUTTON, 0, kDeleteButton, f});
+    HWND nameLabel = AddControl({L"STATIC", L"名前　：", labelStyle, 0, kNameLabel, b});
+    HWND nameField = AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, kNameField, f});
+    HWND linkLabel = AddControl({L"STATIC", L"リンク先　：", labelStyle, 0, kLinkTargetLabel, b});
     HWND linkField =
-        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 400, 393, 20, kLinkTargetField, f});
+        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, kLinkTargetField, f});
     HWND iconLabel =
-        AddControl({L"STATIC", L"アイコン　：", labelStyle | SS_NOTIFY, 0, 43, 429, 61, 12, kIconLabel, b});
+        AddControl({L"STATIC", L"アイコン　：", labelStyle | SS_NOTIFY, 0, kIconLabel, b});
     HWND iconPathField =
-        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 424, 393, 20, kIconPathField, f});
+        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, kIconPathField, f});
     HWND hotIconLabel =
-        AddControl({L"STATIC", L"ホットアイコン　：", labelStyle | SS_NOTIFY, 0, 12, 452, 92, 12, kHotIconLabel, b});
-    HWND hotIconPathField = AddControl({L"EDIT", kSameAsIcon, tab | editStyle | WS_DISABLED, WS_EX_CLIENTEDGE, 112, 448,
-                                        393, 20, kHotIconPathField, f});
-    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, 512, 400, 41, 17, kLinkBrowseButton, f});
-    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, 512, 424, 41, 17, kIconBrowseButton, f});
-    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON | WS_DISABLED, 0, 512, 448, 41, 17, kHotIconBrowseButton, f});
-    AddControl({L"BUTTON", L"終了", tab | BS_PUSHBUTTON, 0, 504, 504, 49, 25, kQuitButton, f});
+        AddControl({L"STATIC", L"ホットアイコン　：", labelStyle | SS_NOTIFY, 0, kHotIconLabel, b});
+    HWND hotIconPathField = AddControl({L"EDIT", kSameAsIcon, tab | editStyle | WS_DISABLED, WS_EX_CLIENTEDGE, kHotIconPathField, f});
+    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, kLinkBrowseButton, f});
+    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, kIconBrowseButton, f});
+    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON | WS_DISABLED, 0, kHotIconBrowseButton, f});
+    AddControl({L"BUTTON", L"終了", tab | BS_PUSHBUTTON, 0, kQuitButton, f});
     HWND numberList =
-        AddControl({L"LISTBOX", L"", WS_TABSTOP | listStyle, WS_EX_CLIENTEDGE, 24, 8, 57, 73, kButtonNumberList, f});
-    iconPanel_ = std::make_unique<Panel>(Handle(), kIconPanel, kIconPanelCaption, 16, 136, 81, 81, kBackground, b);
-    hotIconPanel_ =
-        std::make_unique<Panel>(Handle(), kHotIconPanel, kHotIconPanelCaption, 16, 232, 81, 81, kBackground, b);
-    Place(iconPanel_->Handle(), 16, 136, 81, 81);
-    Place(hotIconPanel_->Handle(), 16, 232, 81, 81);
+        AddControl({L"LISTBOX", L"", WS_TABSTOP | listStyle, WS_EX_CLIENTEDGE, kButtonNumberList, f});
+    const auto panel = [&](int id, const wchar_t* caption) {
+        const LayoutRect& r = LayoutOf(id);
+        auto made = std::make_unique<Panel>(Handle(), id, caption, r.x, r.y, r.width, r.height, kBackground, b);
+        Place(made->Handle(), id);
+        return made;
+    };
+    iconPanel_ = panel(kIconPanel, kIconPanelCaption);
+    hotIconPanel_ = panel(kHotIconPanel, kHotIconPanelCaption);
     ::ShowWindow(hotIconPanel_->Handle(), SW_HIDE);
-    iconImage_ = std::make_unique<ImageBox>(iconPanel_->Handle(), kIconImage, 20, 21, 36, 36, kBackground);
-    hotIconImage_ = std::make_unique<ImageBox>(hotIconPanel_->Handle(), kHotIconImage, 20, 21, 36, 36, kBackground);
-    Place(iconImage_->Handle(), 20, 21, 36, 36);
-    Place(hotIconImage_->Handle(), 20, 21, 36, 36);
+    const auto image = [&](const Panel& in, int id) {
+        const LayoutRect& r = LayoutOf(id);
+        auto made = std::make_unique<ImageBox>(in.Handle(), id, r.x, r.y, r.width, r.height, kBackground);
+        Place(made->Handle(), id);
+        return made;
+    };
+    iconImage_ = image(*iconPanel_, kIconImage);
+    hotIconImage_ = image(*hotIconPanel_, kHotIconImage);
     iconImage_->SetVisible(false);
     hotIconImage_->SetVisible(false);
     HWND check =
-        AddControl({L"BUTTON", L"ホットアイコンを指定しない", tab | BS_AUTOCHECKBOX, 0, 112, 472, 161, 17, kSameAsIconCheck, f});
+        AddControl({L"BUTTON", L"ホットアイコンを指定しない", tab | BS_AUTOCHECKBOX, 0, kSameAsIconCheck, f});
     ::SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
 
-    FitText(listLabel, false);
-    FitText(check, false);
-    for (HWND label : {nameLabel, linkLabel, iconLabel, hotIconLabel}) FitText(label, true);
     AddTooltip(iconLabel, L"通常表示されるアイコン");
     AddTooltip(hotIconLabel, L"カーソルを重ねたときのアイコン");
 

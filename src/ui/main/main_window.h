@@ -48,6 +48,35 @@ public:
 
     using Preview = ButtonForm::PreviewKind;
 
+    // The form and its controls at 96 dpi; the previews' images within
+    // their panels.
+    static constexpr FormRect kFormRect{CW_USEDEFAULT, CW_USEDEFAULT, 571, 544};
+    static constexpr LayoutRect kLayout[] = {
+        {kCreateButton, 40, 504, 97, 25},
+        {kButtonListLabel, 112, 16, 59, 12, Grow::KeepLeft},
+        {kButtonNameList, 112, 40, 393, 313},
+        {kEditButton, 184, 504, 97, 25},
+        {kDeleteButton, 328, 504, 97, 25},
+        {kNameLabel, 62, 378, 42, 12, Grow::KeepRight},
+        {kNameField, 112, 376, 393, 20},
+        {kLinkTargetLabel, 43, 404, 61, 12, Grow::KeepRight},
+        {kLinkTargetField, 112, 400, 393, 20},
+        {kIconLabel, 43, 429, 61, 12, Grow::KeepRight},
+        {kIconPathField, 112, 424, 393, 20},
+        {kHotIconLabel, 12, 452, 92, 12, Grow::KeepRight},
+        {kHotIconPathField, 112, 448, 393, 20},
+        {kLinkBrowseButton, 512, 400, 41, 17},
+        {kIconBrowseButton, 512, 424, 41, 17},
+        {kHotIconBrowseButton, 512, 448, 41, 17},
+        {kQuitButton, 504, 504, 49, 25},
+        {kButtonNumberList, 24, 8, 57, 73},
+        {kIconPanel, 16, 136, 81, 81},
+        {kHotIconPanel, 16, 232, 81, 81},
+        {kIconImage, 20, 21, 36, 36},
+        {kHotIconImage, 20, 21, 36, 36},
+        {kSameAsIconCheck, 112, 472, 161, 17, Grow::KeepLeft},
+    };
+
     // The sub-windows the "参照" buttons open, wired by application.cpp.
     struct SubWindows {
         std::function<void()> browseLink;         // the link-target browser

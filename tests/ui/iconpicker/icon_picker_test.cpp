@@ -21,10 +21,10 @@ TEST_F(SubWindowTest, FramesPlacesAndSizesOfTheSubWindows) {
     const struct {
         Form* form;
         const wchar_t* caption;
-        int x, y, width, height;
+        FormRect rect;
     } windows[] = {
-        {TheLinkBrowser(), L"リンク先参照", 177, 161, 537, 382},
-        {TheIconPicker(), L"アイコン登録", 319, 168, 249, 363},
+        {TheLinkBrowser(), L"リンク先参照", LinkBrowser::kFormRect},
+        {TheIconPicker(), L"アイコン登録", IconPicker::kFormRect},
     };
     for (const auto& w : windows) {
         SCOPED_TRACE(test::Utf8(w.caption));
@@ -34,10 +34,10 @@ TEST_F(SubWindowTest, FramesPlacesAndSizesOfTheSubWindows) {
         RECT frame, client;
         ::GetWindowRect(h, &frame);
         ::GetClientRect(h, &client);
-        EXPECT_EQ(frame.left, w.x);
-        EXPECT_EQ(frame.top, w.y);
-        EXPECT_EQ(client.right, w.width);
-        EXPECT_EQ(client.bottom, w.height);
+        EXPECT_EQ(frame.left, w.rect.x);
+        EXPECT_EQ(frame.top, w.rect.y);
+        EXPECT_EQ(client.right, w.rect.clientWidth);
+        EXPECT_EQ(client.bottom, w.rect.clientHeight);
         const LONG style = ::GetWindowLongW(h, GWL_STYLE);
         EXPECT_TRUE(style & WS_CAPTION);
         EXPECT_FALSE(style & WS_SYSMENU);  // no title-bar buttons
@@ -51,25 +51,25 @@ TEST_F(SubWindowTest, PickerLayoutAndColourDepthChoice) {
     Start();
     const struct {
         int id;
-        int x, y, w, h;
         const wchar_t* text;
     } table[] = {
-        {IconPicker::kIconGrid, 8, 8, 233, 218, L""},
-        {IconPicker::kOpenButton, 7, 233, 74, 33, L"リストを開く"},
-        {IconPicker::kSaveButton, 87, 233, 74, 33, L"アイコン保存"},
-        {IconPicker::kBackButton, 168, 232, 73, 33, L"戻る"},
-        {IconPicker::kChosenIconGroup, 15, 281, 73, 65, L"選択中"},
-        {IconPicker::kDepthGroup, 123, 277, 113, 77, L"色数選択"},
+        {IconPicker::kIconGrid, L""},
+        {IconPicker::kOpenButton, L"リストを開く"},
+        {IconPicker::kSaveButton, L"アイコン保存"},
+        {IconPicker::kBackButton, L"戻る"},
+        {IconPicker::kChosenIconGroup, L"選択中"},
+        {IconPicker::kDepthGroup, L"色数選択"},
     };
     for (const auto& c : table) {
         SCOPED_TRACE(testing::Message() << "control " << c.id);
         RECT r;
         ::GetWindowRect(TheIconPicker()->Control(c.id), &r);
         ::MapWindowPoints(nullptr, TheIconPicker()->Handle(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, c.x);
-        EXPECT_EQ(r.top, c.y);
-        EXPECT_EQ(r.right - r.left, c.w);
-        EXPECT_EQ(r.bottom - r.top, c.h);
+        const LayoutRect place = test::LayoutRow(IconPicker::kLayout, c.id);
+        EXPECT_EQ(r.left, place.x);
+        EXPECT_EQ(r.top, place.y);
+        EXPECT_EQ(r.right - r.left, place.width);
+        EXPECT_EQ(r.bottom - r.top, place.height);
         EXPECT_EQ(test::WindowTextOf(TheIconPicker()->Control(c.id)), c.text);
     }
 

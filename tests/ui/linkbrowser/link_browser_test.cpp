@@ -223,22 +223,22 @@ protected:
 TEST_F(LinkBrowserTest, Layout) {
     const struct {
         int id;
-        int x, y, w, h;
         const wchar_t* text;
     } table[] = {
-        {LinkBrowser::kFavoritesList, 16, 24, 241, 265, L""}, {LinkBrowser::kTypedAddressList, 280, 24, 241, 265, L""},
-        {LinkBrowser::kOkButton, 288, 312, 89, 25, L"OK"},     {LinkBrowser::kCancelButton, 416, 312, 89, 25, L"キャンセル"},
-        {LinkBrowser::kSourceGroup, 40, 298, 193, 41, L"読み込み元"}, {LinkBrowser::kStatusBar, 0, 360, 537, 22, L""},
+        {LinkBrowser::kFavoritesList, L""}, {LinkBrowser::kTypedAddressList, L""},
+        {LinkBrowser::kOkButton, L"OK"},     {LinkBrowser::kCancelButton, L"キャンセル"},
+        {LinkBrowser::kSourceGroup, L"読み込み元"}, {LinkBrowser::kStatusBar, L""},
     };
     for (const auto& c : table) {
         SCOPED_TRACE(testing::Message() << "control " << c.id);
         RECT r;
         ::GetWindowRect(C(c.id), &r);
         ::MapWindowPoints(nullptr, TheLinkBrowser()->Handle(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, c.x);
-        EXPECT_EQ(r.top, c.y);
-        EXPECT_EQ(r.right - r.left, c.w);
-        EXPECT_EQ(r.bottom - r.top, c.h);
+        const LayoutRect place = test::LayoutRow(LinkBrowser::kLayout, c.id);
+        EXPECT_EQ(r.left, place.x);
+        EXPECT_EQ(r.top, place.y);
+        EXPECT_EQ(r.right - r.left, place.width);
+        EXPECT_EQ(r.bottom - r.top, place.height);
         EXPECT_EQ(test::WindowTextOf(C(c.id)), c.text);
     }
     EXPECT_EQ(::SendMessageW(C(LinkBrowser::kFavoritesList), LB_GETITEMHEIGHT, 0, 0), 16);

@@ -35,36 +35,36 @@ TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
     Start();
     struct Expect {
         int id;
-        int x, y, w, h;
         const wchar_t* text;
         bool enabled, visible;
     };
     const Expect table[] = {
-        {MainWindow::kButtonNameList, 112, 40, 393, 313, L"", true, true},
-        {MainWindow::kButtonNumberList, 24, 8, 57, 73, L"", true, false},
-        {MainWindow::kIconPanel, 16, 136, 81, 81, L"アイコン", true, true},
-        {MainWindow::kHotIconPanel, 16, 232, 81, 81, L"ホットアイコン", true, false},
-        {MainWindow::kNameField, 112, 376, 393, 20, L"", true, true},
-        {MainWindow::kLinkTargetField, 112, 400, 393, 20, L"", true, true},
-        {MainWindow::kLinkBrowseButton, 512, 400, 41, 17, L"参照", true, true},
-        {MainWindow::kIconPathField, 112, 424, 393, 20, L"", true, true},
-        {MainWindow::kIconBrowseButton, 512, 424, 41, 17, L"参照", true, true},
-        {MainWindow::kHotIconPathField, 112, 448, 393, 20, L"アイコンと同じ", false, true},
-        {MainWindow::kHotIconBrowseButton, 512, 448, 41, 17, L"参照", false, true},
-        {MainWindow::kCreateButton, 40, 504, 97, 25, L"作成", true, true},
-        {MainWindow::kEditButton, 184, 504, 97, 25, L"編集", true, true},
-        {MainWindow::kDeleteButton, 328, 504, 97, 25, L"削除", true, true},
-        {MainWindow::kQuitButton, 504, 504, 49, 25, L"終了", true, true},
+        {MainWindow::kButtonNameList, L"", true, true},
+        {MainWindow::kButtonNumberList, L"", true, false},
+        {MainWindow::kIconPanel, L"アイコン", true, true},
+        {MainWindow::kHotIconPanel, L"ホットアイコン", true, false},
+        {MainWindow::kNameField, L"", true, true},
+        {MainWindow::kLinkTargetField, L"", true, true},
+        {MainWindow::kLinkBrowseButton, L"参照", true, true},
+        {MainWindow::kIconPathField, L"", true, true},
+        {MainWindow::kIconBrowseButton, L"参照", true, true},
+        {MainWindow::kHotIconPathField, L"アイコンと同じ", false, true},
+        {MainWindow::kHotIconBrowseButton, L"参照", false, true},
+        {MainWindow::kCreateButton, L"作成", true, true},
+        {MainWindow::kEditButton, L"編集", true, true},
+        {MainWindow::kDeleteButton, L"削除", true, true},
+        {MainWindow::kQuitButton, L"終了", true, true},
     };
     for (const auto& e : table) {
         SCOPED_TRACE(testing::Message() << "control " << e.id);
         HWND c = C(e.id);
         ASSERT_TRUE(c);
         const RECT r = ClientRectOf(c);
-        EXPECT_EQ(r.left, e.x);
-        EXPECT_EQ(r.top, e.y);
-        EXPECT_EQ(r.right - r.left, e.w);
-        EXPECT_EQ(r.bottom - r.top, e.h);
+        const LayoutRect place = test::LayoutRow(MainWindow::kLayout, e.id);
+        EXPECT_EQ(r.left, place.x);
+        EXPECT_EQ(r.top, place.y);
+        EXPECT_EQ(r.right - r.left, place.width);
+        EXPECT_EQ(r.bottom - r.top, place.height);
         EXPECT_EQ(T(e.id), e.text);
         EXPECT_EQ(::IsWindowEnabled(c) != FALSE, e.enabled);
         EXPECT_EQ((::GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) != 0, e.visible);
@@ -73,38 +73,39 @@ TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
     // The check box: its place, and checked. It may be wider where the
     // stand-in font is wider.
     const RECT check = ClientRectOf(C(MainWindow::kSameAsIconCheck));
-    EXPECT_EQ(check.left, 112);
-    EXPECT_EQ(check.top, 472);
-    EXPECT_GE(check.right - check.left, 161);
-    EXPECT_EQ(check.bottom - check.top, 17);
+    const LayoutRect checkPlace = test::LayoutRow(MainWindow::kLayout, MainWindow::kSameAsIconCheck);
+    EXPECT_EQ(check.left, checkPlace.x);
+    EXPECT_EQ(check.top, checkPlace.y);
+    EXPECT_GE(check.right - check.left, checkPlace.width);
+    EXPECT_EQ(check.bottom - check.top, checkPlace.height);
     EXPECT_EQ(T(MainWindow::kSameAsIconCheck), L"ホットアイコンを指定しない");
     EXPECT_EQ(::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
 
     // Labels keep the edge that faces their field.
     struct Label {
         int id;
-        int x, y, w, h;
         const wchar_t* text;
         bool rightAligned;
     };
     const Label labels[] = {
-        {MainWindow::kButtonListLabel, 112, 16, 59, 12, L"ボタン一覧", false},
-        {MainWindow::kNameLabel, 62, 378, 42, 12, L"名前　：", true},
-        {MainWindow::kLinkTargetLabel, 43, 404, 61, 12, L"リンク先　：", true},
-        {MainWindow::kIconLabel, 43, 429, 61, 12, L"アイコン　：", true},
-        {MainWindow::kHotIconLabel, 12, 452, 92, 12, L"ホットアイコン　：", true},
+        {MainWindow::kButtonListLabel, L"ボタン一覧", false},
+        {MainWindow::kNameLabel, L"名前　：", true},
+        {MainWindow::kLinkTargetLabel, L"リンク先　：", true},
+        {MainWindow::kIconLabel, L"アイコン　：", true},
+        {MainWindow::kHotIconLabel, L"ホットアイコン　：", true},
     };
     for (const auto& l : labels) {
         SCOPED_TRACE(testing::Message() << "label " << l.id);
         const RECT r = ClientRectOf(C(l.id));
+        const LayoutRect place = test::LayoutRow(MainWindow::kLayout, l.id);
         if (l.rightAligned) {
-            EXPECT_EQ(r.right, l.x + l.w);
+            EXPECT_EQ(r.right, place.x + place.width);
         } else {
-            EXPECT_EQ(r.left, l.x);
+            EXPECT_EQ(r.left, place.x);
         }
-        EXPECT_EQ(r.top, l.y);
-        EXPECT_GE(r.right - r.left, l.w);
-        EXPECT_EQ(r.bottom - r.top, l.h);
+        EXPECT_EQ(r.top, place.y);
+        EXPECT_GE(r.right - r.left, place.width);
+        EXPECT_EQ(r.bottom - r.top, place.height);
         EXPECT_EQ(T(l.id), l.text);
         EXPECT_NE(FontOf(C(l.id)).lfWeight, FW_NORMAL);  // bold
     }
@@ -113,10 +114,12 @@ TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
     for (auto preview : {MainWindow::Preview::Icon, MainWindow::Preview::HotIcon}) {
         ImageBox& image = TheMainWindow()->PreviewImage(preview);
         const RECT r = ClientRectOf(image.Handle());
-        EXPECT_EQ(r.left, 20);
-        EXPECT_EQ(r.top, 21);
-        EXPECT_EQ(r.right - r.left, 36);
-        EXPECT_EQ(r.bottom - r.top, 36);
+        const LayoutRect place = test::LayoutRow(
+            MainWindow::kLayout, preview == MainWindow::Preview::Icon ? MainWindow::kIconImage : MainWindow::kHotIconImage);
+        EXPECT_EQ(r.left, place.x);
+        EXPECT_EQ(r.top, place.y);
+        EXPECT_EQ(r.right - r.left, place.width);
+        EXPECT_EQ(r.bottom - r.top, place.height);
         EXPECT_FALSE(image.IsVisible());
         EXPECT_TRUE(image.Picture().Empty());
     }
@@ -128,8 +131,8 @@ TEST_F(MainWindowTest, WindowFrameFontAndFocus) {
     EXPECT_EQ(TheMainWindow()->Caption(), L"Orbelune  Ver 1.0");
     RECT client;
     ::GetClientRect(form, &client);
-    EXPECT_EQ(client.right, 571);
-    EXPECT_EQ(client.bottom, 544);
+    EXPECT_EQ(client.right, MainWindow::kFormRect.clientWidth);
+    EXPECT_EQ(client.bottom, MainWindow::kFormRect.clientHeight);
     const LONG style = ::GetWindowLongW(form, GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_TRUE(style & WS_SYSMENU);
