@@ -10,20 +10,37 @@
 
 namespace orbelune {
 
-// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables): the one window set of the process, made and ended here
-MainWindow* mainWindow = nullptr;
-LinkBrowser* linkBrowser = nullptr;
-IconPicker* iconPicker = nullptr;
-// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
-
 namespace {
 
 constexpr wchar_t kApplicationClass[] = L"TApplication";
 
-// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables): the window set's owners and state
-std::unique_ptr<MainWindow> mainWindowObject;
-std::unique_ptr<LinkBrowser> linkBrowserObject;
-std::unique_ptr<IconPicker> iconPickerObject;
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables): the window set, made once and wired here
+// The window set: made once, wired here, and the only place that knows all
+// three.
+std::unique_ptr<MainWindow> mainWindow;
+std::unique_ptr<LinkBrowser> linkBrowser;
+std::unique_ptr<IconPicker> iconPicker;
+
+// The main window's "参照" buttons open the sub-windows, which hand their
+// result back to the main window's fields.
+MainWindow::SubWindows MainWindowsSubWindows() {
+    MainWindow::SubWindows wiring;
+    wiring.browseLink = [] {
+        MainWindow& main = *mainWindow;
+        linkBrowser->Open(main, [&main](const std::wstring& link, const std::wstring& name) {
+            main.TakeLinkTarget(link, name);
+        });
+    };
+    wiring.browseIcon = [](MainWindow::Preview preview) {
+        MainWindow& main = *mainWindow;
+        const wchar_t* caption =
+            preview == MainWindow::Preview::Icon ? IconPicker::kIconModeCaption : IconPicker::kHotIconModeCaption;
+        iconPicker->Open(main, caption, main.IconFolder(),
+                         [&main, preview](const std::wstring& path) { main.TakeIconFile(preview, path); });
+    };
+    wiring.anyShown = [] { return (linkBrowser && linkBrowser->IsShown()) || (iconPicker && iconPicker->IsShown()); };
+    return wiring;
+}
 
 // The forms hidden by minimising, shown again on restore.
 std::vector<HWND> hiddenByMinimize;
@@ -62,9 +79,8 @@ protected:
             // Activation belongs to the forms: hand it on.
             if (LOWORD(wParam) != WA_INACTIVE && !::IsIconic(Handle())) {
                 HWND target = nullptr;
-                for (HWND h :
-                     {iconPicker ? iconPicker->Handle() : nullptr, linkBrowser ? linkBrowser->Handle() : nullptr,
-                      mainWindow ? mainWindow->Handle() : nullptr})
+                for (HWND h : {iconPicker ? iconPicker->Handle() : nullptr,
+                               linkBrowser ? linkBrowser->Handle() : nullptr, mainWindow ? mainWindow->Handle() : nullptr})
                     if (!target && h && ::IsWindowVisible(h) && ::IsWindowEnabled(h)) target = h;
                 if (target) ::SetActiveWindow(target);
                 return 0;
@@ -86,7 +102,8 @@ std::unique_ptr<ApplicationWindowObject> applicationWindow;  // NOLINT(cppcoregu
 bool HandleDialogKeys(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
     for (Window* form :
-         {static_cast<Window*>(mainWindow), static_cast<Window*>(linkBrowser), static_cast<Window*>(iconPicker)}) {
+         {static_cast<Window*>(mainWindow.get()), static_cast<Window*>(linkBrowser.get()),
+          static_cast<Window*>(iconPicker.get())}) {
         if (!form || !form->Handle()) continue;
         HWND h = form->Handle();
         if (msg.hwnd == h || ::IsChild(h, msg.hwnd)) return ::IsDialogMessageW(h, &msg) != FALSE;
@@ -105,22 +122,20 @@ void InitializeApplication() {
 
 HWND ApplicationWindow() noexcept { return applicationWindow ? applicationWindow->Handle() : nullptr; }
 
+MainWindow* TheMainWindow() noexcept { return mainWindow.get(); }
+LinkBrowser* TheLinkBrowser() noexcept { return linkBrowser.get(); }
+IconPicker* TheIconPicker() noexcept { return iconPicker.get(); }
+
 void CreateWindowSet() {
-    mainWindowObject = std::make_unique<MainWindow>();
-    mainWindow = mainWindowObject.get();
-    linkBrowserObject = std::make_unique<LinkBrowser>();
-    linkBrowser = linkBrowserObject.get();
-    iconPickerObject = std::make_unique<IconPicker>();
-    iconPicker = iconPickerObject.get();
+    mainWindow = std::make_unique<MainWindow>(MainWindowsSubWindows());
+    linkBrowser = std::make_unique<LinkBrowser>();
+    iconPicker = std::make_unique<IconPicker>();
 }
 
 void DestroyWindowSet() noexcept {
-    iconPickerObject.reset();
-    iconPicker = nullptr;
-    linkBrowserObject.reset();
-    linkBrowser = nullptr;
-    mainWindowObject.reset();
-    mainWindow = nullptr;
+    iconPicker.reset();
+    linkBrowser.reset();
+    mainWindow.reset();
     hiddenByMinimize.clear();
 }
 
@@ -138,7 +153,8 @@ void MinimizeApplication() {
     if (!app || ::IsIconic(app)) return;
     hiddenByMinimize.clear();
     for (Window* form :
-         {static_cast<Window*>(mainWindow), static_cast<Window*>(linkBrowser), static_cast<Window*>(iconPicker)}) {
+         {static_cast<Window*>(mainWindow.get()), static_cast<Window*>(linkBrowser.get()),
+          static_cast<Window*>(iconPicker.get())}) {
         if (form && form->Handle() && ::IsWindowVisible(form->Handle())) {
             hiddenByMinimize.push_back(form->Handle());
             ::ShowWindow(form->Handle(), SW_HIDE);

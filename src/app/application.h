@@ -16,12 +16,12 @@ class IconPicker;
 
 inline constexpr wchar_t kApplicationTitle[] = L"Orbelune";
 
-// The three windows, reachable from every handler.
-// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables): one window set per process
-extern MainWindow* mainWindow;
-extern LinkBrowser* linkBrowser;
-extern IconPicker* iconPicker;
-// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
+// The three windows while the window set exists, else nullptr; for the
+// tests. The windows never reach each other through these: what one needs
+// of another is wired here, in application.cpp, when the set is made.
+MainWindow* TheMainWindow() noexcept;
+LinkBrowser* TheLinkBrowser() noexcept;
+IconPicker* TheIconPicker() noexcept;
 
 // Makes the application window (once). Before it exists, boxes have no owner.
 void InitializeApplication();

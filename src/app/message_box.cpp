@@ -285,6 +285,17 @@ void ShowInformation(std::wstring_view text) { RunBox(InformationSpec(), text); 
 BoxResult ShowConfirmation(std::wstring_view text) { return RunBox(ConfirmationSpec(), text); }
 void ShowError(std::wstring_view text) { RunBox(ErrorSpec(), text); }
 
+Prompts& BoxPrompts() {
+    class Boxes final : public Prompts {
+    public:
+        void Inform(std::wstring_view text) override { ShowInformation(text); }
+        BoxResult Confirm(std::wstring_view text) override { return ShowConfirmation(text); }
+        void Error(std::wstring_view text) override { ShowError(text); }
+    };
+    static Boxes boxes;
+    return boxes;
+}
+
 std::wstring FailureBoxText(std::wstring_view message) {
     std::wstring text(message);
     if (text.empty()) return text;

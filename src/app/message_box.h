@@ -5,6 +5,8 @@
 // the window procedures for a failure that ended a handler.
 #pragma once
 
+#include "platform/prompts.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -12,7 +14,6 @@
 namespace orbelune {
 
 enum class BoxKind { Information, Confirmation, Error, Failure };
-enum class BoxResult { None, Yes, No, Cancel };
 
 // Caption "Orbelune", button "OK".
 void ShowInformation(std::wstring_view text);
@@ -32,6 +33,9 @@ std::wstring FailureBoxText(std::wstring_view message);
 // What Ctrl+C copies from a box: seven CRLF-ended lines.
 std::wstring BoxClipboardText(std::wstring_view caption, std::wstring_view message,
                               const std::vector<std::wstring>& buttonCaptions);
+
+// The boxes above, for code that is handed a Prompts.
+Prompts& BoxPrompts();
 
 // Test seam: while set, every box is answered by this function instead of
 // being shown. Pass nullptr to show the real boxes again.

@@ -1,12 +1,11 @@
 #include "app/subwindow.h"
 
-#include "app/application.h"
-#include "ui/main/main_window.h"
+#include "ui/form.h"
 
 namespace orbelune {
 
-void LeaveSubWindow(Form& subWindow) {
-    if (mainWindow) mainWindow->Enable(true);
+void LeaveSubWindow(Form& subWindow, Form* opener) {
+    if (opener) opener->Enable(true);
     subWindow.Hide();
 }
 

@@ -1,12 +1,14 @@
-// The sub-window protocol: while the link-target browser or the icon picker
-// is shown, the main window is disabled. Every way out of a sub-window
-// enables the main window first, then hides the sub-window.
+// The sub-window protocol: the link-target browser and the icon picker are
+// opened with the form that opens them and a callback for their result.
+// While a sub-window is shown its opener is disabled; every way out of the
+// sub-window enables the opener first, then hides the sub-window. The result
+// reaches the opener only through the callback, wired in application.cpp.
 #pragma once
 
 namespace orbelune {
 
 class Form;
 
-void LeaveSubWindow(Form& subWindow);
+void LeaveSubWindow(Form& subWindow, Form* opener);
 
 }  // namespace orbelune

@@ -1,6 +1,5 @@
 #include "icon/ico_writer.h"
 
-#include "app/message_box.h"
 #include "icon/ico_layout.h"
 #include "platform/handle.h"
 
@@ -21,12 +20,12 @@ constexpr int kWithDibHeader = static_cast<int>(offsetof(DIBSECTION, dsBitfields
 
 }  // namespace
 
-bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int depthCode) {
+bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int depthCode, Prompts& user) {
     DIBSECTION section{};
     section.dsBmih.biSize = 0;
     const int filled = ::GetObjectW(bitmap, sizeof section, &section);
     if (filled == 0) {
-        ShowInformation(kInvalidBitmap);
+        user.Inform(kInvalidBitmap);
         return false;
     }
     if (filled >= kWithDibHeader && section.dsBmih.biSize >= kDibHeaderSize) {
@@ -53,9 +52,9 @@ bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int de
     return true;
 }
 
-bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& imageSize, int depthCode) {
+bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& imageSize, int depthCode, Prompts& user) {
     BITMAPINFOHEADER scratch{};
-    if (!InitializeBitmapInfoHeader(bitmap, scratch, depthCode)) return false;
+    if (!InitializeBitmapInfoHeader(bitmap, scratch, depthCode, user)) return false;
     headerSize = DibHeaderSize(scratch.biBitCount, scratch.biCompression);
     imageSize = scratch.biSizeImage;
     return true;
@@ -69,9 +68,9 @@ enum class PixelRead { Done, Undescribed, Failed };
 // the pixel rows into bitsBuffer and the colour table behind the header;
 // tells a bitmap that cannot be described (reported already) from a pixel
 // read that the platform refused.
-PixelRead GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode) {
+PixelRead GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode, Prompts& user) {
     auto& header = *static_cast<BITMAPINFOHEADER*>(headerBuffer);
-    if (!InitializeBitmapInfoHeader(bitmap, header, depthCode)) return PixelRead::Undescribed;
+    if (!InitializeBitmapInfoHeader(bitmap, header, depthCode, user)) return PixelRead::Undescribed;
     UniqueDc dc(::CreateCompatibleDC(nullptr));
     if (!dc) return PixelRead::Failed;
     const auto rows = static_cast<UINT>(std::abs(header.biHeight));
@@ -88,25 +87,25 @@ BITMAPINFOHEADER HeaderOf(const std::vector<std::uint8_t>& buffer) {
 
 }  // namespace
 
-bool SaveToStream(ByteStream& stream, HICON icon, int depthCode) {
+bool SaveToStream(ByteStream& stream, HICON icon, int depthCode, Prompts& user) {
     ICONINFO info{};
     if (!::GetIconInfo(icon, &info)) {
-        ShowInformation(kNoIconInfo);
+        user.Inform(kNoIconInfo);
         return false;
     }
     // Deleted when the write ends, the colour bitmap first.
     UniqueBitmap mask(info.hbmMask);
     UniqueBitmap colour(info.hbmColor);
-    return SaveBitmapsToStream(stream, colour.Get(), mask.Get(), depthCode);
+    return SaveBitmapsToStream(stream, colour.Get(), mask.Get(), depthCode, user);
 }
 
-bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, int depthCode) {
+bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, int depthCode, Prompts& user) {
     std::uint8_t fileHeader[kIcoFileHeaderSize] = {};
     std::uint8_t entry[kIcoDirectoryEntrySize] = {};
 
     std::uint32_t maskHeaderSize = 0, maskImageSize = 0, colourHeaderSize = 0, colourImageSize = 0;
-    if (!GetDIBSizes(mask, maskHeaderSize, maskImageSize, kDepthMask) ||
-        !GetDIBSizes(colour, colourHeaderSize, colourImageSize, depthCode))
+    if (!GetDIBSizes(mask, maskHeaderSize, maskImageSize, kDepthMask, user) ||
+        !GetDIBSizes(colour, colourHeaderSize, colourImageSize, depthCode, user))
         return false;
 
     // Zero-filled, sized exactly; released when the write ends.
@@ -114,10 +113,10 @@ bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, int d
     std::vector<std::uint8_t> colourHeader(colourHeaderSize), colourBits(colourImageSize);
 
     // Pixels the platform would not read are no icon: nothing is written.
-    PixelRead read = GetDIB(mask, maskHeader.data(), maskBits.data(), kDepthMask);
-    if (read == PixelRead::Done) read = GetDIB(colour, colourHeader.data(), colourBits.data(), depthCode);
+    PixelRead read = GetDIB(mask, maskHeader.data(), maskBits.data(), kDepthMask, user);
+    if (read == PixelRead::Done) read = GetDIB(colour, colourHeader.data(), colourBits.data(), depthCode, user);
     if (read != PixelRead::Done) {
-        if (read == PixelRead::Failed) ShowInformation(kInvalidBitmap);
+        if (read == PixelRead::Failed) user.Inform(kInvalidBitmap);
         return false;
     }
 

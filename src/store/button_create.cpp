@@ -1,4 +1,3 @@
-#include "app/message_box.h"
 #include "platform/registry.h"
 #include "store/button_entry.h"
 #include "store/button_id.h"
@@ -55,12 +54,12 @@ void CreateButton(ButtonForm& form) {
     Registry registry;
     // Without the catalogue no number can be given out, and nothing is written.
     if (!registry.OpenKey(layout::kCatalogueKey, false)) {
-        ShowError(kNoCatalogue);
+        form.Error(kNoCatalogue);
         return;
     }
     const std::wstring number = UnusedButtonNumber(registry, NextButtonNumber(registry.ReadString(layout::kButtonDat)));
     if (number.empty()) {
-        ShowError(kNoNumberLeft);
+        form.Error(kNoNumberLeft);
         return;
     }
     registry.WriteString(layout::kButtonDat, number);

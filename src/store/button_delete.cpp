@@ -1,4 +1,3 @@
-#include "app/message_box.h"
 #include "platform/registry.h"
 #include "store/button_entry.h"
 #include "store/button_id.h"
@@ -16,7 +15,7 @@ constexpr wchar_t kNothingSelected[] = L"データが選択されていません
 void DeleteButton(ButtonForm& form) {
     const int index = form.SelectedIndex();
     if (index < 0) {
-        ShowInformation(kNothingSelected);
+        form.Inform(kNothingSelected);
         return;
     }
 

@@ -1,4 +1,3 @@
-#include "app/message_box.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "store/button_entry.h"
@@ -47,7 +46,7 @@ void EditButton(ButtonForm& form) {
     if (!CheckEntriesFilled(form)) return;
     const std::wstring current = form.CurrentButtonNumber();
     if (current.empty()) {
-        ShowError(kNothingToEdit);
+        form.Error(kNothingToEdit);
         return;
     }
     if (!ConfirmIconFiles(form)) return;

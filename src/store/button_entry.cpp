@@ -1,6 +1,5 @@
 #include "store/button_entry.h"
 
-#include "app/message_box.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "store/registry_layout.h"
@@ -17,10 +16,10 @@ constexpr wchar_t kHotIconMissing[] = L"ホットアイコンに存在しない�
 
 }  // namespace
 
-bool CheckEntriesFilled(const ButtonForm& form) {
+bool CheckEntriesFilled(ButtonForm& form) {
     for (Field field : {Field::Name, Field::LinkTarget, Field::Icon}) {
         if (form.FieldText(field).empty()) {
-            ShowInformation(kBlankField);
+            form.Inform(kBlankField);
             return false;
         }
     }
@@ -30,9 +29,9 @@ bool CheckEntriesFilled(const ButtonForm& form) {
 bool ConfirmIconFiles(ButtonForm& form) {
     if (form.FieldText(Field::HotIcon).empty()) form.SetFieldText(Field::HotIcon, form.FieldText(Field::Icon));
     // Only No stops: closing the box goes on as Yes does.
-    if (!FileExists(form.FieldText(Field::Icon)) && ShowConfirmation(kIconMissing) == BoxResult::No) return false;
+    if (!FileExists(form.FieldText(Field::Icon)) && form.Confirm(kIconMissing) == BoxResult::No) return false;
     const std::wstring hotIcon = form.FieldText(Field::HotIcon);
-    if (hotIcon != kSameAsIcon && !FileExists(hotIcon) && ShowConfirmation(kHotIconMissing) == BoxResult::No)
+    if (hotIcon != kSameAsIcon && !FileExists(hotIcon) && form.Confirm(kHotIconMissing) == BoxResult::No)
         return false;
     return true;
 }

@@ -15,7 +15,7 @@ inline constexpr wchar_t kSameAsIcon[] = L"アイコンと同じ";
 
 // Steps 1 to 3: an empty name, link target or icon path (the empty string;
 // blanks are text) shows "空白の項目があります". False when the operation stops.
-bool CheckEntriesFilled(const ButtonForm& form);
+bool CheckEntriesFilled(ButtonForm& form);
 
 // Steps 4 to 6: an empty hot-icon path takes the icon path (and keeps it
 // even when a later step stops); a missing icon or hot-icon file is asked

@@ -1,8 +1,9 @@
 // What the catalogue operations need of the main window: its entry fields,
-// the hot-icon check box, the two parallel lists, the current button number
-// and the previews.
+// the hot-icon check box, the two parallel lists, the current button number,
+// the previews, and the boxes through which the operations speak to the user.
 #pragma once
 
+#include "platform/prompts.h"
 #include "store/catalogue_load.h"
 
 #include <string>
@@ -10,7 +11,7 @@
 
 namespace orbelune {
 
-class ButtonForm : public CatalogueWindow {
+class ButtonForm : public CatalogueWindow, public Prompts {
 public:
     enum class Field { Name, LinkTarget, Icon, HotIcon };  // kNameField .. kHotIconPathField
     enum class PreviewKind { Icon, HotIcon };

@@ -103,9 +103,11 @@ void Form::UpdateColors(bool repaint) {
         ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void Form::CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, int x, int y,
-                      int clientWidth, int clientHeight) {
+void Form::CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
+                      const FormRect& rect) {
     RegisterWindowClass(className, nullptr);
+    const int clientWidth = rect.clientWidth, clientHeight = rect.clientHeight;
+    int x = rect.x, y = rect.y;
     clientWidth_ = clientWidth;
     clientHeight_ = clientHeight;
     UpdateColors(false);
@@ -135,12 +137,19 @@ Form::Placement* Form::PlacementOf(HWND window) {
     return nullptr;
 }
 
-void Form::Place(HWND window, int x, int y, int width, int height) {
+const LayoutRect& Form::LayoutOf(int id) const {
+    const LayoutRect* row = FindLayout(layout_, id);
+    if (!row) throw Failure(L"ウィンドウを作成できません");
+    return *row;
+}
+
+void Form::Place(HWND window, int id) {
+    const LayoutRect& r = LayoutOf(id);
     if (Placement* p = PlacementOf(window))
-        *p = Placement{window, x, y, width, height, p->itemHeight, p->fit};
+        *p = Placement{window, r.x, r.y, r.width, r.height, p->itemHeight, p->fit};
     else
-        placements_.push_back(Placement{window, x, y, width, height});
-    ::SetWindowPos(window, nullptr, Scale(x, dpi_), Scale(y, dpi_), Scale(width, dpi_), Scale(height, dpi_),
+        placements_.push_back(Placement{window, r.x, r.y, r.width, r.height});
+    ::SetWindowPos(window, nullptr, Scale(r.x, dpi_), Scale(r.y, dpi_), Scale(r.width, dpi_), Scale(r.height, dpi_),
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -189,18 +198,21 @@ void Form::Show() {
 }
 
 HWND Form::AddControl(const ControlSpec& s) {
+    const LayoutRect& place = LayoutOf(s.id);
     HWND parent = s.parent ? s.parent : Handle();
     // Buttons and labels get their text after their font: Wine lays a
     // button's text out when the text is set, not again for a new font.
     const bool textAfterFont = lstrcmpiW(s.className, L"BUTTON") == 0 || lstrcmpiW(s.className, L"STATIC") == 0;
     HWND h = ::CreateWindowExW(s.exStyle, s.className, textAfterFont ? L"" : s.text, WS_CHILD | s.style,
-                               Scale(s.x, dpi_), Scale(s.y, dpi_), Scale(s.width, dpi_), Scale(s.height, dpi_), parent,
+                               Scale(place.x, dpi_), Scale(place.y, dpi_), Scale(place.width, dpi_),
+                               Scale(place.height, dpi_), parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), ::GetModuleHandleW(nullptr),
                                nullptr);
     if (!h) throw Failure(L"ウィンドウを作成できません");
     if (s.font) ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(s.font), FALSE);
     if (textAfterFont && s.text) ::SetWindowTextW(h, s.text);
-    placements_.push_back(Placement{h, s.x, s.y, s.width, s.height});
+    placements_.push_back(Placement{h, place.x, place.y, place.width, place.height});
+    if (place.grow != Grow::No) FitText(h, place.grow == Grow::KeepRight);
     return h;
 }
 
@@ -244,9 +256,8 @@ void Form::AddTooltip(HWND control, const wchar_t* text) {
     ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-HWND Form::AddGroupBox(const wchar_t* caption, DWORD style, int x, int y, int width, int height, int id, HFONT font) {
-    HWND box = AddControl({L"BUTTON", caption, WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX | style, 0, x, y, width,
-                           height, id, font});
+HWND Form::AddGroupBox(const wchar_t* caption, DWORD style, int id, HFONT font) {
+    HWND box = AddControl({L"BUTTON", caption, WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX | style, 0, id, font});
     ::SetWindowSubclass(box, GroupBoxPainter, 2, reinterpret_cast<DWORD_PTR>(this));
     return box;
 }
@@ -295,8 +306,17 @@ LRESULT CALLBACK Form::KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-void Form::OnCommand(int, int, HWND) {}
 void Form::OnControlKeyDown(HWND, WPARAM) {}
+
+bool Form::RunCommand(int id, UINT code) {
+    for (const Command& command : commands_) {
+        if (command.id == id && command.code == code) {
+            command.handler(*this);
+            return true;
+        }
+    }
+    return false;
+}
 
 LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -330,8 +350,13 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (id == IDOK) PressFocusedPushButton(Handle());
             return 0;
         }
-        if (lParam) OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        if (lParam) RunCommand(id, HIWORD(wParam));
         return 0;
+    }
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (RunCommand(static_cast<int>(header->idFrom), header->code)) return 0;
+        break;
     }
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {

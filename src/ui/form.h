@@ -6,10 +6,12 @@
 #pragma once
 
 #include "app/window.h"
+#include "ui/layout.h"
 #include "platform/handle.h"
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,17 +41,44 @@ void SetHighContrastAnswerer(std::function<bool()> answerer);
 // the system's face colour while its form is in the high-contrast mode.
 COLORREF SurfaceColor(HWND hwnd, COLORREF own);
 
+// A control; its place is its row in the form's layout table.
 // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): always made whole, by aggregate initialisation
 struct ControlSpec {
     const wchar_t* className;
     const wchar_t* text;
     DWORD style;  // WS_CHILD is added
     DWORD exStyle;
-    int x, y, width, height;
     int id;
     HFONT font;
     HWND parent = nullptr;  // the form when nullptr
 };
+
+class Form;
+
+// One row of a form's command table: a control, a notification it sends
+// (the code of its WM_COMMAND or WM_NOTIFY), and the form's handler, made
+// with Calls: {kCreateButton, BN_CLICKED, Calls<&MainWindow::OnCreateClicked>}.
+struct Command {
+    int id;
+    UINT code;
+    void (*handler)(Form& form);
+};
+
+namespace detail {
+template <typename>
+struct HandlerOf;
+template <typename F>
+struct HandlerOf<void (F::*)()> {
+    using FormType = F;
+};
+}  // namespace detail
+
+// A form's own handler (a member function without arguments, private or
+// not) as a command table's entry.
+template <auto Handler>
+void Calls(Form& form) {
+    (static_cast<typename detail::HandlerOf<decltype(Handler)>::FormType&>(form).*Handler)();
+}
 
 class Form : public Window {
 public:
@@ -76,33 +105,33 @@ protected:
     explicit Form(COLORREF background);
 
     // A top-level window owned by the application window, with the given
-    // client size; at CW_USEDEFAULT the window system places it.
-    void CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, int x, int y,
-                    int clientWidth, int clientHeight);
+    // place and client size; at CW_USEDEFAULT the window system places it.
+    void CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
+                    const FormRect& rect);
+
+    // The form's layout table; set before its controls are made.
+    void SetLayout(std::span<const LayoutRect> layout) { layout_ = layout; }
+    // A row of the layout table; a missing one is a failure.
+    const LayoutRect& LayoutOf(int id) const;
 
     // A font of the form, `height` pixels high at 96 dpi; the form owns it
     // and makes it again at a new DPI.
     HFONT AddFont(const wchar_t* face, int height, bool bold = false);
 
-    // A control placed by its ControlSpec rectangle at 96 dpi.
+    // A control placed by its layout row, widened to its text as the row
+    // says.
     HWND AddControl(const ControlSpec& spec);
-    // Keeps a window made elsewhere (a panel, an image) at a place within its
-    // parent given at 96 dpi.
-    void Place(HWND window, int x, int y, int width, int height);
+    // Keeps a window made elsewhere (a panel, an image) at its layout row's
+    // place within its parent.
+    void Place(HWND window, int id);
     // The item height of a list box, at 96 dpi (a new font resets it).
     void SetItemHeight(HWND list, int height);
 
-    // Widens a one-line label, check box or radio button whose text does not
-    // fit, keeping its left edge, or its right edge when `anchorRight`
-    // (labels set flush against the field they name). Fonts that stand in
-    // for the Windows ones may be wider than the layout's. Done again after
-    // every new layout.
-    void FitText(HWND control, bool anchorRight);
     void AddTooltip(HWND control, const wchar_t* text);
 
     // A group box frame around controls made before it (above it in the
     // window order); it paints its inside with the form's background.
-    HWND AddGroupBox(const wchar_t* caption, DWORD style, int x, int y, int width, int height, int id, HFONT font);
+    HWND AddGroupBox(const wchar_t* caption, DWORD style, int id, HFONT font);
 
     // Lets the form see every key pressed in this control (Enter included)
     // through OnControlKeyDown, before the control handles it.
@@ -111,7 +140,9 @@ protected:
     // The control that gets the focus when the form is first activated.
     void SetFirstFocus(HWND control) { focus_ = control; }
 
-    virtual void OnCommand(int id, int code, HWND control);
+    // The form's command table, walked for every WM_COMMAND from a control
+    // and every WM_NOTIFY; set before the form is created.
+    void SetCommands(std::span<const Command> commands) { commands_ = commands; }
     virtual void OnControlKeyDown(HWND control, WPARAM key);
     // The close box and the system menu's close command.
     virtual void OnClose() {}
@@ -147,11 +178,17 @@ private:
         Fit fit = Fit::None;
     };
     Placement* PlacementOf(HWND window);
+    // Widens a control as Grow says; done again after every new layout.
+    void FitText(HWND control, bool anchorRight);
+    // Runs the handler of the table's row for the pair; false when none.
+    bool RunCommand(int id, UINT code);
     void WidenToText(HWND control, bool anchorRight);
     // Asks for the high-contrast mode again; paints everything anew when
     // it changed, or always when `repaint`.
     void UpdateColors(bool repaint);
 
+    std::span<const Command> commands_;
+    std::span<const LayoutRect> layout_;
     COLORREF background_;
     bool highContrast_ = false;
     UniqueBrush backgroundBrush_;

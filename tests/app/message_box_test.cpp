@@ -221,27 +221,27 @@ class BoxWindowsTest : public test::AppTest {};
 TEST_F(BoxWindowsTest, OtherWindowsAreDisabledWhileABoxIsOpenAndGivenBackExactly) {
     Start();
     SetBoxAnswerer(nullptr);
-    mainWindow->OnIconBrowseClicked();  // the picker is open: the main window is disabled
-    ASSERT_FALSE(mainWindow->IsEnabled());
-    ASSERT_TRUE(iconPicker->IsEnabled());
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));  // the picker is open: the main window is disabled
+    ASSERT_FALSE(TheMainWindow()->IsEnabled());
+    ASSERT_TRUE(TheIconPicker()->IsEnabled());
     bool iconPickerEnabled = true, appEnabled = true;
     BoxDriver driver({[&](HWND) {
-                          iconPickerEnabled = iconPicker->IsEnabled();
+                          iconPickerEnabled = TheIconPicker()->IsEnabled();
                           appEnabled = ::IsWindowEnabled(ApplicationWindow()) != FALSE;
                       },
                       Key(VK_RETURN)});
     ShowInformation(L"選択されていません");
     EXPECT_FALSE(iconPickerEnabled);
     EXPECT_FALSE(appEnabled);
-    EXPECT_TRUE(iconPicker->IsEnabled());
+    EXPECT_TRUE(TheIconPicker()->IsEnabled());
     EXPECT_TRUE(::IsWindowEnabled(ApplicationWindow()));
-    EXPECT_FALSE(mainWindow->IsEnabled());  // still disabled by the picker
+    EXPECT_FALSE(TheMainWindow()->IsEnabled());  // still disabled by the picker
 }
 
 TEST_F(BoxWindowsTest, FailureBoxIsTheSystemBoxOwnedByTheApplicationWindow) {
     Start();
     SetBoxAnswerer(nullptr);
-    ::SetFocus(mainWindow->Control(MainWindow::kLinkTargetField));
+    ::SetFocus(TheMainWindow()->Control(MainWindow::kLinkTargetField));
     std::wstring caption, text;
     HWND owner = nullptr;
     bool mainWindowEnabled = true;
@@ -249,7 +249,7 @@ TEST_F(BoxWindowsTest, FailureBoxIsTheSystemBoxOwnedByTheApplicationWindow) {
                           caption = test::WindowTextOf(box);
                           text = test::WindowTextOf(::GetDlgItem(box, 0xFFFF));
                           owner = ::GetWindow(box, GW_OWNER);
-                          mainWindowEnabled = mainWindow->IsEnabled();
+                          mainWindowEnabled = TheMainWindow()->IsEnabled();
                       },
                       Key(VK_RETURN)});
     ShowFailure(L"アイコンイメージが不正です");
@@ -257,9 +257,9 @@ TEST_F(BoxWindowsTest, FailureBoxIsTheSystemBoxOwnedByTheApplicationWindow) {
     EXPECT_EQ(text, L"アイコンイメージが不正です.");
     EXPECT_EQ(owner, ApplicationWindow());
     EXPECT_FALSE(mainWindowEnabled);
-    EXPECT_TRUE(mainWindow->IsEnabled());
-    EXPECT_EQ(::GetActiveWindow(), mainWindow->Handle());
-    EXPECT_EQ(::GetFocus(), mainWindow->Control(MainWindow::kLinkTargetField));
+    EXPECT_TRUE(TheMainWindow()->IsEnabled());
+    EXPECT_EQ(::GetActiveWindow(), TheMainWindow()->Handle());
+    EXPECT_EQ(::GetFocus(), TheMainWindow()->Control(MainWindow::kLinkTargetField));
 }
 
 // Whatever ends a handler, the user reads one of the program's own messages,

@@ -85,8 +85,8 @@ int ResourceLoop(const std::wstring& path) {
 }
 
 int Listing(const std::wstring& path) {
-    iconPicker->ListIconsOfFile(path);
-    return iconPicker->IconGridCount();
+    TheIconPicker()->ListIconsOfFile(path);
+    return TheIconPicker()->IconGridCount();
 }
 
 double Median(std::vector<double> v) {
@@ -183,7 +183,7 @@ int wmain(int argc, wchar_t** argv) {
     InitializeApplication();
     CreateWindowSet();
     ShowMainWindow(SW_SHOWNORMAL);
-    mainWindow->OnIconBrowseClicked();  // the picker, shown as the icon button opens it
+    ::SendMessageW(TheMainWindow()->Control(MainWindow::kIconBrowseButton), BM_CLICK, 0, 0);  // the picker, as the icon button opens it
     int rc;
     if (mode == L"time") {
         rc = Time(argv[2], _wtoi(argv[3]));

@@ -173,23 +173,15 @@ std::vector<unsigned char> RunUnix(const std::string& command, const std::wstrin
 
 class IcoWriterTest : public testing::Test {
 protected:
-    IcoWriterTest() {
-        SetBoxAnswerer([this](BoxKind kind, const std::wstring& text) {
-            boxes_.push_back({kind, text});
-            return BoxResult::None;
-        });
-    }
-    ~IcoWriterTest() override { SetBoxAnswerer(nullptr); }
-
     // An icon made from a 32-bit image of one colour, as the shell gives them.
     static UniqueIcon MakeIcon(int size, COLORREF colour) {
         auto file = test::IconFileBytes(size, colour);
         return UniqueIcon(::CreateIconFromResourceEx(file.data() + 22, static_cast<DWORD>(file.size() - 22), TRUE,
                                                      0x00030000, 0, 0, LR_DEFAULTCOLOR));
     }
-    static std::vector<std::uint8_t> Save(HICON icon, int depth) {
+    std::vector<std::uint8_t> Save(HICON icon, int depth) {
         MemoryStream stream;
-        SaveToStream(stream, icon, depth);
+        SaveToStream(stream, icon, depth, user_);
         return stream.bytes;
     }
     static std::uint32_t Dword(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -217,7 +209,9 @@ protected:
         return ::GetPixel(dc.Get(), 2, 2);
     }
 
-    std::vector<test::RecordedBox> boxes_;
+    // The writer's reports, recorded.
+    test::RecordingPrompts user_;
+    std::vector<test::RecordedBox>& boxes_ = user_.boxes;
 };
 
 TEST_F(IcoWriterTest, WorkedExampleAt256Colours) {
@@ -468,7 +462,7 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
         const std::wstring path = folder.File(L"icon.ico");
         {
             ReplacingFileStream file(path);
-            EXPECT_FALSE(SaveBitmapsToStream(file, c.colour, c.mask, c.depth));
+            EXPECT_FALSE(SaveBitmapsToStream(file, c.colour, c.mask, c.depth, user_));
         }
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].kind, BoxKind::Information);
@@ -487,7 +481,7 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
     const std::wstring path = folder.File(L"good.ico");
     {
         ReplacingFileStream file(path);
-        ASSERT_TRUE(SaveBitmapsToStream(file, colour.Get(), mask.Get(), 16));
+        ASSERT_TRUE(SaveBitmapsToStream(file, colour.Get(), mask.Get(), 16, user_));
         file.Commit();
     }
     EXPECT_EQ(test::ReadFileBytes(path).size(), 766u);
@@ -497,7 +491,7 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
     const auto before = test::ReadFileBytes(path);
     {
         ReplacingFileStream file(path);
-        ASSERT_TRUE(SaveBitmapsToStream(file, colour.Get(), mask.Get(), 256));
+        ASSERT_TRUE(SaveBitmapsToStream(file, colour.Get(), mask.Get(), 256, user_));
         ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
         EXPECT_EQ(test::FailureOf([&] { file.Commit(); }), L"ファイル " + path + L" を作成できません");
     }
@@ -514,12 +508,12 @@ TEST_F(IcoWriterTest, HeadersOfDibSectionsAndDeviceBitmaps) {
 
     const DibSection masked(32, 32, 32, BI_BITFIELDS, 0);
     ASSERT_TRUE(masked.Get());
-    ASSERT_TRUE(GetDIBSizes(masked.Get(), header, image, 0));
+    ASSERT_TRUE(GetDIBSizes(masked.Get(), header, image, 0, user_));
     EXPECT_EQ(header, 52u);
     EXPECT_EQ(image, 4096u);
 
     const DibSection topDown(20, -10, 24, BI_RGB, 0);
-    ASSERT_TRUE(GetDIBSizes(topDown.Get(), header, image, 16));
+    ASSERT_TRUE(GetDIBSizes(topDown.Get(), header, image, 16, user_));
     EXPECT_EQ(header, 104u);
     EXPECT_EQ(image, 12u * 10u);  // from the height's absolute value
 
@@ -527,16 +521,16 @@ TEST_F(IcoWriterTest, HeadersOfDibSectionsAndDeviceBitmaps) {
     // and is worked out again at another one (else it would not hold the
     // pixels read).
     const DibSection sized(32, 32, 8, BI_RGB, 1024);
-    ASSERT_TRUE(GetDIBSizes(sized.Get(), header, image, 256));
+    ASSERT_TRUE(GetDIBSizes(sized.Get(), header, image, 256, user_));
     EXPECT_EQ(image, 1024u);
-    ASSERT_TRUE(GetDIBSizes(sized.Get(), header, image, 65536));
+    ASSERT_TRUE(GetDIBSizes(sized.Get(), header, image, 65536, user_));
     EXPECT_EQ(image, 2048u);
 
     HDC screen = ::GetDC(nullptr);
     const UniqueBitmap device(::CreateCompatibleBitmap(screen, 20, 7));
     ::ReleaseDC(nullptr, screen);
     BITMAPINFOHEADER h{};
-    ASSERT_TRUE(InitializeBitmapInfoHeader(device.Get(), h, 16));
+    ASSERT_TRUE(InitializeBitmapInfoHeader(device.Get(), h, 16, user_));
     EXPECT_EQ(h.biSize, 40u);
     EXPECT_EQ(h.biWidth, 20);
     EXPECT_EQ(h.biHeight, 7);

@@ -34,6 +34,19 @@ void SetModifiers(bool shift, bool ctrl, bool alt) {
 
 }  // namespace
 
+LayoutRect LayoutRow(std::span<const LayoutRect> table, int id) {
+    if (const LayoutRect* row = FindLayout(table, id)) return *row;
+    ADD_FAILURE() << "no layout row for control " << id;
+    return LayoutRect{id, 0, 0, 0, 0};
+}
+
+void PressButton(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
+
+void SendNotification(HWND control, WORD code) {
+    ::SendMessageW(::GetParent(control), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), code),
+                   reinterpret_cast<LPARAM>(control));
+}
+
 void PressKey(HWND hwnd, WPARAM key, bool shift, bool ctrl, bool alt) {
     SetModifiers(shift, ctrl, alt);
     const UINT down = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
@@ -230,10 +243,10 @@ std::wstring WindowTextOf(HWND hwnd) {
 }
 
 void ClickIconGridItem(int item) {
-    HWND view = iconPicker->Control(IconPicker::kIconGrid);
+    HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
     ListView_SetItemState(view, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
-    ::SendMessageW(iconPicker->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
+    ::SendMessageW(TheIconPicker()->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
     Pump();
 }
 

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "app/message_box.h"
+#include "support/recording_prompts.h"
 #include "support/scratch_registry.h"
+#include "ui/layout.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -22,6 +24,16 @@ void Pump();
 // Posts a key press (down and up, with WM_CHAR where it makes one) to a
 // window, with Shift, Ctrl or Alt held in the thread's key state, and pumps.
 void PressKey(HWND hwnd, WPARAM key, bool shift = false, bool ctrl = false, bool alt = false);
+
+// Presses a button as a click does (BM_CLICK): its form's handler has run
+// when it returns.
+void PressButton(HWND button);
+// Sends a control's notification to its form (WM_COMMAND), as the control
+// does.
+void SendNotification(HWND control, WORD code);
+
+// The row of a window's layout table; the test fails when there is none.
+LayoutRect LayoutRow(std::span<const LayoutRect> table, int id);
 
 // Types text into a control as characters, one WM_CHAR each, and pumps.
 void Type(HWND hwnd, const std::wstring& text);
@@ -68,11 +80,6 @@ void ClickIconGridItem(int item);
 // a 96-dpi size scaled to it as the program rounds.
 int DisplayDpi();
 inline int Scaled(int value, int dpi) { return ::MulDiv(value, dpi, 96); }
-
-struct RecordedBox {
-    BoxKind kind;
-    std::wstring text;
-};
 
 // Starts Orbelune's windows on a scratch registry (Start), answers every
 // box from a script, records them, and tears the windows down afterwards.

@@ -70,7 +70,7 @@ PickerListingTest::~PickerListingTest() { SetFileDialogAnswerer(nullptr); }
 
 void PickerListingTest::Open(const std::wstring& path) {
     next_ = path;
-    ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
     Pump();
 }
 

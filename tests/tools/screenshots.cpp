@@ -125,33 +125,33 @@ int wmain(int argc, wchar_t** argv) {
     CreateWindowSet();
     ShowMainWindow(SW_SHOWNORMAL);
     Pump(500);
-    Capture(mainWindow->Handle(), L"main-window");
-    ::SendMessageW(mainWindow->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
-    ::SendMessageW(mainWindow->Control(MainWindow::kButtonNameList), LB_SETCURSEL, 0, 0);
-    mainWindow->OnButtonListClicked();
+    Capture(TheMainWindow()->Handle(), L"main-window");
+    ::SendMessageW(TheMainWindow()->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
+    ::SendMessageW(TheMainWindow()->Control(MainWindow::kButtonNameList), LB_SETCURSEL, 0, 0);
+    test::SendNotification(TheMainWindow()->Control(MainWindow::kButtonNameList), LBN_SELCHANGE);
     Pump(300);
-    Capture(mainWindow->Handle(), L"main-window-selected");
+    Capture(TheMainWindow()->Handle(), L"main-window-selected");
 
-    mainWindow->OnHotIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
     SetFileDialogAnswerer([](bool, FileDialogState& state) {
         state.fileName = L"C:\\windows\\regedit.exe";
         return true;
     });
-    iconPicker->OnOpenClicked();
+    test::PressButton(TheIconPicker()->Control(IconPicker::kOpenButton));
     SetFileDialogAnswerer(nullptr);
-    HWND view = iconPicker->Control(IconPicker::kIconGrid);
+    HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
     ListView_SetItemState(view, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    iconPicker->OnIconGridClicked();
+    test::ClickIconGridItem(1);
     Pump(500);
-    Capture(iconPicker->Handle(), L"icon-picker");
-    iconPicker->OnBackClicked();
+    Capture(TheIconPicker()->Handle(), L"icon-picker");
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 
-    mainWindow->OnLinkBrowseClicked();
-    ::SendMessageW(linkBrowser->Control(LinkBrowser::kFavoritesList), LB_SETCURSEL, 1, 0);
-    linkBrowser->OnFavoritesListClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kLinkBrowseButton));
+    ::SendMessageW(TheLinkBrowser()->Control(LinkBrowser::kFavoritesList), LB_SETCURSEL, 1, 0);
+    test::SendNotification(TheLinkBrowser()->Control(LinkBrowser::kFavoritesList), LBN_SELCHANGE);
     Pump(500);
-    Capture(linkBrowser->Handle(), L"link-browser");
-    linkBrowser->OnCancelClicked();
+    Capture(TheLinkBrowser()->Handle(), L"link-browser");
+    test::PressButton(TheLinkBrowser()->Control(LinkBrowser::kCancelButton));
     Pump(200);
 
     CaptureNextBox(L"box-information");

@@ -59,7 +59,7 @@ void ExpectNames(const Form& form, std::initializer_list<std::pair<int, const wc
 TEST_F(AccessibilityTest, EveryControlIsReadAsItIsSeen) {
     Start();
     using M = MainWindow;
-    ExpectNames(*mainWindow, {{M::kButtonNameList, L"ボタン一覧"}, {M::kNameField, L"名前"},
+    ExpectNames(*TheMainWindow(), {{M::kButtonNameList, L"ボタン一覧"}, {M::kNameField, L"名前"},
                               {M::kLinkTargetField, L"リンク先"}, {M::kIconPathField, L"アイコン"},
                               {M::kHotIconPathField, L"ホットアイコン"}, {M::kIconPanel, L"アイコン"},
                               {M::kHotIconPanel, L"ホットアイコン"}, {M::kLinkBrowseButton, L"参照"},
@@ -67,11 +67,11 @@ TEST_F(AccessibilityTest, EveryControlIsReadAsItIsSeen) {
                               {M::kSameAsIconCheck, L"ホットアイコンを指定しない"}, {M::kCreateButton, L"作成"},
                               {M::kEditButton, L"編集"}, {M::kDeleteButton, L"削除"}, {M::kQuitButton, L"終了"}});
     using B = LinkBrowser;
-    ExpectNames(*linkBrowser, {{B::kFavoritesList, L"お気に入り"}, {B::kTypedAddressList, L"手書き入力 プルダウン"},
+    ExpectNames(*TheLinkBrowser(), {{B::kFavoritesList, L"お気に入り"}, {B::kTypedAddressList, L"手書き入力 プルダウン"},
                                {B::kOkButton, L"OK"}, {B::kCancelButton, L"キャンセル"}, {B::kSourceGroup, L"読み込み元"},
                                {B::kFavoritesRadio, L"お気に入り"}, {B::kTypedAddressRadio, L"手書き入力"}});
     using P = IconPicker;
-    ExpectNames(*iconPicker, {{P::kIconGrid, L"アイコン一覧"}, {P::kOpenButton, L"リストを開く"},
+    ExpectNames(*TheIconPicker(), {{P::kIconGrid, L"アイコン一覧"}, {P::kOpenButton, L"リストを開く"},
                               {P::kSaveButton, L"アイコン保存"}, {P::kBackButton, L"戻る"},
                               {P::kChosenIconGroup, L"選択中"}, {P::kChosenIconImage, L"選択中"},
                               {P::kDepthGroup, L"色数選択"}, {P::kColor16Radio, L"16色"},
@@ -83,18 +83,18 @@ TEST_F(AccessibilityTest, EveryControlIsReadAsItIsSeen) {
     test::TempFolder folder;
     const std::wstring file = folder.File(L"赤.ico");
     test::WriteFileBytes(file, test::IconFileBytes(32, RGB(255, 0, 0)));
-    const HWND panel = mainWindow->PreviewPanel(M::Preview::Icon).Handle();
-    const HWND image = mainWindow->PreviewImage(M::Preview::Icon).Handle();
+    const HWND panel = TheMainWindow()->PreviewPanel(M::Preview::Icon).Handle();
+    const HWND image = TheMainWindow()->PreviewImage(M::Preview::Icon).Handle();
     EXPECT_EQ(Read(panel, true), L"");
-    mainWindow->SetText(M::kIconPathField, file);
-    mainWindow->ShowIconInPreview(M::Preview::Icon, file);
+    TheMainWindow()->SetText(M::kIconPathField, file);
+    TheMainWindow()->ShowIconInPreview(M::Preview::Icon, file);
     for (HWND preview : {panel, image}) {
         EXPECT_EQ(Read(preview), L"アイコン");
         EXPECT_EQ(Read(preview, true), file);
     }
-    EXPECT_EQ(Read(mainWindow->PreviewImage(M::Preview::HotIcon).Handle()), L"ホットアイコン");
-    iconPicker->ListIconsOfFile(L"C:\\windows\\system32\\comctl32.dll");
-    for (LONG item : {1, 4}) EXPECT_EQ(Read(iconPicker->Control(P::kIconGrid), false, item), std::to_wstring(item - 1));
+    EXPECT_EQ(Read(TheMainWindow()->PreviewImage(M::Preview::HotIcon).Handle()), L"ホットアイコン");
+    TheIconPicker()->ListIconsOfFile(L"C:\\windows\\system32\\comctl32.dll");
+    for (LONG item : {1, 4}) EXPECT_EQ(Read(TheIconPicker()->Control(P::kIconGrid), false, item), std::to_wstring(item - 1));
 }
 
 TEST_F(AccessibilityTest, AnIconIsChosenAndSavedWithTheKeyboardAlone) {
@@ -108,35 +108,35 @@ TEST_F(AccessibilityTest, AnIconIsChosenAndSavedWithTheKeyboardAlone) {
     // From "作成" to the icon's "参照": the list, two buttons, three fields
     // (the hot-icon field is greyed) and the link target's "参照".
     Press(VK_TAB, 8);
-    ASSERT_EQ(::GetFocus(), mainWindow->Control(MainWindow::kIconBrowseButton));
+    ASSERT_EQ(::GetFocus(), TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Press(VK_RETURN);
-    ASSERT_TRUE(iconPicker->IsShown());
-    ASSERT_EQ(::GetFocus(), iconPicker->Control(IconPicker::kIconGrid));
+    ASSERT_TRUE(TheIconPicker()->IsShown());
+    ASSERT_EQ(::GetFocus(), TheIconPicker()->Control(IconPicker::kIconGrid));
     Press(VK_TAB);
     Press(VK_SPACE);  // "リストを開く"
-    ASSERT_EQ(iconPicker->IconGridCount(), 4);
+    ASSERT_EQ(TheIconPicker()->IconGridCount(), 4);
 
     // Back in the grid, Home selects the first icon and chooses it; Home
     // again moves nowhere and changes nothing; Right chooses the next.
     Press(VK_TAB, 1, true);
-    ASSERT_EQ(::GetFocus(), iconPicker->Control(IconPicker::kIconGrid));
+    ASSERT_EQ(::GetFocus(), TheIconPicker()->Control(IconPicker::kIconGrid));
     Press(VK_HOME);
-    const HICON first = iconPicker->ChosenIconImage().Picture().Handle();
+    const HICON first = TheIconPicker()->ChosenIconImage().Picture().Handle();
     ASSERT_TRUE(first);
     Press(VK_HOME);
-    EXPECT_EQ(iconPicker->ChosenIconImage().Picture().Handle(), first);
+    EXPECT_EQ(TheIconPicker()->ChosenIconImage().Picture().Handle(), first);
     Press(VK_RIGHT);
-    EXPECT_NE(iconPicker->ChosenIconImage().Picture().Handle(), first);
-    EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Handle());
+    EXPECT_NE(TheIconPicker()->ChosenIconImage().Picture().Handle(), first);
+    EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
 
     Press(VK_TAB, 2);
-    ASSERT_EQ(::GetFocus(), iconPicker->Control(IconPicker::kSaveButton));
+    ASSERT_EQ(::GetFocus(), TheIconPicker()->Control(IconPicker::kSaveButton));
     Press(VK_RETURN);
-    EXPECT_FALSE(iconPicker->IsShown());
+    EXPECT_FALSE(TheIconPicker()->IsShown());
     EXPECT_TRUE(boxes_.empty());
     EXPECT_FALSE(test::ReadFileBytes(saved).empty());
-    EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), saved);
-    EXPECT_EQ(Read(mainWindow->PreviewPanel(MainWindow::Preview::Icon).Handle(), true), saved);
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), saved);
+    EXPECT_EQ(Read(TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Handle(), true), saved);
 }
 
 COLORREF PixelAt(HWND window, int x, int y) {
@@ -158,30 +158,30 @@ TEST_F(AccessibilityTest, HighContrastPaintsInTheSystemsColoursAndBack) {
         int x, y;
         COLORREF normal, highContrast;
     } spots[] = {
-        {mainWindow, mainWindow->Handle(), 300, 8, green, face},
-        {mainWindow, mainWindow->PreviewPanel(MainWindow::Preview::Icon).Handle(), 5, 5, green, face},
-        {linkBrowser, linkBrowser->Handle(), 5, 5, green, face},
-        {linkBrowser, linkBrowser->Control(LinkBrowser::kSourceGroup), 4, 14, green, face},
-        {linkBrowser, linkBrowser->Control(LinkBrowser::kStatusBar), 500, 12, green, face},
-        {linkBrowser, linkBrowser->Control(LinkBrowser::kFavoritesList), 100, 250, RGB(225, 255, 217),
+        {TheMainWindow(), TheMainWindow()->Handle(), 300, 8, green, face},
+        {TheMainWindow(), TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Handle(), 5, 5, green, face},
+        {TheLinkBrowser(), TheLinkBrowser()->Handle(), 5, 5, green, face},
+        {TheLinkBrowser(), TheLinkBrowser()->Control(LinkBrowser::kSourceGroup), 4, 14, green, face},
+        {TheLinkBrowser(), TheLinkBrowser()->Control(LinkBrowser::kStatusBar), 500, 12, green, face},
+        {TheLinkBrowser(), TheLinkBrowser()->Control(LinkBrowser::kFavoritesList), 100, 250, RGB(225, 255, 217),
          ::GetSysColor(COLOR_WINDOW)},
-        {iconPicker, iconPicker->Handle(), 2, 2, green, face},
-        {iconPicker, iconPicker->Control(IconPicker::kChosenIconImage), 10, 10, green, face},
+        {TheIconPicker(), TheIconPicker()->Handle(), 2, 2, green, face},
+        {TheIconPicker(), TheIconPicker()->Control(IconPicker::kChosenIconImage), 10, 10, green, face},
     };
     const auto expectColours = [&](bool highContrast) {
         for (const auto& spot : spots) {
             SCOPED_TRACE(testing::Message() << "high contrast " << highContrast << ", control "
                                             << ::GetDlgCtrlID(spot.window));
-            if (spot.form == linkBrowser) mainWindow->OnLinkBrowseClicked();
-            if (spot.form == iconPicker) mainWindow->OnIconBrowseClicked();
+            if (spot.form == TheLinkBrowser()) test::PressButton(TheMainWindow()->Control(MainWindow::kLinkBrowseButton));
+            if (spot.form == TheIconPicker()) test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
             EXPECT_EQ(PixelAt(spot.window, spot.x, spot.y), highContrast ? spot.highContrast : spot.normal);
-            if (spot.form == linkBrowser) linkBrowser->OnCancelClicked();
-            if (spot.form == iconPicker) iconPicker->OnBackClicked();
+            if (spot.form == TheLinkBrowser()) test::PressButton(TheLinkBrowser()->Control(LinkBrowser::kCancelButton));
+            if (spot.form == TheIconPicker()) test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
         }
     };
     const auto tellForms = [](UINT message) {
-        for (Form* form : {static_cast<Form*>(mainWindow), static_cast<Form*>(linkBrowser),
-                           static_cast<Form*>(iconPicker)})
+        for (Form* form : {static_cast<Form*>(TheMainWindow()), static_cast<Form*>(TheLinkBrowser()),
+                           static_cast<Form*>(TheIconPicker())})
             ::SendMessageW(form->Handle(), message, 0, 0);
     };
     expectColours(true);  // on at creation

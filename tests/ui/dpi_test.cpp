@@ -32,70 +32,29 @@ RECT InParent(HWND window) {
     return r;
 }
 
-// Where a control sits at 96 dpi; a label, check box or radio button may be
-// wider where the stand-in font is wider, keeping the edge given.
-struct Place {
-    int id;
-    int x, y, width, height;
-    enum Edge { Exact, KeepLeft, KeepRight } edge = Exact;
-};
+// Any window below a form (a preview's image lies in its panel) by its
+// identifier.
+HWND Below(HWND form, int id) {
+    if (HWND direct = ::GetDlgItem(form, id)) return direct;
+    for (HWND child = ::GetWindow(form, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (HWND found = ::GetDlgItem(child, id)) return found;
+    return nullptr;
+}
 
-const std::vector<Place> kMainWindowPlaces = {
-    {MainWindow::kButtonNameList, 112, 40, 393, 313},
-    {MainWindow::kButtonNumberList, 24, 8, 57, 73},
-    {MainWindow::kIconPanel, 16, 136, 81, 81},
-    {MainWindow::kHotIconPanel, 16, 232, 81, 81},
-    {MainWindow::kNameField, 112, 376, 393, 20},
-    {MainWindow::kLinkTargetField, 112, 400, 393, 20},
-    {MainWindow::kLinkBrowseButton, 512, 400, 41, 17},
-    {MainWindow::kIconPathField, 112, 424, 393, 20},
-    {MainWindow::kIconBrowseButton, 512, 424, 41, 17},
-    {MainWindow::kHotIconPathField, 112, 448, 393, 20},
-    {MainWindow::kHotIconBrowseButton, 512, 448, 41, 17},
-    {MainWindow::kCreateButton, 40, 504, 97, 25},
-    {MainWindow::kEditButton, 184, 504, 97, 25},
-    {MainWindow::kDeleteButton, 328, 504, 97, 25},
-    {MainWindow::kQuitButton, 504, 504, 49, 25},
-    {MainWindow::kSameAsIconCheck, 112, 472, 161, 17, Place::KeepLeft},
-    {MainWindow::kButtonListLabel, 112, 16, 59, 12, Place::KeepLeft},
-    {MainWindow::kNameLabel, 62, 378, 42, 12, Place::KeepRight},
-    {MainWindow::kLinkTargetLabel, 43, 404, 61, 12, Place::KeepRight},
-    {MainWindow::kIconLabel, 43, 429, 61, 12, Place::KeepRight},
-    {MainWindow::kHotIconLabel, 12, 452, 92, 12, Place::KeepRight},
-};
-const std::vector<Place> kLinkBrowserPlaces = {
-    {LinkBrowser::kFavoritesList, 16, 24, 241, 265}, {LinkBrowser::kTypedAddressList, 280, 24, 241, 265},
-    {LinkBrowser::kOkButton, 288, 312, 89, 25},      {LinkBrowser::kCancelButton, 416, 312, 89, 25},
-    {LinkBrowser::kSourceGroup, 40, 298, 193, 41},    {LinkBrowser::kStatusBar, 0, 360, 537, 22},
-    {LinkBrowser::kFavoritesRadio, 40 + 8, 298 + 19, 73, 17, Place::KeepLeft},
-    {LinkBrowser::kTypedAddressRadio, 40 + 96, 298 + 19, 81, 17, Place::KeepLeft},
-    {LinkBrowser::kFavoritesLabel, 104, 8, 60, 12, Place::KeepLeft},
-    {LinkBrowser::kTypedAddressLabel, 336, 8, 128, 12, Place::KeepLeft},
-};
-const std::vector<Place> kIconPickerPlaces = {
-    {IconPicker::kIconGrid, 8, 8, 233, 218},
-    {IconPicker::kOpenButton, 7, 233, 74, 33},
-    {IconPicker::kSaveButton, 87, 233, 74, 33},
-    {IconPicker::kBackButton, 168, 232, 73, 33},
-    {IconPicker::kChosenIconGroup, 15, 281, 73, 65},
-    {IconPicker::kChosenIconImage, 15 + 19, 281 + 21, 36, 36},
-    {IconPicker::kDepthGroup, 123, 277, 113, 77},
-    {IconPicker::kColor16Radio, 123 + 16, 277 + 18, 81, 17, Place::KeepLeft},
-    {IconPicker::kColor256Radio, 123 + 16, 277 + 36, 81, 17, Place::KeepLeft},
-    {IconPicker::kHighColorRadio, 123 + 16, 277 + 54, 89, 17, Place::KeepLeft},
-};
-
-void ExpectPlaced(HWND control, const Place& p, int dpi) {
+// Where a control sits: its row of the window's layout table, scaled. A
+// label, check box or radio button may be wider where the stand-in font is
+// wider, keeping the edge its row names.
+void ExpectPlaced(HWND control, const LayoutRect& p, int dpi) {
     SCOPED_TRACE(testing::Message() << "control " << p.id << " at " << dpi << " dpi");
     ASSERT_TRUE(control);
     const RECT r = InParent(control);
     EXPECT_EQ(r.top, Scaled(p.y, dpi));
     EXPECT_EQ(r.bottom - r.top, Scaled(p.height, dpi));
-    if (p.edge == Place::KeepRight)
+    if (p.grow == Grow::KeepRight)
         EXPECT_EQ(r.right, Scaled(p.x, dpi) + Scaled(p.width, dpi));
     else
         EXPECT_EQ(r.left, Scaled(p.x, dpi));
-    if (p.edge == Place::Exact)
+    if (p.grow == Grow::No)
         EXPECT_EQ(r.right - r.left, Scaled(p.width, dpi));
     else
         EXPECT_GE(r.right - r.left, Scaled(p.width, dpi));
@@ -104,16 +63,16 @@ void ExpectPlaced(HWND control, const Place& p, int dpi) {
 struct FormLayout {
     const char* name;
     std::function<Form*()> form;
-    const std::vector<Place>* places;
-    int clientWidth, clientHeight;
-    int x, y;  // screen position; CW_USEDEFAULT where the system places it
+    std::span<const LayoutRect> places;
+    FormRect rect;  // the screen position is CW_USEDEFAULT where the system places the form
 };
 
 std::vector<FormLayout> Layouts() {
     return {
-        {"mainWindow", [] { return static_cast<Form*>(mainWindow); }, &kMainWindowPlaces, 571, 544, CW_USEDEFAULT, 0},
-        {"linkBrowser", [] { return static_cast<Form*>(linkBrowser); }, &kLinkBrowserPlaces, 537, 382, 177, 161},
-        {"iconPicker", [] { return static_cast<Form*>(iconPicker); }, &kIconPickerPlaces, 249, 363, 319, 168},
+        {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, MainWindow::kLayout, MainWindow::kFormRect},
+        {"linkBrowser", [] { return static_cast<Form*>(TheLinkBrowser()); }, LinkBrowser::kLayout,
+         LinkBrowser::kFormRect},
+        {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, IconPicker::kLayout, IconPicker::kFormRect},
     };
 }
 
@@ -121,10 +80,8 @@ void ExpectLayout(int dpi) {
     for (const auto& layout : Layouts()) {
         SCOPED_TRACE(layout.name);
         Form* form = layout.form();
-        for (const auto& p : *layout.places) ExpectPlaced(form->Control(p.id), p, dpi);
+        for (const auto& p : layout.places) ExpectPlaced(Below(form->Handle(), p.id), p, dpi);
     }
-    for (auto preview : {MainWindow::Preview::Icon, MainWindow::Preview::HotIcon})
-        ExpectPlaced(mainWindow->PreviewImage(preview).Handle(), Place{0, 20, 21, 36, 36}, dpi);
 }
 
 // A font of a control: face, character height at 96 dpi, bold.
@@ -137,16 +94,16 @@ struct FontOf {
 
 void ExpectFonts(int dpi) {
     const FontOf fonts[] = {
-        {[] { return mainWindow->Control(MainWindow::kNameField); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return mainWindow->Control(MainWindow::kButtonNameList); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return mainWindow->Control(MainWindow::kNameLabel); }, L"ＭＳ Ｐゴシック", 12, true},
-        {[] { return mainWindow->PreviewPanel(MainWindow::Preview::Icon).Handle(); }, L"ＭＳ Ｐゴシック", 12, true},
-        {[] { return linkBrowser->Control(LinkBrowser::kFavoritesList); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return linkBrowser->Control(LinkBrowser::kTypedAddressLabel); }, L"ＭＳ Ｐゴシック", 12, true},
-        {[] { return linkBrowser->Control(LinkBrowser::kStatusBar); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return iconPicker->Control(IconPicker::kOpenButton); }, L"ＭＳ Ｐゴシック", 12, false},
-        {[] { return iconPicker->Control(IconPicker::kColor16Radio); }, L"ＭＳ ゴシック", 13, false},
-        {[] { return iconPicker->Control(IconPicker::kIconGrid); }, L"MS Sans Serif", 11, false},
+        {[] { return TheMainWindow()->Control(MainWindow::kNameField); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return TheMainWindow()->Control(MainWindow::kButtonNameList); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return TheMainWindow()->Control(MainWindow::kNameLabel); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Handle(); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return TheLinkBrowser()->Control(LinkBrowser::kFavoritesList); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return TheLinkBrowser()->Control(LinkBrowser::kTypedAddressLabel); }, L"ＭＳ Ｐゴシック", 12, true},
+        {[] { return TheLinkBrowser()->Control(LinkBrowser::kStatusBar); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return TheIconPicker()->Control(IconPicker::kOpenButton); }, L"ＭＳ Ｐゴシック", 12, false},
+        {[] { return TheIconPicker()->Control(IconPicker::kColor16Radio); }, L"ＭＳ ゴシック", 13, false},
+        {[] { return TheIconPicker()->Control(IconPicker::kIconGrid); }, L"MS Sans Serif", 11, false},
     };
     for (const auto& f : fonts) {
         SCOPED_TRACE(testing::Message() << test::Utf8(f.face) << " " << f.height << " at " << dpi << " dpi");
@@ -161,10 +118,10 @@ void ExpectFonts(int dpi) {
     const struct {
         HWND list;
         int height;
-    } lists[] = {{mainWindow->Control(MainWindow::kButtonNameList), 12},
-                 {mainWindow->Control(MainWindow::kButtonNumberList), 12},
-                 {linkBrowser->Control(LinkBrowser::kFavoritesList), 16},
-                 {linkBrowser->Control(LinkBrowser::kTypedAddressList), 12}};
+    } lists[] = {{TheMainWindow()->Control(MainWindow::kButtonNameList), 12},
+                 {TheMainWindow()->Control(MainWindow::kButtonNumberList), 12},
+                 {TheLinkBrowser()->Control(LinkBrowser::kFavoritesList), 16},
+                 {TheLinkBrowser()->Control(LinkBrowser::kTypedAddressList), 12}};
     for (const auto& l : lists) EXPECT_EQ(::SendMessageW(l.list, LB_GETITEMHEIGHT, 0, 0), Scaled(l.height, dpi));
 }
 
@@ -177,15 +134,15 @@ void ExpectClientAreas(int dpi, bool atTheirPlaces = true) {
         RECT client, frame;
         ::GetClientRect(h, &client);
         ::GetWindowRect(h, &frame);
-        EXPECT_EQ(client.right, Scaled(layout.clientWidth, dpi));
+        EXPECT_EQ(client.right, Scaled(layout.rect.clientWidth, dpi));
         // The system keeps a window no taller than the screen allows (the
         // main window at 144 dpi on the tests' 768-pixel screen).
         const int frameHeight = (frame.bottom - frame.top) - client.bottom;
         EXPECT_EQ(client.bottom,
-                  std::min(Scaled(layout.clientHeight, dpi), ::GetSystemMetrics(SM_CYMAXTRACK) - frameHeight));
-        if (atTheirPlaces && layout.x != CW_USEDEFAULT) {
-            EXPECT_EQ(frame.left, Scaled(layout.x, dpi));
-            EXPECT_EQ(frame.top, Scaled(layout.y, dpi));
+                  std::min(Scaled(layout.rect.clientHeight, dpi), ::GetSystemMetrics(SM_CYMAXTRACK) - frameHeight));
+        if (atTheirPlaces && layout.rect.x != CW_USEDEFAULT) {
+            EXPECT_EQ(frame.left, Scaled(layout.rect.x, dpi));
+            EXPECT_EQ(frame.top, Scaled(layout.rect.y, dpi));
         }
     }
 }
@@ -208,7 +165,7 @@ protected:
         ASSERT_TRUE(awareness && context);
         EXPECT_EQ(awareness(context()), 2);  // DPI_AWARENESS_PER_MONITOR_AWARE
         Start();
-        ASSERT_EQ(mainWindow->Dpi(), dpi_);
+        ASSERT_EQ(TheMainWindow()->Dpi(), dpi_);
     }
 };
 
@@ -293,8 +250,8 @@ TEST_P(DpiGenerationTest, ANewDpiLaysEveryWindowOutAgainInTheSuggestedRectangle)
             RECT suggested;
             ::GetWindowRect(h, &suggested);
             ::OffsetRect(&suggested, 10, 20);
-            suggested.right = suggested.left + Scaled(layout.clientWidth, dpi) + 16;
-            suggested.bottom = suggested.top + Scaled(layout.clientHeight, dpi) + 40;
+            suggested.right = suggested.left + Scaled(layout.rect.clientWidth, dpi) + 16;
+            suggested.bottom = suggested.top + Scaled(layout.rect.clientHeight, dpi) + 40;
             ::SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
             RECT now;
             ::GetWindowRect(h, &now);
@@ -312,7 +269,7 @@ TEST_P(DpiGenerationTest, ANewDpiLaysEveryWindowOutAgainInTheSuggestedRectangle)
         ExpectLayout(dpi);
         ExpectFonts(dpi);
         int cx = 0, cy = 0;  // the picker's grid takes icons of the new size
-        ::ImageList_GetIconSize(ListView_GetImageList(iconPicker->Control(IconPicker::kIconGrid), LVSIL_NORMAL), &cx,
+        ::ImageList_GetIconSize(ListView_GetImageList(TheIconPicker()->Control(IconPicker::kIconGrid), LVSIL_NORMAL), &cx,
                                 &cy);
         EXPECT_EQ(cx, Scaled(32, dpi));
     }
@@ -337,18 +294,18 @@ TEST_F(DpiTest, IconsAreDrawnAtTheScaledSizeFromTheirOwnImages) {
     const int size = Scaled(32, dpi_);
     const COLORREF expected = size > 32 ? blue : red;
 
-    mainWindow->ShowIconInPreview(MainWindow::Preview::Icon, path);
+    TheMainWindow()->ShowIconInPreview(MainWindow::Preview::Icon, path);
     IconImage picture;
     picture.LoadFromFile(path);
-    iconPicker->Show();
-    iconPicker->ChosenIconImage().SetPicture(picture);
+    TheIconPicker()->Show();
+    TheIconPicker()->ChosenIconImage().SetPicture(picture);
     for (HWND image :
-         {mainWindow->PreviewImage(MainWindow::Preview::Icon).Handle(), iconPicker->ChosenIconImage().Handle()}) {
+         {TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).Handle(), TheIconPicker()->ChosenIconImage().Handle()}) {
         EXPECT_EQ(PixelOf(image, 0, 0), expected);
         EXPECT_EQ(PixelOf(image, size - 1, size - 1), expected);
         EXPECT_EQ(PixelOf(image, size, size), background);
     }
-    EXPECT_EQ(IconSizeOf(iconPicker->ChosenIconImage().Picture().Handle()).cx, 32);  // the size it is saved at
+    EXPECT_EQ(IconSizeOf(TheIconPicker()->ChosenIconImage().Picture().Handle()).cx, 32);  // the size it is saved at
 }
 
 TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
@@ -363,10 +320,10 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
         return true;
     });
     const int size = Scaled(32, dpi_);
-    mainWindow->OnIconBrowseClicked();
-    ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
     Pump();
-    HWND view = iconPicker->Control(IconPicker::kIconGrid);
+    HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
     ASSERT_GT(ListView_GetItemCount(view), 0);
     int cx = 0, cy = 0;
     ::ImageList_GetIconSize(ListView_GetImageList(view, LVSIL_NORMAL), &cx, &cy);
@@ -375,18 +332,18 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
 
     ListView_SetItemState(view, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
-    ::SendMessageW(iconPicker->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
+    ::SendMessageW(TheIconPicker()->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
     Pump();
-    EXPECT_EQ(IconSizeOf(iconPicker->ChosenIconImage().Picture().Handle()).cx, 32);
+    EXPECT_EQ(IconSizeOf(TheIconPicker()->ChosenIconImage().Picture().Handle()).cx, 32);
     // Drawn as the library's own icon made at the scaled size.
     HICON own = nullptr;
     ASSERT_EQ(::PrivateExtractIconsW(library.c_str(), 0, size, size, &own, nullptr, 1, 0), 1u);
-    HWND image = iconPicker->ChosenIconImage().Handle();
+    HWND image = TheIconPicker()->ChosenIconImage().Handle();
     HDC screen = ::GetDC(image);
     HDC memory = ::CreateCompatibleDC(screen);
     HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size, size);
     HGDIOBJ old = ::SelectObject(memory, bitmap);
-    HBRUSH brush = ::CreateSolidBrush(iconPicker->BackgroundColor());
+    HBRUSH brush = ::CreateSolidBrush(TheIconPicker()->BackgroundColor());
     RECT all{0, 0, size, size};
     ::FillRect(memory, &all, brush);
     ::DrawIconEx(memory, 0, 0, own, size, size, 0, nullptr, DI_NORMAL);
@@ -404,7 +361,7 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
     ::DestroyIcon(own);
 
     // The written file holds one 32 x 32 image, whatever the display.
-    ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     Pump();
     SetFileDialogAnswerer(nullptr);
     const auto bytes = test::ReadFileBytes(saved);
@@ -577,7 +534,7 @@ TEST_P(DpiGenerationTest, AMonitorOfAnotherDpiLaysOutTheWindowsAndBoxesOnIt) {
     ExpectBoxLayout(m, expected, true, MessageFontHeight(expected));
 
     monitorDpi = dpi_;  // moved back while hidden
-    for (Form* form : {static_cast<Form*>(mainWindow), static_cast<Form*>(linkBrowser), static_cast<Form*>(iconPicker)})
+    for (Form* form : {static_cast<Form*>(TheMainWindow()), static_cast<Form*>(TheLinkBrowser()), static_cast<Form*>(TheIconPicker())})
         form->Show();
     ExpectClientAreas(dpi_, false);
     ExpectLayout(dpi_);

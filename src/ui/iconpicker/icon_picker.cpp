@@ -1,6 +1,5 @@
 #include "ui/iconpicker/icon_picker.h"
 
-#include "app/application.h"
 #include "app/message_box.h"
 #include "app/subwindow.h"
 #include "icon/ico_writer.h"
@@ -11,7 +10,6 @@
 #include "platform/files.h"
 #include "platform/icon_strip.h"
 #include "ui/accessible_name.h"
-#include "ui/main/main_window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -41,12 +39,25 @@ constexpr wchar_t kDialogFilter[] =
 
 }  // namespace
 
+// A click in the grid is in the table; a selection moved with the keyboard
+// is seen in OnMessage.
+const Command IconPicker::kCommands[] = {
+    {kOpenButton, BN_CLICKED, Calls<&IconPicker::OnOpenClicked>},
+    {kBackButton, BN_CLICKED, Calls<&IconPicker::OnBackClicked>},
+    {kSaveButton, BN_CLICKED, Calls<&IconPicker::OnSaveClicked>},
+    {kColor16Radio, BN_CLICKED, Calls<&IconPicker::OnColor16Clicked>},
+    {kColor256Radio, BN_CLICKED, Calls<&IconPicker::OnColor256Clicked>},
+    {kHighColorRadio, BN_CLICKED, Calls<&IconPicker::OnHighColorClicked>},
+    {kIconGrid, NM_CLICK, Calls<&IconPicker::OnIconGridClicked>},
+};
+
 IconPicker::IconPicker() : Form(kBackground) {
+    SetCommands(kCommands);
     for (FileDialogState* dialog : {&openDialog, &saveDialog}) dialog->filter = kDialogFilter;
     openDialog.initialFolder = L"\\icon";
     // Other programs find this window by its class name: it stays "TForm3".
-    CreateForm(L"TForm3", L"アイコン登録", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 319, 168,
-               249, 363);
+    SetLayout(kLayout);
+    CreateForm(L"TForm3", L"アイコン登録", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, kFormRect);
     CreateControls();
 }
 
@@ -60,24 +71,25 @@ void IconPicker::CreateControls() {
 
     iconList_ = NewGridImages(16);
     HWND view = AddControl({WC_LISTVIEWW, L"", tab | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_AUTOARRANGE,
-                            WS_EX_CLIENTEDGE, 8, 8, 233, 218, kIconGrid, other});
+                            WS_EX_CLIENTEDGE, kIconGrid, other});
     ListView_SetImageList(view, iconList_.Get(), LVSIL_NORMAL);
-    AddControl({L"BUTTON", L"リストを開く", tab | BS_PUSHBUTTON, 0, 7, 233, 74, 33, kOpenButton, f});
-    AddControl({L"BUTTON", L"アイコン保存", tab | BS_PUSHBUTTON, 0, 87, 233, 74, 33, kSaveButton, f});
+    AddControl({L"BUTTON", L"リストを開く", tab | BS_PUSHBUTTON, 0, kOpenButton, f});
+    AddControl({L"BUTTON", L"アイコン保存", tab | BS_PUSHBUTTON, 0, kSaveButton, f});
     // Each group box after what it holds: the controls above it in the
     // window order are not painted over. The tab order stays the same.
-    chosenIconImage_ = std::make_unique<ImageBox>(Handle(), kChosenIconImage, 15 + 19, 281 + 21, 36, 36, kBackground);
-    Place(chosenIconImage_->Handle(), 15 + 19, 281 + 21, 36, 36);
-    HWND chosenGroup = AddGroupBox(L"選択中", 0, 15, 281, 73, 65, kChosenIconGroup, f);
+    const LayoutRect& chosen = LayoutOf(kChosenIconImage);
+    chosenIconImage_ = std::make_unique<ImageBox>(Handle(), kChosenIconImage, chosen.x, chosen.y, chosen.width,
+                                                  chosen.height, kBackground);
+    Place(chosenIconImage_->Handle(), kChosenIconImage);
+    HWND chosenGroup = AddGroupBox(L"選択中", 0, kChosenIconGroup, f);
     AddControl(
-        {L"BUTTON", L"16色", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 18, 81, 17, kColor16Radio, r});
+        {L"BUTTON", L"16色", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, kColor16Radio, r});
     HWND radio256 = AddControl(
-        {L"BUTTON", L"256色", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 36, 81, 17, kColor256Radio, r});
+        {L"BUTTON", L"256色", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kColor256Radio, r});
     AddControl(
-        {L"BUTTON", L"ハイカラー", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 123 + 16, 277 + 54, 89, 17, kHighColorRadio, r});
-    AddGroupBox(L"色数選択", WS_GROUP, 123, 277, 113, 77, kDepthGroup, f);
-    AddControl({L"BUTTON", L"戻る", tab | WS_GROUP | BS_PUSHBUTTON, 0, 168, 232, 73, 33, kBackButton, f});
-    for (int radio : {kColor16Radio, kColor256Radio, kHighColorRadio}) FitText(Control(radio), false);
+        {L"BUTTON", L"ハイカラー", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kHighColorRadio, r});
+    AddGroupBox(L"色数選択", WS_GROUP, kDepthGroup, f);
+    AddControl({L"BUTTON", L"戻る", tab | WS_GROUP | BS_PUSHBUTTON, 0, kBackButton, f});
     ::SendMessageW(radio256, BM_SETCHECK, BST_CHECKED, 0);  // shown selected while the depth is still 0
     SetFirstFocus(view);
 
@@ -140,15 +152,23 @@ void IconPicker::ClearIconGrid() { ListView_DeleteAllItems(Control(kIconGrid)); 
 
 int IconPicker::IconGridCount() const { return ListView_GetItemCount(Control(kIconGrid)); }
 
-void IconPicker::OnBackClicked() { LeaveSubWindow(*this); }
+void IconPicker::Open(Form& opener, const wchar_t* caption, const std::wstring& iconFolder, IconChosen chosen) {
+    opener_ = &opener;
+    chosen_ = std::move(chosen);
+    opener.Enable(false);
+    SetCaption(caption);
+    Show();
+    openDialog.initialFolder = iconFolder;
+    saveDialog.initialFolder = iconFolder;
+    ClearIconGrid();
+    chosenIconImage_->ClearPicture();
+}
+
+void IconPicker::OnBackClicked() { LeaveSubWindow(*this, opener_); }
 
 LRESULT IconPicker::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY) {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom == kIconGrid && header->code == NM_CLICK) {
-            OnIconGridClicked();
-            return 0;
-        }
         // The selection moved to another icon with the keyboard: chosen as
         // by a click.
         if (header->idFrom == kIconGrid && header->code == LVN_ITEMCHANGED && keyInGrid_) {
@@ -215,14 +235,8 @@ private:
 
 }  // namespace
 
-void IconPicker::HandToMainWindow(const std::wstring& path) {
-    if (IconMode()) {
-        mainWindow->SetText(MainWindow::kIconPathField, path);
-        mainWindow->ShowIconInPreview(MainWindow::Preview::Icon, path);
-    } else if (::IsWindowEnabled(mainWindow->Control(MainWindow::kHotIconPathField))) {
-        mainWindow->SetText(MainWindow::kHotIconPathField, path);
-        mainWindow->ShowIconInPreview(MainWindow::Preview::HotIcon, path);
-    }
+void IconPicker::HandToOpener(const std::wstring& path) {
+    if (chosen_) chosen_(path);
 }
 
 void IconPicker::OnOpenClicked() {
@@ -235,8 +249,8 @@ void IconPicker::OnOpenClicked() {
         return;
     }
     if (tail == ".ICO") {
-        HandToMainWindow(openedFile_);
-        LeaveSubWindow(*this);
+        HandToOpener(openedFile_);
+        LeaveSubWindow(*this, opener_);
         return;
     }
     // Any other file: the icon the shell shows for it, at the size it is
@@ -335,7 +349,7 @@ void IconPicker::OnSaveClicked() {
     }
     savingDepth_ = chosenDepth_;
     SaveChosenIcon();
-    LeaveSubWindow(*this);
+    LeaveSubWindow(*this, opener_);
 }
 
 void IconPicker::SaveChosenIcon() {
@@ -354,39 +368,18 @@ void IconPicker::SaveChosenIcon() {
     // its preview as they were. The writer reports its own failures.
     {
         ReplacingFileStream file(path);
-        if (!SaveToStream(file, icon.Handle(), savingDepth_)) return;
+        if (!SaveToStream(file, icon.Handle(), savingDepth_, BoxPrompts())) return;
         file.Commit();
     }
-    // The main window takes the name, and shows the icon as read back from
-    // the file.
-    HandToMainWindow(path);
+    // The opener takes the name, and shows the icon as read back from the
+    // file.
+    HandToOpener(path);
 }
 
-void IconPicker::OnCommand(int id, int code, HWND) {
-    if (code != BN_CLICKED) return;
-    switch (id) {
-    case kOpenButton:
-        OnOpenClicked();
-        break;
-    case kBackButton:
-        OnBackClicked();
-        break;
-    case kSaveButton:
-        OnSaveClicked();
-        break;
-    case kColor16Radio:
-    case kColor256Radio:
-    case kHighColorRadio:
-        // Only a button that becomes selected runs its handler.
-        if (id == selectedRadio_) break;
-        selectedRadio_ = id;
-        if (id == kColor16Radio) OnColor16Clicked();
-        else if (id == kColor256Radio) OnColor256Clicked();
-        else OnHighColorClicked();
-        break;
-    default:
-        break;
-    }
+void IconPicker::ChooseDepth(int radio, int depth) {
+    if (radio == selectedRadio_) return;
+    selectedRadio_ = radio;
+    chosenDepth_ = depth;
 }
 
 }  // namespace orbelune

@@ -1,6 +1,6 @@
 // The icon picker: lists the icons of a file, shows the chosen one, and
-// saves it as an .ico file for the main window's icon or hot-icon field.
-// Its caption tells which of the two it serves.
+// saves it as an .ico file for the icon or hot-icon field of the form that
+// opened it. Its caption tells which of the two it serves.
 #pragma once
 
 #include "app/file_dialog.h"
@@ -8,6 +8,7 @@
 #include "ui/form.h"
 #include "ui/image_box.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -35,8 +36,31 @@ public:
         kBackButton,
     };
 
+    // The form and its controls at 96 dpi.
+    static constexpr FormRect kFormRect{319, 168, 249, 363};
+    static constexpr LayoutRect kLayout[] = {
+        {kIconGrid, 8, 8, 233, 218},
+        {kOpenButton, 7, 233, 74, 33},
+        {kSaveButton, 87, 233, 74, 33},
+        {kChosenIconImage, 15 + 19, 281 + 21, 36, 36},
+        {kChosenIconGroup, 15, 281, 73, 65},
+        {kColor16Radio, 123 + 16, 277 + 18, 81, 17, Grow::KeepLeft},
+        {kColor256Radio, 123 + 16, 277 + 36, 81, 17, Grow::KeepLeft},
+        {kHighColorRadio, 123 + 16, 277 + 54, 89, 17, Grow::KeepLeft},
+        {kDepthGroup, 123, 277, 113, 77},
+        {kBackButton, 168, 232, 73, 33},
+    };
+
+    // What the picker hands its opener: the path of the icon file chosen.
+    using IconChosen = std::function<void(const std::wstring& path)>;
+
     IconPicker();
     ~IconPicker() override;
+
+    // Disables the opener and shows the picker with the caption of its mode,
+    // its file dialogs in the icon folder, and nothing listed or chosen. The
+    // icon file chosen goes to `chosen` (app/subwindow.h).
+    void Open(Form& opener, const wchar_t* caption, const std::wstring& iconFolder, IconChosen chosen);
 
     ImageBox& ChosenIconImage() { return *chosenIconImage_; }
     void ClearIconGrid();
@@ -56,30 +80,30 @@ public:
     // Lists every icon of the file in the grid.
     void ListIconsOfFile(const std::wstring& path);
     // Writes the chosen icon to a file the user names and hands it to the
-    // main window.
+    // opener.
     void SaveChosenIcon();
 
-    // Handlers.
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged() override;
+
+private:
+    // Handlers, reached through kCommands and OnMessage.
+    static const Command kCommands[];
     void OnOpenClicked();
     void OnBackClicked();
     void OnSaveClicked();
     void OnIconGridClicked();
-    void OnColor16Clicked() { chosenDepth_ = 16; }
-    void OnColor256Clicked() { chosenDepth_ = 256; }
-    void OnHighColorClicked() { chosenDepth_ = 65536; }
+    void OnColor16Clicked() { ChooseDepth(kColor16Radio, 16); }
+    void OnColor256Clicked() { ChooseDepth(kColor256Radio, 256); }
+    void OnHighColorClicked() { ChooseDepth(kHighColorRadio, 65536); }
+    // Only a button that becomes selected changes the depth.
+    void ChooseDepth(int radio, int depth);
 
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnCommand(int id, int code, HWND control) override;
-    void OnDpiChanged() override;
-
-private:
     void CreateControls();
     static LRESULT CALLBACK GridKeys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR data);
-    // Puts an icon file into the main window's field and preview of this
-    // mode; the hot icon only while its field is enabled.
-    void HandToMainWindow(const std::wstring& path);
+    void HandToOpener(const std::wstring& path);
 
     // The size of the chosen icon, and of the grid's icons at 96 dpi.
     static constexpr int kIconSize = 32;
@@ -91,6 +115,8 @@ private:
     // platform makes none; gives its image index.
     int AddListedIcon(IconStrip& images, ImageBytes chosen) const;
 
+    Form* opener_ = nullptr;
+    IconChosen chosen_;
     UniqueImageList iconList_;
     std::wstring listedFile_;  // the file the grid's icons came from
     std::unique_ptr<ImageBox> chosenIconImage_;

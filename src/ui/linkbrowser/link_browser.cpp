@@ -1,20 +1,15 @@
 #include "ui/linkbrowser/link_browser.h"
 
-#include "app/application.h"
 #include "app/message_box.h"
 #include "app/subwindow.h"
-#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "store/registry_layout.h"
 #include "ui/accessible_name.h"
 #include "ui/linkbrowser/internet_shortcut.h"
-#include "ui/main/main_window.h"
+#include "ui/linkbrowser/shortcut_file.h"
 
-
-#include <cstring>
 #include <exception>
-#include <vector>
 
 namespace orbelune {
 
@@ -23,91 +18,33 @@ namespace {
 constexpr COLORREF kBackground = RGB(191, 255, 113);
 constexpr COLORREF kSourceHighlight = RGB(225, 255, 217);
 constexpr wchar_t kNothingSelected[] = L"選択されていません";
-constexpr std::size_t kLongestUrlBytes = 2047;
-constexpr std::size_t kShortcutPiece = 64 * 1024;
 
 int Selection(HWND list) { return static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 
-// Bytes of a shortcut file, whole characters in its encoding, as text.
-std::wstring Decode(const std::uint8_t* bytes, std::size_t size, ShortcutEncoding encoding) {
-    if (size == 0) return {};
-    if (encoding == ShortcutEncoding::Utf16) {
-        std::wstring text(size / 2, L'\0');
-        std::memcpy(text.data(), bytes, text.size() * 2);
-        return text;
-    }
-    if (encoding == ShortcutEncoding::Cp932)
-        return FromCp932(std::string_view(reinterpret_cast<const char*>(bytes), size));
-    const auto* source = reinterpret_cast<const char*>(bytes);
-    const int length = static_cast<int>(size);
-    const int chars = ::MultiByteToWideChar(CP_UTF8, 0, source, length, nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(chars), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, source, length, text.data(), chars);
-    return text;
-}
-
-// Whole characters while their code page 932 form stays within the limit.
-std::wstring LimitBytes(const std::wstring& text, std::size_t limit) {
-    if (ToCp932(text).size() <= limit) return text;
-    std::wstring kept;
-    std::size_t bytes = 0;
-    for (wchar_t c : text) {
-        const std::size_t size = ToCp932(std::wstring(1, c)).size();
-        if (bytes + size > limit) break;
-        kept += c;
-        bytes += size;
-    }
-    return kept;
-}
-
 }  // namespace
 
-bool EndsWithUrl(const std::wstring& name) {
-    return name.size() >= 4 && ::CompareStringOrdinal(name.c_str() + name.size() - 4, 4, L".url", 4, TRUE) == CSTR_EQUAL;
-}
-
-std::wstring ReadInternetShortcut(const std::wstring& path) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return {};
-    // Read piece by piece until the entry is found: any size of file is
-    // read in the same small memory.
-    InternetShortcutScanner scanner;
-    std::vector<std::uint8_t> buffer(kShortcutPiece + 4);
-    std::size_t held = 0;  // bytes of a character cut at the end of the last piece
-    bool first = true;
-    ShortcutEncoding encoding = ShortcutEncoding::Cp932;
-    while (!scanner.Settled()) {
-        DWORD read = 0;
-        if (!::ReadFile(file.Get(), buffer.data() + held, static_cast<DWORD>(kShortcutPiece), &read, nullptr))
-            return {};
-        held += read;
-        std::size_t start = 0;
-        if (first) {
-            encoding = ShortcutEncodingOf(buffer.data(), held, start);
-            first = false;
-        }
-        const bool end = read == 0;
-        const std::size_t whole =
-            end ? held : start + WholeCharacterBytes(buffer.data() + start, held - start, encoding);
-        scanner.Feed(Decode(buffer.data() + start, whole - start, encoding));
-        std::memmove(buffer.data(), buffer.data() + whole, held - whole);
-        held -= whole;
-        if (end) break;
-    }
-    scanner.Finish();
-    return LimitBytes(scanner.Url(), kLongestUrlBytes);
-}
+// A double click on an item is "OK".
+const Command LinkBrowser::kCommands[] = {
+    {kFavoritesList, LBN_SELCHANGE, Calls<&LinkBrowser::OnFavoritesListClicked>},
+    {kFavoritesList, LBN_DBLCLK, Calls<&LinkBrowser::OnOkClicked>},
+    {kTypedAddressList, LBN_SELCHANGE, Calls<&LinkBrowser::OnTypedAddressListClicked>},
+    {kTypedAddressList, LBN_DBLCLK, Calls<&LinkBrowser::OnOkClicked>},
+    {kFavoritesRadio, BN_CLICKED, Calls<&LinkBrowser::OnFavoritesRadioClicked>},
+    {kTypedAddressRadio, BN_CLICKED, Calls<&LinkBrowser::OnTypedAddressRadioClicked>},
+    {kOkButton, BN_CLICKED, Calls<&LinkBrowser::OnOkClicked>},
+    {kCancelButton, BN_CLICKED, Calls<&LinkBrowser::OnCancelClicked>},
+};
 
 LinkBrowser::LinkBrowser() : Form(kBackground), highlight_(::CreateSolidBrush(kSourceHighlight)) {
+    SetCommands(kCommands);
     // The process's current folder until the first opening names another.
     const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
     folder_.resize(length);
     folder_.resize(::GetCurrentDirectoryW(length, folder_.data()));
     // Created hidden; a dialog frame without title-bar buttons.
     // Other programs find this window by its class name: it stays "TForm2".
-    CreateForm(L"TForm2", L"リンク先参照", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 177, 161,
-               537, 382);
+    SetLayout(kLayout);
+    CreateForm(L"TForm2", L"リンク先参照", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, kFormRect);
     CreateControls();
     ReadFavorites();
 }
@@ -120,32 +57,27 @@ void LinkBrowser::CreateControls() {
     const DWORD labelStyle = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
     // Each label (no tab stop) right before the list it names, where screen
     // readers look for it; the lists are read by their labels.
-    HWND filesLabel = AddControl({L"STATIC", L"お気に入り", labelStyle, 0, 104, 8, 60, 12, kFavoritesLabel, b});
+    HWND filesLabel = AddControl({L"STATIC", L"お気に入り", labelStyle, 0, kFavoritesLabel, b});
     HWND files =
-        AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, 16, 24, 241, 265, kFavoritesList, f});
+        AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, kFavoritesList, f});
     HWND typedLabel =
-        AddControl({L"STATIC", L"手書き入力 プルダウン", labelStyle, 0, 336, 8, 128, 12, kTypedAddressLabel, b});
-    HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, 280, 24, 241, 265, kTypedAddressList, f});
-    for (auto [label, control] : {std::pair{filesLabel, files}, std::pair{typedLabel, typed}}) {
-        FitText(label, false);
+        AddControl({L"STATIC", L"手書き入力 プルダウン", labelStyle, 0, kTypedAddressLabel, b});
+    HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, kTypedAddressList, f});
+    for (auto [label, control] : {std::pair{filesLabel, files}, std::pair{typedLabel, typed}})
         SetAccessibleName(control, NameFromLabel(WindowText(label)));
-    }
     SetItemHeight(files, 16);
     SetItemHeight(typed, 12);
-    AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, 288, 312, 89, 25, kOkButton, f});
-    AddControl({L"BUTTON", L"キャンセル", tab | BS_PUSHBUTTON, 0, 416, 312, 89, 25, kCancelButton, f});
-    HWND favorites = AddControl({L"BUTTON", L"お気に入り", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, 40 + 8, 298 + 19, 73,
-                                 17, kFavoritesRadio, f});
-    HWND handTyped = AddControl({L"BUTTON", L"手書き入力", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 40 + 96, 298 + 19, 81,
-                                 17, kTypedAddressRadio, f});
-    FitText(favorites, false);
-    FitText(handTyped, false);
+    AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, kOkButton, f});
+    AddControl({L"BUTTON", L"キャンセル", tab | BS_PUSHBUTTON, 0, kCancelButton, f});
+    HWND favorites = AddControl({L"BUTTON", L"お気に入り", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, kFavoritesRadio, f});
+    AddControl({L"BUTTON", L"手書き入力", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kTypedAddressRadio, f});
     ::SendMessageW(favorites, BM_SETCHECK, BST_CHECKED, 0);
-    AddGroupBox(L"読み込み元", WS_GROUP, 40, 298, 193, 41, kSourceGroup, f);
+    AddGroupBox(L"読み込み元", WS_GROUP, kSourceGroup, f);
 
-    statusBar_ =
-        std::make_unique<Panel>(Handle(), kStatusBar, L"", 0, 360, 537, 22, kBackground, f, Panel::Look::StatusBar);
-    Place(statusBar_->Handle(), 0, 360, 537, 22);
+    const LayoutRect& bar = LayoutOf(kStatusBar);
+    statusBar_ = std::make_unique<Panel>(Handle(), kStatusBar, L"", bar.x, bar.y, bar.width, bar.height, kBackground,
+                                         f, Panel::Look::StatusBar);
+    Place(statusBar_->Handle(), kStatusBar);
     SetFirstFocus(files);
 }
 
@@ -186,9 +118,11 @@ void LinkBrowser::ReadFavorites() {
     ::FindClose(find);
 }
 
-void LinkBrowser::Open() {
-    // Whatever happens in the registry: the browser is shown and the main
-    // window disabled, then a failure there ends the handler.
+void LinkBrowser::Open(Form& opener, LinkChosen chosen) {
+    opener_ = &opener;
+    chosen_ = std::move(chosen);
+    // Whatever happens in the registry: the browser is shown and the opener
+    // disabled, then a failure there ends the handler.
     std::exception_ptr failure;
     try {
         Registry registry;
@@ -200,7 +134,7 @@ void LinkBrowser::Open() {
         failure = std::current_exception();
     }
     Show();
-    if (mainWindow) mainWindow->Enable(false);
+    opener.Enable(false);
     if (failure) std::rethrow_exception(failure);
 }
 
@@ -268,22 +202,20 @@ void LinkBrowser::OnOkClicked() {
         const std::wstring path = SelectedFavoritePath();
         if (path.empty()) {
             ShowInformation(kNothingSelected);
-        } else {
-            mainWindow->SetText(MainWindow::kLinkTargetField, ReadInternetShortcut(path));
-            if (mainWindow->Text(MainWindow::kNameField).empty())
-                mainWindow->SetText(MainWindow::kNameField, NameWithoutExtension(path));
+        } else if (chosen_) {
+            chosen_(ReadInternetShortcut(path), NameWithoutExtension(path));
         }
     } else {
         const int selected = Selection(Control(kTypedAddressList));
         if (selected < 0)
             ShowInformation(kNothingSelected);
-        else
-            mainWindow->SetText(MainWindow::kLinkTargetField, ListBoxItem(Control(kTypedAddressList), selected));
+        else if (chosen_)
+            chosen_(ListBoxItem(Control(kTypedAddressList), selected), L"");
     }
-    LeaveSubWindow(*this);
+    LeaveSubWindow(*this, opener_);
 }
 
-void LinkBrowser::OnCancelClicked() { LeaveSubWindow(*this); }
+void LinkBrowser::OnCancelClicked() { LeaveSubWindow(*this, opener_); }
 
 LRESULT LinkBrowser::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CTLCOLORLISTBOX) {
@@ -298,33 +230,6 @@ LRESULT LinkBrowser::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return Default(message, wParam, lParam);
     }
     return Form::OnMessage(message, wParam, lParam);
-}
-
-void LinkBrowser::OnCommand(int id, int code, HWND) {
-    switch (id) {
-    case kFavoritesList:
-        if (code == LBN_SELCHANGE) OnFavoritesListClicked();
-        else if (code == LBN_DBLCLK) OnOkClicked();
-        break;
-    case kTypedAddressList:
-        if (code == LBN_SELCHANGE) OnTypedAddressListClicked();
-        else if (code == LBN_DBLCLK) OnOkClicked();
-        break;
-    case kFavoritesRadio:
-        if (code == BN_CLICKED) OnFavoritesRadioClicked();
-        break;
-    case kTypedAddressRadio:
-        if (code == BN_CLICKED) OnTypedAddressRadioClicked();
-        break;
-    case kOkButton:
-        if (code == BN_CLICKED) OnOkClicked();
-        break;
-    case kCancelButton:
-        if (code == BN_CLICKED) OnCancelClicked();
-        break;
-    default:
-        break;
-    }
 }
 
 }  // namespace orbelune

@@ -8,18 +8,11 @@
 #include "ui/form.h"
 #include "ui/panel.h"
 
+#include <functional>
 #include <memory>
-
 #include <string>
 
 namespace orbelune {
-
-// The text of a shortcut's "URL" entry, at most 2047 bytes of code page
-// 932; empty when the file, the section or the entry is missing.
-std::wstring ReadInternetShortcut(const std::wstring& path);
-
-// Whether a file name really ends in ".url" (any letter case).
-bool EndsWithUrl(const std::wstring& name);
 
 class LinkBrowser final : public Form {
 public:
@@ -36,14 +29,32 @@ public:
         kTypedAddressLabel,
     };
 
+    // The form and its controls at 96 dpi.
+    static constexpr FormRect kFormRect{177, 161, 537, 382};
+    static constexpr LayoutRect kLayout[] = {
+        {kFavoritesLabel, 104, 8, 60, 12, Grow::KeepLeft},
+        {kFavoritesList, 16, 24, 241, 265},
+        {kTypedAddressLabel, 336, 8, 128, 12, Grow::KeepLeft},
+        {kTypedAddressList, 280, 24, 241, 265},
+        {kOkButton, 288, 312, 89, 25},
+        {kCancelButton, 416, 312, 89, 25},
+        {kFavoritesRadio, 40 + 8, 298 + 19, 73, 17, Grow::KeepLeft},
+        {kTypedAddressRadio, 40 + 96, 298 + 19, 81, 17, Grow::KeepLeft},
+        {kSourceGroup, 40, 298, 193, 41},
+        {kStatusBar, 0, 360, 537, 22},
+    };
+
+    // What "OK" hands the opener: the link target, and the name a favourite
+    // gives it (empty for a typed address).
+    using LinkChosen = std::function<void(const std::wstring& link, const std::wstring& name)>;
+
     LinkBrowser();
     ~LinkBrowser() override { Destroy(); }
 
-
-    // Opening from the main window: points the favourites list at the
-    // Favorites folder, reads the typed addresses afresh, then shows the
-    // browser and disables the main window, also after a failure.
-    void Open();
+    // Points the favourites list at the Favorites folder, reads the typed
+    // addresses afresh, then shows the browser and disables the opener, also
+    // after a failure. The choice goes to `chosen` (app/subwindow.h).
+    void Open(Form& opener, LinkChosen chosen);
 
     // The favourites list's folder, and the full path of its selection
     // (empty when nothing is selected).
@@ -52,7 +63,12 @@ public:
     bool FavoritesActive() const;
     std::wstring StatusText() const;
 
-    // Handlers.
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // Handlers, reached through kCommands.
+    static const Command kCommands[];
     void OnFavoritesListClicked();
     void OnTypedAddressListClicked();
     void OnFavoritesRadioClicked();
@@ -60,11 +76,6 @@ public:
     void OnOkClicked();
     void OnCancelClicked();
 
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnCommand(int id, int code, HWND control) override;
-
-private:
     void CreateControls();
     void ApplyFavoritesFolder(const std::wstring& folder);
     void ReadFavorites();
@@ -72,6 +83,8 @@ private:
     // Checks a radio button that is not checked and runs its click rule.
     void MakeActive(int radio);
 
+    Form* opener_ = nullptr;
+    LinkChosen chosen_;
     UniqueBrush highlight_;
     std::unique_ptr<Panel> statusBar_;
     std::wstring folder_;

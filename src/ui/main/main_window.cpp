@@ -1,14 +1,12 @@
 #include "ui/main/main_window.h"
 
 #include "app/application.h"
-#include "app/subwindow.h"
 #include "platform/files.h"
 #include "store/button_entry.h"
 #include "store/button_operations.h"
 #include "ui/accessible_name.h"
-#include "ui/iconpicker/icon_picker.h"
-#include "ui/linkbrowser/link_browser.h"
 #include "ui/linkbrowser/internet_shortcut.h"
+#include "ui/linkbrowser/shortcut_file.h"
 
 #include <shellapi.h>
 
@@ -20,15 +18,29 @@ constexpr COLORREF kBackground = RGB(191, 255, 113);
 constexpr wchar_t kCaption[] = L"Orbelune  Ver 1.0";
 constexpr wchar_t kIconPanelCaption[] = L"アイコン";
 constexpr wchar_t kHotIconPanelCaption[] = L"ホットアイコン";
-constexpr int kClientWidth = 571;
-constexpr int kClientHeight = 544;
 
 }  // namespace
 
-MainWindow::MainWindow() : Form(kBackground) {
+const Command MainWindow::kCommands[] = {
+    {kIconPathField, EN_CHANGE, Calls<&MainWindow::OnIconPathChanged>},
+    {kHotIconPathField, EN_CHANGE, Calls<&MainWindow::OnHotIconPathChanged>},
+    {kSameAsIconCheck, BN_CLICKED, Calls<&MainWindow::OnSameAsIconClicked>},
+    {kCreateButton, BN_CLICKED, Calls<&MainWindow::OnCreateClicked>},
+    {kButtonNameList, LBN_SELCHANGE, Calls<&MainWindow::OnButtonListClicked>},
+    {kEditButton, BN_CLICKED, Calls<&MainWindow::OnEditClicked>},
+    {kDeleteButton, BN_CLICKED, Calls<&MainWindow::OnDeleteClicked>},
+    {kLinkBrowseButton, BN_CLICKED, Calls<&MainWindow::OnLinkBrowseClicked>},
+    {kIconBrowseButton, BN_CLICKED, Calls<&MainWindow::OnIconBrowseClicked>},
+    {kHotIconBrowseButton, BN_CLICKED, Calls<&MainWindow::OnHotIconBrowseClicked>},
+    {kQuitButton, BN_CLICKED, Calls<&MainWindow::OnQuitClicked>},
+};
+
+MainWindow::MainWindow(SubWindows subWindows) : Form(kBackground), subWindows_(std::move(subWindows)) {
+    SetCommands(kCommands);
+    SetLayout(kLayout);
     // Other programs find this window by its class name: it stays "TForm1".
     CreateForm(L"TForm1", kCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
-               CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight);
+               kFormRect);
 }
 
 MainWindow::~MainWindow() {
@@ -65,50 +77,53 @@ void MainWindow::CreateControls() {
     // Made in tab order: the order of the child windows is the tab order.
     // Each label (no tab stop) comes right before what it names, where
     // screen readers look for it.
-    HWND createButton = AddControl({L"BUTTON", L"作成", tab | BS_PUSHBUTTON, 0, 40, 504, 97, 25, kCreateButton, f});
-    HWND listLabel = AddControl({L"STATIC", L"ボタン一覧", labelStyle, 0, 112, 16, 59, 12, kButtonListLabel, b});
+    HWND createButton = AddControl({L"BUTTON", L"作成", tab | BS_PUSHBUTTON, 0, kCreateButton, f});
+    HWND listLabel = AddControl({L"STATIC", L"ボタン一覧", labelStyle, 0, kButtonListLabel, b});
     HWND nameList =
-        AddControl({L"LISTBOX", L"", tab | listStyle, WS_EX_CLIENTEDGE, 112, 40, 393, 313, kButtonNameList, f});
-    AddControl({L"BUTTON", L"編集", tab | BS_PUSHBUTTON, 0, 184, 504, 97, 25, kEditButton, f});
-    AddControl({L"BUTTON", L"削除", tab | BS_PUSHBUTTON, 0, 328, 504, 97, 25, kDeleteButton, f});
-    HWND nameLabel = AddControl({L"STATIC", L"名前　：", labelStyle, 0, 62, 378, 42, 12, kNameLabel, b});
-    HWND nameField = AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 376, 393, 20, kNameField, f});
-    HWND linkLabel = AddControl({L"STATIC", L"リンク先　：", labelStyle, 0, 43, 404, 61, 12, kLinkTargetLabel, b});
+        AddControl({L"LISTBOX", L"", tab | listStyle, WS_EX_CLIENTEDGE, kButtonNameList, f});
+    AddControl({L"BUTTON", L"編集", tab | BS_PUSHBUTTON, 0, kEditButton, f});
+    AddControl({L"BUTTON", L"削除", tab | BS_PUSHBUTTON, 0, kDeleteButton, f});
+    HWND nameLabel = AddControl({L"STATIC", L"名前　：", labelStyle, 0, kNameLabel, b});
+    HWND nameField = AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, kNameField, f});
+    HWND linkLabel = AddControl({L"STATIC", L"リンク先　：", labelStyle, 0, kLinkTargetLabel, b});
     HWND linkField =
-        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 400, 393, 20, kLinkTargetField, f});
+        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, kLinkTargetField, f});
     HWND iconLabel =
-        AddControl({L"STATIC", L"アイコン　：", labelStyle | SS_NOTIFY, 0, 43, 429, 61, 12, kIconLabel, b});
+        AddControl({L"STATIC", L"アイコン　：", labelStyle | SS_NOTIFY, 0, kIconLabel, b});
     HWND iconPathField =
-        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, 112, 424, 393, 20, kIconPathField, f});
+        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, kIconPathField, f});
     HWND hotIconLabel =
-        AddControl({L"STATIC", L"ホットアイコン　：", labelStyle | SS_NOTIFY, 0, 12, 452, 92, 12, kHotIconLabel, b});
-    HWND hotIconPathField = AddControl({L"EDIT", kSameAsIcon, tab | editStyle | WS_DISABLED, WS_EX_CLIENTEDGE, 112, 448,
-                                        393, 20, kHotIconPathField, f});
-    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, 512, 400, 41, 17, kLinkBrowseButton, f});
-    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, 512, 424, 41, 17, kIconBrowseButton, f});
-    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON | WS_DISABLED, 0, 512, 448, 41, 17, kHotIconBrowseButton, f});
-    AddControl({L"BUTTON", L"終了", tab | BS_PUSHBUTTON, 0, 504, 504, 49, 25, kQuitButton, f});
+        AddControl({L"STATIC", L"ホットアイコン　：", labelStyle | SS_NOTIFY, 0, kHotIconLabel, b});
+    HWND hotIconPathField = AddControl({L"EDIT", kSameAsIcon, tab | editStyle | WS_DISABLED, WS_EX_CLIENTEDGE, kHotIconPathField, f});
+    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, kLinkBrowseButton, f});
+    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, kIconBrowseButton, f});
+    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON | WS_DISABLED, 0, kHotIconBrowseButton, f});
+    AddControl({L"BUTTON", L"終了", tab | BS_PUSHBUTTON, 0, kQuitButton, f});
     HWND numberList =
-        AddControl({L"LISTBOX", L"", WS_TABSTOP | listStyle, WS_EX_CLIENTEDGE, 24, 8, 57, 73, kButtonNumberList, f});
-    iconPanel_ = std::make_unique<Panel>(Handle(), kIconPanel, kIconPanelCaption, 16, 136, 81, 81, kBackground, b);
-    hotIconPanel_ =
-        std::make_unique<Panel>(Handle(), kHotIconPanel, kHotIconPanelCaption, 16, 232, 81, 81, kBackground, b);
-    Place(iconPanel_->Handle(), 16, 136, 81, 81);
-    Place(hotIconPanel_->Handle(), 16, 232, 81, 81);
+        AddControl({L"LISTBOX", L"", WS_TABSTOP | listStyle, WS_EX_CLIENTEDGE, kButtonNumberList, f});
+    const auto panel = [&](int id, const wchar_t* caption) {
+        const LayoutRect& r = LayoutOf(id);
+        auto made = std::make_unique<Panel>(Handle(), id, caption, r.x, r.y, r.width, r.height, kBackground, b);
+        Place(made->Handle(), id);
+        return made;
+    };
+    iconPanel_ = panel(kIconPanel, kIconPanelCaption);
+    hotIconPanel_ = panel(kHotIconPanel, kHotIconPanelCaption);
     ::ShowWindow(hotIconPanel_->Handle(), SW_HIDE);
-    iconImage_ = std::make_unique<ImageBox>(iconPanel_->Handle(), kIconImage, 20, 21, 36, 36, kBackground);
-    hotIconImage_ = std::make_unique<ImageBox>(hotIconPanel_->Handle(), kHotIconImage, 20, 21, 36, 36, kBackground);
-    Place(iconImage_->Handle(), 20, 21, 36, 36);
-    Place(hotIconImage_->Handle(), 20, 21, 36, 36);
+    const auto image = [&](const Panel& in, int id) {
+        const LayoutRect& r = LayoutOf(id);
+        auto made = std::make_unique<ImageBox>(in.Handle(), id, r.x, r.y, r.width, r.height, kBackground);
+        Place(made->Handle(), id);
+        return made;
+    };
+    iconImage_ = image(*iconPanel_, kIconImage);
+    hotIconImage_ = image(*hotIconPanel_, kHotIconImage);
     iconImage_->SetVisible(false);
     hotIconImage_->SetVisible(false);
     HWND check =
-        AddControl({L"BUTTON", L"ホットアイコンを指定しない", tab | BS_AUTOCHECKBOX, 0, 112, 472, 161, 17, kSameAsIconCheck, f});
+        AddControl({L"BUTTON", L"ホットアイコンを指定しない", tab | BS_AUTOCHECKBOX, 0, kSameAsIconCheck, f});
     ::SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
 
-    FitText(listLabel, false);
-    FitText(check, false);
-    for (HWND label : {nameLabel, linkLabel, iconLabel, hotIconLabel}) FitText(label, true);
     AddTooltip(iconLabel, L"通常表示されるアイコン");
     AddTooltip(hotIconLabel, L"カーソルを重ねたときのアイコン");
 
@@ -145,7 +160,7 @@ void MainWindow::OnCreateClicked() { CreateButton(*this); }
 void MainWindow::OnButtonListClicked() { SelectButton(*this); }
 void MainWindow::OnEditClicked() { EditButton(*this); }
 void MainWindow::OnDeleteClicked() { DeleteButton(*this); }
-void MainWindow::OnLinkBrowseClicked() { linkBrowser->Open(); }
+void MainWindow::OnLinkBrowseClicked() { subWindows_.browseLink(); }
 
 int MainWindow::FieldId(Field field) {
     switch (field) {
@@ -277,19 +292,19 @@ void MainWindow::OnSameAsIconClicked() {
     }
 }
 
-void MainWindow::OnIconBrowseClicked() {
-    Enable(false);
-    iconPicker->SetCaption(IconPicker::kIconModeCaption);
-    iconPicker->Show();
-    iconPicker->openDialog.initialFolder = iconFolder_;
-    iconPicker->saveDialog.initialFolder = iconFolder_;
-    iconPicker->ClearIconGrid();
-    iconPicker->ChosenIconImage().ClearPicture();
+void MainWindow::OnIconBrowseClicked() { subWindows_.browseIcon(Preview::Icon); }
+void MainWindow::OnHotIconBrowseClicked() { subWindows_.browseIcon(Preview::HotIcon); }
+
+void MainWindow::TakeLinkTarget(const std::wstring& link, const std::wstring& name) {
+    SetText(kLinkTargetField, link);
+    if (Text(kNameField).empty()) SetText(kNameField, name);
 }
 
-void MainWindow::OnHotIconBrowseClicked() {
-    OnIconBrowseClicked();
-    iconPicker->SetCaption(IconPicker::kHotIconModeCaption);
+void MainWindow::TakeIconFile(Preview preview, const std::wstring& path) {
+    const int field = preview == Preview::Icon ? kIconPathField : kHotIconPathField;
+    if (preview == Preview::HotIcon && !::IsWindowEnabled(Control(field))) return;
+    SetText(field, path);
+    ShowIconInPreview(preview, path);
 }
 
 void MainWindow::OnQuitClicked() { ::SendMessageW(Handle(), WM_CLOSE, 0, 0); }
@@ -307,7 +322,7 @@ void MainWindow::FormDropFiles(HDROP drop) {
         }
     } finish{drop};
     // Not while a sub-window (or a box) holds the main window disabled.
-    if (!IsEnabled() || (linkBrowser && linkBrowser->IsShown()) || (iconPicker && iconPicker->IsShown())) return;
+    if (!IsEnabled() || (subWindows_.anyShown && subWindows_.anyShown())) return;
     // Of several files, the first.
     const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
     std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
@@ -339,9 +354,8 @@ void MainWindow::FormDropFiles(HDROP drop) {
 void MainWindow::DropLinkTarget(const std::wstring& path) {
     // An Internet shortcut stands for the address it holds.
     const bool folder = IsFolder(path);
-    SetText(kLinkTargetField, !folder && EndsWithUrl(path) ? ReadInternetShortcut(path) : path);
-    if (!Text(kNameField).empty()) return;
-    SetText(kNameField, folder ? path.substr(path.find_last_of(L'\\') + 1) : NameWithoutExtension(path));
+    TakeLinkTarget(!folder && EndsWithUrl(path) ? ReadInternetShortcut(path) : path,
+                   folder ? path.substr(path.find_last_of(L'\\') + 1) : NameWithoutExtension(path));
 }
 
 void MainWindow::DropIconFile(int field, Preview preview, const std::wstring& path) {
@@ -355,46 +369,6 @@ void MainWindow::OnClose() {
     // Closing the main window ends the program, without a question.
     Hide();
     ::PostQuitMessage(0);
-}
-
-void MainWindow::OnCommand(int id, int code, HWND) {
-    switch (id) {
-    case kIconPathField:
-        if (code == EN_CHANGE) OnIconPathChanged();
-        break;
-    case kHotIconPathField:
-        if (code == EN_CHANGE) OnHotIconPathChanged();
-        break;
-    case kSameAsIconCheck:
-        if (code == BN_CLICKED) OnSameAsIconClicked();
-        break;
-    case kCreateButton:
-        if (code == BN_CLICKED) OnCreateClicked();
-        break;
-    case kButtonNameList:
-        if (code == LBN_SELCHANGE) OnButtonListClicked();
-        break;
-    case kEditButton:
-        if (code == BN_CLICKED) OnEditClicked();
-        break;
-    case kDeleteButton:
-        if (code == BN_CLICKED) OnDeleteClicked();
-        break;
-    case kLinkBrowseButton:
-        if (code == BN_CLICKED) OnLinkBrowseClicked();
-        break;
-    case kIconBrowseButton:
-        if (code == BN_CLICKED) OnIconBrowseClicked();
-        break;
-    case kHotIconBrowseButton:
-        if (code == BN_CLICKED) OnHotIconBrowseClicked();
-        break;
-    case kQuitButton:
-        if (code == BN_CLICKED) OnQuitClicked();
-        break;
-    default:
-        break;
-    }
 }
 
 void MainWindow::OnControlKeyDown(HWND control, WPARAM key) {

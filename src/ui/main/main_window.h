@@ -3,6 +3,7 @@
 // and delete a button or open the two sub-windows.
 #pragma once
 
+#include "app/message_box.h"
 #include "store/button_form.h"
 #include "ui/form.h"
 #include "ui/image_box.h"
@@ -10,6 +11,7 @@
 
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -46,7 +48,43 @@ public:
 
     using Preview = ButtonForm::PreviewKind;
 
-    MainWindow();
+    // The form and its controls at 96 dpi; the previews' images within
+    // their panels.
+    static constexpr FormRect kFormRect{CW_USEDEFAULT, CW_USEDEFAULT, 571, 544};
+    static constexpr LayoutRect kLayout[] = {
+        {kCreateButton, 40, 504, 97, 25},
+        {kButtonListLabel, 112, 16, 59, 12, Grow::KeepLeft},
+        {kButtonNameList, 112, 40, 393, 313},
+        {kEditButton, 184, 504, 97, 25},
+        {kDeleteButton, 328, 504, 97, 25},
+        {kNameLabel, 62, 378, 42, 12, Grow::KeepRight},
+        {kNameField, 112, 376, 393, 20},
+        {kLinkTargetLabel, 43, 404, 61, 12, Grow::KeepRight},
+        {kLinkTargetField, 112, 400, 393, 20},
+        {kIconLabel, 43, 429, 61, 12, Grow::KeepRight},
+        {kIconPathField, 112, 424, 393, 20},
+        {kHotIconLabel, 12, 452, 92, 12, Grow::KeepRight},
+        {kHotIconPathField, 112, 448, 393, 20},
+        {kLinkBrowseButton, 512, 400, 41, 17},
+        {kIconBrowseButton, 512, 424, 41, 17},
+        {kHotIconBrowseButton, 512, 448, 41, 17},
+        {kQuitButton, 504, 504, 49, 25},
+        {kButtonNumberList, 24, 8, 57, 73},
+        {kIconPanel, 16, 136, 81, 81},
+        {kHotIconPanel, 16, 232, 81, 81},
+        {kIconImage, 20, 21, 36, 36},
+        {kHotIconImage, 20, 21, 36, 36},
+        {kSameAsIconCheck, 112, 472, 161, 17, Grow::KeepLeft},
+    };
+
+    // The sub-windows the "参照" buttons open, wired by application.cpp.
+    struct SubWindows {
+        std::function<void()> browseLink;         // the link-target browser
+        std::function<void(Preview)> browseIcon;  // the icon picker, for the icon or the hot icon
+        std::function<bool()> anyShown;           // whether one of them is shown
+    };
+
+    explicit MainWindow(SubWindows subWindows);
     ~MainWindow() override;
 
     std::wstring Text(int id) const { return WindowText(Control(id)); }
@@ -75,6 +113,10 @@ public:
     void ClearButtonLists() override;
     std::wstring CurrentButtonNumber() const override { return currentButtonNumber_; }
     void SetCurrentButtonNumber(std::wstring_view number) override { currentButtonNumber_ = number; }
+    // Prompts: the program's boxes.
+    void Inform(std::wstring_view text) override { ShowInformation(text); }
+    BoxResult Confirm(std::wstring_view text) override { return ShowConfirmation(text); }
+    void Error(std::wstring_view text) override { ShowError(text); }
 
     // The two preview operations.
     void ShowIconInPreview(Preview preview, const std::wstring& path) override;
@@ -84,7 +126,22 @@ public:
     Panel& PreviewPanel(Preview preview) { return preview == Preview::Icon ? *iconPanel_ : *hotIconPanel_; }
     ImageBox& PreviewImage(Preview preview) { return preview == Preview::Icon ? *iconImage_ : *hotIconImage_; }
 
-    // Handlers.
+    // What the sub-windows hand back. A link target, and a name that fills
+    // the name field only while it is empty.
+    void TakeLinkTarget(const std::wstring& link, const std::wstring& name);
+    // An icon file into the field and preview of `preview`; the hot icon
+    // only while its field is enabled.
+    void TakeIconFile(Preview preview, const std::wstring& path);
+
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnControlKeyDown(HWND control, WPARAM key) override;
+    void OnClose() override;
+
+private:
+    // Handlers, reached through kCommands and OnMessage.
+    static const Command kCommands[];
     void OnWindowCreated();
     void OnCreateClicked();
     void OnButtonListClicked();
@@ -102,13 +159,6 @@ public:
     // Files dropped from Explorer onto a field or a preview.
     void FormDropFiles(HDROP drop);
 
-protected:
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnCommand(int id, int code, HWND control) override;
-    void OnControlKeyDown(HWND control, WPARAM key) override;
-    void OnClose() override;
-
-private:
     void CreateControls();
     static int FieldId(Field field);
     // The change rule of a path field and its preview.
@@ -117,6 +167,7 @@ private:
     void DropLinkTarget(const std::wstring& path);
     void DropIconFile(int field, Preview preview, const std::wstring& path);
 
+    SubWindows subWindows_;
     // kButtonNameList and kButtonNumberList, looked up once: appending runs once per button.
     HWND nameList_ = nullptr;
     HWND numberList_ = nullptr;

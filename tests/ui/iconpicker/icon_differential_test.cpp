@@ -66,7 +66,7 @@ protected:
         boxes_.clear();
         doing = "listing " + label;
         Open(path);
-        HWND grid = iconPicker->Control(IconPicker::kIconGrid);
+        HWND grid = TheIconPicker()->Control(IconPicker::kIconGrid);
         if (!boxes_.empty()) {
             const bool refusal = boxes_.size() == 1 && boxes_[0].text == Refusal(path);
             ++(refusal ? tally.refused : tally.otherBoxes);
@@ -118,7 +118,7 @@ protected:
     // The generated files first .. first + count - 1 of a seed, each compared.
     void CompareGenerated(std::uint32_t seed, std::size_t first, std::size_t count) {
         Start();
-        mainWindow->OnIconBrowseClicked();
+        test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
         const auto start = std::chrono::steady_clock::now();
         Tally tally;
         for (std::size_t i = first; i < first + count; ++i) {
@@ -270,7 +270,7 @@ std::vector<NamedFile> IssueFiles() {
 
 void IconDifferentialTest::CompareNamed(Group group) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Tally tally;
     int n = 0;
     for (const NamedFile& file : IssueFiles()) {

@@ -29,8 +29,8 @@ protected:
     // gives none.
     void ExpectListedAsThePlatform(const std::wstring& path) {
         const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
-        ASSERT_EQ(iconPicker->IconGridCount(), count);
-        HIMAGELIST listed = ListView_GetImageList(iconPicker->Control(IconPicker::kIconGrid), LVSIL_NORMAL);
+        ASSERT_EQ(TheIconPicker()->IconGridCount(), count);
+        HIMAGELIST listed = ListView_GetImageList(TheIconPicker()->Control(IconPicker::kIconGrid), LVSIL_NORMAL);
         UniqueImageList reference(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, std::max(count, 1), 16));
         const IconPixels blank{std::vector<std::uint32_t>(32 * 32, 0), std::vector<std::uint32_t>(32 * 32, 0xFFFFFF)};
         for (int i = 0; i < count; ++i) {
@@ -55,18 +55,18 @@ const std::wstring kShell = L"C:\\windows\\system32\\shell32.dll";
 // as the platform lists it, however odd.
 TEST_F(IconListingTest, DamagedLibrariesAreRefusedOrListedAsThePlatformListsThem) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     int n = 0, refused = 0;
     for (const auto& damaged : test::DamagedLibraries()) {
         SCOPED_TRACE(damaged.what);
         Open(kComctl);  // a full grid and a chosen icon first
         test::ClickIconGridItem(1);
-        ASSERT_EQ(iconPicker->IconGridCount(), 4);
+        ASSERT_EQ(TheIconPicker()->IconGridCount(), 4);
         const std::wstring path = Write(L"damaged" + std::to_wstring(n++) + L".dll", damaged.bytes);
         boxes_.clear();
         Open(path);
-        EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
-        EXPECT_TRUE(iconPicker->IsShown());
+        EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
+        EXPECT_TRUE(TheIconPicker()->IsShown());
         if (boxes_.empty()) {
             ExpectListedAsThePlatform(path);
             continue;
@@ -75,8 +75,8 @@ TEST_F(IconListingTest, DamagedLibrariesAreRefusedOrListedAsThePlatformListsThem
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].kind, BoxKind::Failure);
         EXPECT_EQ(boxes_[0].text, Refusal(path));
-        EXPECT_EQ(iconPicker->IconGridCount(), 0);
-        EXPECT_EQ(iconPicker->IconCount(), 0);
+        EXPECT_EQ(TheIconPicker()->IconGridCount(), 0);
+        EXPECT_EQ(TheIconPicker()->IconCount(), 0);
     }
     // Cut inside the headers or the directories the platform walks, counts
     // and offsets leading outside the file.
@@ -85,7 +85,7 @@ TEST_F(IconListingTest, DamagedLibrariesAreRefusedOrListedAsThePlatformListsThem
 
 TEST_F(IconListingTest, DamagedIconFilesListedAsLibrariesGiveTheMessage) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     test::Bytes farOffset = test::IcoFile({{32, 32}}, 1);
     test::PutDword(farOffset, 6 + 12, 0x7FFFFFF0);
     const test::Bytes table[] = {
@@ -99,15 +99,15 @@ TEST_F(IconListingTest, DamagedIconFilesListedAsLibrariesGiveTheMessage) {
         Open(path);
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].text, Refusal(path));
-        EXPECT_EQ(iconPicker->IconGridCount(), 0);
+        EXPECT_EQ(TheIconPicker()->IconGridCount(), 0);
     }
     Open(Write(L"good.ico", test::IcoFile({{16, 8}, {32, 32}}, 1)));
-    EXPECT_EQ(iconPicker->IconGridCount(), 1);
+    EXPECT_EQ(TheIconPicker()->IconGridCount(), 1);
 }
 
 TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     test::LibraryLayout layout;
     const test::Bytes good = test::IconLibrary(test::MixedGroups(), &layout);
     unsigned seed = 8;
@@ -128,14 +128,14 @@ TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
             ExpectListedAsThePlatform(path);
         } else {
             EXPECT_EQ(boxes_[0].text, Refusal(path));
-            EXPECT_EQ(iconPicker->IconGridCount(), 0);
+            EXPECT_EQ(TheIconPicker()->IconGridCount(), 0);
         }
     }
 }
 
 TEST_F(IconListingTest, ClickOnAnIconOfADamagedFileGivesTheMessage) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(0);
     // Opened under a name that is neither a program nor an icon file: the
@@ -150,19 +150,19 @@ TEST_F(IconListingTest, ClickOnAnIconOfADamagedFileGivesTheMessage) {
         state.filterIndex = 4;
         return true;
     });
-    ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
     test::Pump();
-    ASSERT_EQ(iconPicker->IconGridCount(), 4);
+    ASSERT_EQ(TheIconPicker()->IconGridCount(), 4);
     boxes_.clear();
     test::ClickIconGridItem(2);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, Refusal(next_));
-    EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
+    EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
 }
 
 TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     const std::wstring mixed = Write(L"mixed.dll", test::IconLibrary(test::MixedGroups()));
     // More icons than the listing makes from one view of the file.
     std::vector<test::GroupSpec> groups;
@@ -185,7 +185,7 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
             test::ClickIconGridItem(i);
             const IconPixels icon = PixelsOf(extracted.Get());
             ASSERT_FALSE(icon.colour.empty());
-            EXPECT_EQ(PixelsOf(iconPicker->ChosenIconImage().Picture().Handle()), icon);
+            EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), icon);
         }
     }
 }
@@ -195,7 +195,7 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
 // reaches the shell's extraction.
 TEST_F(IconListingTest, AssociatedIconOfAFileWithItsOwnIconIsReadThroughTheChecks) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     HKEY classes = nullptr;
     ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr),
               ERROR_SUCCESS);
@@ -215,13 +215,13 @@ TEST_F(IconListingTest, AssociatedIconOfAFileWithItsOwnIconIsReadThroughTheCheck
         boxes_.clear();
         Open(Write(L"damaged.scr", found->bytes));
         EXPECT_TRUE(boxes_.empty());
-        EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
+        EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
     }
     const std::wstring good = Write(L"good.scr", test::IconLibrary(test::MixedGroups()));
     Open(good);
     const std::wstring asLibrary = Write(L"good.dll", test::IconLibrary(test::MixedGroups()));
     UniqueIcon extracted(::ExtractIconW(nullptr, asLibrary.c_str(), 0));
-    EXPECT_EQ(PixelsOf(iconPicker->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
+    EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
     ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     ::RegCloseKey(classes);
 }

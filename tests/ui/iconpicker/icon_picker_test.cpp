@@ -21,10 +21,10 @@ TEST_F(SubWindowTest, FramesPlacesAndSizesOfTheSubWindows) {
     const struct {
         Form* form;
         const wchar_t* caption;
-        int x, y, width, height;
+        FormRect rect;
     } windows[] = {
-        {linkBrowser, L"リンク先参照", 177, 161, 537, 382},
-        {iconPicker, L"アイコン登録", 319, 168, 249, 363},
+        {TheLinkBrowser(), L"リンク先参照", LinkBrowser::kFormRect},
+        {TheIconPicker(), L"アイコン登録", IconPicker::kFormRect},
     };
     for (const auto& w : windows) {
         SCOPED_TRACE(test::Utf8(w.caption));
@@ -34,10 +34,10 @@ TEST_F(SubWindowTest, FramesPlacesAndSizesOfTheSubWindows) {
         RECT frame, client;
         ::GetWindowRect(h, &frame);
         ::GetClientRect(h, &client);
-        EXPECT_EQ(frame.left, w.x);
-        EXPECT_EQ(frame.top, w.y);
-        EXPECT_EQ(client.right, w.width);
-        EXPECT_EQ(client.bottom, w.height);
+        EXPECT_EQ(frame.left, w.rect.x);
+        EXPECT_EQ(frame.top, w.rect.y);
+        EXPECT_EQ(client.right, w.rect.clientWidth);
+        EXPECT_EQ(client.bottom, w.rect.clientHeight);
         const LONG style = ::GetWindowLongW(h, GWL_STYLE);
         EXPECT_TRUE(style & WS_CAPTION);
         EXPECT_FALSE(style & WS_SYSMENU);  // no title-bar buttons
@@ -51,48 +51,48 @@ TEST_F(SubWindowTest, PickerLayoutAndColourDepthChoice) {
     Start();
     const struct {
         int id;
-        int x, y, w, h;
         const wchar_t* text;
     } table[] = {
-        {IconPicker::kIconGrid, 8, 8, 233, 218, L""},
-        {IconPicker::kOpenButton, 7, 233, 74, 33, L"リストを開く"},
-        {IconPicker::kSaveButton, 87, 233, 74, 33, L"アイコン保存"},
-        {IconPicker::kBackButton, 168, 232, 73, 33, L"戻る"},
-        {IconPicker::kChosenIconGroup, 15, 281, 73, 65, L"選択中"},
-        {IconPicker::kDepthGroup, 123, 277, 113, 77, L"色数選択"},
+        {IconPicker::kIconGrid, L""},
+        {IconPicker::kOpenButton, L"リストを開く"},
+        {IconPicker::kSaveButton, L"アイコン保存"},
+        {IconPicker::kBackButton, L"戻る"},
+        {IconPicker::kChosenIconGroup, L"選択中"},
+        {IconPicker::kDepthGroup, L"色数選択"},
     };
     for (const auto& c : table) {
         SCOPED_TRACE(testing::Message() << "control " << c.id);
         RECT r;
-        ::GetWindowRect(iconPicker->Control(c.id), &r);
-        ::MapWindowPoints(nullptr, iconPicker->Handle(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, c.x);
-        EXPECT_EQ(r.top, c.y);
-        EXPECT_EQ(r.right - r.left, c.w);
-        EXPECT_EQ(r.bottom - r.top, c.h);
-        EXPECT_EQ(test::WindowTextOf(iconPicker->Control(c.id)), c.text);
+        ::GetWindowRect(TheIconPicker()->Control(c.id), &r);
+        ::MapWindowPoints(nullptr, TheIconPicker()->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        const LayoutRect place = test::LayoutRow(IconPicker::kLayout, c.id);
+        EXPECT_EQ(r.left, place.x);
+        EXPECT_EQ(r.top, place.y);
+        EXPECT_EQ(r.right - r.left, place.width);
+        EXPECT_EQ(r.bottom - r.top, place.height);
+        EXPECT_EQ(test::WindowTextOf(TheIconPicker()->Control(c.id)), c.text);
     }
 
     // "256色" is shown selected while the depth is still the icon's own.
-    EXPECT_EQ(::SendMessageW(iconPicker->Control(IconPicker::kColor256Radio), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(iconPicker->ChosenDepth(), 0);
-    ::SendMessageW(iconPicker->Control(IconPicker::kColor256Radio), BM_CLICK, 0, 0);
-    EXPECT_EQ(iconPicker->ChosenDepth(), 0);  // already selected: nothing runs
-    ::SendMessageW(iconPicker->Control(IconPicker::kColor16Radio), BM_CLICK, 0, 0);
-    EXPECT_EQ(iconPicker->ChosenDepth(), 16);
-    ::SendMessageW(iconPicker->Control(IconPicker::kHighColorRadio), BM_CLICK, 0, 0);
-    EXPECT_EQ(iconPicker->ChosenDepth(), 65536);
-    ::SendMessageW(iconPicker->Control(IconPicker::kColor256Radio), BM_CLICK, 0, 0);
-    EXPECT_EQ(iconPicker->ChosenDepth(), 256);
+    EXPECT_EQ(::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_CLICK, 0, 0);
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 0);  // already selected: nothing runs
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kColor16Radio), BM_CLICK, 0, 0);
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 16);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kHighColorRadio), BM_CLICK, 0, 0);
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 65536);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_CLICK, 0, 0);
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 256);
 
     // The choice survives leaving and reopening the picker.
-    mainWindow->OnIconBrowseClicked();
-    iconPicker->OnBackClicked();
-    mainWindow->OnHotIconBrowseClicked();
-    EXPECT_EQ(iconPicker->ChosenDepth(), 256);
-    EXPECT_EQ(::SendMessageW(iconPicker->Control(IconPicker::kColor256Radio), BM_GETCHECK, 0, 0), BST_CHECKED);
-    iconPicker->OnBackClicked();
-    EXPECT_TRUE(mainWindow->IsEnabled());
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
+    test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 256);
+    EXPECT_EQ(::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_GETCHECK, 0, 0), BST_CHECKED);
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
+    EXPECT_TRUE(TheMainWindow()->IsEnabled());
 }
 
 }  // namespace
@@ -129,12 +129,12 @@ protected:
 
     void Open(const std::wstring& path, int filterIndex = 1) {
         answers_.push_back({path, filterIndex});
-        ::SendMessageW(iconPicker->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
+        ::SendMessageW(TheIconPicker()->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
         test::Pump();
     }
     std::vector<std::wstring> Captions() {
         std::vector<std::wstring> captions;
-        HWND view = iconPicker->Control(IconPicker::kIconGrid);
+        HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
         for (int i = 0; i < ListView_GetItemCount(view); ++i) {
             wchar_t text[16] = {};
             ListView_GetItemText(view, i, 0, text, 16);
@@ -142,7 +142,7 @@ protected:
         }
         return captions;
     }
-    int Selected() { return ListView_GetNextItem(iconPicker->Control(IconPicker::kIconGrid), -1, LVNI_SELECTED); }
+    int Selected() { return ListView_GetNextItem(TheIconPicker()->Control(IconPicker::kIconGrid), -1, LVNI_SELECTED); }
     std::wstring WriteIcon(const std::wstring& name) {
         const std::wstring path = folder_.File(name);
         test::WriteFileBytes(path, test::IconFileBytes(32, RGB(0, 128, 0)));
@@ -155,13 +155,13 @@ const std::wstring kNoIcons = L"C:\\windows\\system32\\wineboot.exe";
 
 TEST_F(PickerTest, ListsEveryIconOfALibraryOrProgram) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"0", L"1", L"2", L"3"}));
-    EXPECT_EQ(iconPicker->IconCount(), 4);
+    EXPECT_EQ(TheIconPicker()->IconCount(), 4);
     EXPECT_EQ(Selected(), -1);
-    EXPECT_TRUE(iconPicker->IsShown());  // listing leaves the picker open
-    EXPECT_EQ(shown_.at(0).initialFolder, mainWindow->IconFolder());
+    EXPECT_TRUE(TheIconPicker()->IsShown());  // listing leaves the picker open
+    EXPECT_EQ(shown_.at(0).initialFolder, TheMainWindow()->IconFolder());
     EXPECT_EQ(shown_.at(0).filterIndex, 1);
 
     // With the executable or library filter any file is listed.
@@ -169,18 +169,18 @@ TEST_F(PickerTest, ListsEveryIconOfALibraryOrProgram) {
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"0"}));
     Open(kNoIcons, 3);
     EXPECT_TRUE(Captions().empty());
-    EXPECT_EQ(iconPicker->IconCount(), 0);
-    EXPECT_EQ(iconPicker->openDialog.filterIndex, 3);  // kept for the next showing
+    EXPECT_EQ(TheIconPicker()->IconCount(), 0);
+    EXPECT_EQ(TheIconPicker()->openDialog.filterIndex, 3);  // kept for the next showing
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(PickerTest, ClickingAnIconShowsItAndNothingWhenTheFileIsGone) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(2);
-    EXPECT_FALSE(iconPicker->ChosenIconImage().Picture().Empty());
-    EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Handle());
+    EXPECT_FALSE(TheIconPicker()->ChosenIconImage().Picture().Empty());
+    EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
 
     // A file with no icons of its own, opened afterwards: the grid stays,
     // and a click extracts from the new file.
@@ -189,7 +189,7 @@ TEST_F(PickerTest, ClickingAnIconShowsItAndNothingWhenTheFileIsGone) {
     Open(text);
     EXPECT_EQ(Captions().size(), 4u);
     test::ClickIconGridItem(1);
-    EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
+    EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
 
     // The opened file deleted since: the click does nothing.
     Open(kComctl);
@@ -198,10 +198,10 @@ TEST_F(PickerTest, ClickingAnIconShowsItAndNothingWhenTheFileIsGone) {
     ::CopyFileW(kComctl.c_str(), gone.c_str(), FALSE);
     Open(gone);
     test::ClickIconGridItem(3);
-    const HICON shown = iconPicker->ChosenIconImage().Picture().Handle();
+    const HICON shown = TheIconPicker()->ChosenIconImage().Picture().Handle();
     ::DeleteFileW(gone.c_str());
     test::ClickIconGridItem(1);
-    EXPECT_EQ(iconPicker->ChosenIconImage().Picture().Handle(), shown);
+    EXPECT_EQ(TheIconPicker()->ChosenIconImage().Picture().Handle(), shown);
 }
 
 TEST_F(PickerTest, IconFilesAreHandedStraightBack) {
@@ -209,37 +209,37 @@ TEST_F(PickerTest, IconFilesAreHandedStraightBack) {
     for (const wchar_t* name : {L"a.ico", L"b.ICO", L"c.Ico"}) {
         SCOPED_TRACE(test::Utf8(name));
         const std::wstring path = WriteIcon(name);
-        mainWindow->OnIconBrowseClicked();
+        test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
         Open(path, 4);
-        EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), path);
-        EXPECT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());
-        EXPECT_EQ(mainWindow->PreviewPanel(MainWindow::Preview::Icon).Caption(), L"");
-        EXPECT_FALSE(iconPicker->IsShown());
-        EXPECT_TRUE(mainWindow->IsEnabled());
+        EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), path);
+        EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());
+        EXPECT_EQ(TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Caption(), L"");
+        EXPECT_FALSE(TheIconPicker()->IsShown());
+        EXPECT_TRUE(TheMainWindow()->IsEnabled());
     }
 
     // Hot-icon mode with the hot-icon field disabled: nothing goes back,
     // but the picker still closes.
     const std::wstring hot = WriteIcon(L"hot.ico");
-    mainWindow->OnHotIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
     Open(hot);
-    EXPECT_EQ(mainWindow->Text(MainWindow::kHotIconPathField), L"アイコンと同じ");
-    EXPECT_FALSE(iconPicker->IsShown());
-    EXPECT_TRUE(mainWindow->IsEnabled());
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kHotIconPathField), L"アイコンと同じ");
+    EXPECT_FALSE(TheIconPicker()->IsShown());
+    EXPECT_TRUE(TheMainWindow()->IsEnabled());
 
-    ::SendMessageW(mainWindow->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
-    mainWindow->OnHotIconBrowseClicked();
+    ::SendMessageW(TheMainWindow()->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
+    test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
     Open(hot);
-    EXPECT_EQ(mainWindow->Text(MainWindow::kHotIconPathField), hot);
-    EXPECT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kHotIconPathField), hot);
+    EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
 
     // A name ending in ".icon" is no icon file: its shell icon is shown.
     const std::wstring other = WriteIcon(L"x.icon");
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(other);
-    EXPECT_TRUE(iconPicker->IsShown());
-    EXPECT_FALSE(iconPicker->ChosenIconImage().Picture().Empty());
-    iconPicker->OnBackClicked();
+    EXPECT_TRUE(TheIconPicker()->IsShown());
+    EXPECT_FALSE(TheIconPicker()->ChosenIconImage().Picture().Empty());
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 }
 
 // A 20 MiB icon file: a 16 x 16 image, 20 MiB of other bytes, and the 32 x 32
@@ -263,12 +263,12 @@ TEST_F(PickerTest, LargeIconFileIsShownFromItsImage) {
     const std::wstring large = folder_.File(L"large.ico");
     test::WriteFileBytes(large, file);
 
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(large);
     EXPECT_TRUE(boxes_.empty());
-    EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), large);
-    EXPECT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());
-    const IconImage& picture = mainWindow->PreviewImage(MainWindow::Preview::Icon).Picture();
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), large);
+    EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());
+    const IconImage& picture = TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).Picture();
     ASSERT_TRUE(picture.FileBytes());
     EXPECT_EQ(*picture.FileBytes(), shown);  // the shown image alone, as a file of its own
     ASSERT_TRUE(picture.Handle());
@@ -276,86 +276,86 @@ TEST_F(PickerTest, LargeIconFileIsShownFromItsImage) {
     // Damaged: the image runs past the end of the file.
     file.resize(file.size() - 1);
     test::WriteFileBytes(large, file);
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(large);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"アイコンイメージが不正です.");
-    iconPicker->OnBackClicked();
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 }
 
 TEST_F(PickerTest, BrokenIconFileLeavesThePickerOpenWithTheNewName) {
     Start();
     const std::wstring bad = folder_.File(L"bad.ico");
     test::WriteFileBytes(bad, {0, 0, 2, 0, 1, 0});
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(bad);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"アイコンイメージが不正です.");
-    EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), bad);
-    EXPECT_TRUE(iconPicker->IsShown());
-    EXPECT_FALSE(mainWindow->IsEnabled());
-    iconPicker->OnBackClicked();
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), bad);
+    EXPECT_TRUE(TheIconPicker()->IsShown());
+    EXPECT_FALSE(TheMainWindow()->IsEnabled());
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 }
 
 TEST_F(PickerTest, SavingTheChosenIcon) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     // Nothing chosen: the picker stays.
-    ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"アイコンが選択されていません");
-    EXPECT_TRUE(iconPicker->IsShown());
+    EXPECT_TRUE(TheIconPicker()->IsShown());
     EXPECT_TRUE(shown_.empty());
 
     Open(kComctl);
     test::ClickIconGridItem(0);
-    ::SendMessageW(iconPicker->Control(IconPicker::kColor16Radio), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kColor16Radio), BM_CLICK, 0, 0);
     const std::wstring saved = folder_.File(L"保存.ico");
     answers_.push_back({saved, 1});
-    ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     test::Pump();
-    EXPECT_EQ(iconPicker->SavingDepth(), 16);
+    EXPECT_EQ(TheIconPicker()->SavingDepth(), 16);
     EXPECT_EQ(test::ReadFileBytes(saved).size(), 766u);
-    EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), saved);
-    EXPECT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());
-    ASSERT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes());
-    EXPECT_EQ(*mainWindow->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes(), test::ReadFileBytes(saved));
-    EXPECT_FALSE(iconPicker->IsShown());
-    EXPECT_TRUE(mainWindow->IsEnabled());
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), saved);
+    EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());
+    ASSERT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes());
+    EXPECT_EQ(*TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes(), test::ReadFileBytes(saved));
+    EXPECT_FALSE(TheIconPicker()->IsShown());
+    EXPECT_TRUE(TheMainWindow()->IsEnabled());
     // The first showing had the four-entry filter and no title of its own;
     // the next ones have the icon filter, the title and the extension.
     EXPECT_EQ(shown_.back().title, L"");
-    EXPECT_EQ(iconPicker->saveDialog.title, L"アイコンの保存");
-    EXPECT_EQ(iconPicker->saveDialog.filter, L"アイコン (*.ico)|*.ico");
-    EXPECT_EQ(iconPicker->saveDialog.defaultExtension, L"ico");
+    EXPECT_EQ(TheIconPicker()->saveDialog.title, L"アイコンの保存");
+    EXPECT_EQ(TheIconPicker()->saveDialog.filter, L"アイコン (*.ico)|*.ico");
+    EXPECT_EQ(TheIconPicker()->saveDialog.defaultExtension, L"ico");
 
     // Cancelling the dialog still closes the picker; nothing changes.
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(1);
     answers_.push_back({L"", 1});
-    ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     test::Pump();
-    EXPECT_FALSE(iconPicker->IsShown());
-    EXPECT_TRUE(mainWindow->IsEnabled());
-    EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), saved);
+    EXPECT_FALSE(TheIconPicker()->IsShown());
+    EXPECT_TRUE(TheMainWindow()->IsEnabled());
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), saved);
 }
 
 TEST_F(PickerTest, SavingWhereNoFileCanBeMade) {
     Start();
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(0);
     const std::wstring nowhere = folder_.File(L"no such folder\\x.ico");
     answers_.push_back({nowhere, 1});
-    ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     test::Pump();
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"ファイル " + nowhere + L" を作成できません.");
-    EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), L"");  // a failed save leaves the field as it was
-    EXPECT_TRUE(iconPicker->IsShown());
-    EXPECT_FALSE(mainWindow->IsEnabled());
-    iconPicker->OnBackClicked();
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), L"");  // a failed save leaves the field as it was
+    EXPECT_TRUE(TheIconPicker()->IsShown());
+    EXPECT_FALSE(TheMainWindow()->IsEnabled());
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 }
 
 std::vector<std::wstring> FolderContents(const std::wstring& folder) {
@@ -377,16 +377,16 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
     // replaced what was there.
     const std::wstring saved = folder_.File(L"保存.ico");
     test::WriteFileBytes(saved, {'o', 'l', 'd'});
-    mainWindow->OnIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(0);
     answers_.push_back({saved, 1});
-    ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     test::Pump();
     const auto before = test::ReadFileBytes(saved);
     ASSERT_EQ(before.size(), 4286u);
-    ASSERT_EQ(mainWindow->Text(MainWindow::kIconPathField), saved);
-    ASSERT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());
+    ASSERT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), saved);
+    ASSERT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());
 
     // An icon whose image is damaged: its directory is sound, its image not.
     const std::wstring damagedFile = folder_.File(L"damaged.ico");
@@ -419,13 +419,13 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         boxes_.clear();
-        mainWindow->OnIconBrowseClicked();
+        test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
         Open(kComctl);
         test::ClickIconGridItem(1);
         if (c.damagedIcon) {
             IconImage icon;
             icon.LoadFromFile(damagedFile);
-            iconPicker->ChosenIconImage().SetPicture(icon);
+            TheIconPicker()->ChosenIconImage().SetPicture(icon);
         }
         UniqueFile held;
         if (c.targetHeld)
@@ -433,7 +433,7 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
         if (c.attributes) ::SetFileAttributesW(saved.c_str(), c.attributes);
         const DWORD attributes = ::GetFileAttributesW(c.target.c_str());
         answers_.push_back({c.target, 1});
-        ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
+        ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
         test::Pump();
         held.Reset();
         EXPECT_EQ(::GetFileAttributesW(c.target.c_str()), attributes);
@@ -443,11 +443,11 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
         EXPECT_EQ(test::ReadFileBytes(saved), before);
         EXPECT_EQ(FolderContents(folder_.Path()),
                   (std::vector<std::wstring>{L"damaged.ico", L"folder.ico", L"保存.ico"}));
-        EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), saved);
-        EXPECT_TRUE(mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible());
-        EXPECT_EQ(*mainWindow->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes(), before);
-        EXPECT_EQ(iconPicker->IsShown(), c.pickerShown);
-        if (iconPicker->IsShown()) iconPicker->OnBackClicked();
+        EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), saved);
+        EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());
+        EXPECT_EQ(*TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes(), before);
+        EXPECT_EQ(TheIconPicker()->IsShown(), c.pickerShown);
+        if (TheIconPicker()->IsShown()) test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
     }
 }
 
@@ -477,13 +477,13 @@ TEST_F(PickerTest, SaveDialogFirstWithItsOwnFiltersThenForIcons) {
                                     ::SetWindowTextW(name, typed.c_str());
                                     ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
                                 }});
-        mainWindow->OnIconBrowseClicked();
-        iconPicker->ChosenIconImage().SetPicture([] {
+        test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+        TheIconPicker()->ChosenIconImage().SetPicture([] {
             IconImage icon;
             icon.SetHandle(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)));
             return icon;
         }());
-        ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
+        ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
         test::Pump();
         return shown;
     };
@@ -494,29 +494,29 @@ TEST_F(PickerTest, SaveDialogFirstWithItsOwnFiltersThenForIcons) {
     EXPECT_EQ(first.filters, (std::vector<std::wstring>{L"アイコンファイル（*.ico）", L"実行ファイル（*.exe）",
                                                         L"ダイナミックリンクライブラリ（*.dll）",
                                                         L"すべてのファイル（*.*）"}));
-    EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), folder_.File(L"first"));  // no extension added
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), folder_.File(L"first"));  // no extension added
 
     const Shown later = save(folder_.File(L"later"));
     EXPECT_EQ(later.title, L"アイコンの保存");
     EXPECT_EQ(later.filters, (std::vector<std::wstring>{L"アイコン (*.ico)"}));
-    EXPECT_EQ(mainWindow->Text(MainWindow::kIconPathField), folder_.File(L"later.ico"));
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), folder_.File(L"later.ico"));
     EXPECT_EQ(FolderContents(folder_.Path()), (std::vector<std::wstring>{L"first", L"later.ico"}));
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(PickerTest, HotIconSaveWithTheFieldDisabledWritesOnlyTheFile) {
     Start();
-    mainWindow->OnHotIconBrowseClicked();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
     Open(kComctl);
     test::ClickIconGridItem(0);
     const std::wstring saved = folder_.File(L"hot.ico");
     answers_.push_back({saved, 1});
-    ::SendMessageW(iconPicker->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
+    ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     test::Pump();
     EXPECT_EQ(test::ReadFileBytes(saved).size(), 4286u);  // the icon's own 32 bits: no colour chosen yet
-    EXPECT_EQ(mainWindow->Text(MainWindow::kHotIconPathField), L"アイコンと同じ");
-    EXPECT_FALSE(mainWindow->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
-    EXPECT_FALSE(iconPicker->IsShown());
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kHotIconPathField), L"アイコンと同じ");
+    EXPECT_FALSE(TheMainWindow()->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
+    EXPECT_FALSE(TheIconPicker()->IsShown());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "support/gui.h"
 #include "ui/linkbrowser/internet_shortcut.h"
+#include "ui/linkbrowser/shortcut_file.h"
 #include "ui/main/main_window.h"
 
 #include <algorithm>
@@ -187,9 +188,9 @@ protected:
         const std::string text = "[InternetShortcut]\r\nURL=" + url + "\r\n";
         test::WriteFileBytes(favorites_.File(name), std::vector<unsigned char>(text.begin(), text.end()));
     }
-    HWND C(int id) { return linkBrowser->Control(id); }
+    HWND C(int id) { return TheLinkBrowser()->Control(id); }
     void OpenBrowser() {
-        ::SendMessageW(mainWindow->Control(MainWindow::kLinkBrowseButton), BM_CLICK, 0, 0);
+        ::SendMessageW(TheMainWindow()->Control(MainWindow::kLinkBrowseButton), BM_CLICK, 0, 0);
         test::Pump();
     }
     Texts Items(int list) { return test::ListItems(C(list)); }
@@ -222,22 +223,22 @@ protected:
 TEST_F(LinkBrowserTest, Layout) {
     const struct {
         int id;
-        int x, y, w, h;
         const wchar_t* text;
     } table[] = {
-        {LinkBrowser::kFavoritesList, 16, 24, 241, 265, L""}, {LinkBrowser::kTypedAddressList, 280, 24, 241, 265, L""},
-        {LinkBrowser::kOkButton, 288, 312, 89, 25, L"OK"},     {LinkBrowser::kCancelButton, 416, 312, 89, 25, L"キャンセル"},
-        {LinkBrowser::kSourceGroup, 40, 298, 193, 41, L"読み込み元"}, {LinkBrowser::kStatusBar, 0, 360, 537, 22, L""},
+        {LinkBrowser::kFavoritesList, L""}, {LinkBrowser::kTypedAddressList, L""},
+        {LinkBrowser::kOkButton, L"OK"},     {LinkBrowser::kCancelButton, L"キャンセル"},
+        {LinkBrowser::kSourceGroup, L"読み込み元"}, {LinkBrowser::kStatusBar, L""},
     };
     for (const auto& c : table) {
         SCOPED_TRACE(testing::Message() << "control " << c.id);
         RECT r;
         ::GetWindowRect(C(c.id), &r);
-        ::MapWindowPoints(nullptr, linkBrowser->Handle(), reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, c.x);
-        EXPECT_EQ(r.top, c.y);
-        EXPECT_EQ(r.right - r.left, c.w);
-        EXPECT_EQ(r.bottom - r.top, c.h);
+        ::MapWindowPoints(nullptr, TheLinkBrowser()->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        const LayoutRect place = test::LayoutRow(LinkBrowser::kLayout, c.id);
+        EXPECT_EQ(r.left, place.x);
+        EXPECT_EQ(r.top, place.y);
+        EXPECT_EQ(r.right - r.left, place.width);
+        EXPECT_EQ(r.bottom - r.top, place.height);
         EXPECT_EQ(test::WindowTextOf(C(c.id)), c.text);
     }
     EXPECT_EQ(::SendMessageW(C(LinkBrowser::kFavoritesList), LB_GETITEMHEIGHT, 0, 0), 16);
@@ -248,11 +249,11 @@ TEST_F(LinkBrowserTest, Layout) {
 }
 
 TEST_F(LinkBrowserTest, OpeningListsFavouritesAndTypedAddresses) {
-    EXPECT_FALSE(linkBrowser->IsShown());
+    EXPECT_FALSE(TheLinkBrowser()->IsShown());
     OpenBrowser();
-    EXPECT_TRUE(linkBrowser->IsShown());
-    EXPECT_FALSE(mainWindow->IsEnabled());
-    EXPECT_EQ(linkBrowser->FavoritesFolder(), favorites_.Path());
+    EXPECT_TRUE(TheLinkBrowser()->IsShown());
+    EXPECT_FALSE(TheMainWindow()->IsEnabled());
+    EXPECT_EQ(TheLinkBrowser()->FavoritesFolder(), favorites_.Path());
     EXPECT_EQ(Items(LinkBrowser::kFavoritesList), (Texts{L"a.b.url", L"c.URL", L"News Site.url", L"NoEntry.url"}));
     EXPECT_EQ(Items(LinkBrowser::kTypedAddressList), (Texts{L"http://typed-one/", L"http://typed-three/"}));
     EXPECT_TRUE(Checked(LinkBrowser::kFavoritesRadio));
@@ -260,8 +261,8 @@ TEST_F(LinkBrowserTest, OpeningListsFavouritesAndTypedAddresses) {
     EXPECT_EQ(ListBackground(LinkBrowser::kTypedAddressList), ::GetSysColor(COLOR_WINDOW));
 
     Click(LinkBrowser::kCancelButton);  // cancel
-    EXPECT_FALSE(linkBrowser->IsShown());
-    EXPECT_TRUE(mainWindow->IsEnabled());
+    EXPECT_FALSE(TheLinkBrowser()->IsShown());
+    EXPECT_TRUE(TheMainWindow()->IsEnabled());
     OpenBrowser();
     OpenBrowser();
     EXPECT_EQ(Items(LinkBrowser::kTypedAddressList),
@@ -296,7 +297,7 @@ TEST_F(LinkBrowserTest, TypedAddressesReadAfreshKeepTheSelectedOne) {
         EXPECT_EQ(Items(LinkBrowser::kTypedAddressList), o.items);
         EXPECT_EQ(::SendMessageW(C(LinkBrowser::kTypedAddressList), LB_GETCURSEL, 0, 0), o.selected);
         EXPECT_TRUE(Checked(LinkBrowser::kTypedAddressRadio));
-        EXPECT_EQ(linkBrowser->StatusText(), L"http://typed-three/");
+        EXPECT_EQ(TheLinkBrowser()->StatusText(), L"http://typed-three/");
         Click(LinkBrowser::kCancelButton);
     }
     EXPECT_TRUE(boxes_.empty());
@@ -329,15 +330,15 @@ TEST_F(LinkBrowserTest, ShortcutsReadPieceByPiece) {
         test::WriteFileBytes(favorites_.File(f.name), std::vector<unsigned char>(f.text.begin(), f.text.end()));
     for (const auto& f : files) {
         SCOPED_TRACE(test::Utf8(f.name));
-        mainWindow->SetText(MainWindow::kNameField, L"");
+        TheMainWindow()->SetText(MainWindow::kNameField, L"");
         OpenBrowser();
         const auto row = ::SendMessageW(C(LinkBrowser::kFavoritesList), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                         reinterpret_cast<LPARAM>(f.name));
         ASSERT_GE(row, 0);
         ClickRow(LinkBrowser::kFavoritesList, static_cast<int>(row));
         Click(LinkBrowser::kOkButton);
-        EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), f.url);
-        EXPECT_EQ(mainWindow->Text(MainWindow::kNameField), NameWithoutExtension(f.name));
+        EXPECT_EQ(TheMainWindow()->Text(MainWindow::kLinkTargetField), f.url);
+        EXPECT_EQ(TheMainWindow()->Text(MainWindow::kNameField), NameWithoutExtension(f.name));
     }
     EXPECT_TRUE(boxes_.empty());
 }
@@ -345,25 +346,25 @@ TEST_F(LinkBrowserTest, ShortcutsReadPieceByPiece) {
 TEST_F(LinkBrowserTest, ChoosingAFavouriteFillsTheLinkAndAnEmptyName) {
     OpenBrowser();
     ClickRow(LinkBrowser::kFavoritesList, 2);
-    EXPECT_EQ(linkBrowser->StatusText(), L"News Site.url");
+    EXPECT_EQ(TheLinkBrowser()->StatusText(), L"News Site.url");
     Click(LinkBrowser::kOkButton);
-    EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), L"http://news.example/");
-    EXPECT_EQ(mainWindow->Text(MainWindow::kNameField), L"News Site");
-    EXPECT_FALSE(linkBrowser->IsShown());
-    EXPECT_TRUE(mainWindow->IsEnabled());
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kLinkTargetField), L"http://news.example/");
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kNameField), L"News Site");
+    EXPECT_FALSE(TheLinkBrowser()->IsShown());
+    EXPECT_TRUE(TheMainWindow()->IsEnabled());
 
     // With a name already there only the link target changes; a file
     // without a URL entry empties it.
-    mainWindow->SetText(MainWindow::kNameField, L"kept");
+    TheMainWindow()->SetText(MainWindow::kNameField, L"kept");
     OpenBrowser();
     ClickRow(LinkBrowser::kFavoritesList, 0, true);  // a double-click presses OK
-    EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), L"http://ab.example/");
-    EXPECT_EQ(mainWindow->Text(MainWindow::kNameField), L"kept");
-    EXPECT_FALSE(linkBrowser->IsShown());
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kLinkTargetField), L"http://ab.example/");
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kNameField), L"kept");
+    EXPECT_FALSE(TheLinkBrowser()->IsShown());
     OpenBrowser();
     ClickRow(LinkBrowser::kFavoritesList, 3);
     Click(LinkBrowser::kOkButton);
-    EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), L"");
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kLinkTargetField), L"");
     EXPECT_TRUE(boxes_.empty());
 }
 
@@ -372,19 +373,19 @@ TEST_F(LinkBrowserTest, ChoosingATypedAddressSwitchesTheSource) {
     ClickRow(LinkBrowser::kTypedAddressList, 1);
     EXPECT_TRUE(Checked(LinkBrowser::kTypedAddressRadio));
     EXPECT_FALSE(Checked(LinkBrowser::kFavoritesRadio));
-    EXPECT_EQ(linkBrowser->StatusText(), L"http://typed-three/");
+    EXPECT_EQ(TheLinkBrowser()->StatusText(), L"http://typed-three/");
     EXPECT_EQ(ListBackground(LinkBrowser::kTypedAddressList), RGB(225, 255, 217));
     EXPECT_EQ(ListBackground(LinkBrowser::kFavoritesList), ::GetSysColor(COLOR_WINDOW));
-    mainWindow->SetText(MainWindow::kNameField, L"");
+    TheMainWindow()->SetText(MainWindow::kNameField, L"");
     Click(LinkBrowser::kOkButton);
-    EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), L"http://typed-three/");
-    EXPECT_EQ(mainWindow->Text(MainWindow::kNameField), L"");
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kLinkTargetField), L"http://typed-three/");
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kNameField), L"");
 
     // Reopening keeps the selection, the source and the status text.
     OpenBrowser();
     EXPECT_TRUE(Checked(LinkBrowser::kTypedAddressRadio));
     EXPECT_EQ(::SendMessageW(C(LinkBrowser::kTypedAddressList), LB_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(linkBrowser->StatusText(), L"http://typed-three/");
+    EXPECT_EQ(TheLinkBrowser()->StatusText(), L"http://typed-three/");
     Click(LinkBrowser::kCancelButton);
 }
 
@@ -396,9 +397,9 @@ TEST_F(LinkBrowserTest, OkWithNothingSelectedInTheActiveSource) {
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].kind, BoxKind::Information);
     EXPECT_EQ(boxes_[0].text, L"選択されていません");
-    EXPECT_EQ(mainWindow->Text(MainWindow::kLinkTargetField), L"");
-    EXPECT_FALSE(linkBrowser->IsShown());
-    EXPECT_TRUE(mainWindow->IsEnabled());
+    EXPECT_EQ(TheMainWindow()->Text(MainWindow::kLinkTargetField), L"");
+    EXPECT_FALSE(TheLinkBrowser()->IsShown());
+    EXPECT_TRUE(TheMainWindow()->IsEnabled());
 }
 
 TEST_F(LinkBrowserTest, FavouritesFolderChangesAndFailures) {
@@ -412,7 +413,7 @@ TEST_F(LinkBrowserTest, FavouritesFolderChangesAndFailures) {
     // A folder that does not exist: the list keeps its folder, read again.
     SetString(HKEY_CURRENT_USER, kShellFolders, L"Favorites", favorites_.File(L"nowhere"));
     OpenBrowser();
-    EXPECT_EQ(linkBrowser->FavoritesFolder(), favorites_.Path());
+    EXPECT_EQ(TheLinkBrowser()->FavoritesFolder(), favorites_.Path());
     EXPECT_EQ(Items(LinkBrowser::kFavoritesList).size(), 5u);
     Click(LinkBrowser::kCancelButton);
 
@@ -424,8 +425,8 @@ TEST_F(LinkBrowserTest, FavouritesFolderChangesAndFailures) {
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"'url3' のデータ型が不正です.");
     EXPECT_EQ(Items(LinkBrowser::kTypedAddressList), (Texts{L"http://typed-one/"}));
-    EXPECT_TRUE(linkBrowser->IsShown());
-    EXPECT_FALSE(mainWindow->IsEnabled());
+    EXPECT_TRUE(TheLinkBrowser()->IsShown());
+    EXPECT_FALSE(TheMainWindow()->IsEnabled());
     Click(LinkBrowser::kCancelButton);
 }
 

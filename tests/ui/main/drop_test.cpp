@@ -45,18 +45,18 @@ protected:
     // panel a preview sits in).
     void DropOnto(int id, const std::vector<std::wstring>& files) {
         RECT r;
-        ::GetWindowRect(mainWindow->Control(id), &r);
+        ::GetWindowRect(TheMainWindow()->Control(id), &r);
         POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ::ScreenToClient(mainWindow->Handle(), &middle);
-        test::DropFiles(mainWindow->Handle(), middle, files);
+        ::ScreenToClient(TheMainWindow()->Handle(), &middle);
+        test::DropFiles(TheMainWindow()->Handle(), middle, files);
     }
-    std::wstring T(int id) { return mainWindow->Text(id); }
-    bool Showing(MainWindow::Preview preview) { return mainWindow->PreviewImage(preview).IsVisible(); }
+    std::wstring T(int id) { return TheMainWindow()->Text(id); }
+    bool Showing(MainWindow::Preview preview) { return TheMainWindow()->PreviewImage(preview).IsVisible(); }
     const std::vector<std::uint8_t>* Shown(MainWindow::Preview preview) {
-        return mainWindow->PreviewImage(preview).Picture().FileBytes();
+        return TheMainWindow()->PreviewImage(preview).Picture().FileBytes();
     }
     void UseHotIcon() {
-        ::SendMessageW(mainWindow->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
+        ::SendMessageW(TheMainWindow()->Control(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
         Pump();
     }
 };
@@ -79,8 +79,8 @@ TEST_F(DropTest, OntoTheLinkTargetOrNameFieldTheFileBecomesTheLinkTarget) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        mainWindow->SetText(MainWindow::kNameField, c.nameBefore);
-        mainWindow->SetText(MainWindow::kLinkTargetField, L"");
+        TheMainWindow()->SetText(MainWindow::kNameField, c.nameBefore);
+        TheMainWindow()->SetText(MainWindow::kLinkTargetField, L"");
         std::vector<std::wstring> files{c.file};
         if (std::string(c.what).find("two") == 0) files.push_back(shortcut_);
         DropOnto(c.onto, files);
@@ -126,7 +126,7 @@ TEST_F(DropTest, OntoAnIconFieldOrPreviewTheIconIsShownAsEnterShowsIt) {
         if (c.shown) {
             ASSERT_TRUE(Shown(c.preview));
             EXPECT_EQ(*Shown(c.preview), test::ReadFileBytes(icon_));
-            EXPECT_EQ(mainWindow->PreviewPanel(c.preview).Caption(), L"");
+            EXPECT_EQ(TheMainWindow()->PreviewPanel(c.preview).Caption(), L"");
         }
         EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");  // nothing else changes
     }
@@ -143,10 +143,10 @@ TEST_F(DropTest, AFileThatIsNoIconFailsAsEnterDoes) {
 }
 
 TEST_F(DropTest, NoDropsAwayFromTheFieldsOrWhileASubWindowIsOpen) {
-    test::DropFiles(mainWindow->Handle(), POINT{300, 8}, {program_});
+    test::DropFiles(TheMainWindow()->Handle(), POINT{300, 8}, {program_});
     EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");
-    mainWindow->OnIconBrowseClicked();  // the icon picker
-    ASSERT_TRUE(iconPicker->IsShown());
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));  // the icon picker
+    ASSERT_TRUE(TheIconPicker()->IsShown());
     for (int onto : {MainWindow::kLinkTargetField, MainWindow::kIconPathField}) DropOnto(onto, {icon_});
     EXPECT_EQ(T(MainWindow::kNameField), L"");
     EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");

@@ -1,6 +1,7 @@
 #include "ui/main/main_window.h"
 
 #include "app/application.h"
+#include "store/catalogue_load.h"
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
 
@@ -26,44 +27,44 @@ LOGFONTW FontOf(HWND control) {
 
 class MainWindowTest : public test::AppTest {
 protected:
-    HWND C(int id) { return mainWindow->Control(id); }
-    std::wstring T(int id) { return mainWindow->Text(id); }
+    HWND C(int id) { return TheMainWindow()->Control(id); }
+    std::wstring T(int id) { return TheMainWindow()->Text(id); }
 };
 
 TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
     Start();
     struct Expect {
         int id;
-        int x, y, w, h;
         const wchar_t* text;
         bool enabled, visible;
     };
     const Expect table[] = {
-        {MainWindow::kButtonNameList, 112, 40, 393, 313, L"", true, true},
-        {MainWindow::kButtonNumberList, 24, 8, 57, 73, L"", true, false},
-        {MainWindow::kIconPanel, 16, 136, 81, 81, L"アイコン", true, true},
-        {MainWindow::kHotIconPanel, 16, 232, 81, 81, L"ホットアイコン", true, false},
-        {MainWindow::kNameField, 112, 376, 393, 20, L"", true, true},
-        {MainWindow::kLinkTargetField, 112, 400, 393, 20, L"", true, true},
-        {MainWindow::kLinkBrowseButton, 512, 400, 41, 17, L"参照", true, true},
-        {MainWindow::kIconPathField, 112, 424, 393, 20, L"", true, true},
-        {MainWindow::kIconBrowseButton, 512, 424, 41, 17, L"参照", true, true},
-        {MainWindow::kHotIconPathField, 112, 448, 393, 20, L"アイコンと同じ", false, true},
-        {MainWindow::kHotIconBrowseButton, 512, 448, 41, 17, L"参照", false, true},
-        {MainWindow::kCreateButton, 40, 504, 97, 25, L"作成", true, true},
-        {MainWindow::kEditButton, 184, 504, 97, 25, L"編集", true, true},
-        {MainWindow::kDeleteButton, 328, 504, 97, 25, L"削除", true, true},
-        {MainWindow::kQuitButton, 504, 504, 49, 25, L"終了", true, true},
+        {MainWindow::kButtonNameList, L"", true, true},
+        {MainWindow::kButtonNumberList, L"", true, false},
+        {MainWindow::kIconPanel, L"アイコン", true, true},
+        {MainWindow::kHotIconPanel, L"ホットアイコン", true, false},
+        {MainWindow::kNameField, L"", true, true},
+        {MainWindow::kLinkTargetField, L"", true, true},
+        {MainWindow::kLinkBrowseButton, L"参照", true, true},
+        {MainWindow::kIconPathField, L"", true, true},
+        {MainWindow::kIconBrowseButton, L"参照", true, true},
+        {MainWindow::kHotIconPathField, L"アイコンと同じ", false, true},
+        {MainWindow::kHotIconBrowseButton, L"参照", false, true},
+        {MainWindow::kCreateButton, L"作成", true, true},
+        {MainWindow::kEditButton, L"編集", true, true},
+        {MainWindow::kDeleteButton, L"削除", true, true},
+        {MainWindow::kQuitButton, L"終了", true, true},
     };
     for (const auto& e : table) {
         SCOPED_TRACE(testing::Message() << "control " << e.id);
         HWND c = C(e.id);
         ASSERT_TRUE(c);
         const RECT r = ClientRectOf(c);
-        EXPECT_EQ(r.left, e.x);
-        EXPECT_EQ(r.top, e.y);
-        EXPECT_EQ(r.right - r.left, e.w);
-        EXPECT_EQ(r.bottom - r.top, e.h);
+        const LayoutRect place = test::LayoutRow(MainWindow::kLayout, e.id);
+        EXPECT_EQ(r.left, place.x);
+        EXPECT_EQ(r.top, place.y);
+        EXPECT_EQ(r.right - r.left, place.width);
+        EXPECT_EQ(r.bottom - r.top, place.height);
         EXPECT_EQ(T(e.id), e.text);
         EXPECT_EQ(::IsWindowEnabled(c) != FALSE, e.enabled);
         EXPECT_EQ((::GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) != 0, e.visible);
@@ -72,50 +73,53 @@ TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
     // The check box: its place, and checked. It may be wider where the
     // stand-in font is wider.
     const RECT check = ClientRectOf(C(MainWindow::kSameAsIconCheck));
-    EXPECT_EQ(check.left, 112);
-    EXPECT_EQ(check.top, 472);
-    EXPECT_GE(check.right - check.left, 161);
-    EXPECT_EQ(check.bottom - check.top, 17);
+    const LayoutRect checkPlace = test::LayoutRow(MainWindow::kLayout, MainWindow::kSameAsIconCheck);
+    EXPECT_EQ(check.left, checkPlace.x);
+    EXPECT_EQ(check.top, checkPlace.y);
+    EXPECT_GE(check.right - check.left, checkPlace.width);
+    EXPECT_EQ(check.bottom - check.top, checkPlace.height);
     EXPECT_EQ(T(MainWindow::kSameAsIconCheck), L"ホットアイコンを指定しない");
     EXPECT_EQ(::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
 
     // Labels keep the edge that faces their field.
     struct Label {
         int id;
-        int x, y, w, h;
         const wchar_t* text;
         bool rightAligned;
     };
     const Label labels[] = {
-        {MainWindow::kButtonListLabel, 112, 16, 59, 12, L"ボタン一覧", false},
-        {MainWindow::kNameLabel, 62, 378, 42, 12, L"名前　：", true},
-        {MainWindow::kLinkTargetLabel, 43, 404, 61, 12, L"リンク先　：", true},
-        {MainWindow::kIconLabel, 43, 429, 61, 12, L"アイコン　：", true},
-        {MainWindow::kHotIconLabel, 12, 452, 92, 12, L"ホットアイコン　：", true},
+        {MainWindow::kButtonListLabel, L"ボタン一覧", false},
+        {MainWindow::kNameLabel, L"名前　：", true},
+        {MainWindow::kLinkTargetLabel, L"リンク先　：", true},
+        {MainWindow::kIconLabel, L"アイコン　：", true},
+        {MainWindow::kHotIconLabel, L"ホットアイコン　：", true},
     };
     for (const auto& l : labels) {
         SCOPED_TRACE(testing::Message() << "label " << l.id);
         const RECT r = ClientRectOf(C(l.id));
+        const LayoutRect place = test::LayoutRow(MainWindow::kLayout, l.id);
         if (l.rightAligned) {
-            EXPECT_EQ(r.right, l.x + l.w);
+            EXPECT_EQ(r.right, place.x + place.width);
         } else {
-            EXPECT_EQ(r.left, l.x);
+            EXPECT_EQ(r.left, place.x);
         }
-        EXPECT_EQ(r.top, l.y);
-        EXPECT_GE(r.right - r.left, l.w);
-        EXPECT_EQ(r.bottom - r.top, l.h);
+        EXPECT_EQ(r.top, place.y);
+        EXPECT_GE(r.right - r.left, place.width);
+        EXPECT_EQ(r.bottom - r.top, place.height);
         EXPECT_EQ(T(l.id), l.text);
         EXPECT_NE(FontOf(C(l.id)).lfWeight, FW_NORMAL);  // bold
     }
 
     // The images inside the panels, hidden with no picture.
     for (auto preview : {MainWindow::Preview::Icon, MainWindow::Preview::HotIcon}) {
-        ImageBox& image = mainWindow->PreviewImage(preview);
+        ImageBox& image = TheMainWindow()->PreviewImage(preview);
         const RECT r = ClientRectOf(image.Handle());
-        EXPECT_EQ(r.left, 20);
-        EXPECT_EQ(r.top, 21);
-        EXPECT_EQ(r.right - r.left, 36);
-        EXPECT_EQ(r.bottom - r.top, 36);
+        const LayoutRect place = test::LayoutRow(
+            MainWindow::kLayout, preview == MainWindow::Preview::Icon ? MainWindow::kIconImage : MainWindow::kHotIconImage);
+        EXPECT_EQ(r.left, place.x);
+        EXPECT_EQ(r.top, place.y);
+        EXPECT_EQ(r.right - r.left, place.width);
+        EXPECT_EQ(r.bottom - r.top, place.height);
         EXPECT_FALSE(image.IsVisible());
         EXPECT_TRUE(image.Picture().Empty());
     }
@@ -123,12 +127,12 @@ TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
 
 TEST_F(MainWindowTest, WindowFrameFontAndFocus) {
     Start();
-    HWND form = mainWindow->Handle();
-    EXPECT_EQ(mainWindow->Caption(), L"Orbelune  Ver 1.0");
+    HWND form = TheMainWindow()->Handle();
+    EXPECT_EQ(TheMainWindow()->Caption(), L"Orbelune  Ver 1.0");
     RECT client;
     ::GetClientRect(form, &client);
-    EXPECT_EQ(client.right, 571);
-    EXPECT_EQ(client.bottom, 544);
+    EXPECT_EQ(client.right, MainWindow::kFormRect.clientWidth);
+    EXPECT_EQ(client.bottom, MainWindow::kFormRect.clientHeight);
     const LONG style = ::GetWindowLongW(form, GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_TRUE(style & WS_SYSMENU);
@@ -155,7 +159,7 @@ TEST_F(MainWindowTest, WindowFrameFontAndFocus) {
 TEST_F(MainWindowTest, TabOrderAndNoDefaultButton) {
     Start();
     std::vector<int> order;
-    for (HWND c = ::GetWindow(mainWindow->Handle(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    for (HWND c = ::GetWindow(TheMainWindow()->Handle(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
         if (::GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) order.push_back(::GetDlgCtrlID(c));
     EXPECT_EQ(order, (std::vector<int>{MainWindow::kCreateButton, MainWindow::kButtonNameList, MainWindow::kEditButton,
                                        MainWindow::kDeleteButton, MainWindow::kNameField, MainWindow::kLinkTargetField,
@@ -171,15 +175,15 @@ TEST_F(MainWindowTest, TabOrderAndNoDefaultButton) {
     // Enter in a field presses nothing; Enter on a focused button presses it.
     ::SetFocus(C(MainWindow::kNameField));
     test::PressKey(C(MainWindow::kNameField), VK_RETURN);
-    EXPECT_FALSE(iconPicker->IsShown());
+    EXPECT_FALSE(TheIconPicker()->IsShown());
     ::SetFocus(C(MainWindow::kIconBrowseButton));
     test::PressKey(C(MainWindow::kIconBrowseButton), VK_RETURN);
-    EXPECT_TRUE(iconPicker->IsShown());
-    iconPicker->OnBackClicked();
+    EXPECT_TRUE(TheIconPicker()->IsShown());
+    test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
     // Esc presses nothing.
     ::SetFocus(C(MainWindow::kNameField));
     test::PressKey(C(MainWindow::kNameField), VK_ESCAPE);
-    EXPECT_TRUE(mainWindow->IsShown());
+    EXPECT_TRUE(TheMainWindow()->IsShown());
     MSG msg;
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
 }
@@ -187,7 +191,7 @@ TEST_F(MainWindowTest, TabOrderAndNoDefaultButton) {
 BOOL CALLBACK FindFormTooltip(HWND h, LPARAM p) {
     wchar_t cls[64] = {};
     ::GetClassNameW(h, cls, 64);
-    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && ::GetWindow(h, GW_OWNER) == mainWindow->Handle())
+    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && ::GetWindow(h, GW_OWNER) == TheMainWindow()->Handle())
         *reinterpret_cast<HWND*>(p) = h;
     return TRUE;
 }
@@ -203,7 +207,7 @@ TEST_F(MainWindowTest, TooltipsOnTheIconLabels) {
         wchar_t buffer[80] = {};
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
-        tool.hwnd = mainWindow->Handle();
+        tool.hwnd = TheMainWindow()->Handle();
         tool.uId = reinterpret_cast<UINT_PTR>(C(label));
         tool.lpszText = buffer;
         ::SendMessageW(tooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
@@ -223,10 +227,10 @@ protected:
         Start();
         ::SetFocus(C(MainWindow::kIconPathField));
     }
-    bool Showing() { return mainWindow->PreviewImage(MainWindow::Preview::Icon).IsVisible(); }
-    std::wstring PanelCaption() { return mainWindow->PreviewPanel(MainWindow::Preview::Icon).Caption(); }
+    bool Showing() { return TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible(); }
+    std::wstring PanelCaption() { return TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Caption(); }
     const std::vector<std::uint8_t>* Picture() {
-        return mainWindow->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes();
+        return TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).Picture().FileBytes();
     }
 };
 
@@ -251,23 +255,23 @@ TEST_F(PreviewTest, TypingShowsNothingUntilEnter) {
 }
 
 TEST_F(PreviewTest, AnotherExistingFileKeepsTheOldIconUntilEnter) {
-    mainWindow->SetText(MainWindow::kIconPathField, red_);
+    TheMainWindow()->SetText(MainWindow::kIconPathField, red_);
     test::PressKey(C(MainWindow::kIconPathField), VK_RETURN);
     ASSERT_TRUE(Showing());
-    mainWindow->SetText(MainWindow::kIconPathField, blue_);
+    TheMainWindow()->SetText(MainWindow::kIconPathField, blue_);
     EXPECT_TRUE(Showing());
     EXPECT_EQ(*Picture(), test::ReadFileBytes(red_));
     test::PressKey(C(MainWindow::kIconPathField), VK_RETURN, false, true);  // Ctrl+Enter
     EXPECT_EQ(*Picture(), test::ReadFileBytes(blue_));
     // Setting the same text again is no change.
-    mainWindow->SetText(MainWindow::kIconPathField, blue_);
+    TheMainWindow()->SetText(MainWindow::kIconPathField, blue_);
     ::SetWindowTextW(C(MainWindow::kIconPathField), blue_.c_str());
     Pump();
     EXPECT_TRUE(Showing());
 }
 
 TEST_F(PreviewTest, EnterOnAFolderOrMissingFileChangesNothing) {
-    mainWindow->SetText(MainWindow::kIconPathField, red_);
+    TheMainWindow()->SetText(MainWindow::kIconPathField, red_);
     test::PressKey(C(MainWindow::kIconPathField), VK_RETURN, true);  // Shift+Enter
     ASSERT_TRUE(Showing());
     for (const std::wstring& path : {folder_.Path(), folder_.File(L"missing.ico"), std::wstring()}) {
@@ -282,7 +286,7 @@ TEST_F(PreviewTest, EnterOnAFolderOrMissingFileChangesNothing) {
 }
 
 TEST_F(PreviewTest, FilesThatAreNoIconsFailAndLeaveThePreview) {
-    mainWindow->SetText(MainWindow::kIconPathField, red_);
+    TheMainWindow()->SetText(MainWindow::kIconPathField, red_);
     test::PressKey(C(MainWindow::kIconPathField), VK_RETURN);
     ASSERT_TRUE(Showing());
     const auto shown = *Picture();
@@ -320,8 +324,8 @@ TEST_F(PreviewTest, FilesThatAreNoIconsFailAndLeaveThePreview) {
         SCOPED_TRACE(c.what);
         const std::wstring path = folder_.File(L"bad.ico");
         test::WriteFileBytes(path, c.bytes);
-        mainWindow->SetText(MainWindow::kIconPathField, path);
-        mainWindow->ShowIconInPreview(MainWindow::Preview::Icon, red_);  // showing before Enter
+        TheMainWindow()->SetText(MainWindow::kIconPathField, path);
+        TheMainWindow()->ShowIconInPreview(MainWindow::Preview::Icon, red_);  // showing before Enter
         boxes_.clear();
         test::PressKey(C(MainWindow::kIconPathField), VK_RETURN);
         ASSERT_EQ(boxes_.size(), 1u);
@@ -337,8 +341,8 @@ TEST_F(PreviewTest, FilesThatAreNoIconsFailAndLeaveThePreview) {
     test::WriteFileBytes(locked, icon);
     HANDLE hold = ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(hold, INVALID_HANDLE_VALUE);
-    mainWindow->SetText(MainWindow::kIconPathField, locked);
-    mainWindow->ShowIconInPreview(MainWindow::Preview::Icon, red_);
+    TheMainWindow()->SetText(MainWindow::kIconPathField, locked);
+    TheMainWindow()->ShowIconInPreview(MainWindow::Preview::Icon, red_);
     boxes_.clear();
     test::PressKey(C(MainWindow::kIconPathField), VK_RETURN);
     ::CloseHandle(hold);
@@ -352,39 +356,39 @@ TEST_F(PreviewTest, HotIconFieldFollowsTheSameRules) {
     Pump();
     ::SetFocus(C(MainWindow::kHotIconPathField));
     test::Type(C(MainWindow::kHotIconPathField), blue_);
-    ImageBox& image = mainWindow->PreviewImage(MainWindow::Preview::HotIcon);
+    ImageBox& image = TheMainWindow()->PreviewImage(MainWindow::Preview::HotIcon);
     EXPECT_FALSE(image.IsVisible());
     test::PressKey(C(MainWindow::kHotIconPathField), VK_RETURN);
     EXPECT_TRUE(image.IsVisible());
-    EXPECT_EQ(mainWindow->PreviewPanel(MainWindow::Preview::HotIcon).Caption(), L"");
+    EXPECT_EQ(TheMainWindow()->PreviewPanel(MainWindow::Preview::HotIcon).Caption(), L"");
     EXPECT_FALSE(Showing());  // the icon preview is not touched
     ::SendMessageW(C(MainWindow::kHotIconPathField), WM_CHAR, VK_BACK, 1);
     Pump();
     EXPECT_FALSE(image.IsVisible());
-    EXPECT_EQ(mainWindow->PreviewPanel(MainWindow::Preview::HotIcon).Caption(), L"ホットアイコン");
+    EXPECT_EQ(TheMainWindow()->PreviewPanel(MainWindow::Preview::HotIcon).Caption(), L"ホットアイコン");
 }
 
 TEST_F(MainWindowTest, CheckBoxSwitchesTheHotIconFieldBothWays) {
     Start();
-    Panel& hotIconPanel = mainWindow->PreviewPanel(MainWindow::Preview::HotIcon);
+    Panel& hotIconPanel = TheMainWindow()->PreviewPanel(MainWindow::Preview::HotIcon);
     ::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
     Pump();
-    EXPECT_FALSE(mainWindow->HotIconSameAsIcon());
+    EXPECT_FALSE(TheMainWindow()->HotIconSameAsIcon());
     EXPECT_TRUE(::IsWindowEnabled(C(MainWindow::kHotIconPathField)));
     EXPECT_EQ(T(MainWindow::kHotIconPathField), L"");
     EXPECT_TRUE(::IsWindowEnabled(C(MainWindow::kHotIconBrowseButton)));
     EXPECT_TRUE(::IsWindowVisible(hotIconPanel.Handle()));
     EXPECT_EQ(hotIconPanel.Caption(), L"ホットアイコン");
 
-    mainWindow->SetText(MainWindow::kHotIconPathField, L"C:\\typed.ico");
+    TheMainWindow()->SetText(MainWindow::kHotIconPathField, L"C:\\typed.ico");
     ::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
     Pump();
-    EXPECT_TRUE(mainWindow->HotIconSameAsIcon());
+    EXPECT_TRUE(TheMainWindow()->HotIconSameAsIcon());
     EXPECT_FALSE(::IsWindowEnabled(C(MainWindow::kHotIconPathField)));
     EXPECT_EQ(T(MainWindow::kHotIconPathField), L"アイコンと同じ");  // the typed path is gone
     EXPECT_FALSE(::IsWindowEnabled(C(MainWindow::kHotIconBrowseButton)));
     EXPECT_FALSE(::IsWindowVisible(hotIconPanel.Handle()));
-    EXPECT_FALSE(mainWindow->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
+    EXPECT_FALSE(TheMainWindow()->PreviewImage(MainWindow::Preview::HotIcon).IsVisible());
 }
 
 TEST_F(MainWindowTest, BrowseButtonsOpenThePickerInItsMode) {
@@ -397,11 +401,11 @@ TEST_F(MainWindowTest, BrowseButtonsOpenThePickerInItsMode) {
         LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.pszText = const_cast<wchar_t*>(L"0");
-        ::SendMessageW(iconPicker->Control(IconPicker::kIconGrid), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        ::SendMessageW(TheIconPicker()->Control(IconPicker::kIconGrid), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
         IconImage picture;
         picture.SetHandle(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)));
-        iconPicker->ChosenIconImage().SetPicture(picture);
-        iconPicker->SetCaption(L"something else");
+        TheIconPicker()->ChosenIconImage().SetPicture(picture);
+        TheIconPicker()->SetCaption(L"something else");
 
         if (button == MainWindow::kHotIconBrowseButton) {
             ::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_CLICK, 0, 0);
@@ -409,36 +413,36 @@ TEST_F(MainWindowTest, BrowseButtonsOpenThePickerInItsMode) {
         }
         ::SendMessageW(C(button), BM_CLICK, 0, 0);
         Pump();
-        EXPECT_EQ(iconPicker->Caption(), caption);
-        EXPECT_TRUE(iconPicker->IsShown());
-        EXPECT_FALSE(mainWindow->IsEnabled());
-        EXPECT_EQ(iconPicker->IconGridCount(), 0);
-        EXPECT_TRUE(iconPicker->ChosenIconImage().Picture().Empty());
-        EXPECT_EQ(iconPicker->openDialog.initialFolder, L"C:\\Tools\\Buttons\\icon");
-        EXPECT_EQ(iconPicker->saveDialog.initialFolder, L"C:\\Tools\\Buttons\\icon");
+        EXPECT_EQ(TheIconPicker()->Caption(), caption);
+        EXPECT_TRUE(TheIconPicker()->IsShown());
+        EXPECT_FALSE(TheMainWindow()->IsEnabled());
+        EXPECT_EQ(TheIconPicker()->IconGridCount(), 0);
+        EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
+        EXPECT_EQ(TheIconPicker()->openDialog.initialFolder, L"C:\\Tools\\Buttons\\icon");
+        EXPECT_EQ(TheIconPicker()->saveDialog.initialFolder, L"C:\\Tools\\Buttons\\icon");
 
-        ::SendMessageW(iconPicker->Control(IconPicker::kBackButton), BM_CLICK, 0, 0);  // back
+        ::SendMessageW(TheIconPicker()->Control(IconPicker::kBackButton), BM_CLICK, 0, 0);  // back
         Pump();
-        EXPECT_TRUE(mainWindow->IsEnabled());
-        EXPECT_FALSE(iconPicker->IsShown());
+        EXPECT_TRUE(TheMainWindow()->IsEnabled());
+        EXPECT_FALSE(TheIconPicker()->IsShown());
     }
 }
 
 TEST_F(MainWindowTest, EndButtonClosesTheProgramWithoutAQuestion) {
     Start();
-    mainWindow->SetText(MainWindow::kNameField, L"unsaved name");
+    TheMainWindow()->SetText(MainWindow::kNameField, L"unsaved name");
     ::SendMessageW(C(MainWindow::kQuitButton), BM_CLICK, 0, 0);
     MSG msg;
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 0u);
-    EXPECT_FALSE(mainWindow->IsShown());
+    EXPECT_FALSE(TheMainWindow()->IsShown());
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainWindowTest, TaskBarCloseWorksWhileASubWindowIsOpen) {
     Start();
-    mainWindow->OnIconBrowseClicked();
-    ASSERT_FALSE(mainWindow->IsEnabled());
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    ASSERT_FALSE(TheMainWindow()->IsEnabled());
     ::SendMessageW(ApplicationWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump();
     MSG msg;
@@ -447,18 +451,18 @@ TEST_F(MainWindowTest, TaskBarCloseWorksWhileASubWindowIsOpen) {
 
 TEST_F(MainWindowTest, MinimisingHidesTheProgramIntoItsTaskBarEntry) {
     Start();
-    mainWindow->OnIconBrowseClicked();
-    ::SendMessageW(mainWindow->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    ::SendMessageW(TheMainWindow()->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     Pump();
     EXPECT_TRUE(::IsIconic(ApplicationWindow()));
-    EXPECT_FALSE(mainWindow->IsShown());
-    EXPECT_FALSE(iconPicker->IsShown());
+    EXPECT_FALSE(TheMainWindow()->IsShown());
+    EXPECT_FALSE(TheIconPicker()->IsShown());
     ::SendMessageW(ApplicationWindow(), WM_SYSCOMMAND, SC_RESTORE, 0);
     Pump();
     EXPECT_FALSE(::IsIconic(ApplicationWindow()));
-    EXPECT_TRUE(mainWindow->IsShown());
-    EXPECT_TRUE(iconPicker->IsShown());
-    EXPECT_FALSE(mainWindow->IsEnabled());  // still behind the open picker
+    EXPECT_TRUE(TheMainWindow()->IsShown());
+    EXPECT_TRUE(TheIconPicker()->IsShown());
+    EXPECT_FALSE(TheMainWindow()->IsEnabled());  // still behind the open picker
 }
 
 TEST_F(MainWindowTest, LoadFailureIsShownAndStartUpGoesOn) {
@@ -469,10 +473,10 @@ TEST_F(MainWindowTest, LoadFailureIsShownAndStartUpGoesOn) {
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].kind, BoxKind::Failure);
     EXPECT_EQ(boxes_[0].text, L"'ButtonNum1' のデータ型が不正です.");
-    EXPECT_TRUE(mainWindow->IsShown());
+    EXPECT_TRUE(TheMainWindow()->IsShown());
     EXPECT_EQ(::SendMessageW(C(MainWindow::kButtonNameList), LB_GETCOUNT, 0, 0), 1);
     EXPECT_EQ(::SendMessageW(C(MainWindow::kButtonNumberList), LB_GETCOUNT, 0, 0), 1);
-    EXPECT_EQ(mainWindow->IconFolder(), L"");  // the load ended before AppPath
+    EXPECT_EQ(TheMainWindow()->IconFolder(), L"");  // the load ended before AppPath
 }
 
 // Whether the first row of a list box shows anything but its background, as
@@ -522,8 +526,8 @@ TEST_F(MainWindowTest, ListsArePaintedAfterEveryLoad) {
             ASSERT_FALSE(FirstRowPainted(C(MainWindow::kButtonNameList)));
             test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonDat", L"0");
             test::SetString(HKEY_CURRENT_USER, catalogue, L"ButtonNum0", L"最初のボタン");
-            mainWindow->ClearButtonLists();
-            mainWindow->OnWindowCreated();
+            TheMainWindow()->ClearButtonLists();
+            LoadCatalogue(*TheMainWindow());
         }
         const std::vector<std::wstring> names = test::ListItems(C(MainWindow::kButtonNameList));
         ASSERT_FALSE(names.empty());
