@@ -286,6 +286,7 @@ BoxResult ShowConfirmation(std::wstring_view text) { return RunBox(ConfirmationS
 void ShowError(std::wstring_view text) { RunBox(ErrorSpec(), text); }
 
 Prompts& BoxPrompts() {
+    // NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): one static object, never deleted through its base
     class Boxes final : public Prompts {
     public:
         void Inform(std::wstring_view text) override { ShowInformation(text); }

@@ -14,15 +14,15 @@ namespace orbelune {
 enum class Grow { No, KeepLeft, KeepRight };
 
 struct LayoutRect {
-    int id;
-    int x, y, width, height;
+    int id = 0;
+    int x = 0, y = 0, width = 0, height = 0;
     Grow grow = Grow::No;
 };
 
 // A form's place on the screen (CW_USEDEFAULT: the window system's choice)
 // and its client size, at 96 dpi.
 struct FormRect {
-    int x, y, clientWidth, clientHeight;
+    int x = 0, y = 0, clientWidth = 0, clientHeight = 0;
 };
 
 // The row of `id`; nullptr when the table has none.
