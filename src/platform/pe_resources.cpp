@@ -345,22 +345,28 @@ std::optional<std::size_t> ProgramIcons::IndexOfGroupId(std::uint32_t id) const 
     return std::nullopt;
 }
 
-std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size) {
-    if (size > kLargestListedExecutable || ClassifyExecutable(data, size) != ExecutableKind::Pe) return std::nullopt;
+namespace {
+
+// A file of that kind read by that reader; nothing for a file of another
+// kind, a larger one, or one whose reading would leave it.
+template <typename Reader>
+std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, ExecutableKind kind) {
+    if (size > kLargestListedExecutable || ClassifyExecutable(data, size) != kind) return std::nullopt;
     try {
-        return PeReader(Bytes(data, size)).Read();
+        return Reader(Bytes(data, size)).Read();
     } catch (const OutsideFile&) {
         return std::nullopt;
     }
 }
 
+}  // namespace
+
+std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size) {
+    return ReadAs<PeReader>(data, size, ExecutableKind::Pe);
+}
+
 std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size) {
-    if (size > kLargestListedExecutable || ClassifyExecutable(data, size) != ExecutableKind::Ne) return std::nullopt;
-    try {
-        return NeReader(Bytes(data, size)).Read();
-    } catch (const OutsideFile&) {
-        return std::nullopt;
-    }
+    return ReadAs<NeReader>(data, size, ExecutableKind::Ne);
 }
 
 std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size) {
