@@ -40,6 +40,19 @@ LayoutRect LayoutRow(std::span<const LayoutRect> table, int id) {
     return LayoutRect{id, 0, 0, 0, 0};
 }
 
+void ExpectAtLayoutRow(HWND form, HWND control, std::span<const LayoutRect> table, int id, const std::wstring& text) {
+    SCOPED_TRACE(testing::Message() << "control " << id);
+    RECT r;
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+    const LayoutRect place = LayoutRow(table, id);
+    EXPECT_EQ(r.left, place.x);
+    EXPECT_EQ(r.top, place.y);
+    EXPECT_EQ(r.right - r.left, place.width);
+    EXPECT_EQ(r.bottom - r.top, place.height);
+    EXPECT_EQ(WindowTextOf(control), text);
+}
+
 void PressButton(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
 
 void SendNotification(HWND control, WORD code) {

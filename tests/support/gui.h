@@ -34,6 +34,9 @@ void SendNotification(HWND control, WORD code);
 
 // The row of a window's layout table; the test fails when there is none.
 LayoutRect LayoutRow(std::span<const LayoutRect> table, int id);
+// Expects the control's rectangle in its form's client area to be its row
+// of the table, and its text to be `text`.
+void ExpectAtLayoutRow(HWND form, HWND control, std::span<const LayoutRect> table, int id, const std::wstring& text);
 
 // Types text into a control as characters, one WM_CHAR each, and pumps.
 void Type(HWND hwnd, const std::wstring& text);

@@ -60,18 +60,9 @@ TEST_F(SubWindowTest, PickerLayoutAndColourDepthChoice) {
         {IconPicker::kChosenIconGroup, L"選択中"},
         {IconPicker::kDepthGroup, L"色数選択"},
     };
-    for (const auto& c : table) {
-        SCOPED_TRACE(testing::Message() << "control " << c.id);
-        RECT r;
-        ::GetWindowRect(TheIconPicker()->Control(c.id), &r);
-        ::MapWindowPoints(nullptr, TheIconPicker()->Handle(), reinterpret_cast<POINT*>(&r), 2);
-        const LayoutRect place = test::LayoutRow(IconPicker::kLayout, c.id);
-        EXPECT_EQ(r.left, place.x);
-        EXPECT_EQ(r.top, place.y);
-        EXPECT_EQ(r.right - r.left, place.width);
-        EXPECT_EQ(r.bottom - r.top, place.height);
-        EXPECT_EQ(test::WindowTextOf(TheIconPicker()->Control(c.id)), c.text);
-    }
+    for (const auto& c : table)
+        test::ExpectAtLayoutRow(TheIconPicker()->Handle(), TheIconPicker()->Control(c.id), IconPicker::kLayout, c.id,
+                                c.text);
 
     // "256色" is shown selected while the depth is still the icon's own.
     EXPECT_EQ(::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_GETCHECK, 0, 0), BST_CHECKED);

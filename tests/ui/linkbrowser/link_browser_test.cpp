@@ -229,18 +229,8 @@ TEST_F(LinkBrowserTest, Layout) {
         {LinkBrowser::kOkButton, L"OK"},     {LinkBrowser::kCancelButton, L"キャンセル"},
         {LinkBrowser::kSourceGroup, L"読み込み元"}, {LinkBrowser::kStatusBar, L""},
     };
-    for (const auto& c : table) {
-        SCOPED_TRACE(testing::Message() << "control " << c.id);
-        RECT r;
-        ::GetWindowRect(C(c.id), &r);
-        ::MapWindowPoints(nullptr, TheLinkBrowser()->Handle(), reinterpret_cast<POINT*>(&r), 2);
-        const LayoutRect place = test::LayoutRow(LinkBrowser::kLayout, c.id);
-        EXPECT_EQ(r.left, place.x);
-        EXPECT_EQ(r.top, place.y);
-        EXPECT_EQ(r.right - r.left, place.width);
-        EXPECT_EQ(r.bottom - r.top, place.height);
-        EXPECT_EQ(test::WindowTextOf(C(c.id)), c.text);
-    }
+    for (const auto& c : table)
+        test::ExpectAtLayoutRow(TheLinkBrowser()->Handle(), C(c.id), LinkBrowser::kLayout, c.id, c.text);
     EXPECT_EQ(::SendMessageW(C(LinkBrowser::kFavoritesList), LB_GETITEMHEIGHT, 0, 0), 16);
     EXPECT_EQ(::SendMessageW(C(LinkBrowser::kTypedAddressList), LB_GETITEMHEIGHT, 0, 0), 12);
     EXPECT_EQ(test::WindowTextOf(C(LinkBrowser::kFavoritesRadio)), L"お気に入り");
