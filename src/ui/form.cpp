@@ -1,6 +1,6 @@
 #include "ui/form.h"
 
-#include "app/application.h"
+#include "app/application_window.h"
 
 #include <commctrl.h>
 

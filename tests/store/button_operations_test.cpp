@@ -7,6 +7,7 @@
 #include "store/stored_buttons.h"
 #include "support/gui.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <cstring>
 

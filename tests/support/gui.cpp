@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "ui/iconpicker/icon_picker.h"
+#include "support/window_set.h"
 
 #include <commctrl.h>
 #include <shlobj.h>

@@ -13,6 +13,7 @@
 #include "ui/image_box.h"
 #include "ui/linkbrowser/link_browser.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <commctrl.h>
 

@@ -1,6 +1,5 @@
 #include "ui/main/main_window.h"
 
-#include "app/application.h"
 #include "platform/files.h"
 #include "store/button_entry.h"
 #include "store/button_operations.h"
@@ -56,7 +55,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE) {
-        MinimizeApplication();
+        if (subWindows_.minimize) subWindows_.minimize();
         return 0;
     }
     if (message == WM_DROPFILES) {

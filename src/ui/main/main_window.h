@@ -77,11 +77,13 @@ public:
         {kSameAsIconCheck, 112, 472, 161, 17, Grow::KeepLeft},
     };
 
-    // The sub-windows the "参照" buttons open, wired by application.cpp.
+    // The sub-windows the "参照" buttons open, and the program's minimising,
+    // wired by application.cpp.
     struct SubWindows {
         std::function<void()> browseLink;         // the link-target browser
         std::function<void(Preview)> browseIcon;  // the icon picker, for the icon or the hot icon
         std::function<bool()> anyShown;           // whether one of them is shown
+        std::function<void()> minimize;           // every form into the task-bar entry
     };
 
     explicit MainWindow(SubWindows subWindows);

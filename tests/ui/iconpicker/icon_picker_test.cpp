@@ -5,6 +5,7 @@
 #include "support/gui.h"
 #include "ui/linkbrowser/link_browser.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <commctrl.h>
 

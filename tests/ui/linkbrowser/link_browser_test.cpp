@@ -5,6 +5,7 @@
 #include "ui/linkbrowser/internet_shortcut.h"
 #include "ui/linkbrowser/shortcut_file.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include "platform/failure.h"
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
+#include "support/window_set.h"
 
 #include <functional>
 

@@ -4,6 +4,7 @@
 #include "store/catalogue_load.h"
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
+#include "support/window_set.h"
 
 #include <commctrl.h>
 
