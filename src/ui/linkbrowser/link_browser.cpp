@@ -2,12 +2,10 @@
 
 #include "app/message_box.h"
 #include "app/subwindow.h"
+#include "links/internet_shortcut.h"
+#include "links/link_sources.h"
 #include "platform/files.h"
-#include "platform/registry.h"
-#include "store/registry_layout.h"
 #include "ui/accessible_name.h"
-#include "ui/linkbrowser/internet_shortcut.h"
-#include "ui/linkbrowser/shortcut_file.h"
 
 #include <exception>
 
@@ -104,18 +102,8 @@ void LinkBrowser::ApplyFavoritesFolder(const std::wstring& folder) {
 void LinkBrowser::ReadFavorites() {
     HWND list = Control(kFavoritesList);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(JoinPath(folder_, L"*.url").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = data.cFileName;
-        // Short 8.3 names match "*.url" for longer extensions too: the name
-        // itself must end in ".url".
-        if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-        if (!EndsWithUrl(name)) continue;
+    for (const std::wstring& name : FavoriteShortcuts(folder_))
         ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
 }
 
 void LinkBrowser::Open(Form& opener, LinkChosen chosen) {
@@ -125,11 +113,8 @@ void LinkBrowser::Open(Form& opener, LinkChosen chosen) {
     // disabled, then a failure there ends the handler.
     std::exception_ptr failure;
     try {
-        Registry registry;
-        if (registry.OpenKey(layout::kShellFoldersKey, false))
-            ApplyFavoritesFolder(registry.ReadString(layout::kFavorites));
-        registry.CloseKey();
-        if (registry.OpenKey(layout::kTypedUrlsKey, false)) ReadTypedAddresses(registry);
+        ApplyFavoritesFolder(ReadFavoritesFolder());
+        if (TypedAddresses typed; typed.Open()) FillTypedAddresses(typed);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -138,7 +123,7 @@ void LinkBrowser::Open(Form& opener, LinkChosen chosen) {
     if (failure) std::rethrow_exception(failure);
 }
 
-void LinkBrowser::ReadTypedAddresses(Registry& registry) {
+void LinkBrowser::FillTypedAddresses(const TypedAddresses& typed) {
     HWND list = Control(kTypedAddressList);
     const int selected = Selection(list);
     const std::wstring chosen = selected >= 0 ? ListBoxItem(list, selected) : std::wstring();
@@ -164,10 +149,9 @@ void LinkBrowser::ReadTypedAddresses(Registry& registry) {
         }
     } reselect{list, chosen, selected >= 0};
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (int i = 0; i < layout::kTypedUrlCount; ++i) {
-        const std::wstring address = registry.ReadString(layout::kTypedUrlPrefix + std::to_wstring(i));
-        if (!address.empty()) ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
-    }
+    typed.ForEach([list](const std::wstring& address) {
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
+    });
 }
 
 void LinkBrowser::MakeActive(int radio) {
@@ -203,7 +187,8 @@ void LinkBrowser::OnOkClicked() {
         if (path.empty()) {
             ShowInformation(kNothingSelected);
         } else if (chosen_) {
-            chosen_(ReadInternetShortcut(path), NameWithoutExtension(path));
+            const Link link = LinkFromFile(path);
+            chosen_(link.target, link.name);
         }
     } else {
         const int selected = Selection(Control(kTypedAddressList));

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "platform/handle.h"
-#include "platform/registry.h"
 #include "ui/form.h"
 #include "ui/panel.h"
 
@@ -13,6 +12,8 @@
 #include <string>
 
 namespace orbelune {
+
+class TypedAddresses;
 
 class LinkBrowser final : public Form {
 public:
@@ -79,7 +80,7 @@ private:
     void CreateControls();
     void ApplyFavoritesFolder(const std::wstring& folder);
     void ReadFavorites();
-    void ReadTypedAddresses(Registry& registry);
+    void FillTypedAddresses(const TypedAddresses& typed);
     // Checks a radio button that is not checked and runs its click rule.
     void MakeActive(int radio);
 

@@ -1,11 +1,10 @@
 #include "ui/main/main_window.h"
 
+#include "links/link_sources.h"
 #include "platform/files.h"
 #include "store/button_entry.h"
 #include "store/button_operations.h"
 #include "ui/accessible_name.h"
-#include "ui/linkbrowser/internet_shortcut.h"
-#include "ui/linkbrowser/shortcut_file.h"
 
 #include <shellapi.h>
 
@@ -351,10 +350,8 @@ void MainWindow::FormDropFiles(HDROP drop) {
 }
 
 void MainWindow::DropLinkTarget(const std::wstring& path) {
-    // An Internet shortcut stands for the address it holds.
-    const bool folder = IsFolder(path);
-    TakeLinkTarget(!folder && EndsWithUrl(path) ? ReadInternetShortcut(path) : path,
-                   folder ? path.substr(path.find_last_of(L'\\') + 1) : NameWithoutExtension(path));
+    const Link link = LinkFromFile(path);
+    TakeLinkTarget(link.target, link.name);
 }
 
 void MainWindow::DropIconFile(int field, Preview preview, const std::wstring& path) {

@@ -2,8 +2,8 @@
 
 #include "app/application.h"
 #include "support/gui.h"
-#include "ui/linkbrowser/internet_shortcut.h"
-#include "ui/linkbrowser/shortcut_file.h"
+#include "links/internet_shortcut.h"
+#include "links/shortcut_file.h"
 #include "ui/main/main_window.h"
 #include "support/window_set.h"
 
