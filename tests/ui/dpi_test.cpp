@@ -26,13 +26,6 @@ namespace {
 using test::Pump;
 using test::Scaled;
 
-RECT InParent(HWND window) {
-    RECT r;
-    ::GetWindowRect(window, &r);
-    ::MapWindowPoints(nullptr, ::GetParent(window), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 // Any window below a form (a preview's image lies in its panel) by its
 // identifier.
 HWND Below(HWND form, int id) {
@@ -40,25 +33,6 @@ HWND Below(HWND form, int id) {
     for (HWND child = ::GetWindow(form, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         if (HWND found = ::GetDlgItem(child, id)) return found;
     return nullptr;
-}
-
-// Where a control sits: its row of the window's layout table, scaled. A
-// label, check box or radio button may be wider where the stand-in font is
-// wider, keeping the edge its row names.
-void ExpectPlaced(HWND control, const LayoutRect& p, int dpi) {
-    SCOPED_TRACE(testing::Message() << "control " << p.id << " at " << dpi << " dpi");
-    ASSERT_TRUE(control);
-    const RECT r = InParent(control);
-    EXPECT_EQ(r.top, Scaled(p.y, dpi));
-    EXPECT_EQ(r.bottom - r.top, Scaled(p.height, dpi));
-    if (p.grow == Grow::KeepRight)
-        EXPECT_EQ(r.right, Scaled(p.x, dpi) + Scaled(p.width, dpi));
-    else
-        EXPECT_EQ(r.left, Scaled(p.x, dpi));
-    if (p.grow == Grow::No)
-        EXPECT_EQ(r.right - r.left, Scaled(p.width, dpi));
-    else
-        EXPECT_GE(r.right - r.left, Scaled(p.width, dpi));
 }
 
 struct FormLayout {
@@ -81,7 +55,7 @@ void ExpectLayout(int dpi) {
     for (const auto& layout : Layouts()) {
         SCOPED_TRACE(layout.name);
         Form* form = layout.form();
-        for (const auto& p : layout.places) ExpectPlaced(Below(form->Handle(), p.id), p, dpi);
+        for (const auto& p : layout.places) test::ExpectPlaced(Below(form->Handle(), p.id), p, dpi);
     }
 }
 
@@ -396,7 +370,7 @@ void Measure(HWND box, Measured& m) {
     for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
         wchar_t cls[32] = {};
         ::GetClassNameW(c, cls, 32);
-        const RECT r = InParent(c);
+        const RECT r = test::InParent(c);
         if (lstrcmpiW(cls, L"Button") == 0) {
             m.buttons.push_back(r);
             m.captions.push_back(test::WindowTextOf(c));

@@ -161,17 +161,9 @@ void MainWindow::OnDeleteClicked() { DeleteButton(*this); }
 void MainWindow::OnLinkBrowseClicked() { subWindows_.browseLink(); }
 
 int MainWindow::FieldId(Field field) {
-    switch (field) {
-    case Field::Name:
-        return kNameField;
-    case Field::LinkTarget:
-        return kLinkTargetField;
-    case Field::Icon:
-        return kIconPathField;
-    case Field::HotIcon:
-        break;
-    }
-    return kHotIconPathField;
+    // The entry field of each of a button's values, in ButtonField's order.
+    static constexpr int kFieldControls[] = {kNameField, kLinkTargetField, kIconPathField, kHotIconPathField};
+    return kFieldControls[static_cast<int>(field)];
 }
 
 int MainWindow::SelectedIndex() const {
