@@ -376,7 +376,7 @@ void IconPicker::SaveChosenIcon() {
     HandToOpener(path);
 }
 
-void IconPicker::ChooseDepth(int radio, int depth) {
+void IconPicker::ChooseDepth(int radio, IconDepth depth) {
     if (radio == selectedRadio_) return;
     selectedRadio_ = radio;
     chosenDepth_ = depth;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/file_dialog.h"
+#include "icon/ico_layout.h"
 #include "platform/handle.h"
 #include "ui/form.h"
 #include "ui/image_box.h"
@@ -69,9 +70,9 @@ public:
     FileDialogState openDialog;
     FileDialogState saveDialog;
 
-    // Depth codes: 0 (the icon's own), 16, 256, 65536.
-    int ChosenDepth() const noexcept { return chosenDepth_; }
-    int SavingDepth() const noexcept { return savingDepth_; }
+    // The icon's own until a depth is chosen.
+    IconDepth ChosenDepth() const noexcept { return chosenDepth_; }
+    IconDepth SavingDepth() const noexcept { return savingDepth_; }
     int IconCount() const noexcept { return iconCount_; }
     const std::wstring& OpenedFile() const noexcept { return openedFile_; }
     // The caption tells the mode: the icon, or else the hot icon.
@@ -94,11 +95,11 @@ private:
     void OnBackClicked();
     void OnSaveClicked();
     void OnIconGridClicked();
-    void OnColor16Clicked() { ChooseDepth(kColor16Radio, 16); }
-    void OnColor256Clicked() { ChooseDepth(kColor256Radio, 256); }
-    void OnHighColorClicked() { ChooseDepth(kHighColorRadio, 65536); }
+    void OnColor16Clicked() { ChooseDepth(kColor16Radio, IconDepth::Colors16); }
+    void OnColor256Clicked() { ChooseDepth(kColor256Radio, IconDepth::Colors256); }
+    void OnHighColorClicked() { ChooseDepth(kHighColorRadio, IconDepth::High); }
     // Only a button that becomes selected changes the depth.
-    void ChooseDepth(int radio, int depth);
+    void ChooseDepth(int radio, IconDepth depth);
 
     void CreateControls();
     static LRESULT CALLBACK GridKeys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -123,8 +124,8 @@ private:
     int iconCount_ = 0;
     std::wstring openedFile_;
     std::wstring openedExtension_;
-    int savingDepth_ = 0;
-    int chosenDepth_ = 0;
+    IconDepth savingDepth_ = IconDepth::Own;
+    IconDepth chosenDepth_ = IconDepth::Own;
     int selectedRadio_ = kColor256Radio;
     bool keyInGrid_ = false;  // while the grid handles a key
 };
