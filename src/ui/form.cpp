@@ -1,6 +1,7 @@
 #include "ui/form.h"
 
 #include "app/application_window.h"
+#include "ui/accessible_name.h"
 
 #include <commctrl.h>
 
@@ -138,7 +139,8 @@ Form::Placement* Form::PlacementOf(HWND window) {
 }
 
 const LayoutRect& Form::LayoutOf(int id) const {
-    const LayoutRect* row = FindLayout(layout_, id);
+    const LayoutRect* row = FindLayout(controls_, id);
+    if (!row) row = FindLayout(layout_, id);
     if (!row) throw Failure(L"ウィンドウを作成できません");
     return *row;
 }
@@ -213,6 +215,32 @@ HWND Form::AddControl(const ControlSpec& s) {
     if (textAfterFont && s.text) ::SetWindowTextW(h, s.text);
     placements_.push_back(Placement{h, place.x, place.y, place.width, place.height});
     if (place.grow != Grow::No) FitText(h, place.grow == Grow::KeepRight);
+    return h;
+}
+
+void Form::MakeControls() {
+    for (const FontSpec& font : fontSpecs_) AddFont(font.face, font.height, font.bold);
+    for (const ControlRow& row : controls_) {
+        HWND control = row.className ? AddControl(row) : MakeWindow(row);
+        if (row.itemHeight) SetItemHeight(control, row.itemHeight);
+        if (row.checked) ::SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+        if (row.tooltip) AddTooltip(control, row.tooltip);
+    }
+    for (const ControlRow& row : controls_)
+        if (row.label) SetAccessibleName(Control(row.place.id), NameFromLabel(WindowText(Control(row.label))));
+}
+
+HWND Form::MakeWindow(const ControlRow&) { throw Failure(L"ウィンドウを作成できません"); }
+
+HFONT Form::Font(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= fonts_.size()) throw Failure(L"フォントを作成できません");
+    return fonts_[static_cast<std::size_t>(index)]->font.Get();
+}
+
+HWND Form::AddControl(const ControlRow& row) {
+    const bool groupBox = lstrcmpiW(row.className, L"BUTTON") == 0 && (row.style & BS_TYPEMASK) == BS_GROUPBOX;
+    HWND h = AddControl({row.className, row.text, row.style, row.exStyle, row.place.id, Font(row.font)});
+    if (groupBox) ::SetWindowSubclass(h, GroupBoxPainter, 2, reinterpret_cast<DWORD_PTR>(this));
     return h;
 }
 

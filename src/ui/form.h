@@ -111,6 +111,20 @@ protected:
 
     // The form's layout table; set before its controls are made.
     void SetLayout(std::span<const LayoutRect> layout) { layout_ = layout; }
+    // The form's control table and fonts; set before its controls are made.
+    void SetControls(std::span<const ControlRow> controls, std::span<const FontSpec> fonts) {
+        controls_ = controls;
+        fontSpecs_ = fonts;
+    }
+    // Makes the fonts, then every control of the table in its order (the
+    // tab order): a row with a class as the row says, any other by
+    // MakeWindow. Then names the controls that have a label.
+    void MakeControls();
+    // A window of the table that the form makes itself (a panel, an image):
+    // made at its row's place within `parent`.
+    virtual HWND MakeWindow(const ControlRow& row);
+    // A font of the font table.
+    HFONT Font(int index) const;
     // A row of the layout table; a missing one is a failure.
     const LayoutRect& LayoutOf(int id) const;
 
@@ -163,6 +177,9 @@ private:
     static LRESULT CALLBACK KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
 
+    // A control of a row with a class.
+    HWND AddControl(const ControlRow& row);
+
     struct FormFont {
         const wchar_t* face;
         int height;
@@ -189,6 +206,8 @@ private:
 
     std::span<const Command> commands_;
     std::span<const LayoutRect> layout_;
+    std::span<const ControlRow> controls_;
+    std::span<const FontSpec> fontSpecs_;
     COLORREF background_;
     bool highContrast_ = false;
     UniqueBrush backgroundBrush_;

@@ -70,6 +70,23 @@ void ExpectAtLayoutRow(HWND control, std::span<const LayoutRect> table, int id, 
     EXPECT_EQ(WindowTextOf(control), text) << "control " << id;
 }
 
+LayoutRect LayoutRow(std::span<const ControlRow> table, int id) {
+    if (const LayoutRect* row = FindLayout(table, id)) return *row;
+    ADD_FAILURE() << "no control row for control " << id;
+    return LayoutRect{id, 0, 0, 0, 0};
+}
+
+std::vector<LayoutRect> Places(std::span<const ControlRow> table) {
+    std::vector<LayoutRect> places;
+    for (const ControlRow& row : table) places.push_back(row.place);
+    return places;
+}
+
+void ExpectAtLayoutRow(HWND control, std::span<const ControlRow> table, int id, const std::wstring& text) {
+    ExpectPlaced(control, LayoutRow(table, id));
+    EXPECT_EQ(WindowTextOf(control), text) << "control " << id;
+}
+
 void PressButton(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
 
 void SendNotification(HWND control, WORD code) {

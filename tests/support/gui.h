@@ -34,6 +34,9 @@ void SendNotification(HWND control, WORD code);
 
 // The row of a window's layout table; the test fails when there is none.
 LayoutRect LayoutRow(std::span<const LayoutRect> table, int id);
+LayoutRect LayoutRow(std::span<const ControlRow> table, int id);
+// The places of a control table's rows.
+std::vector<LayoutRect> Places(std::span<const ControlRow> table);
 // A window's rectangle in its parent's client area.
 RECT InParent(HWND window);
 // Expects a control where its layout row puts it in its parent, scaled to
@@ -42,6 +45,7 @@ RECT InParent(HWND window);
 void ExpectPlaced(HWND control, const LayoutRect& row, int dpi = 96);
 // The same for the row of `id` in the table, and the control's text.
 void ExpectAtLayoutRow(HWND control, std::span<const LayoutRect> table, int id, const std::wstring& text);
+void ExpectAtLayoutRow(HWND control, std::span<const ControlRow> table, int id, const std::wstring& text);
 
 // Types text into a control as characters, one WM_CHAR each, and pumps.
 void Type(HWND hwnd, const std::wstring& text);

@@ -38,16 +38,18 @@ HWND Below(HWND form, int id) {
 struct FormLayout {
     const char* name;
     std::function<Form*()> form;
-    std::span<const LayoutRect> places;
+    std::vector<LayoutRect> places;
     FormRect rect;  // the screen position is CW_USEDEFAULT where the system places the form
 };
 
 std::vector<FormLayout> Layouts() {
     return {
-        {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, MainWindow::kLayout, MainWindow::kFormRect},
-        {"linkBrowser", [] { return static_cast<Form*>(TheLinkBrowser()); }, LinkBrowser::kLayout,
+        {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, {std::begin(MainWindow::kLayout), std::end(MainWindow::kLayout)},
+         MainWindow::kFormRect},
+        {"linkBrowser", [] { return static_cast<Form*>(TheLinkBrowser()); }, test::Places(LinkBrowser::kControls),
          LinkBrowser::kFormRect},
-        {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, IconPicker::kLayout, IconPicker::kFormRect},
+        {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, {std::begin(IconPicker::kLayout), std::end(IconPicker::kLayout)},
+         IconPicker::kFormRect},
     };
 }
 

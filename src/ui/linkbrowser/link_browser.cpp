@@ -5,7 +5,6 @@
 #include "links/internet_shortcut.h"
 #include "links/link_sources.h"
 #include "platform/files.h"
-#include "ui/accessible_name.h"
 
 #include <exception>
 
@@ -41,42 +40,19 @@ LinkBrowser::LinkBrowser() : Form(kBackground), highlight_(::CreateSolidBrush(kS
     folder_.resize(::GetCurrentDirectoryW(length, folder_.data()));
     // Created hidden; a dialog frame without title-bar buttons.
     // Other programs find this window by its class name: it stays "TForm2".
-    SetLayout(kLayout);
+    SetControls(kControls, kFonts);
     CreateForm(L"TForm2", L"リンク先参照", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, kFormRect);
-    CreateControls();
+    MakeControls();
+    SetFirstFocus(Control(kFavoritesList));
     ReadFavorites();
 }
 
-void LinkBrowser::CreateControls() {
-    HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);
-    HFONT b = AddFont(L"ＭＳ Ｐゴシック", 12, true);
-    const DWORD tab = WS_VISIBLE | WS_TABSTOP;
-    const DWORD list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
-    const DWORD labelStyle = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-    // Each label (no tab stop) right before the list it names, where screen
-    // readers look for it; the lists are read by their labels.
-    HWND filesLabel = AddControl({L"STATIC", L"お気に入り", labelStyle, 0, kFavoritesLabel, b});
-    HWND files =
-        AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, kFavoritesList, f});
-    HWND typedLabel =
-        AddControl({L"STATIC", L"手書き入力 プルダウン", labelStyle, 0, kTypedAddressLabel, b});
-    HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, kTypedAddressList, f});
-    for (auto [label, control] : {std::pair{filesLabel, files}, std::pair{typedLabel, typed}})
-        SetAccessibleName(control, NameFromLabel(WindowText(label)));
-    SetItemHeight(files, 16);
-    SetItemHeight(typed, 12);
-    AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, kOkButton, f});
-    AddControl({L"BUTTON", L"キャンセル", tab | BS_PUSHBUTTON, 0, kCancelButton, f});
-    HWND favorites = AddControl({L"BUTTON", L"お気に入り", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, kFavoritesRadio, f});
-    AddControl({L"BUTTON", L"手書き入力", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kTypedAddressRadio, f});
-    ::SendMessageW(favorites, BM_SETCHECK, BST_CHECKED, 0);
-    AddGroupBox(L"読み込み元", WS_GROUP, kSourceGroup, f);
-
-    const LayoutRect& bar = LayoutOf(kStatusBar);
-    statusBar_ = std::make_unique<Panel>(Handle(), kStatusBar, L"", bar.x, bar.y, bar.width, bar.height, kBackground,
-                                         f, Panel::Look::StatusBar);
-    Place(statusBar_->Handle(), kStatusBar);
-    SetFirstFocus(files);
+HWND LinkBrowser::MakeWindow(const ControlRow& row) {
+    const LayoutRect& bar = row.place;
+    statusBar_ = std::make_unique<Panel>(Handle(), bar.id, L"", bar.x, bar.y, bar.width, bar.height, kBackground,
+                                         Font(row.font), Panel::Look::StatusBar);
+    Place(statusBar_->Handle(), bar.id);
+    return statusBar_->Handle();
 }
 
 bool LinkBrowser::FavoritesActive() const {

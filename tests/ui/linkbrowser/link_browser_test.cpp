@@ -231,7 +231,7 @@ TEST_F(LinkBrowserTest, Layout) {
         {LinkBrowser::kSourceGroup, L"読み込み元"}, {LinkBrowser::kStatusBar, L""},
     };
     for (const auto& c : table)
-        test::ExpectAtLayoutRow(C(c.id), LinkBrowser::kLayout, c.id, c.text);
+        test::ExpectAtLayoutRow(C(c.id), LinkBrowser::kControls, c.id, c.text);
     EXPECT_EQ(::SendMessageW(C(LinkBrowser::kFavoritesList), LB_GETITEMHEIGHT, 0, 0), 16);
     EXPECT_EQ(::SendMessageW(C(LinkBrowser::kTypedAddressList), LB_GETITEMHEIGHT, 0, 0), 12);
     EXPECT_EQ(test::WindowTextOf(C(LinkBrowser::kFavoritesRadio)), L"お気に入り");
