@@ -45,8 +45,9 @@ std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* head, 
     for (unsigned i = 0; i < count; ++i) {
         const std::uint8_t* e = head + kIcoHeaderSize + i * kIcoEntrySize;
         IcoEntry entry{e[0] ? e[0] : 256u, e[1] ? e[1] : 256u, Word(e + 6), Dword(e + 8), Dword(e + 12)};
-        const std::uint64_t end = std::uint64_t{entry.offset} + entry.size;
-        if (entry.size == 0 || entry.offset < directoryEnd || end > fileSize) return std::nullopt;
+        // How far an image is read is its own affair (IconImageExtent): the
+        // size an entry states may run past the file's end.
+        if (entry.size == 0 || entry.offset < directoryEnd || entry.offset >= fileSize) return std::nullopt;
         entries.push_back(entry);
     }
     return entries;

@@ -37,8 +37,9 @@ std::uint64_t IcoDirectoryEnd(const std::uint8_t* header);
 // The directory of a file of fileSize bytes whose header passed, read from
 // its first headSize bytes (the header and the directory, or more):
 // nothing when the file holds no image, the directory runs past the bytes
-// given or the file, or an image lies outside the file or over the
-// directory.
+// given or the file, or an image is empty or starts outside the file or
+// over the directory. An image's stated size may run past the file's end:
+// how much of it is read is the image's own affair (IconImageExtent).
 std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* head, std::size_t headSize,
                                                       std::uint64_t fileSize);
 

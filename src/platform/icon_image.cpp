@@ -65,19 +65,33 @@ std::vector<std::uint8_t> ReadSingleImage(const std::wstring& path, Choose choos
     if (!entries) throw Failure(kInvalidImage);
     const std::size_t chosen = choose(*entries);
     const IcoEntry& entry = (*entries)[chosen];
-    // An image larger than any icon's is no icon, in 32 bits as in 64.
-    if (entry.size > kLargestIconImage) throw Failure(kInvalidImage);
 
-    std::vector<std::uint8_t> bytes(kIcoSingleImageOffset + std::size_t{entry.size});
+    // Read as the platform's extraction reads it: no further than the image
+    // needs, whatever size the entry states, and zeros past the file's end
+    // up to the end of its last page; beyond that page it cannot be read.
+    ImageHead start;
+    const std::uint64_t inFile = fileSize - entry.offset;
+    const auto startSize = static_cast<DWORD>(inFile < sizeof start.bytes ? inFile : sizeof start.bytes);
+    if (!ReadAt(file.Get(), entry.offset, start.bytes, startSize)) throw Failure(kReadError);
+    const auto length = MappedImageLength(start, entry.offset, entry.size, fileSize);
+    if (!length) throw Failure(kInvalidImage);
+    const std::uint64_t needed = std::min(*length, IconImageExtent(start.bytes, entry.size));
+    // Held after the file is closed: an image that needs more than any
+    // icon's image is no icon, in 32 bits as in 64.
+    if (needed > kLargestIconImage) throw Failure(kInvalidImage);
+
+    std::vector<std::uint8_t> bytes(kIcoSingleImageOffset + static_cast<std::size_t>(needed));
     std::uint8_t* out = bytes.data();
     std::copy(head.begin(), head.begin() + 4, out);  // reserved and type as the file has them
     out[4] = 1;
     out[5] = 0;
     const auto* source = head.data() + kIcoHeaderSize + chosen * kIcoEntrySize;
-    std::copy(source, source + 12, out + kIcoHeaderSize);
-    const std::uint8_t offset[4] = {kIcoSingleImageOffset, 0, 0, 0};
-    std::copy(offset, offset + 4, out + kIcoHeaderSize + 12);
-    if (!ReadAt(file.Get(), entry.offset, out + kIcoSingleImageOffset, entry.size)) throw Failure(kReadError);
+    std::copy(source, source + 8, out + kIcoHeaderSize);
+    const std::uint32_t fields[2] = {static_cast<std::uint32_t>(needed), kIcoSingleImageOffset};
+    for (int f = 0; f < 2; ++f)
+        for (int i = 0; i < 4; ++i) out[kIcoHeaderSize + 8 + 4 * f + i] = static_cast<std::uint8_t>(fields[f] >> (8 * i));
+    const auto read = static_cast<DWORD>(std::min<std::uint64_t>(needed, inFile));
+    if (!ReadAt(file.Get(), entry.offset, out + kIcoSingleImageOffset, read)) throw Failure(kReadError);
     return bytes;
 }
 

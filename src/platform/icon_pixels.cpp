@@ -1,5 +1,6 @@
 #include "platform/icon_pixels.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -45,6 +46,13 @@ bool RowsFitInt(std::int64_t width, std::int64_t rows, std::int64_t bits) {
     const std::int64_t rowBytes = (widthBits / 8) & ~std::int64_t{3};
     const std::int64_t total = rowBytes * (rows < 0 ? -rows : rows);
     return total <= kIntMax && total >= kIntMin;
+}
+
+// The platform's bytes for rows of this width and count at this depth: its
+// 32-bit sum, as the unsigned size it compares with the image's size.
+std::uint32_t RowsBytes(std::int64_t width, std::int64_t rows, std::int64_t bits) {
+    const std::int64_t rowBytes = ((width * bits + 31) / 8) & ~std::int64_t{3};
+    return static_cast<std::uint32_t>(rowBytes * (rows < 0 ? -rows : rows));
 }
 
 }  // namespace
@@ -149,6 +157,62 @@ std::size_t IconImageReach(const std::uint8_t* image, std::size_t size) {
             return kInfoHeaderSize + 2 * 4;
     }
     return 4;
+}
+
+}  // namespace orbelune
+
+namespace orbelune {
+
+std::uint64_t IconImageExtent(const std::uint8_t* image, std::uint64_t size) {
+    const std::uint64_t reach = IconImageReach(image, static_cast<std::size_t>(std::min<std::uint64_t>(size, 48)));
+    static constexpr std::uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
+    if (std::memcmp(image, kPng, sizeof kPng) == 0) return std::max(size, reach);
+    const std::uint32_t headerSize = Read32(image);
+    if (size < kCoreHeaderSize || size < headerSize) return reach;
+    std::int64_t width, height;
+    unsigned bits;
+    std::uint64_t info;  // header, bit-field masks and colour table
+    if (headerSize == kCoreHeaderSize) {
+        width = Read16(image + 4);
+        height = Read16(image + 6);
+        bits = Read16(image + 10);
+        info = kCoreHeaderSize + (bits <= 8 ? std::uint64_t{1} << bits : 0) * 3;
+    } else if (headerSize == kInfoHeaderSize) {
+        const std::uint32_t compression = Read32(image + 16);
+        if (compression != 0 && compression != 3) return std::max<std::uint64_t>(reach, 20);
+        width = static_cast<std::int32_t>(Read32(image + 4));
+        height = static_cast<std::int32_t>(Read32(image + 8));
+        bits = Read16(image + 14);
+        info = kInfoHeaderSize + (compression == 3 ? 12 : 0) + TableEntries(Read32(image + 32), bits) * 4;
+    } else {
+        return reach;  // refused once its header size is read
+    }
+    // Checked in this order: the colour rows must fit, the mask is left out
+    // when it does not.
+    const std::uint64_t colour = RowsBytes(width, height / 2, bits), mask = RowsBytes(width, height / 2, 1);
+    if (info > size || colour > size - info) return std::max<std::uint64_t>(reach, headerSize);
+    return std::max(reach, info + colour + (mask > size - info - colour ? 0 : mask));
+}
+
+ImageHead HeadOfImage(const std::uint8_t* file, std::uint64_t fileSize, std::uint64_t offset) {
+    ImageHead head;
+    if (offset < fileSize) {
+        const std::uint64_t n = std::min<std::uint64_t>(fileSize - offset, sizeof head.bytes);
+        std::memcpy(head.bytes, file + offset, static_cast<std::size_t>(n));
+    }
+    return head;
+}
+
+std::optional<std::uint64_t> MappedImageLength(const ImageHead& head, std::uint64_t offset, std::uint32_t size,
+                                               std::uint64_t fileSize) {
+    const std::uint64_t reach = MappedReach(fileSize);
+    if (offset > reach) return std::nullopt;
+    const std::uint64_t room = reach - offset;
+    const std::uint64_t length = std::min<std::uint64_t>(size, room);
+    if (IconImageExtent(head.bytes, size) > room ||
+        JudgeIconImage(head.bytes, static_cast<std::size_t>(length)) == PlatformImage::Unsafe)
+        return std::nullopt;
+    return length;
 }
 
 }  // namespace orbelune
