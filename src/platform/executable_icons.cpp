@@ -67,8 +67,22 @@ ExecutableIcons::ExecutableIcons(const std::wstring& path) {
         OpenIconFile();
 }
 
+namespace {
+
+// The size the platform's extraction (ExtractIconW) makes icons at: its
+// choice of image at that size is the one it reads.
+SIZE ExtractionSize() { return {::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)}; }
+
+}  // namespace
+
 void ExecutableIcons::OpenProgram() {
-    program_ = ReadProgramIcons(View(), viewSize_);
+    // Refused only for the images the platform's extraction reads; any
+    // other choice of an image it cannot read gives no icon.
+    const SIZE size = ExtractionSize();
+    program_ = ReadProgramIcons(View(), viewSize_, [&](std::uint32_t group) {
+        return static_cast<std::uint16_t>(::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(View() + group), TRUE, size.cx,
+                                                                        size.cy, LR_DEFAULTCOLOR));
+    });
     refused_ = !program_;
     MapAfresh();  // the checks went through every page
 }
@@ -91,17 +105,20 @@ void ExecutableIcons::OpenIconFile() {
     }
     head.resize(static_cast<std::size_t>(directoryEnd));
     copy(kIcoHeaderSize);
-    // Whichever image the platform chooses it reads: for each it must read
-    // inside its view, and safely.
-    for (unsigned i = 0; i < IcoImageCount(head.data()); ++i) {
-        const std::uint8_t* e = head.data() + kIcoHeaderSize + i * kIcoEntrySize;
-        const std::uint64_t offset = ImageOffset(e);
-        if (!MappedImageLength(HeadOfImage(View(), fileSize, offset), offset, ImageSize(e), fileSize)) {
+    // The image the platform's extraction chooses it reads: inside its
+    // view, and safely. Any other choice of an image it cannot read gives
+    // no icon.
+    std::vector<std::uint8_t> directory = IcoResourceDirectory(head.data());
+    const SIZE size = ExtractionSize();
+    const int chosen = ::LookupIconIdFromDirectoryEx(directory.data(), TRUE, size.cx, size.cy, LR_DEFAULTCOLOR);
+    if (chosen >= 0 && static_cast<unsigned>(chosen) < IcoImageCount(head.data())) {
+        const std::uint8_t* e = head.data() + kIcoHeaderSize + static_cast<std::size_t>(chosen) * kIcoEntrySize;
+        if (!MappedImageLength(View(), fileSize, ImageOffset(e), ImageSize(e))) {
             refused_ = true;
             return;
         }
     }
-    iconDirectory_ = IcoResourceDirectory(head.data());
+    iconDirectory_ = std::move(directory);
     iconEntries_ = std::move(head);
 }
 
@@ -129,7 +146,7 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
         // Checked when the file was opened: the platform reads it inside the
         // view, whatever size the entry states.
         const std::uint64_t offset = ImageOffset(e);
-        const auto length = MappedImageLength(HeadOfImage(View(), viewSize_, offset), offset, ImageSize(e), viewSize_);
+        const auto length = MappedImageLength(View(), viewSize_, offset, ImageSize(e));
         if (!length) return {};
         return {View() + offset, static_cast<std::size_t>(*length)};
     }

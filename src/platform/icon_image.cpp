@@ -73,9 +73,12 @@ std::vector<std::uint8_t> ReadSingleImage(const std::wstring& path, Choose choos
     const std::uint64_t inFile = fileSize - entry.offset;
     const auto startSize = static_cast<DWORD>(inFile < sizeof start.bytes ? inFile : sizeof start.bytes);
     if (!ReadAt(file.Get(), entry.offset, start.bytes, startSize)) throw Failure(kReadError);
-    const auto length = MappedImageLength(start, entry.offset, entry.size, fileSize);
-    if (!length) throw Failure(kInvalidImage);
-    const std::uint64_t needed = std::min(*length, IconImageExtent(start.bytes, entry.size));
+    const auto eight = [&](std::uint64_t at, std::uint8_t (&out)[8]) {
+        std::fill(out, out + 8, std::uint8_t{0});
+        if (at < fileSize) ReadAt(file.Get(), at, out, static_cast<DWORD>(std::min<std::uint64_t>(8, fileSize - at)));
+    };
+    std::uint64_t needed = 0;
+    if (!MappedImageLength(start, eight, entry.offset, entry.size, fileSize, &needed)) throw Failure(kInvalidImage);
     // Held after the file is closed: an image that needs more than any
     // icon's image is no icon, in 32 bits as in 64.
     if (needed > kLargestIconImage) throw Failure(kInvalidImage);

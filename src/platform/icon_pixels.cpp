@@ -48,11 +48,55 @@ bool RowsFitInt(std::int64_t width, std::int64_t rows, std::int64_t bits) {
     return total <= kIntMax && total >= kIntMin;
 }
 
-// The platform's bytes for rows of this width and count at this depth: its
-// 32-bit sum, as the unsigned size it compares with the image's size.
+// The platform's bytes for rows of this width and count at this depth, in
+// its 32-bit signed arithmetic (wrapping), as the unsigned size it compares
+// with the image's size.
 std::uint32_t RowsBytes(std::int64_t width, std::int64_t rows, std::int64_t bits) {
-    const std::int64_t rowBytes = ((width * bits + 31) / 8) & ~std::int64_t{3};
-    return static_cast<std::uint32_t>(rowBytes * (rows < 0 ? -rows : rows));
+    const auto wrap = [](std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); };
+    const std::int32_t padded = wrap(std::int64_t{wrap(width * bits)} + 31);
+    const std::int32_t row = (padded / 8) & ~std::int32_t{3};
+    const std::int32_t count = rows < 0 ? wrap(-rows) : wrap(rows);
+    return static_cast<std::uint32_t>(wrap(std::int64_t{row} * count));
+}
+
+// A plain image's header as the platform takes it: the bytes of its
+// header, bit-field masks and colour table, and its colour and mask rows'
+// sizes. Nothing for a header it refuses (or a PNG image), having read its
+// size, or with a 40-byte header its compression too.
+struct PlainImage {
+    std::uint32_t headerSize = 0;
+    std::uint64_t info = 0;
+    std::uint32_t colour = 0, mask = 0;
+    bool wraps = false;  // the colour or mask size wraps 32 bits
+    bool maskWraps = false;
+};
+
+std::optional<PlainImage> ReadPlainImage(const std::uint8_t* image, std::uint64_t size) {
+    PlainImage p;
+    p.headerSize = Read32(image);
+    if (size < kCoreHeaderSize || size < p.headerSize) return std::nullopt;
+    std::int64_t width, height;
+    unsigned bits;
+    if (p.headerSize == kCoreHeaderSize) {
+        width = Read16(image + 4);
+        height = Read16(image + 6);
+        bits = Read16(image + 10);
+        p.info = kCoreHeaderSize + (bits <= 8 ? std::uint64_t{1} << bits : 0) * 3;
+    } else if (p.headerSize == kInfoHeaderSize) {
+        const std::uint32_t compression = Read32(image + 16);
+        if (compression != 0 && compression != 3) return std::nullopt;
+        width = static_cast<std::int32_t>(Read32(image + 4));
+        height = static_cast<std::int32_t>(Read32(image + 8));
+        bits = Read16(image + 14);
+        p.info = kInfoHeaderSize + (compression == 3 ? 12 : 0) + TableEntries(Read32(image + 32), bits) * 4;
+    } else {
+        return std::nullopt;
+    }
+    p.colour = RowsBytes(width, height / 2, bits);
+    p.mask = RowsBytes(width, height / 2, 1);
+    p.wraps = !RowsFitInt(width, height / 2, bits);
+    p.maskWraps = !RowsFitInt(width, height / 2, 1);
+    return p;
 }
 
 }  // namespace
@@ -130,22 +174,13 @@ PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size) {
                            height * 8 <= static_cast<std::uint64_t>(kIntMax));
         return fits ? PlatformImage::Fits : PlatformImage::Unsafe;
     }
-    const std::uint32_t headerSize = Read32(image);
-    std::int64_t width, height;
-    unsigned bits;
-    if (headerSize == kCoreHeaderSize) {
-        width = Read16(image + 4);
-        height = Read16(image + 6);
-        bits = Read16(image + 10);
-    } else if (headerSize == kInfoHeaderSize && size >= kInfoHeaderSize) {
-        width = static_cast<std::int32_t>(Read32(image + 4));
-        height = static_cast<std::int32_t>(Read32(image + 8));
-        bits = Read16(image + 14);
-    } else {
-        return PlatformImage::Fits;  // a header the platform refuses after checking its size
-    }
-    return RowsFitInt(width, height / 2, bits) && RowsFitInt(width, height / 2, 1) ? PlatformImage::Fits
-                                                                                   : PlatformImage::Unsafe;
+    // The platform checks the sizes of the colour rows and the mask against
+    // the image's size, in 32 bits: only sizes that wrapped and passed make
+    // it read beyond them.
+    const auto plain = ReadPlainImage(image, size);
+    if (!plain || plain->info > size || plain->colour > size - plain->info) return PlatformImage::Fits;
+    const bool maskRead = plain->mask <= size - plain->info - plain->colour;
+    return plain->wraps || (maskRead && plain->maskWraps) ? PlatformImage::Unsafe : PlatformImage::Fits;
 }
 
 std::size_t IconImageReach(const std::uint8_t* image, std::size_t size) {
@@ -166,32 +201,18 @@ namespace orbelune {
 std::uint64_t IconImageExtent(const std::uint8_t* image, std::uint64_t size) {
     const std::uint64_t reach = IconImageReach(image, static_cast<std::size_t>(std::min<std::uint64_t>(size, 48)));
     static constexpr std::uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
-    if (std::memcmp(image, kPng, sizeof kPng) == 0) return std::max(size, reach);
-    const std::uint32_t headerSize = Read32(image);
-    if (size < kCoreHeaderSize || size < headerSize) return reach;
-    std::int64_t width, height;
-    unsigned bits;
-    std::uint64_t info;  // header, bit-field masks and colour table
-    if (headerSize == kCoreHeaderSize) {
-        width = Read16(image + 4);
-        height = Read16(image + 6);
-        bits = Read16(image + 10);
-        info = kCoreHeaderSize + (bits <= 8 ? std::uint64_t{1} << bits : 0) * 3;
-    } else if (headerSize == kInfoHeaderSize) {
-        const std::uint32_t compression = Read32(image + 16);
-        if (compression != 0 && compression != 3) return std::max<std::uint64_t>(reach, 20);
-        width = static_cast<std::int32_t>(Read32(image + 4));
-        height = static_cast<std::int32_t>(Read32(image + 8));
-        bits = Read16(image + 14);
-        info = kInfoHeaderSize + (compression == 3 ? 12 : 0) + TableEntries(Read32(image + 32), bits) * 4;
-    } else {
-        return reach;  // refused once its header size is read
+    if (std::memcmp(image, kPng, sizeof kPng) == 0) return std::max(size, reach);  // at most all of it
+    const auto plain = ReadPlainImage(image, size);
+    if (!plain) {
+        // Refused once its header size (and a 40-byte header's compression)
+        // is read.
+        return std::max<std::uint64_t>(reach, size >= kInfoHeaderSize && Read32(image) == kInfoHeaderSize ? 20 : 4);
     }
     // Checked in this order: the colour rows must fit, the mask is left out
     // when it does not.
-    const std::uint64_t colour = RowsBytes(width, height / 2, bits), mask = RowsBytes(width, height / 2, 1);
-    if (info > size || colour > size - info) return std::max<std::uint64_t>(reach, headerSize);
-    return std::max(reach, info + colour + (mask > size - info - colour ? 0 : mask));
+    if (plain->info > size || plain->colour > size - plain->info) return std::max<std::uint64_t>(reach, plain->headerSize);
+    const std::uint64_t rest = size - plain->info - plain->colour;
+    return std::max(reach, plain->info + plain->colour + (plain->mask > rest ? 0 : plain->mask));
 }
 
 ImageHead HeadOfImage(const std::uint8_t* file, std::uint64_t fileSize, std::uint64_t offset) {
@@ -203,16 +224,62 @@ ImageHead HeadOfImage(const std::uint8_t* file, std::uint64_t fileSize, std::uin
     return head;
 }
 
-std::optional<std::uint64_t> MappedImageLength(const ImageHead& head, std::uint64_t offset, std::uint32_t size,
-                                               std::uint64_t fileSize) {
+namespace {
+
+bool IsLetter(std::uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// How far the platform's PNG reader reads a PNG image of `size` bytes at
+// most: chunk after chunk up to IEND, a chunk the reader refuses (a length
+// above 2^31 - 1, a type not of four letters) ending it, and never past
+// the size. `read` gives 8 bytes at an offset from the image's start.
+std::uint64_t PngExtent(const ImageHead& head, const ReadEight& read, std::uint64_t size, std::uint64_t limit) {
+    constexpr std::uint64_t kHeaderChunks = 33;  // signature and IHDR, checked before anything else
+    static constexpr std::uint8_t kIhdr[8] = {0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    if (size < kHeaderChunks) return 4;
+    if (std::memcmp(head.bytes + 8, kIhdr, sizeof kIhdr) != 0) return 16;
+    std::uint64_t at = 8;
+    // Up to `limit` (past it the caller refuses whatever follows).
+    while (at + 8 <= size && at <= limit) {
+        std::uint8_t chunk[8];
+        read(at, chunk);
+        const std::uint32_t length = ReadBigEndian32(chunk);
+        if (length > 0x7FFFFFFFu || !IsLetter(chunk[4]) || !IsLetter(chunk[5]) || !IsLetter(chunk[6]) ||
+            !IsLetter(chunk[7]))
+            return at + 8;
+        const std::uint64_t end = at + 12 + length;
+        if (end > size) return size;
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0) return end;
+        at = end;
+    }
+    return std::min(size, at + 8);
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> MappedImageLength(const ImageHead& head, const ReadEight& read, std::uint64_t offset,
+                                               std::uint32_t size, std::uint64_t fileSize, std::uint64_t* needed) {
     const std::uint64_t reach = MappedReach(fileSize);
     if (offset > reach) return std::nullopt;
     const std::uint64_t room = reach - offset;
     const std::uint64_t length = std::min<std::uint64_t>(size, room);
-    if (IconImageExtent(head.bytes, size) > room ||
-        JudgeIconImage(head.bytes, static_cast<std::size_t>(length)) == PlatformImage::Unsafe)
+    static constexpr std::uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
+    std::uint64_t extent = IconImageExtent(head.bytes, size);
+    if (std::memcmp(head.bytes, kPng, sizeof kPng) == 0)
+        extent = std::max<std::uint64_t>(
+            IconImageReach(head.bytes, 0),
+            PngExtent(head, [&](std::uint64_t at, std::uint8_t(&out)[8]) { read(offset + at, out); }, size, room));
+    if (extent > room || JudgeIconImage(head.bytes, static_cast<std::size_t>(length)) == PlatformImage::Unsafe)
         return std::nullopt;
+    if (needed) *needed = std::min(extent, length);
     return length;
+}
+
+std::optional<std::uint64_t> MappedImageLength(const std::uint8_t* file, std::uint64_t fileSize, std::uint64_t offset,
+                                               std::uint32_t size, std::uint64_t* needed) {
+    const auto read = [&](std::uint64_t at, std::uint8_t (&out)[8]) {
+        for (int i = 0; i < 8; ++i) out[i] = at + static_cast<std::uint64_t>(i) < fileSize ? file[at + static_cast<std::uint64_t>(i)] : 0;
+    };
+    return MappedImageLength(HeadOfImage(file, fileSize, offset), read, offset, size, fileSize, needed);
 }
 
 }  // namespace orbelune

@@ -33,12 +33,16 @@ public:
 
     std::uint64_t Size() const { return size_; }
     bool Holds(std::uint64_t offset, std::uint64_t length) const {
+        offset = Address(offset);
         return offset <= reach_ && length <= reach_ - offset;
     }
     void Need(std::uint64_t offset, std::uint64_t length) const {
         if (!Holds(offset, length)) throw OutsideFile{};
     }
-    std::uint8_t Byte(std::uint64_t offset) const { return offset < size_ ? data_[offset] : 0; }
+    std::uint8_t Byte(std::uint64_t offset) const {
+        offset = Address(offset);
+        return offset < size_ ? data_[offset] : 0;
+    }
     std::uint16_t Word(std::uint64_t offset) const {
         Need(offset, 2);
         return static_cast<std::uint16_t>(Byte(offset) | (Byte(offset + 1) << 8));
@@ -50,7 +54,7 @@ public:
     // An image's bytes, when the platform reads no further than its view for
     // them; cut to the view's end.
     void SetSpan(ProgramIcons::ImageEntry& image, std::uint32_t offset, std::uint32_t length) const {
-        const auto fits = MappedImageLength(HeadOfImage(data_, size_, offset), offset, length, size_);
+        const auto fits = MappedImageLength(data_, size_, offset, length);
         if (fits)
             image.bytes = FileSpan{offset, static_cast<std::uint32_t>(*fits)};
         else
@@ -58,6 +62,13 @@ public:
     }
 
 private:
+    // Where the platform's pointer to the view's start plus the offset
+    // lands: in a 32-bit process it wraps at 4 GiB, so that an offset just
+    // below 4 GiB lies before the view, and one past it inside.
+    static std::uint64_t Address(std::uint64_t offset) {
+        return sizeof(void*) == 4 ? offset & 0xFFFFFFFFu : offset;
+    }
+
     const std::uint8_t* data_;
     std::uint64_t size_;
     std::uint64_t reach_;
@@ -77,15 +88,17 @@ void NeedGroupDirectory(const Bytes& b, std::uint32_t at) {
 }
 
 // Refuses a file one of whose groups names an image that the platform would
-// read beyond its view for, or might read anywhere for (see SetSpan):
-// whichever entry it chooses, it reads that image.
-void NeedNamedImages(const Bytes& b, const ProgramIcons& icons) {
+// read beyond its view for, or might read anywhere for (see SetSpan): the
+// image it chooses, or any when the choice is not given.
+void NeedNamedImages(const Bytes& b, const ProgramIcons& icons, const ChosenImageId& chosen) {
     for (const auto& group : icons.groups) {
         if (!group) continue;
         const bool taken = GroupTaken(b, *group);
-        const unsigned entries = taken ? b.Word(*group + 4) : 1;
+        const unsigned entries = chosen ? 1 : taken ? b.Word(*group + 4) : 1;
         for (unsigned j = 0; j < entries; ++j) {
-            const std::uint16_t id = taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12) : 0;
+            const std::uint16_t id = chosen ? chosen(*group)
+                                     : taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12)
+                                             : 0;
             const auto* image = icons.Find(id);
             if (image && image->outside) throw OutsideFile{};
         }
@@ -94,7 +107,7 @@ void NeedNamedImages(const Bytes& b, const ProgramIcons& icons) {
 
 class PeReader {
 public:
-    explicit PeReader(const Bytes& b) : b_(b) {}
+    PeReader(const Bytes& b, const ChosenImageId& chosen) : b_(b), chosen_(chosen) {}
     ProgramIcons Read();
 
 private:
@@ -110,6 +123,7 @@ private:
     std::uint64_t FirstLanguageData(std::uint32_t nameTarget) const;
 
     const Bytes& b_;
+    const ChosenImageId& chosen_;
     std::uint64_t sectionTable_ = 0;
     unsigned sectionCount_ = 0;
     std::uint64_t root_ = 0;
@@ -219,17 +233,18 @@ ProgramIcons PeReader::Read() {
         }
         result.images.push_back(image);
     }
-    NeedNamedImages(b_, result);
+    NeedNamedImages(b_, result, chosen_);
     return result;
 }
 
 class NeReader {
 public:
-    explicit NeReader(const Bytes& b) : b_(b) {}
+    NeReader(const Bytes& b, const ChosenImageId& chosen) : b_(b), chosen_(chosen) {}
     ProgramIcons Read();
 
 private:
     const Bytes& b_;
+    const ChosenImageId& chosen_;
 };
 
 ProgramIcons NeReader::Read() {
@@ -286,7 +301,7 @@ ProgramIcons NeReader::Read() {
         b_.SetSpan(image, scaled(b_.Word(info)), scaled(b_.Word(info + 2)));
         result.images.push_back(image);
     }
-    NeedNamedImages(b_, result);
+    NeedNamedImages(b_, result, chosen_);
     return result;
 }
 
@@ -345,10 +360,11 @@ namespace {
 // A file of that kind read by that reader; nothing for a file of another
 // kind or one whose reading would leave the platform's view of it.
 template <typename Reader>
-std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, ExecutableKind kind) {
+std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, ExecutableKind kind,
+                                   const ChosenImageId& chosen) {
     if (ClassifyExecutable(data, size) != kind) return std::nullopt;
     try {
-        return Reader(Bytes(data, size)).Read();
+        return Reader(Bytes(data, size), chosen).Read();
     } catch (const OutsideFile&) {
         return std::nullopt;
     }
@@ -356,18 +372,18 @@ std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, E
 
 }  // namespace
 
-std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size) {
-    return ReadAs<PeReader>(data, size, ExecutableKind::Pe);
+std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen) {
+    return ReadAs<PeReader>(data, size, ExecutableKind::Pe, chosen);
 }
 
-std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size) {
-    return ReadAs<NeReader>(data, size, ExecutableKind::Ne);
+std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen) {
+    return ReadAs<NeReader>(data, size, ExecutableKind::Ne, chosen);
 }
 
-std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size) {
+std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen) {
     switch (ClassifyExecutable(data, size)) {
-    case ExecutableKind::Pe: return ReadPeIcons(data, size);
-    case ExecutableKind::Ne: return ReadNeIcons(data, size);
+    case ExecutableKind::Pe: return ReadPeIcons(data, size, chosen);
+    case ExecutableKind::Ne: return ReadNeIcons(data, size, chosen);
     case ExecutableKind::Damaged: return std::nullopt;
     case ExecutableKind::NotExecutable:
     case ExecutableKind::OtherExecutable:

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -82,19 +83,25 @@ struct ProgramIcons {
     std::optional<std::size_t> IndexOfGroupId(std::uint32_t id) const;
 };
 
+// The image ID the platform chooses from the group directory at a file
+// offset (inside the view, with all its entries), for the size it makes
+// icons at. Without it every entry counts as chosen.
+using ChosenImageId = std::function<std::uint16_t(std::uint32_t groupOffset)>;
+
 // The icons of a PE file, or nothing when listing them would make the
 // platform read beyond its view of the file (headers, section table,
 // resource directories, a group's entries, an image a group names). A PE
 // file without resources, without icon groups or with a header the
 // platform does not take lists no icons. `size` is the whole file; only its
 // bytes are read, the view's zeros past them are the reader's own.
-std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size);
+std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen = {});
 
 // The same for a 16-bit program or library.
-std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size);
+std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen = {});
 
 // Either, by the file's kind: an empty list for a file that is no program
 // or a program of another kind, nothing for a damaged one.
-std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size);
+std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size,
+                                             const ChosenImageId& chosen = {});
 
 }  // namespace orbelune
