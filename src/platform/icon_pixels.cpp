@@ -69,6 +69,7 @@ struct PlainImage {
     std::uint32_t colour = 0, mask = 0;
     bool wraps = false;  // the colour or mask size wraps 32 bits
     bool maskWraps = false;
+    unsigned bits = 0;
 };
 
 std::optional<PlainImage> ReadPlainImage(const std::uint8_t* image, std::uint64_t size) {
@@ -92,6 +93,7 @@ std::optional<PlainImage> ReadPlainImage(const std::uint8_t* image, std::uint64_
     } else {
         return std::nullopt;
     }
+    p.bits = bits;
     p.colour = RowsBytes(width, height / 2, bits);
     p.mask = RowsBytes(width, height / 2, 1);
     p.wraps = !RowsFitInt(width, height / 2, bits);
@@ -176,11 +178,13 @@ PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size) {
     }
     // The platform checks the sizes of the colour rows and the mask against
     // the image's size, in 32 bits: only sizes that wrapped and passed make
-    // it read beyond them.
+    // it read beyond them (rows wrapped to 0 bytes it draws nothing from).
     const auto plain = ReadPlainImage(image, size);
     if (!plain || plain->info > size || plain->colour > size - plain->info) return PlatformImage::Fits;
     const bool maskRead = plain->mask <= size - plain->info - plain->colour;
-    return plain->wraps || (maskRead && plain->maskWraps) ? PlatformImage::Unsafe : PlatformImage::Fits;
+    return (plain->wraps && plain->colour != 0) || (maskRead && plain->maskWraps && plain->mask != 0)
+               ? PlatformImage::Unsafe
+               : PlatformImage::Fits;
 }
 
 std::size_t IconImageReach(const std::uint8_t* image, std::size_t size) {
@@ -197,6 +201,23 @@ std::size_t IconImageReach(const std::uint8_t* image, std::size_t size) {
 }  // namespace orbelune
 
 namespace orbelune {
+
+namespace {
+
+// What of an image the platform must find inside its view: all it reads,
+// but the mask rows of an image below 32 bits, which only its drawing of
+// the mask reads; that drawing fails quietly past the view and leaves the
+// mask empty, as when the image's length stops before its mask (which
+// MappedImageLength's length then does).
+std::uint64_t ViewExtent(const std::uint8_t* image, std::uint64_t size) {
+    const std::uint64_t extent = IconImageExtent(image, size);
+    const auto plain = ReadPlainImage(image, size);
+    if (!plain || plain->bits == 32 || plain->info > size || plain->colour > size - plain->info) return extent;
+    return std::min(extent, std::max<std::uint64_t>(IconImageReach(image, static_cast<std::size_t>(std::min<std::uint64_t>(size, 48))),
+                                                    plain->info + plain->colour));
+}
+
+}  // namespace
 
 std::uint64_t IconImageExtent(const std::uint8_t* image, std::uint64_t size) {
     const std::uint64_t reach = IconImageReach(image, static_cast<std::size_t>(std::min<std::uint64_t>(size, 48)));
@@ -263,14 +284,14 @@ std::optional<std::uint64_t> MappedImageLength(const ImageHead& head, const Read
     const std::uint64_t room = reach - offset;
     const std::uint64_t length = std::min<std::uint64_t>(size, room);
     static constexpr std::uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
-    std::uint64_t extent = IconImageExtent(head.bytes, size);
+    std::uint64_t extent = ViewExtent(head.bytes, size), full = IconImageExtent(head.bytes, size);
     if (std::memcmp(head.bytes, kPng, sizeof kPng) == 0)
-        extent = std::max<std::uint64_t>(
+        extent = full = std::max<std::uint64_t>(
             IconImageReach(head.bytes, 0),
             PngExtent(head, [&](std::uint64_t at, std::uint8_t(&out)[8]) { read(offset + at, out); }, size, room));
     if (extent > room || JudgeIconImage(head.bytes, static_cast<std::size_t>(length)) == PlatformImage::Unsafe)
         return std::nullopt;
-    if (needed) *needed = std::min(extent, length);
+    if (needed) *needed = std::min(full, length);
     return length;
 }
 

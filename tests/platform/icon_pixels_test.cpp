@@ -118,6 +118,7 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         {"rows just outside, wrapped past the size", 32, 2 * 16777216, 32, true},
         {"top-down rows just outside, wrapped past the size", 32, -2 * 16777216, 32, true},
         {"row bits wrapped to one row of 4 bytes", 0x40000001, 2, 4, false},
+        {"row bits wrapped to rows of 0 bytes, drawn from nothing", 0x7FFFFFFF, 2, 8, true},
         {"rows wrapped to one row", 8, 2 * 134217729, 32, false},
         {"top-down rows wrapped to one row", 8, -2 * 134217729, 32, false},
         {"1 bit, mask alike", 32, 64, 1, true},
