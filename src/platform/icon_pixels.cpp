@@ -67,8 +67,7 @@ struct PlainImage {
     std::uint32_t headerSize = 0;
     std::uint64_t info = 0;
     std::uint32_t colour = 0, mask = 0;
-    bool wraps = false;  // the colour or mask size wraps 32 bits
-    bool maskWraps = false;
+    bool wraps = false;  // the colour rows' size wraps 32 bits
     unsigned bits = 0;
 };
 
@@ -96,8 +95,7 @@ std::optional<PlainImage> ReadPlainImage(const std::uint8_t* image, std::uint64_
     p.bits = bits;
     p.colour = RowsBytes(width, height / 2, bits);
     p.mask = RowsBytes(width, height / 2, 1);
-    p.wraps = !RowsFitInt(width, height / 2, bits);
-    p.maskWraps = !RowsFitInt(width, height / 2, 1);
+    p.wraps = !RowsFitInt(width, height / 2, bits) || !RowsFitInt(width, height / 2, 1);
     return p;
 }
 
@@ -177,14 +175,14 @@ PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size) {
         return fits ? PlatformImage::Fits : PlatformImage::Unsafe;
     }
     // The platform checks the sizes of the colour rows and the mask against
-    // the image's size, in 32 bits: only sizes that wrapped and passed make
-    // it read beyond them (rows wrapped to 0 bytes it draws nothing from).
+    // the image's size, in 32 bits. Sizes that wrapped and passed make it
+    // read beyond them: its drawing calls, which read the rows of an image
+    // below 32 bits and every mask, fail quietly there; but it reads a
+    // 32-bit image's colour rows itself, for their alpha (rows wrapped to
+    // 0 bytes it reads nothing of).
     const auto plain = ReadPlainImage(image, size);
     if (!plain || plain->info > size || plain->colour > size - plain->info) return PlatformImage::Fits;
-    const bool maskRead = plain->mask <= size - plain->info - plain->colour;
-    return (plain->wraps && plain->colour != 0) || (maskRead && plain->maskWraps && plain->mask != 0)
-               ? PlatformImage::Unsafe
-               : PlatformImage::Fits;
+    return plain->bits == 32 && plain->wraps && plain->colour != 0 ? PlatformImage::Unsafe : PlatformImage::Fits;
 }
 
 std::size_t IconImageReach(const std::uint8_t* image, std::size_t size) {

@@ -91,9 +91,10 @@ TEST(IconPixels, MaskRowsMustFit) {
 }
 
 // What the platform may be given: below 12 bytes nothing, no animated
-// cursor, and no sizes its 32-bit arithmetic wraps into ones that pass its
-// checks against the image's size (sizes that wrap past it only end its
-// reading; PNG sizes the PNG library refuses first are no risk).
+// cursor, and no 32-bit image whose sizes its 32-bit arithmetic wraps into
+// ones that pass its checks against the image's size (sizes that wrap past
+// it only end its reading, other images' rows only its drawing, which fails
+// quietly; PNG sizes the PNG library refuses first are no risk).
 TEST(IconPixels, ImagesFitForThePlatform) {
     Bytes core(12, 0);
     test::PutDword(core, 0, 12);
@@ -117,7 +118,8 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         {"rows just inside", 32, 2 * 16777215, 32, true},
         {"rows just outside, wrapped past the size", 32, 2 * 16777216, 32, true},
         {"top-down rows just outside, wrapped past the size", 32, -2 * 16777216, 32, true},
-        {"row bits wrapped to one row of 4 bytes", 0x40000001, 2, 4, false},
+        {"32-bit row bits wrapped to one row of 4 bytes", 0x40000001, 2, 32, false},
+        {"4-bit row bits wrapped to one row of 4 bytes, read by drawing only", 0x40000001, 2, 4, true},
         {"row bits wrapped to rows of 0 bytes, drawn from nothing", 0x7FFFFFFF, 2, 8, true},
         {"rows wrapped to one row", 8, 2 * 134217729, 32, false},
         {"top-down rows wrapped to one row", 8, -2 * 134217729, 32, false},
