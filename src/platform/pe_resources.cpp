@@ -222,7 +222,7 @@ ProgramIcons PeReader::Read() {
         const std::uint64_t entry = icons + kDirectoryHeaderSize + std::uint64_t{k} * kDirectoryEntrySize;
         ProgramIcons::ImageEntry image{b_.Word(entry), std::nullopt};
         // An image in no section is none for the platform; one whose entries
-        // lead outside the file matters only when a group names it.
+        // lead beyond the view matters only when a group names it.
         try {
             const std::uint64_t data = FirstLanguageData(b_.Dword(entry + 4));
             b_.Need(data, kDataEntryReadSize);
