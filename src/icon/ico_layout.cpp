@@ -34,8 +34,8 @@ std::uint32_t DibHeaderSize(unsigned bitCount, std::uint32_t compression) {
 
 void FillIcoFileHeader(std::uint8_t* out) {
     PutWord(out, 0);
-    PutWord(out + 2, 1);
-    PutWord(out + 4, 1);
+    PutWord(out + kIcoHeaderType, kIcoTypeIcon);
+    PutWord(out + kIcoHeaderCount, 1);
 }
 
 void FillIcoDirectoryEntry(std::uint8_t* out, std::int32_t width, std::int32_t height, unsigned planes,
@@ -44,8 +44,8 @@ void FillIcoDirectoryEntry(std::uint8_t* out, std::int32_t width, std::int32_t h
     out[1] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(height) & 0xFFu);
     PutWord(out + 2, (planes * bitCount) & 0xFFFFu);
     PutDword(out + 4, 0);
-    PutDword(out + 8, imageSize);
-    PutDword(out + 12, kIcoSingleImageOffset);
+    PutDword(out + kIcoEntryImageSize, imageSize);
+    PutDword(out + kIcoEntryImageOffset, kIcoSingleImageOffset);
 }
 
 namespace {

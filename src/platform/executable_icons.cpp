@@ -3,7 +3,9 @@
 #include "platform/failure.h"
 #include "platform/ico_file.h"
 #include "platform/icon_pixels.h"
+#include "platform/little_endian.h"
 
+#include <limits>
 #include <memory>
 
 namespace orbelune {
@@ -16,14 +18,10 @@ constexpr wchar_t kCannotOpen[] = L"ファイル %s は開けません";
 // many icons: a listing holds the icons it lists, not the whole file.
 constexpr std::size_t kIconsPerView = 256;
 
-std::uint32_t Dword(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 // An icon file's directory entry: the image's size at 8, its offset at 12.
-std::uint32_t ImageSize(const std::uint8_t* entry) { return Dword(entry + 8); }
-std::uint32_t ImageOffset(const std::uint8_t* entry) { return Dword(entry + 12); }
+std::uint32_t ImageSize(const std::uint8_t* entry) { return Dword(entry + kIcoEntryImageSize); }
+std::uint32_t ImageOffset(const std::uint8_t* entry) { return Dword(entry + kIcoEntryImageOffset); }
 
 bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
     LARGE_INTEGER position{};
@@ -46,68 +44,78 @@ ExecutableIcons::ExecutableIcons(const std::wstring& path) {
     const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
 
     // What the platform goes by: "MZ" for a program, else the icon file's
-    // type word.
+    // type word (zeros past a shorter file's end, as its view reads).
     std::uint8_t head[4] = {};
     const auto headSize = static_cast<DWORD>(fileSize < sizeof head ? fileSize : sizeof head);
     if (!ReadAt(file_.Get(), 0, head, headSize)) Fail(kCannotOpen, path);
-    if (head[0] == 'M' && head[1] == 'Z') {
-        OpenProgram(fileSize);
-        if (!view_ && !refused_) Fail(kCannotOpen, path);
-    } else if (head[2] == 1 && head[3] == 0) {
-        OpenIconFile(fileSize);
-    }
-}
-
-void ExecutableIcons::OpenProgram(std::uint64_t fileSize) {
-    if (fileSize > kLargestListedExecutable) {
-        refused_ = true;
-        return;
-    }
+    const bool program = head[0] == 'M' && head[1] == 'Z';
+    if (!program && !(head[2] == 1 && head[3] == 0)) return;  // no icons
+    // The whole file in view, as the platform maps it: an address range, not
+    // memory; only the pages read become resident, and MapAfresh lets them
+    // go. A file larger than the address space can hold cannot be listed.
+    if (fileSize > std::numeric_limits<SIZE_T>::max() - kMappedPage) Fail(kCannotOpen, path);
     viewSize_ = static_cast<SIZE_T>(fileSize);
     mapping_.Reset(::CreateFileMappingW(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping_) return;
-    view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize_));
-    if (!view_) return;
-    program_ = ReadProgramIcons(View(), viewSize_);
+    if (mapping_) view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize_));
+    if (!view_) Fail(kCannotOpen, path);
+    if (program)
+        OpenProgram();
+    else
+        OpenIconFile();
+}
+
+namespace {
+
+// The size the platform's extraction (ExtractIconW) makes icons at: its
+// choice of image at that size is the one it reads.
+SIZE ExtractionSize() { return {::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)}; }
+
+}  // namespace
+
+void ExecutableIcons::OpenProgram() {
+    // Refused only for the images the platform's extraction reads; any
+    // other choice of an image it cannot read gives no icon.
+    const SIZE size = ExtractionSize();
+    program_ = ReadProgramIcons(View(), viewSize_, [&](std::uint32_t group) {
+        return static_cast<std::uint16_t>(::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(View() + group), TRUE, size.cx,
+                                                                        size.cy, LR_DEFAULTCOLOR));
+    });
     refused_ = !program_;
     MapAfresh();  // the checks went through every page
 }
 
-void ExecutableIcons::OpenIconFile(std::uint64_t fileSize) {
+void ExecutableIcons::OpenIconFile() {
     // The platform takes reserved 0, type 1 and at least one image for an
-    // icon file, and reads its directory and the chosen image unchecked.
+    // icon file, and reads its directory and the chosen image unchecked,
+    // through its view: zeros past the file's end up to the view's end.
+    const std::uint64_t fileSize = viewSize_, reach = MappedReach(fileSize);
     std::vector<std::uint8_t> head(kIcoHeaderSize);
-    if (!ReadAt(file_.Get(), 0, head.data(), static_cast<DWORD>(fileSize < kIcoHeaderSize ? fileSize : kIcoHeaderSize)))
-        return;
-    if (head[0] != 0 || head[1] != 0) return;
-    // Its image count lies past a shorter file's end.
-    if (fileSize < kIcoHeaderSize) {
-        refused_ = true;
-        return;
-    }
-    if (IcoImageCount(head.data()) == 0) return;
+    const auto copy = [&](std::uint64_t from) {
+        for (std::size_t i = static_cast<std::size_t>(from); i < head.size() && i < fileSize; ++i) head[i] = View()[i];
+    };
+    copy(0);
+    if (head[0] != 0 || head[1] != 0 || IcoImageCount(head.data()) == 0) return;
     const std::uint64_t directoryEnd = IcoDirectoryEnd(head.data());
-    head.resize(static_cast<std::size_t>(directoryEnd < fileSize ? directoryEnd : fileSize));
-    if (directoryEnd > fileSize ||
-        !ReadAt(file_.Get(), kIcoHeaderSize, head.data() + kIcoHeaderSize,
-                static_cast<DWORD>(head.size() - kIcoHeaderSize))) {
+    if (directoryEnd > reach) {
         refused_ = true;
         return;
     }
-    // Whichever image the platform chooses it reads: each must lie inside
-    // the file and be one the platform reads safely.
-    for (unsigned i = 0; i < IcoImageCount(head.data()); ++i) {
-        const std::uint8_t* e = head.data() + kIcoHeaderSize + i * kIcoEntrySize;
-        const std::uint64_t bytes = ImageSize(e), offset = ImageOffset(e);
-        std::uint8_t start[48] = {};
-        const auto read = static_cast<DWORD>(bytes < sizeof start ? bytes : sizeof start);
-        if (offset + bytes > fileSize || !ReadAt(file_.Get(), offset, start, read) ||
-            JudgeIconImage(start, read) == PlatformImage::Unsafe || offset + IconImageReach(start, read) > fileSize) {
+    head.resize(static_cast<std::size_t>(directoryEnd));
+    copy(kIcoHeaderSize);
+    // The image the platform's extraction chooses it reads: inside its
+    // view, and safely. Any other choice of an image it cannot read gives
+    // no icon.
+    std::vector<std::uint8_t> directory = IcoResourceDirectory(head.data());
+    const SIZE size = ExtractionSize();
+    const int chosen = ::LookupIconIdFromDirectoryEx(directory.data(), TRUE, size.cx, size.cy, LR_DEFAULTCOLOR);
+    if (chosen >= 0 && static_cast<unsigned>(chosen) < IcoImageCount(head.data())) {
+        const std::uint8_t* e = head.data() + kIcoHeaderSize + static_cast<std::size_t>(chosen) * kIcoEntrySize;
+        if (!MappedImageLength(View(), fileSize, ImageOffset(e), ImageSize(e))) {
             refused_ = true;
             return;
         }
     }
-    iconDirectory_ = IcoResourceDirectory(head.data());
+    iconDirectory_ = std::move(directory);
     iconEntries_ = std::move(head);
 }
 
@@ -131,17 +139,13 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
                                                          height, LR_DEFAULTCOLOR);
         if (chosen < 0 || static_cast<unsigned>(chosen) >= IcoImageCount(iconEntries_.data())) return {};
         const std::uint8_t* e = iconEntries_.data() + kIcoHeaderSize + static_cast<std::size_t>(chosen) * kIcoEntrySize;
-        const std::uint32_t bytes = ImageSize(e), offset = ImageOffset(e);
-        if (bytes == 0 || bytes > kLargestIconImage) return {};
-        // With what follows it, as far as the platform reads past a short
-        // image (IconImageReach), and no further than the file.
-        LARGE_INTEGER size{};
-        if (!::GetFileSizeEx(file_.Get(), &size)) return {};
-        const std::uint64_t after = static_cast<std::uint64_t>(size.QuadPart) - (std::uint64_t{offset} + bytes);
-        const auto following = static_cast<DWORD>(after < 48 ? after : 48);
-        iconImage_.assign(std::size_t{bytes} + 48, 0);
-        if (!ReadAt(file_.Get(), offset, iconImage_.data(), bytes + following)) return {};
-        return {iconImage_.data(), bytes};
+        if (!view_) return {};
+        // Checked when the file was opened: the platform reads it inside the
+        // view, whatever size the entry states.
+        const std::uint64_t offset = ImageOffset(e);
+        const auto length = MappedImageLength(View(), viewSize_, offset, ImageSize(e));
+        if (!length) return {};
+        return {View() + offset, static_cast<std::size_t>(*length)};
     }
     if (!program_ || index >= program_->groups.size() || !program_->groups[index]) return {};
     if (++chosenSinceMapped_ > kIconsPerView) MapAfresh();

@@ -5,6 +5,7 @@
 #include "platform/icon_pixels.h"
 #include "platform/handle.h"
 #include "platform/ico_file.h"
+#include "platform/little_endian.h"
 
 #include <algorithm>
 
@@ -65,19 +66,35 @@ std::vector<std::uint8_t> ReadSingleImage(const std::wstring& path, Choose choos
     if (!entries) throw Failure(kInvalidImage);
     const std::size_t chosen = choose(*entries);
     const IcoEntry& entry = (*entries)[chosen];
-    // An image larger than any icon's is no icon, in 32 bits as in 64.
-    if (entry.size > kLargestIconImage) throw Failure(kInvalidImage);
 
-    std::vector<std::uint8_t> bytes(kIcoSingleImageOffset + std::size_t{entry.size});
+    // Read as the platform's extraction reads it: no further than the image
+    // needs, whatever size the entry states, and zeros past the file's end
+    // up to the end of its last page; beyond that page it cannot be read.
+    ImageHead start;
+    const std::uint64_t inFile = fileSize - entry.offset;
+    const auto startSize = static_cast<DWORD>(inFile < sizeof start.bytes ? inFile : sizeof start.bytes);
+    if (!ReadAt(file.Get(), entry.offset, start.bytes, startSize)) throw Failure(kReadError);
+    const auto eight = [&](std::uint64_t at, std::uint8_t (&out)[8]) {
+        std::fill(out, out + 8, std::uint8_t{0});
+        if (at < fileSize) ReadAt(file.Get(), at, out, static_cast<DWORD>(std::min<std::uint64_t>(8, fileSize - at)));
+    };
+    std::uint64_t needed = 0;
+    if (!MappedImageLength(start, eight, entry.offset, entry.size, fileSize, &needed)) throw Failure(kInvalidImage);
+    // Held after the file is closed: an image that needs more than any
+    // icon's image is no icon, in 32 bits as in 64.
+    if (needed > kLargestIconImage) throw Failure(kInvalidImage);
+
+    std::vector<std::uint8_t> bytes(kIcoSingleImageOffset + static_cast<std::size_t>(needed));
     std::uint8_t* out = bytes.data();
-    std::copy(head.begin(), head.begin() + 4, out);  // reserved and type as the file has them
-    out[4] = 1;
-    out[5] = 0;
+    std::copy(head.begin(), head.begin() + kIcoHeaderCount, out);  // reserved and type as the file has them
+    PutWord(out + kIcoHeaderCount, 1);
     const auto* source = head.data() + kIcoHeaderSize + chosen * kIcoEntrySize;
-    std::copy(source, source + 12, out + kIcoHeaderSize);
-    const std::uint8_t offset[4] = {kIcoSingleImageOffset, 0, 0, 0};
-    std::copy(offset, offset + 4, out + kIcoHeaderSize + 12);
-    if (!ReadAt(file.Get(), entry.offset, out + kIcoSingleImageOffset, entry.size)) throw Failure(kReadError);
+    std::uint8_t* entryOut = out + kIcoHeaderSize;
+    std::copy(source, source + kIcoEntryImageSize, entryOut);
+    PutDword(entryOut + kIcoEntryImageSize, static_cast<std::uint32_t>(needed));
+    PutDword(entryOut + kIcoEntryImageOffset, kIcoSingleImageOffset);
+    const auto read = static_cast<DWORD>(std::min<std::uint64_t>(needed, inFile));
+    if (!ReadAt(file.Get(), entry.offset, out + kIcoSingleImageOffset, read)) throw Failure(kReadError);
     return bytes;
 }
 

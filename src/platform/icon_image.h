@@ -23,11 +23,15 @@ public:
     bool Empty() const noexcept { return !data_; }
 
     // Reads an icon file: its header, its directory and the one image shown
-    // (the one nearest to 32 x 32), whatever the file's size. Failures:
-    // "ファイル %s は開けません", "ストリームからの読み込みエラー" (shorter
-    // than the 6-byte header, or cut short while read), "アイコンイメージが
-    // 不正です" (another resource type, no image, or a directory or image
-    // that does not fit the file). The object is unchanged on failure.
+    // (the one nearest to 32 x 32), whatever the file's size; the image as
+    // the platform's extraction reads it, as far as it needs whatever size
+    // its entry states, zeros past the file's end inside its last page.
+    // Failures: "ファイル %s は開けません", "ストリームからの読み込みエラー"
+    // (shorter than the 6-byte header, or cut short while read),
+    // "アイコンイメージが不正です" (another resource type, no image, a
+    // directory that does not fit the file, an image starting outside it or
+    // needing bytes beyond its last page or more than kLargestIconImage).
+    // The object is unchanged on failure.
     void LoadFromFile(const std::wstring& path);
 
     // Takes ownership of the handle; a null handle empties the object.

@@ -2,6 +2,7 @@
 
 #include "platform/little_endian.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -38,6 +39,57 @@ bool RowsFitInt(std::int64_t width, std::int64_t rows, std::int64_t bits) {
     const std::int64_t rowBytes = (widthBits / 8) & ~std::int64_t{3};
     const std::int64_t total = rowBytes * (rows < 0 ? -rows : rows);
     return total <= kIntMax && total >= kIntMin;
+}
+
+// The platform's bytes for rows of this width and count at this depth, in
+// its 32-bit signed arithmetic (wrapping), as the unsigned size it compares
+// with the image's size.
+std::uint32_t RowsBytes(std::int64_t width, std::int64_t rows, std::int64_t bits) {
+    const auto wrap = [](std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); };
+    const std::int32_t padded = wrap(std::int64_t{wrap(width * bits)} + 31);
+    const std::int32_t row = (padded / 8) & ~std::int32_t{3};
+    const std::int32_t count = rows < 0 ? wrap(-rows) : wrap(rows);
+    return static_cast<std::uint32_t>(wrap(std::int64_t{row} * count));
+}
+
+// A plain image's header as the platform takes it: the bytes of its
+// header, bit-field masks and colour table, and its colour and mask rows'
+// sizes. Nothing for a header it refuses (or a PNG image), having read its
+// size, or with a 40-byte header its compression too.
+struct PlainImage {
+    std::uint32_t headerSize = 0;
+    std::uint64_t info = 0;
+    std::uint32_t colour = 0, mask = 0;
+    bool wraps = false;  // the colour rows' size wraps 32 bits
+    unsigned bits = 0;
+};
+
+std::optional<PlainImage> ReadPlainImage(const std::uint8_t* image, std::uint64_t size) {
+    PlainImage p;
+    p.headerSize = Dword(image);
+    if (size < kCoreHeaderSize || size < p.headerSize) return std::nullopt;
+    std::int64_t width, height;
+    unsigned bits;
+    if (p.headerSize == kCoreHeaderSize) {
+        width = Word(image + 4);
+        height = Word(image + 6);
+        bits = Word(image + 10);
+        p.info = kCoreHeaderSize + (bits <= 8 ? std::uint64_t{1} << bits : 0) * 3;
+    } else if (p.headerSize == kInfoHeaderSize) {
+        const std::uint32_t compression = Dword(image + 16);
+        if (compression != 0 && compression != 3) return std::nullopt;
+        width = static_cast<std::int32_t>(Dword(image + 4));
+        height = static_cast<std::int32_t>(Dword(image + 8));
+        bits = Word(image + 14);
+        p.info = kInfoHeaderSize + (compression == 3 ? 12 : 0) + TableEntries(Dword(image + 32), bits) * 4;
+    } else {
+        return std::nullopt;
+    }
+    p.bits = bits;
+    p.colour = RowsBytes(width, height / 2, bits);
+    p.mask = RowsBytes(width, height / 2, 1);
+    p.wraps = !RowsFitInt(width, height / 2, bits) || !RowsFitInt(width, height / 2, 1);
+    return p;
 }
 
 }  // namespace
@@ -80,16 +132,13 @@ bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std
             if (bits == 32) {
                 pixel = Dword(row + x * 4);
             } else if (bits == 24) {
-                const std::uint8_t* p = row + x * 3;
-                pixel = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-                        static_cast<std::uint32_t>(p[2]) << 16;
+                pixel = Word24(row + x * 3);
             } else {
                 const std::size_t bit = x * bits;
                 const unsigned shift = static_cast<unsigned>(8 - bits - bit % 8);
                 const std::size_t index = (row[bit / 8] >> shift) & ((1u << bits) - 1);
                 const std::uint8_t* entry = table + index * 4;  // blue, green, red, reserved
-                pixel = static_cast<std::uint32_t>(entry[0]) | static_cast<std::uint32_t>(entry[1]) << 8 |
-                        static_cast<std::uint32_t>(entry[2]) << 16;
+                pixel = Word24(entry);
             }
             out[x] = pixel;
         }
@@ -115,22 +164,15 @@ PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size) {
                            height * 8 <= static_cast<std::uint64_t>(kIntMax));
         return fits ? PlatformImage::Fits : PlatformImage::Unsafe;
     }
-    const std::uint32_t headerSize = Dword(image);
-    std::int64_t width, height;
-    unsigned bits;
-    if (headerSize == kCoreHeaderSize) {
-        width = Word(image + 4);
-        height = Word(image + 6);
-        bits = Word(image + 10);
-    } else if (headerSize == kInfoHeaderSize && size >= kInfoHeaderSize) {
-        width = static_cast<std::int32_t>(Dword(image + 4));
-        height = static_cast<std::int32_t>(Dword(image + 8));
-        bits = Word(image + 14);
-    } else {
-        return PlatformImage::Fits;  // a header the platform refuses after checking its size
-    }
-    return RowsFitInt(width, height / 2, bits) && RowsFitInt(width, height / 2, 1) ? PlatformImage::Fits
-                                                                                   : PlatformImage::Unsafe;
+    // The platform checks the sizes of the colour rows and the mask against
+    // the image's size, in 32 bits. Sizes that wrapped and passed make it
+    // read beyond them: its drawing calls, which read the rows of an image
+    // below 32 bits and every mask, fail quietly there; but it reads a
+    // 32-bit image's colour rows itself, for their alpha (rows wrapped to
+    // 0 bytes it reads nothing of).
+    const auto plain = ReadPlainImage(image, size);
+    if (!plain || plain->info > size || plain->colour > size - plain->info) return PlatformImage::Fits;
+    return plain->bits == 32 && plain->wraps && plain->colour != 0 ? PlatformImage::Unsafe : PlatformImage::Fits;
 }
 
 std::size_t IconImageReach(const std::uint8_t* image, std::size_t size) {
@@ -142,6 +184,111 @@ std::size_t IconImageReach(const std::uint8_t* image, std::size_t size) {
             return kInfoHeaderSize + 2 * 4;
     }
     return 4;
+}
+
+}  // namespace orbelune
+
+namespace orbelune {
+
+namespace {
+
+// What of an image the platform must find inside its view: all it reads,
+// but the mask rows of an image below 32 bits, which only its drawing of
+// the mask reads; that drawing fails quietly past the view and leaves the
+// mask empty, as when the image's length stops before its mask (which
+// MappedImageLength's length then does).
+std::uint64_t ViewExtent(const std::uint8_t* image, std::uint64_t size) {
+    const std::uint64_t extent = IconImageExtent(image, size);
+    const auto plain = ReadPlainImage(image, size);
+    if (!plain || plain->bits == 32 || plain->info > size || plain->colour > size - plain->info) return extent;
+    return std::min(extent, std::max<std::uint64_t>(IconImageReach(image, static_cast<std::size_t>(std::min<std::uint64_t>(size, 48))),
+                                                    plain->info + plain->colour));
+}
+
+}  // namespace
+
+std::uint64_t IconImageExtent(const std::uint8_t* image, std::uint64_t size) {
+    const std::uint64_t reach = IconImageReach(image, static_cast<std::size_t>(std::min<std::uint64_t>(size, 48)));
+    static constexpr std::uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
+    if (std::memcmp(image, kPng, sizeof kPng) == 0) return std::max(size, reach);  // at most all of it
+    const auto plain = ReadPlainImage(image, size);
+    if (!plain) {
+        // Refused once its header size (and a 40-byte header's compression)
+        // is read.
+        return std::max<std::uint64_t>(reach, size >= kInfoHeaderSize && Dword(image) == kInfoHeaderSize ? 20 : 4);
+    }
+    // Checked in this order: the colour rows must fit, the mask is left out
+    // when it does not.
+    if (plain->info > size || plain->colour > size - plain->info) return std::max<std::uint64_t>(reach, plain->headerSize);
+    const std::uint64_t rest = size - plain->info - plain->colour;
+    return std::max(reach, plain->info + plain->colour + (plain->mask > rest ? 0 : plain->mask));
+}
+
+ImageHead HeadOfImage(const std::uint8_t* file, std::uint64_t fileSize, std::uint64_t offset) {
+    ImageHead head;
+    if (offset < fileSize) {
+        const std::uint64_t n = std::min<std::uint64_t>(fileSize - offset, sizeof head.bytes);
+        std::memcpy(head.bytes, file + offset, static_cast<std::size_t>(n));
+    }
+    return head;
+}
+
+namespace {
+
+bool IsLetter(std::uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// How far the platform's PNG reader reads a PNG image of `size` bytes at
+// most: chunk after chunk up to IEND, a chunk the reader refuses (a length
+// above 2^31 - 1, a type not of four letters) ending it, and never past
+// the size. `read` gives 8 bytes at an offset from the image's start.
+std::uint64_t PngExtent(const ImageHead& head, const ReadEight& read, std::uint64_t size, std::uint64_t limit) {
+    constexpr std::uint64_t kHeaderChunks = 33;  // signature and IHDR, checked before anything else
+    static constexpr std::uint8_t kIhdr[8] = {0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    if (size < kHeaderChunks) return 4;
+    if (std::memcmp(head.bytes + 8, kIhdr, sizeof kIhdr) != 0) return 16;
+    std::uint64_t at = 8;
+    // Up to `limit` (past it the caller refuses whatever follows).
+    while (at + 8 <= size && at <= limit) {
+        std::uint8_t chunk[8];
+        read(at, chunk);
+        const std::uint32_t length = ReadBigEndian32(chunk);
+        if (length > 0x7FFFFFFFu || !IsLetter(chunk[4]) || !IsLetter(chunk[5]) || !IsLetter(chunk[6]) ||
+            !IsLetter(chunk[7]))
+            return at + 8;
+        const std::uint64_t end = at + 12 + length;
+        if (end > size) return size;
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0) return end;
+        at = end;
+    }
+    return std::min(size, at + 8);
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> MappedImageLength(const ImageHead& head, const ReadEight& read, std::uint64_t offset,
+                                               std::uint32_t size, std::uint64_t fileSize, std::uint64_t* needed) {
+    const std::uint64_t reach = MappedReach(fileSize);
+    if (offset > reach) return std::nullopt;
+    const std::uint64_t room = reach - offset;
+    const std::uint64_t length = std::min<std::uint64_t>(size, room);
+    static constexpr std::uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
+    std::uint64_t extent = ViewExtent(head.bytes, size), full = IconImageExtent(head.bytes, size);
+    if (std::memcmp(head.bytes, kPng, sizeof kPng) == 0)
+        extent = full = std::max<std::uint64_t>(
+            IconImageReach(head.bytes, 0),
+            PngExtent(head, [&](std::uint64_t at, std::uint8_t(&out)[8]) { read(offset + at, out); }, size, room));
+    if (extent > room || JudgeIconImage(head.bytes, static_cast<std::size_t>(length)) == PlatformImage::Unsafe)
+        return std::nullopt;
+    if (needed) *needed = std::min(full, length);
+    return length;
+}
+
+std::optional<std::uint64_t> MappedImageLength(const std::uint8_t* file, std::uint64_t fileSize, std::uint64_t offset,
+                                               std::uint32_t size, std::uint64_t* needed) {
+    const auto read = [&](std::uint64_t at, std::uint8_t (&out)[8]) {
+        for (int i = 0; i < 8; ++i) out[i] = at + static_cast<std::uint64_t>(i) < fileSize ? file[at + static_cast<std::uint64_t>(i)] : 0;
+    };
+    return MappedImageLength(HeadOfImage(file, fileSize, offset), read, offset, size, fileSize, needed);
 }
 
 }  // namespace orbelune

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace orbelune {
 
@@ -38,6 +40,51 @@ PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size);
 // size: its first four, and a 1-bit image's first two colours. They must be
 // there, the image's or what follows it.
 std::size_t IconImageReach(const std::uint8_t* image, std::size_t size);
+
+// How many bytes from the image's start the platform reads of an image
+// stated to be `size` bytes long (CreateIconFromResourceEx with that size),
+// judged from its first 48 bytes (zeros past its end): a plain image's
+// header, colours, colour rows and mask as far as its checks against the
+// size let it go, a PNG image all of it (MappedImageLength walks its
+// chunks), and never less than
+// IconImageReach. A stated size larger than the image needs is no reason
+// for more; handing the platform any size from this up to the stated one
+// makes the same icon.
+std::uint64_t IconImageExtent(const std::uint8_t* image, std::uint64_t size);
+
+// The platform's extraction reads a file through a view of it, which ends
+// at the end of the file's last page: what it reads there past the file's
+// end is zeros, and only a read beyond that page faults.
+inline constexpr std::uint64_t kMappedPage = 4096;
+inline constexpr std::uint64_t MappedReach(std::uint64_t fileSize) {
+    return (fileSize + kMappedPage - 1) / kMappedPage * kMappedPage;
+}
+
+// The first 48 bytes of an image at `offset` of a file of fileSize bytes,
+// zeros past the file's end: what the judgements above look at.
+struct ImageHead {
+    std::uint8_t bytes[48] = {};
+};
+ImageHead HeadOfImage(const std::uint8_t* file, std::uint64_t fileSize, std::uint64_t offset);
+
+// Gives the 8 bytes at a file offset, zeros past the file's end.
+using ReadEight = std::function<void(std::uint64_t offset, std::uint8_t (&out)[8])>;
+
+// The length to hand the platform for an image stated `size` bytes long at
+// `offset` of a file of fileSize bytes that it reads through its view (see
+// MappedReach): the stated size, cut to the view's end, which gives the
+// same icon (see IconImageExtent; a PNG image is read chunk by chunk to its
+// IEND chunk at most); nothing when the platform would read past the view's
+// end for it, or might read anywhere (PlatformImage::Unsafe). `needed`, when
+// given, gets how much of that the platform reads at most: any length from
+// it to the stated size makes the same icon.
+std::optional<std::uint64_t> MappedImageLength(const ImageHead& head, const ReadEight& read, std::uint64_t offset,
+                                               std::uint32_t size, std::uint64_t fileSize,
+                                               std::uint64_t* needed = nullptr);
+// The same for a file held in memory (or mapped), of which only the
+// fileSize bytes are read.
+std::optional<std::uint64_t> MappedImageLength(const std::uint8_t* file, std::uint64_t fileSize, std::uint64_t offset,
+                                               std::uint32_t size, std::uint64_t* needed = nullptr);
 
 // Whether the platform may be asked to make an icon of these bytes.
 inline bool IconImageFitsPlatform(const std::uint8_t* image, std::size_t size) {

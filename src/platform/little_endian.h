@@ -17,6 +17,12 @@ constexpr std::uint32_t Dword(const std::uint8_t* p) noexcept {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
+// Three bytes: a 24-bit pixel, a colour table's blue, green and red.
+constexpr std::uint32_t Word24(const std::uint8_t* p) noexcept {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16);
+}
+
 // The low 16 bits of v.
 constexpr void PutWord(std::uint8_t* p, std::uint32_t v) noexcept {
     p[0] = static_cast<std::uint8_t>(v & 0xFFu);

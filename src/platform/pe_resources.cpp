@@ -1,8 +1,8 @@
 #include "platform/pe_resources.h"
 
 #include "platform/icon_pixels.h"
+#include "platform/little_endian.h"
 
-#include <cstring>
 
 namespace orbelune {
 
@@ -10,7 +10,6 @@ namespace {
 
 constexpr std::uint16_t kIconType = 3;        // RT_ICON
 constexpr std::uint16_t kGroupIconType = 14;  // RT_GROUP_ICON
-constexpr std::size_t kDosHeaderSize = 64;
 constexpr std::size_t kNewHeaderOffsetAt = 0x3C;
 constexpr std::size_t kSectionHeaderSize = 40;
 constexpr std::uint32_t kResourceDataDirectory = 2;
@@ -21,49 +20,61 @@ constexpr std::size_t kDataEntryReadSize = 8;  // the data's address and size
 constexpr std::size_t kGroupHeaderSize = 6;
 constexpr std::size_t kGroupEntrySize = 14;
 
-std::uint16_t Word(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-std::uint32_t Dword(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-// A read the platform would make outside the file: the file is refused.
+// A read the platform would make beyond its view of the file: the file is
+// refused.
 struct OutsideFile {};
 
-// Reads of the file's bytes, each checked to lie inside it (in 64 bits, so
-// nothing wraps) before it is made.
+// Reads of the file's bytes as the platform reads them through its view:
+// each checked to lie inside the view (in 64 bits, so nothing wraps) before
+// it is made, and zeros where the view goes past the file's end. Only the
+// file's own bytes are touched.
 class Bytes {
 public:
-    Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size), reach_(MappedReach(size)) {}
 
     std::uint64_t Size() const { return size_; }
-    const std::uint8_t* At(std::uint64_t offset) const { return data_ + offset; }
     bool Holds(std::uint64_t offset, std::uint64_t length) const {
-        return offset <= size_ && length <= size_ - offset;
+        offset = Address(offset);
+        return offset <= reach_ && length <= reach_ - offset;
     }
     void Need(std::uint64_t offset, std::uint64_t length) const {
         if (!Holds(offset, length)) throw OutsideFile{};
     }
+    std::uint8_t Byte(std::uint64_t offset) const {
+        offset = Address(offset);
+        return offset < size_ ? data_[offset] : 0;
+    }
     std::uint16_t Word(std::uint64_t offset) const {
         Need(offset, 2);
-        return orbelune::Word(data_ + offset);
+        const std::uint8_t bytes[2] = {Byte(offset), Byte(offset + 1)};
+        return orbelune::Word(bytes);
     }
     std::uint32_t Dword(std::uint64_t offset) const {
         Need(offset, 4);
-        return orbelune::Dword(data_ + offset);
+        const std::uint8_t bytes[4] = {Byte(offset), Byte(offset + 1), Byte(offset + 2), Byte(offset + 3)};
+        return orbelune::Dword(bytes);
     }
-    // An image's bytes, when they lie inside the file.
+    // An image's bytes, when the platform reads no further than its view for
+    // them; cut to the view's end.
     void SetSpan(ProgramIcons::ImageEntry& image, std::uint32_t offset, std::uint32_t length) const {
-        if (Holds(offset, length))
-            image.bytes = FileSpan{offset, length};
+        const auto fits = MappedImageLength(data_, size_, offset, length);
+        if (fits)
+            image.bytes = FileSpan{offset, static_cast<std::uint32_t>(*fits)};
         else
             image.outside = true;
     }
 
 private:
+    // Where the platform's pointer to the view's start plus the offset
+    // lands: in a 32-bit process it wraps at 4 GiB, so that an offset just
+    // below 4 GiB lies before the view, and one past it inside.
+    static std::uint64_t Address(std::uint64_t offset) {
+        return sizeof(void*) == 4 ? offset & 0xFFFFFFFFu : offset;
+    }
+
     const std::uint8_t* data_;
-    std::size_t size_;
+    std::uint64_t size_;
+    std::uint64_t reach_;
 };
 
 // Whether the platform chooses among a group directory's entries: only when
@@ -80,29 +91,26 @@ void NeedGroupDirectory(const Bytes& b, std::uint32_t at) {
 }
 
 // Refuses a file one of whose groups names an image that the platform would
-// read outside the file, or might read outside of (see JudgeIconImage):
-// whichever entry it chooses, it reads that image.
-void NeedNamedImages(const Bytes& b, const ProgramIcons& icons) {
+// read beyond its view for, or might read anywhere for (see SetSpan): the
+// image it chooses, or any when the choice is not given.
+void NeedNamedImages(const Bytes& b, const ProgramIcons& icons, const ChosenImageId& chosen) {
     for (const auto& group : icons.groups) {
         if (!group) continue;
         const bool taken = GroupTaken(b, *group);
-        const unsigned entries = taken ? b.Word(*group + 4) : 1;
+        const unsigned entries = chosen ? 1 : taken ? b.Word(*group + 4) : 1;
         for (unsigned j = 0; j < entries; ++j) {
-            const std::uint16_t id = taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12) : 0;
+            const std::uint16_t id = chosen ? chosen(*group)
+                                     : taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12)
+                                             : 0;
             const auto* image = icons.Find(id);
             if (image && image->outside) throw OutsideFile{};
-            if (!image || !image->bytes) continue;
-            const std::uint8_t* bytes = b.At(image->bytes->offset);
-            if (JudgeIconImage(bytes, image->bytes->size) == PlatformImage::Unsafe ||
-                !b.Holds(image->bytes->offset, IconImageReach(bytes, image->bytes->size)))
-                throw OutsideFile{};
         }
     }
 }
 
 class PeReader {
 public:
-    explicit PeReader(const Bytes& b) : b_(b) {}
+    PeReader(const Bytes& b, const ChosenImageId& chosen) : b_(b), chosen_(chosen) {}
     ProgramIcons Read();
 
 private:
@@ -118,6 +126,7 @@ private:
     std::uint64_t FirstLanguageData(std::uint32_t nameTarget) const;
 
     const Bytes& b_;
+    const ChosenImageId& chosen_;
     std::uint64_t sectionTable_ = 0;
     unsigned sectionCount_ = 0;
     std::uint64_t root_ = 0;
@@ -176,11 +185,10 @@ ProgramIcons PeReader::Read() {
     // cppcheck-suppress redundantAssignment ; two reads of the file, no variable assigned twice
     const std::uint32_t resourceAddress = b_.Dword(directories + std::uint64_t{kResourceDataDirectory} * 8);
     if (resourceAddress == 0) return result;
-    // The platform takes an address below the headers' size from the headers
-    // themselves, where no resources can be: such a file is damaged.
-    if (resourceAddress < b_.Dword(optional + 60)) throw OutsideFile{};
-    std::uint32_t rootOffset;
-    if (Map(resourceAddress, rootOffset) == Found::No) return result;
+    // The platform takes an address below the headers' size as the file
+    // offset itself; any other through the sections.
+    std::uint32_t rootOffset = resourceAddress;
+    if (resourceAddress >= b_.Dword(optional + 60) && Map(resourceAddress, rootOffset) == Found::No) return result;
     root_ = rootOffset;
 
     std::uint32_t groupsTarget;
@@ -217,7 +225,7 @@ ProgramIcons PeReader::Read() {
         const std::uint64_t entry = icons + kDirectoryHeaderSize + std::uint64_t{k} * kDirectoryEntrySize;
         ProgramIcons::ImageEntry image{b_.Word(entry), std::nullopt};
         // An image in no section is none for the platform; one whose entries
-        // lead outside the file matters only when a group names it.
+        // lead beyond the view matters only when a group names it.
         try {
             const std::uint64_t data = FirstLanguageData(b_.Dword(entry + 4));
             b_.Need(data, kDataEntryReadSize);
@@ -228,17 +236,18 @@ ProgramIcons PeReader::Read() {
         }
         result.images.push_back(image);
     }
-    NeedNamedImages(b_, result);
+    NeedNamedImages(b_, result, chosen_);
     return result;
 }
 
 class NeReader {
 public:
-    explicit NeReader(const Bytes& b) : b_(b) {}
+    NeReader(const Bytes& b, const ChosenImageId& chosen) : b_(b), chosen_(chosen) {}
     ProgramIcons Read();
 
 private:
     const Bytes& b_;
+    const ChosenImageId& chosen_;
 };
 
 ProgramIcons NeReader::Read() {
@@ -295,7 +304,7 @@ ProgramIcons NeReader::Read() {
         b_.SetSpan(image, scaled(b_.Word(info)), scaled(b_.Word(info + 2)));
         result.images.push_back(image);
     }
-    NeedNamedImages(b_, result);
+    NeedNamedImages(b_, result, chosen_);
     return result;
 }
 
@@ -303,11 +312,15 @@ ProgramIcons NeReader::Read() {
 
 ExecutableKind ClassifyExecutable(const std::uint8_t* data, std::size_t size) {
     if (size < 2 || data[0] != 'M' || data[1] != 'Z') return ExecutableKind::NotExecutable;
-    if (size < kDosHeaderSize) return ExecutableKind::Damaged;
-    const std::uint64_t next = Dword(data + kNewHeaderOffsetAt);
-    if (next > size || size - next < 4) return ExecutableKind::Damaged;
-    if (std::memcmp(data + next, "PE\0\0", 4) == 0) return ExecutableKind::Pe;
-    if (data[next] == 'N' && data[next + 1] == 'E') return ExecutableKind::Ne;
+    // The DOS header read through the view: zeros past a shorter file's end.
+    const Bytes b(data, size);
+    const std::uint64_t next = b.Dword(kNewHeaderOffsetAt);
+    // The platform looks no further when the new header starts past the end.
+    if (next >= size) return ExecutableKind::OtherExecutable;
+    if (!b.Holds(next, 4)) return ExecutableKind::Damaged;
+    const std::uint32_t signature = b.Dword(next);
+    if (signature == 0x00004550u) return ExecutableKind::Pe;  // "PE\0\0"
+    if ((signature & 0xFFFF) == 0x454Eu) return ExecutableKind::Ne;  // "NE"
     return ExecutableKind::OtherExecutable;
 }
 
@@ -348,12 +361,13 @@ std::optional<std::size_t> ProgramIcons::IndexOfGroupId(std::uint32_t id) const 
 namespace {
 
 // A file of that kind read by that reader; nothing for a file of another
-// kind, a larger one, or one whose reading would leave it.
+// kind or one whose reading would leave the platform's view of it.
 template <typename Reader>
-std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, ExecutableKind kind) {
-    if (size > kLargestListedExecutable || ClassifyExecutable(data, size) != kind) return std::nullopt;
+std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, ExecutableKind kind,
+                                   const ChosenImageId& chosen) {
+    if (ClassifyExecutable(data, size) != kind) return std::nullopt;
     try {
-        return Reader(Bytes(data, size)).Read();
+        return Reader(Bytes(data, size), chosen).Read();
     } catch (const OutsideFile&) {
         return std::nullopt;
     }
@@ -361,18 +375,18 @@ std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, E
 
 }  // namespace
 
-std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size) {
-    return ReadAs<PeReader>(data, size, ExecutableKind::Pe);
+std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen) {
+    return ReadAs<PeReader>(data, size, ExecutableKind::Pe, chosen);
 }
 
-std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size) {
-    return ReadAs<NeReader>(data, size, ExecutableKind::Ne);
+std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen) {
+    return ReadAs<NeReader>(data, size, ExecutableKind::Ne, chosen);
 }
 
-std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size) {
+std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen) {
     switch (ClassifyExecutable(data, size)) {
-    case ExecutableKind::Pe: return ReadPeIcons(data, size);
-    case ExecutableKind::Ne: return ReadNeIcons(data, size);
+    case ExecutableKind::Pe: return ReadPeIcons(data, size, chosen);
+    case ExecutableKind::Ne: return ReadNeIcons(data, size, chosen);
     case ExecutableKind::Damaged: return std::nullopt;
     case ExecutableKind::NotExecutable:
     case ExecutableKind::OtherExecutable:

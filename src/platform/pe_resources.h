@@ -4,37 +4,37 @@
 // file first. Free of windows.h: only bytes that passed these checks reach
 // the platform's icon calls.
 //
-// The platform's extraction checks almost nothing: it follows offsets
-// wherever they point and reads a group's entries and an image's bytes by
-// the counts and sizes the file states. A file that would make it read
-// outside the file is refused whole; everything it reads without leaving the
-// file is taken as it takes it, so the same icons come out, including the
-// ones it finds nothing for.
+// The platform's extraction checks almost nothing: it maps the file and
+// follows offsets wherever they point, reading a group's entries and an
+// image's bytes by the counts and sizes the file states. Its view ends with
+// the file's last page, whose bytes past the file's end read as zeros. A
+// file that would make it read beyond that page is refused whole;
+// everything it reads inside the view is taken as it takes it, so the same
+// icons come out, including the ones it finds nothing for.
 #pragma once
+
+#include "platform/icon_pixels.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace orbelune {
 
-// Larger programs are not listed: a library this size holds some 60,000
-// icons of 32 x 32 in 32 bits, and its whole view still fits a 32-bit
-// process's address space beside everything else.
-inline constexpr std::uint64_t kLargestListedExecutable = std::uint64_t{256} * 1024 * 1024;
-
 enum class ExecutableKind {
     NotExecutable,    // no "MZ": an icon file or anything else
     Pe,               // "PE\0\0" behind the DOS header
     Ne,               // "NE" behind the DOS header: a 16-bit program or library
-    OtherExecutable,  // another new header, which has no icons for the platform
-    Damaged,          // "MZ" whose header or new-header offset lies outside the file
+    OtherExecutable,  // another new header, or one past the file's end: no icons for the platform
+    Damaged,          // "MZ" whose new header's signature lies across the view's end
 };
 
 ExecutableKind ClassifyExecutable(const std::uint8_t* data, std::size_t size);
 
-// Bytes inside the file.
+// Bytes inside the platform's view of the file (see MappedReach): up to the
+// end of its last page, where the bytes past the file's end are zeros.
 struct FileSpan {
     std::uint32_t offset = 0;
     std::uint32_t size = 0;
@@ -44,18 +44,20 @@ struct FileSpan {
 struct ProgramIcons {
     // One per icon the platform counts, in its order: the file offset of the
     // icon's group directory, whose header and every entry lie inside the
-    // file; nothing where the platform finds no directory and so no icon.
+    // view; nothing where the platform finds no directory and so no icon.
     std::vector<std::optional<std::uint32_t>> groups;
 
     // The entries of the icon images' directory, in its order, each with the
-    // ID the platform compares and the image's bytes; no bytes where the
-    // platform finds none (no section holds them) or where they lie outside
-    // the file, which only matters for an image no group names: a file
-    // whose groups name such an image is refused.
+    // ID the platform compares and the image's bytes (its stated size, cut
+    // to the view's end: the platform reads no further than the image needs,
+    // see IconImageExtent); no bytes where the platform finds none (no
+    // section holds them) or where it would read beyond the view for them,
+    // which only matters for an image no group names: a file whose groups
+    // name such an image is refused.
     struct ImageEntry {
         std::uint16_t id = 0;
         std::optional<FileSpan> bytes;
-        bool outside = false;  // the platform would read outside the file for it
+        bool outside = false;  // the platform would read beyond its view for it
     };
     std::vector<ImageEntry> images;
 
@@ -81,19 +83,25 @@ struct ProgramIcons {
     std::optional<std::size_t> IndexOfGroupId(std::uint32_t id) const;
 };
 
+// The image ID the platform chooses from the group directory at a file
+// offset (inside the view, with all its entries), for the size it makes
+// icons at. Without it every entry counts as chosen.
+using ChosenImageId = std::function<std::uint16_t(std::uint32_t groupOffset)>;
+
 // The icons of a PE file, or nothing when listing them would make the
-// platform read outside the file (headers, section table, resource
-// directories, a group's entries, an image a group names). A PE file without resources, without
-// icon groups or with a header the platform does not take lists no icons.
-// Also nothing for a file larger than kLargestListedExecutable. `size` is
-// the whole file.
-std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size);
+// platform read beyond its view of the file (headers, section table,
+// resource directories, a group's entries, an image a group names). A PE
+// file without resources, without icon groups or with a header the
+// platform does not take lists no icons. `size` is the whole file; only its
+// bytes are read, the view's zeros past them are the reader's own.
+std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen = {});
 
 // The same for a 16-bit program or library.
-std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size);
+std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen = {});
 
 // Either, by the file's kind: an empty list for a file that is no program
 // or a program of another kind, nothing for a damaged one.
-std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size);
+std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size,
+                                             const ChosenImageId& chosen = {});
 
 }  // namespace orbelune

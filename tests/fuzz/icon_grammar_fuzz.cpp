@@ -3,8 +3,10 @@
 // generator, which writes 32-, 64- and 16-bit libraries and icon files with
 // every legal form of image and directory and damaged forms of each. Every
 // file is read from a buffer of exactly its size: the readers refuse it or
-// give directories and images inside it, and every image is decoded and
-// judged fit for the platform or not without a read outside it.
+// give directories and images inside the platform's view of it (up to its
+// last page's end, zeros past the file), and every image, copied from that
+// view, is decoded and judged fit for the platform or not without a read
+// outside it.
 #include "platform/ico_file.h"
 #include "platform/icon_pixels.h"
 #include "platform/pe_resources.h"
@@ -33,21 +35,29 @@ void ReadImage(const std::uint8_t* data, std::size_t size) {
     }
 }
 
+// The file as the platform's view holds it: zeros to its last page's end.
+std::vector<std::uint8_t> ViewOf(const std::vector<std::uint8_t>& file) {
+    std::vector<std::uint8_t> view(file);
+    view.resize(static_cast<std::size_t>(MappedReach(file.size())), 0);
+    return view;
+}
+
 void ReadProgram(const std::vector<std::uint8_t>& file) {
     const auto icons = ReadProgramIcons(file.data(), file.size());
     if (!icons) return;
+    const std::vector<std::uint8_t> view = ViewOf(file);
     for (const auto& group : icons->groups) {
         if (!group) continue;
-        Check(std::uint64_t{*group} + 6 <= file.size());
-        const std::uint8_t* g = file.data() + *group;
+        Check(std::uint64_t{*group} + 6 <= view.size());
+        const std::uint8_t* g = view.data() + *group;
         const unsigned count = static_cast<unsigned>(g[4] | g[5] << 8);
         if (g[0] == 0 && g[1] == 0 && (g[2] & 3) != 0 && count != 0)
-            Check(*group + 6 + 14 * std::uint64_t{count} <= file.size());
+            Check(*group + 6 + 14 * std::uint64_t{count} <= view.size());
     }
     for (const auto& image : icons->images) {
         if (!image.bytes) continue;
-        Check(std::uint64_t{image.bytes->offset} + image.bytes->size <= file.size());
-        ReadImage(file.data() + image.bytes->offset, image.bytes->size);
+        Check(std::uint64_t{image.bytes->offset} + image.bytes->size <= view.size());
+        ReadImage(view.data() + image.bytes->offset, image.bytes->size);
     }
 }
 
@@ -57,7 +67,14 @@ void ReadIconFile(const std::vector<std::uint8_t>& file) {
     if (!entries) return;
     const auto directory = IcoResourceDirectory(file.data());
     Check(directory.size() == 6 + 14 * entries->size());
-    for (const IcoEntry& entry : *entries) ReadImage(file.data() + entry.offset, entry.size);
+    const std::vector<std::uint8_t> view = ViewOf(file);
+    for (const IcoEntry& entry : *entries) {
+        Check(entry.offset < file.size());
+        const auto length = MappedImageLength(file.data(), file.size(), entry.offset, entry.size);
+        if (!length) continue;
+        Check(entry.offset + *length <= view.size());
+        ReadImage(view.data() + entry.offset, static_cast<std::size_t>(*length));
+    }
     ChooseIcoImage(*entries);
     ChooseIcoImageForWidth(*entries, 48);
 }

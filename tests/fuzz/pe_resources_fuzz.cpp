@@ -1,9 +1,10 @@
 // libFuzzer target for the icon readers of programs and libraries (32-, 64-
 // and 16-bit), built natively by scripts/fuzz.sh. Whatever the bytes, a
 // reader either refuses them or gives group directories and images that lie
-// inside them; and every image, held in a buffer of exactly its size,
-// decodes, or is judged fit for the platform or not, without a read outside
-// it.
+// inside the platform's view of them (up to their last page's end, zeros
+// past them), reading no byte past them itself; and every image, held in a
+// buffer of exactly its size, decodes, or is judged fit for the platform or
+// not, without a read outside it.
 #include "platform/icon_pixels.h"
 #include "platform/pe_resources.h"
 
@@ -27,10 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto icons = ReadProgramIcons(data, size);
     if (!icons) return 0;
     Check(icons->groups.size() <= 0xFFFF);
+    std::vector<std::uint8_t> view(data, data + size);
+    view.resize(static_cast<std::size_t>(MappedReach(size)), 0);
     for (const auto& image : icons->images) {
         if (!image.bytes) continue;
-        Check(std::uint64_t{image.bytes->offset} + image.bytes->size <= size);
-        const std::vector<std::uint8_t> bytes(data + image.bytes->offset, data + image.bytes->offset + image.bytes->size);
+        Check(std::uint64_t{image.bytes->offset} + image.bytes->size <= view.size());
+        const std::vector<std::uint8_t> bytes(view.data() + image.bytes->offset,
+                                              view.data() + image.bytes->offset + image.bytes->size);
         IconImageFitsPlatform(bytes.data(), bytes.size());
         for (int side : {16, 32, 48}) {
             std::vector<std::uint32_t> colour(static_cast<std::size_t>(side * side));
@@ -40,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& group : icons->groups) {
         if (!group) continue;
-        Check(std::uint64_t{*group} + 6 <= size);
-        const std::uint8_t* g = data + *group;
-        if (Word(g) == 0 && (Word(g + 2) & 3) != 0) Check(*group + 6 + 14 * std::uint64_t{Word(g + 4)} <= size);
+        Check(std::uint64_t{*group} + 6 <= view.size());
+        const std::uint8_t* g = view.data() + *group;
+        if (Word(g) == 0 && (Word(g + 2) & 3) != 0) Check(*group + 6 + 14 * std::uint64_t{Word(g + 4)} <= view.size());
     }
     return 0;
 }

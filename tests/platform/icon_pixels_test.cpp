@@ -91,8 +91,10 @@ TEST(IconPixels, MaskRowsMustFit) {
 }
 
 // What the platform may be given: below 12 bytes nothing, no animated
-// cursor, and no sizes its 32-bit arithmetic would wrap (PNG sizes the PNG
-// library refuses first are no risk).
+// cursor, and no 32-bit image whose sizes its 32-bit arithmetic wraps into
+// ones that pass its checks against the image's size (sizes that wrap past
+// it only end its reading, other images' rows only its drawing, which fails
+// quietly; PNG sizes the PNG library refuses first are no risk).
 TEST(IconPixels, ImagesFitForThePlatform) {
     Bytes core(12, 0);
     test::PutDword(core, 0, 12);
@@ -112,10 +114,15 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     };
     const Row rows[] = {
         {"row bits just inside", 67108863, 2, 32, true},
-        {"row bits just outside", 67108864, 2, 32, false},
+        {"row bits just outside, wrapped past the size", 67108864, 2, 32, true},
         {"rows just inside", 32, 2 * 16777215, 32, true},
-        {"rows just outside", 32, 2 * 16777216, 32, false},
-        {"top-down rows just outside", 32, -2 * 16777216, 32, false},
+        {"rows just outside, wrapped past the size", 32, 2 * 16777216, 32, true},
+        {"top-down rows just outside, wrapped past the size", 32, -2 * 16777216, 32, true},
+        {"32-bit row bits wrapped to one row of 4 bytes", 0x40000001, 2, 32, false},
+        {"4-bit row bits wrapped to one row of 4 bytes, read by drawing only", 0x40000001, 2, 4, true},
+        {"row bits wrapped to rows of 0 bytes, drawn from nothing", 0x7FFFFFFF, 2, 8, true},
+        {"rows wrapped to one row", 8, 2 * 134217729, 32, false},
+        {"top-down rows wrapped to one row", 8, -2 * 134217729, 32, false},
         {"1 bit, mask alike", 32, 64, 1, true},
     };
     for (const Row& r : rows) {

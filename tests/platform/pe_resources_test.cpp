@@ -71,43 +71,97 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
     }
 }
 
-// Every structure the platform reads lies inside the file or the file is
-// refused; reads it does not make are no reason to refuse it.
-TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadOutsideTheFile) {
+// The same icons, or the same refusal, as for the file's bytes with zeros
+// after them.
+void ExpectSameReading(const std::optional<ProgramIcons>& a, const std::optional<ProgramIcons>& b) {
+    ASSERT_EQ(a.has_value(), b.has_value());
+    if (!a) return;
+    EXPECT_EQ(a->groups, b->groups);
+    ASSERT_EQ(a->images.size(), b->images.size());
+    for (std::size_t k = 0; k < a->images.size(); ++k) {
+        EXPECT_EQ(a->images[k].id, b->images[k].id);
+        EXPECT_EQ(a->images[k].outside, b->images[k].outside);
+        ASSERT_EQ(a->images[k].bytes.has_value(), b->images[k].bytes.has_value()) << "image " << k;
+        if (a->images[k].bytes) {
+            EXPECT_EQ(a->images[k].bytes->offset, b->images[k].bytes->offset);
+            EXPECT_EQ(a->images[k].bytes->size, b->images[k].bytes->size);
+        }
+    }
+}
+
+// The platform reads a file through a view that ends with the file's last
+// page: a file cut anywhere reads as its first bytes followed by zeros to
+// that page's end, for a 32-, 64- and 16-bit library alike.
+TEST(PeResources, CutFileReadsAsZerosToItsLastPagesEnd) {
+    const test::ImageRecipe k8{.bits = 8}, k32{.bits = 32};
+    const test::LibrarySpec spec = test::OneGroupPerImage({k8, k32, {.width = 16, .height = 16, .bits = 4}});
+    test::LibrarySpec plus = spec;
+    plus.plus = true;
+    test::NeSpec ne = test::NeSpecOf(spec);
+    ne.shift = 9;
+    for (const Bytes& whole : {test::LibraryOf(spec), test::LibraryOf(plus), test::NeProgramOf(ne)}) {
+        int listed = 0;
+        for (std::size_t n = 2; n <= whole.size(); n += 7) {
+            SCOPED_TRACE(n);
+            Bytes zeros = Cut(whole, n);
+            zeros.resize(MappedReach(n), 0);
+            const auto cut = Read(Cut(whole, n));
+            ExpectSameReading(cut, Read(zeros));
+            listed += cut && !cut->groups.empty();
+        }
+        EXPECT_GT(listed, 0);
+    }
+}
+
+// Only a read beyond that page refuses a file: a group directory moved to
+// the end of a file of whole pages, whole or running a byte past the page.
+TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadBeyondItsView) {
     test::LibraryLayout l;
     const Bytes good = test::IconLibrary(test::MixedGroups(), &l);
     const std::size_t sectionStart = l.resourceRoot;
-    // The first group's directory moved to the file's end (and the section
-    // grown to hold it): whole, it is listed; a byte short, refused.
-    Bytes moved = good;
     const std::size_t groupSize = 6 + 14 * good.at(l.firstGroup + 4);
-    moved.insert(moved.end(), good.begin() + static_cast<std::ptrdiff_t>(l.firstGroup),
-                 good.begin() + static_cast<std::ptrdiff_t>(l.firstGroup + groupSize));
-    test::PutDword(moved, l.firstGroupDataEntry, static_cast<std::uint32_t>(0x1000 + good.size() - sectionStart));
-    test::PutDword(moved, l.sectionTable + 16, static_cast<std::uint32_t>(moved.size() - sectionStart));
-    const auto atTheEnd = Read(moved);
-    ASSERT_TRUE(atTheEnd);
-    EXPECT_EQ(atTheEnd->groups[0], good.size());
-    EXPECT_FALSE(Read(Cut(moved, moved.size() - 1)));
+    for (const int past : {-1, 0, 1}) {
+        SCOPED_TRACE(past);
+        const std::size_t page = MappedReach(good.size() + groupSize);
+        Bytes moved = good;
+        moved.resize(page - groupSize + static_cast<std::size_t>(past), 0);
+        const std::size_t at = moved.size();
+        moved.insert(moved.end(), good.begin() + static_cast<std::ptrdiff_t>(l.firstGroup),
+                     good.begin() + static_cast<std::ptrdiff_t>(l.firstGroup + groupSize));
+        test::PutDword(moved, l.firstGroupDataEntry, static_cast<std::uint32_t>(0x1000 + at - sectionStart));
+        test::PutDword(moved, l.sectionTable + 16, static_cast<std::uint32_t>(moved.size() - sectionStart));
+        // Its last entry's last bytes cut off, the file inside the page.
+        moved.resize(std::min(moved.size(), page) - 1);
+        const auto icons = Read(moved);
+        EXPECT_EQ(icons.has_value(), past < 1);
+        if (icons) {
+            EXPECT_EQ(icons->groups[0], at);
+        }
+    }
 
-    // An image a group names: inside the file to its last byte, or refused.
-    const auto lastImage = Read(good)->Image(9);
-    const std::size_t lastImageEnd = lastImage->offset + lastImage->size;
-    ASSERT_TRUE(Read(Cut(good, lastImageEnd)));
-    EXPECT_EQ(Read(Cut(good, lastImageEnd))->Image(9)->size, lastImage->size);
-    EXPECT_FALSE(Read(Cut(good, lastImageEnd - 1)));
-    // One no group names is no reason to refuse it.
-    Bytes unnamed = Cut(good, lastImageEnd - 1);
+    // An image no group names is no reason to refuse it.
+    Bytes unnamed = good;
+    test::PutDword(unnamed, l.iconType + 16 + 8 * 8 + 4, 0x7FFFFFF0);  // its languages far past the end
+    EXPECT_FALSE(Read(unnamed));  // while a group names it
     test::PutWord(unnamed, *Read(good)->groups[4] + 6 + 14 + 12, 8);
     ASSERT_TRUE(Read(unnamed));
     EXPECT_FALSE(Read(unnamed)->Image(9));
 
-    // Resources from the headers' size on, not below.
-    Bytes b = good;
-    test::PutDword(b, l.optionalHeader + 60, 0x1000);
+    // Resources below the headers' size are read from the file offset of
+    // their address: here past the view of a file shorter than a page.
+    test::LibraryLayout small;
+    Bytes b = test::LibraryOf(test::OneGroupPerImage({{.width = 16, .height = 16, .bits = 4}}), &small);
+    ASSERT_LT(b.size(), 0x1000u);
+    test::PutDword(b, small.optionalHeader + 60, 0x1000);
     EXPECT_TRUE(Read(b));
-    test::PutDword(b, l.optionalHeader + 60, 0x1001);
+    test::PutDword(b, small.optionalHeader + 60, 0x1001);
     EXPECT_FALSE(Read(b));
+    // A file that holds the directory there lists what it finds there.
+    const Bytes section(b.begin() + static_cast<std::ptrdiff_t>(small.resourceRoot), b.end());
+    b.resize(0x1000, 0);
+    b.insert(b.end(), section.begin(), section.end());
+    ASSERT_TRUE(Read(b));
+    EXPECT_EQ(Read(b)->groups.size(), 1u);
 
     // Group counts in 16 bits, entries inside the file.
     b = good;
@@ -170,10 +224,12 @@ TEST(NeResources, IconsAsThePlatformFindsThem) {
     test::PutWord(b, l.neHeader + 0x26, static_cast<std::uint16_t>(table + 9));
     EXPECT_EQ(Read(b)->groups.size(), 2u);
 
-    // The last image a group names inside the file to its end, or refused.
+    // The last image's length counts whole units, past the file's end when
+    // the file is not padded: read as far as it needs, inside the view.
     const auto lastImage = *icons->Image(2);
-    EXPECT_TRUE(Read(Cut(good, lastImage.offset + lastImage.size)));
-    EXPECT_FALSE(Read(Cut(good, lastImage.offset + lastImage.size - 1)));
+    const auto unpadded = Read(Cut(good, lastImage.offset + last.size()));
+    ASSERT_TRUE(unpadded);
+    EXPECT_EQ(unpadded->Image(2)->size, lastImage.size);
     // A type list without its end, running past the file: refused.
     b = good;
     test::PutWord(b, l.terminator, 0x8006);
@@ -181,6 +237,13 @@ TEST(NeResources, IconsAsThePlatformFindsThem) {
     EXPECT_TRUE(Read(b));  // both types found: the list is not read further
     std::swap(b[l.groupType], b[l.terminator]);  // no group type before it any more
     EXPECT_FALSE(Read(b));
+}
+
+Bytes Put(Bytes b, std::size_t at, std::uint32_t value) {
+    b[0] = 'M';
+    b[1] = 'Z';
+    test::PutDword(b, at, value);
+    return b;
 }
 
 TEST(PeResources, KindsOfFiles) {
@@ -201,9 +264,13 @@ TEST(PeResources, KindsOfFiles) {
         {le, ExecutableKind::OtherExecutable},
         {ico, ExecutableKind::NotExecutable},
         {{'M'}, ExecutableKind::NotExecutable},
-        {{'M', 'Z'}, ExecutableKind::Damaged},
-        {Cut(library, 0x43), ExecutableKind::Damaged},
-        {Cut(library, 0x44), ExecutableKind::Pe},
+        // Read through the view: zeros past the end. "MZ" alone is its own
+        // new header, no PE or NE one; a cut "PE" ends in zeros.
+        {{'M', 'Z'}, ExecutableKind::OtherExecutable},
+        {Cut(library, 0x42), ExecutableKind::Pe},
+        {Cut(library, 0x40), ExecutableKind::OtherExecutable},  // its new header starts past the end
+        {Put(Bytes(4096, 0), 0x3C, 0xFFD), ExecutableKind::Damaged},  // its signature across the page's end
+        {Put(Bytes(4096, 0), 0x3C, 0xFFC), ExecutableKind::OtherExecutable},
     };
     for (const auto& row : table) EXPECT_EQ(ClassifyExecutable(row.bytes.data(), row.bytes.size()), row.kind);
 }

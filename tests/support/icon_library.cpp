@@ -398,6 +398,7 @@ Bytes LibraryOf(const LibrarySpec& spec, LibraryLayout* layoutOut) {
     layout.firstGroup = nGroups ? base + groupAt[0] : 0;
     layout.firstImage = nImages ? imageBase + blobAt[0] : 0;
     layout.sectionEnd = b.size();
+    if (nImages) layout.lastDataSize = base + dataEntries + ((nImages - 1) * nLanguages + nLanguages - 1) * 16 + 4;
     layout.boundaries = {0, 0x3C, layout.peHeader, file, opt, section, base, base + iconType, base + groupType};
     if (second) layout.boundaries.push_back(section + 40);
     for (std::size_t k = 0; k < nImages + nGroups; ++k) {
@@ -533,7 +534,9 @@ Bytes NeProgramOf(const NeSpec& spec, NeLayout* layoutOut) {
         const std::size_t at = place(image.bytes, iconType + 8 + 12 * i, static_cast<std::uint16_t>(0x8000 | image.id), 0x1C10,
                                      image.padBefore);
         if (i == 0) layout.firstImage = at;
+        layout.lastImageEnd = at + image.bytes.size();
     }
+    if (spec.tail && nImages) b.resize(static_cast<std::size_t>(static_cast<std::int64_t>(layout.lastImageEnd) + *spec.tail), 0);
 
     layout.neHeader = ne;
     layout.resourceTable = table;
@@ -921,10 +924,63 @@ void Damage(Choices& c, Bytes& b, const std::vector<std::size_t>& boundaries, co
 
 }  // namespace
 
+namespace {
+
+// Where a size, an end or an offset lands against what the platform reads:
+// a byte short, exact, a byte long, a page long.
+std::int64_t EdgeDelta(Choices& c) {
+    const std::int64_t deltas[] = {-1, 0, 1, 4096};
+    return c.Pick(deltas);
+}
+
+std::string Signed(std::int64_t d) { return (d < 0 ? "" : "+") + std::to_string(d); }
+
+std::uint32_t DwordAt(const Bytes& b, std::size_t at) {
+    return static_cast<std::uint32_t>(b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16) |
+           static_cast<std::uint32_t>(b.at(at + 3)) << 24;
+}
+
+constexpr std::uint64_t kPage = 4096;
+
+// A library whose last image ends, now and then, at a page's end: its
+// padding grown until the file is whole pages (or given up).
+Bytes LibraryAtPageEnd(LibrarySpec& spec, LibraryLayout& layout) {
+    Bytes b = LibraryOf(spec, &layout);
+    for (int tries = 0; tries < 4 && b.size() % kPage != 0 && !spec.images.empty(); ++tries) {
+        spec.images.back().padBefore += static_cast<std::size_t>(kPage - b.size() % kPage);
+        b = LibraryOf(spec, &layout);
+    }
+    return b;
+}
+
+// The images of an icon file moved so that the last ends at a page's end.
+void IcoAtPageEnd(Bytes& b, std::size_t images) {
+    const std::size_t pad = static_cast<std::size_t>((kPage - b.size() % kPage) % kPage), directory = 6 + 16 * images;
+    b.insert(b.begin() + static_cast<std::ptrdiff_t>(directory), pad, 0);
+    for (std::size_t i = 0; i < images; ++i) PutDword(b, 6 + 16 * i + 12, static_cast<std::uint32_t>(DwordAt(b, 6 + 16 * i + 12) + pad));
+}
+
+// A DOS program: an "MZ" header whose new-header offset lies about its end
+// or, in a file of one page, about the page's end.
+Bytes DosProgram(Choices& c, std::string& label) {
+    const bool page = c.Percent(50);
+    Bytes b(page ? kPage : 64 + static_cast<std::size_t>(c.Below(200)), 0);
+    b[0] = 'M';
+    b[1] = 'Z';
+    const std::int64_t d = page ? -c.Below(6) : EdgeDelta(c);
+    PutDword(b, 0x3C, static_cast<std::uint32_t>(static_cast<std::int64_t>(b.size()) + d));
+    if (page) std::copy_n("PE\0\0", 4, b.end() - 4);
+    label = "dos size=" + std::to_string(b.size()) + " new header at size" + Signed(d);
+    return b;
+}
+
+}  // namespace
+
 GeneratedFile GenerateFile(Choices& c) {
     GeneratedFile f;
     const int kind = c.Below(100);
     const bool damaged = c.Percent(35);
+    const int edge = c.Percent(25) ? 1 + c.Below(10) : 0;  // which edge, 1 to 10
     std::vector<std::size_t> boundaries;
     std::vector<Field> fields;
     if (kind < 55) {  // PE32 and PE32+
@@ -933,18 +989,39 @@ GeneratedFile GenerateFile(Choices& c) {
         spec.plus = c.Percent(30);
         spec.languages = c.Percent(15) ? 2 + c.Below(2) : 1;
         spec.imagesInSecondSection = c.Percent(15);
-        spec.tight = c.Percent(15) || k.damagedLast;  // a damaged image the file's last bytes
+        spec.tight = c.Percent(15) || k.damagedLast || (edge >= 1 && edge <= 4);  // a damaged image the file's last bytes
         spec.groups = std::move(k.groups);
         spec.images = std::move(k.images);
         LibraryLayout layout;
-        f.bytes = LibraryOf(spec, &layout);
+        const bool pageEnd = spec.tight && c.Percent(40);
+        f.bytes = pageEnd ? LibraryAtPageEnd(spec, layout) : LibraryOf(spec, &layout);
         f.extension = c.Percent(50) ? L".dll" : L".exe";
         f.label = std::string(spec.plus ? "pe32+" : "pe32") + (spec.languages > 1 ? " languages=" + std::to_string(spec.languages) : "") +
-                  (spec.imagesInSecondSection ? " two sections" : "") + (spec.tight ? " tight" : "") + " groups=" +
+                  (spec.imagesInSecondSection ? " two sections" : "") + (spec.tight ? " tight" : "") +
+                  (pageEnd ? " size=" + std::to_string(f.bytes.size()) : "") + " groups=" +
                   std::to_string(spec.groups.size()) + " [" + k.label + "]";
+        if (edge >= 1 && edge <= 4 && layout.lastDataSize) {
+            const std::int64_t d = EdgeDelta(c);
+            PutDword(f.bytes, layout.lastDataSize, static_cast<std::uint32_t>(DwordAt(f.bytes, layout.lastDataSize) + d));
+            f.label += "; last image's data size" + Signed(d);
+        } else if (edge >= 5 && edge <= 7) {
+            const std::int64_t d = EdgeDelta(c);
+            PutDword(f.bytes, layout.optionalHeader + 60, static_cast<std::uint32_t>(0x1000 + d));
+            f.label += "; headers' size at the resources' address" + Signed(d);
+        } else if (edge >= 8 && edge <= 9 && layout.firstGroup) {
+            const unsigned entries = f.bytes[layout.firstGroup + 4];
+            const auto j = static_cast<std::size_t>(c.Below(static_cast<int>(std::max(1u, entries))));
+            const std::uint32_t huge[] = {0x7FFFFFF0, 0xFFFFFFFF};
+            PutDword(f.bytes, layout.firstGroup + 6 + 14 * j + 8, c.Pick(huge));
+            f.label += "; first group's entry " + std::to_string(j) + " states a huge size";
+        } else if (edge == 10) {
+            const std::int64_t d = EdgeDelta(c);
+            f.sparseSize = static_cast<std::uint64_t>((std::int64_t{256} << 20) + d);
+            f.label += "; file of 256 MiB" + Signed(d);
+        }
         boundaries = layout.boundaries;
         fields = layout.fields;
-    } else if (kind < 80) {  // 16-bit
+    } else if (kind < 78) {  // 16-bit
         Contents k = RandomContents(c, false);
         NeSpec spec;
         for (const ResourceGroup& g : k.groups) spec.groups.push_back(GroupDirectory(g.entries));
@@ -954,15 +1031,17 @@ GeneratedFile GenerateFile(Choices& c) {
         spec.iconsFirst = c.Percent(30);
         spec.otherTypeFirst = c.Percent(30);
         spec.library = c.Percent(50);
+        if (edge) spec.tail = EdgeDelta(c);  // the last image unpadded, and about it
         NeLayout layout;
         // The smallest shift from the chosen one up at which every offset fits.
         while ((f.bytes = NeProgramOf(spec, &layout)).size() > (std::size_t{0xFFFF} << spec.shift)) ++spec.shift;
         f.extension = spec.library ? L".dll" : L".exe";
         f.label = "ne shift=" + std::to_string(spec.shift) + (spec.iconsFirst ? " icons first" : "") +
-                  (spec.otherTypeFirst ? " strings first" : "") + " groups=" + std::to_string(spec.groups.size()) + " [" + k.label + "]";
+                  (spec.otherTypeFirst ? " strings first" : "") + (spec.tail ? " ends at the last image" + Signed(*spec.tail) : "") +
+                  " groups=" + std::to_string(spec.groups.size()) + " [" + k.label + "]";
         boundaries = layout.boundaries;
         fields = layout.fields;
-    } else {  // icon files
+    } else if (kind < 97) {  // icon files
         std::vector<IcoImage> images;
         const int n = 1 + c.Below(5);
         for (int i = 0; i < n; ++i) {
@@ -975,9 +1054,34 @@ GeneratedFile GenerateFile(Choices& c) {
         f.bytes = IcoFileOf(images);
         f.extension = L".ico";
         f.label = "ico [" + f.label + "]";
+        const auto j = static_cast<std::size_t>(c.Below(n));
+        const std::size_t sizeAt = 6 + 16 * j + 8;
+        if (edge >= 1 && edge <= 5) {
+            const std::int64_t d = EdgeDelta(c);
+            PutDword(f.bytes, sizeAt, static_cast<std::uint32_t>(DwordAt(f.bytes, sizeAt) + d));
+            f.label += "; entry " + std::to_string(j) + "'s size" + Signed(d);
+        } else if (edge >= 6 && edge <= 8) {
+            const std::uint32_t huge[] = {0x7FFFFFF0, 0xFFFFFFFF};
+            PutDword(f.bytes, sizeAt, c.Pick(huge));
+            f.label += "; entry " + std::to_string(j) + " states a huge size";
+        } else if (edge >= 9) {
+            const std::int64_t d = EdgeDelta(c);
+            f.sparseSize = std::uint64_t{64} << 20;
+            PutDword(f.bytes, sizeAt, static_cast<std::uint32_t>((std::int64_t{64} << 20) + d));
+            f.label += "; file of 64 MiB, entry " + std::to_string(j) + "'s size 64 MiB" + Signed(d);
+        }
+        if (edge && c.Percent(40)) {
+            IcoAtPageEnd(f.bytes, static_cast<std::size_t>(n));
+            f.label += "; images end at a page's end";
+        }
         fields = {{"image count", 4, 2}, {"first entry's size", 6 + 8, 4}, {"first entry's offset", 6 + 12, 4},
                   {"first entry's bit count", 6 + 6, 2}, {"first image header size", 6 + 16 * static_cast<std::size_t>(n), 4}};
         boundaries.push_back(6 + 16 * static_cast<std::size_t>(n));
+    } else {  // DOS programs
+        f.bytes = DosProgram(c, f.label);
+        f.extension = L".exe";
+        fields = {{"new header offset", 0x3C, 4}};
+        boundaries = {0, 0x3C, 0x40};
     }
     if (damaged) Damage(c, f.bytes, boundaries, fields, f.label);
     return f;

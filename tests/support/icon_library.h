@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,7 @@ struct LibraryLayout {
     std::size_t firstGroup = 0;     // the first group's GRPICONDIR
     std::size_t firstImage = 0;
     std::size_t sectionEnd = 0;     // the file's end
+    std::size_t lastDataSize = 0;   // the size field of the data entry of the image that ends last
     // The start of every structure, ascending.
     std::vector<std::size_t> boundaries;
     // Fields worth damaging, by name.
@@ -177,6 +179,9 @@ struct NeSpec {
     bool iconsFirst = false;             // the icon type before the group type
     bool otherTypeFirst = false;         // a string type with one resource before both
     bool library = false;                // a library rather than a program
+    // Where the file ends, from the last image's end, when it is not padded
+    // to a whole unit: a byte short, unpadded, a byte long...
+    std::optional<std::int64_t> tail;
 };
 struct NeLayout {
     std::size_t neHeader = 0;
@@ -186,6 +191,7 @@ struct NeLayout {
     std::size_t terminator = 0;     // the 0 type id
     std::size_t firstGroup = 0;     // data
     std::size_t firstImage = 0;
+    std::size_t lastImageEnd = 0;   // the end of the last image's bytes
     std::vector<std::size_t> boundaries;
     std::vector<Field> fields;
 };
@@ -236,11 +242,19 @@ struct GeneratedFile {
     std::string label;      // what it holds and how it is damaged
     std::wstring extension; // L".dll", L".exe" or L".ico"
     Bytes bytes;
+    std::uint64_t sparseSize = 0;  // the file's size, zeros after the bytes, when larger
 };
-// One file of the mix: a PE32, PE32+ or 16-bit library or an icon file,
-// legal (every image variation, several languages, sections, unreferenced
-// images, absent and duplicate IDs) or damaged (cut at a structure's start,
-// fields set to 0, 0xFFFF, past the end, wrapping 32 bits, bytes flipped).
+// One file of the mix: a PE32, PE32+ or 16-bit library, an icon file or a
+// DOS program, legal (every image variation, several languages, sections,
+// unreferenced images, absent and duplicate IDs) or damaged (cut at a
+// structure's start, fields set to 0, 0xFFFF, past the end, wrapping 32
+// bits, bytes flipped), or at an edge of the platform's view of the file:
+// a size, an end or an offset a byte short of, at, a byte past and a page
+// past where it reaches (the last image's stated size, an unpadded 16-bit
+// file's end, an icon file's entry, the headers' size, a new header's
+// offset, an unchosen entry's huge size, a file just over 256 MiB or an
+// image stated above 64 MiB in a sparse file), the file's last bytes now
+// and then at a page's end.
 GeneratedFile GenerateFile(Choices& choices);
 // The index-th file of the mix for a seed: the same file every time.
 GeneratedFile GeneratedFileAt(std::uint32_t seed, std::size_t index);

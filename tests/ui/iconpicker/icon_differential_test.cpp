@@ -2,7 +2,8 @@
 // every file the picker lists shows exactly the icons ExtractIconW gives
 // (the same count, the same colour and mask pixels at every index, a blank
 // cell where it gives none); every file it refuses gives its one message and
-// an empty grid, and is never handed to the platform here.
+// an empty grid, and is handed to the platform only in a process of its
+// own, which must die there: a file the platform reads is never refused.
 #include "ui/iconpicker/icon_picker.h"
 
 #include "app/application.h"
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace orbelune {
 namespace {
@@ -43,8 +45,56 @@ enum class Group { ImageAtTheEnd, SixteenBit, OversizedIconFile, OddMembers, Dam
 
 struct Tally {
     int files = 0, listed = 0, refused = 0, otherBoxes = 0, icons = 0, blank = 0;
+    int refusedPlatformReads = 0;  // refused, though the platform's extraction read it to its end
+    int refusedBeforeView = 0;     // of those, ones it read just before its view of the file
     long long differing = 0;
 };
+
+constexpr wchar_t kProbeVariable[] = L"ORBELUNE_PROBE_FILE";
+
+// The platform's extraction of every icon of a file in a process of its
+// own (this test program, running the probe below): the number of icons it
+// found, or nothing when the process died.
+std::optional<int> PlatformExtractionInItsOwnProcess(const std::wstring& path) {
+    std::wstring exe(MAX_PATH, L'\0');
+    exe.resize(::GetModuleFileNameW(nullptr, exe.data(), MAX_PATH));
+    std::wstring command = L"\"" + exe + L"\" --gtest_filter=IconDifferentialProbe.ExtractsTheFileNamedInTheEnvironment";
+    ::SetEnvironmentVariableW(kProbeVariable, path.c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                          nullptr, &startup, &process);
+    ::SetEnvironmentVariableW(kProbeVariable, nullptr);
+    if (!started) {
+        ADD_FAILURE() << "cannot start the probe";
+        return std::nullopt;
+    }
+    ::WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    if (code == STILL_ACTIVE) ::TerminateProcess(process.hProcess, 1);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    if (code >= 0x10000) return std::nullopt;  // an exception's code
+    return static_cast<int>(code);
+}
+
+LONG WINAPI EndWithTheExceptionsCode(EXCEPTION_POINTERS* e) {
+    ::TerminateProcess(::GetCurrentProcess(), e->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// Run by PlatformExtractionInItsOwnProcess: extracts every icon of the
+// file and ends with their number, or dies with the platform's fault.
+TEST(IconDifferentialProbe, ExtractsTheFileNamedInTheEnvironment) {
+    const wchar_t* path = _wgetenv(kProbeVariable);
+    if (!path) GTEST_SKIP() << "run by the differential test only";
+    ::SetUnhandledExceptionFilter(EndWithTheExceptionsCode);
+    const auto count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path, UINT(-1))));
+    for (int i = 0; i < count; ++i) ::DestroyIcon(::ExtractIconW(nullptr, path, static_cast<UINT>(i)));
+    ::ExitProcess(static_cast<UINT>(count < 0 ? 0 : count & 0xFFFF));
+}
 
 std::size_t Differing(const IconPixels& a, const IconPixels& b) {
     std::size_t n = 0;
@@ -75,6 +125,19 @@ protected:
             EXPECT_EQ(boxes_[0].text, Refusal(path));
             EXPECT_EQ(ListView_GetItemCount(grid), 0);
             EXPECT_TRUE(expect != Expect::Listed) << "refused, though the platform lists it";
+            if (refusal) {
+                doing = "extracting the icons of the refused " + label + " in a process of its own";
+                const auto platform = PlatformExtractionInItsOwnProcess(path);
+                // An offset just below 4 GiB makes the platform's 32-bit
+                // pointer land before its view of the file, on whatever
+                // memory lies there: a read outside the file, which it may
+                // survive.
+                const bool beforeView = label.find("offset = 42949672") != std::string::npos ||
+                                        label.find("address = 42949672") != std::string::npos;
+                tally.refusedPlatformReads += platform.has_value();
+                tally.refusedBeforeView += platform.has_value() && beforeView;
+                EXPECT_TRUE(!platform || beforeView) << "refused, though the platform reads it (" << *platform << " icons)";
+            }
             return;
         }
         ++tally.listed;
@@ -124,15 +187,19 @@ protected:
         Tally tally;
         for (std::size_t i = first; i < first + count; ++i) {
             const test::GeneratedFile file = test::GeneratedFileAt(seed, i);
-            const std::wstring path = Write(L"g" + std::to_wstring(i) + file.extension, file.bytes);
+            const std::wstring path = folder_.File(L"g" + std::to_wstring(i) + file.extension);
+            if (file.sparseSize) test::WriteSparseFile(path, file.bytes, file.sparseSize);
+            else test::WriteFileBytes(path, file.bytes);
             Compare(path, file.label, Expect::Either, tally);
             ::DeleteFileW(path.c_str());
         }
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("differential: seed %u, %d files (#%u-#%u), %d listed, %d refused, %d other boxes, %d icons compared "
+        std::printf("differential: seed %u, %d files (#%u-#%u), %d listed, %d refused (%d of them survived by the platform "
+                    "in a process of its own, %d of those reading before its view), %d other boxes, %d icons compared "
                     "(%d blank), %lld differing pixels, %.1f s\n",
                     seed, tally.files, static_cast<unsigned>(first), static_cast<unsigned>(first + count - 1), tally.listed,
-                    tally.refused, tally.otherBoxes, tally.icons, tally.blank, tally.differing, seconds);
+                    tally.refused, tally.refusedPlatformReads, tally.refusedBeforeView, tally.otherBoxes, tally.icons,
+                    tally.blank, tally.differing, seconds);
     }
 };
 

@@ -264,8 +264,18 @@ TEST_F(PickerTest, LargeIconFileIsShownFromItsImage) {
     EXPECT_EQ(*picture.FileBytes(), shown);  // the shown image alone, as a file of its own
     ASSERT_TRUE(picture.Handle());
 
-    // Damaged: the image runs past the end of the file.
+    // Its last byte cut off: read as the platform reads it, a zero past the
+    // end inside the file's last page.
     file.resize(file.size() - 1);
+    test::WriteFileBytes(large, file);
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    Open(large);
+    EXPECT_TRUE(boxes_.empty());
+    ASSERT_TRUE(picture.FileBytes());
+    EXPECT_EQ(picture.FileBytes()->size(), shown.size());
+
+    // Damaged: the image starts past the end of the file.
+    for (int i = 0; i < 4; ++i) file[6 + 16 + 12 + i] = static_cast<unsigned char>(file.size() >> (8 * i));
     test::WriteFileBytes(large, file);
     test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     Open(large);
