@@ -44,8 +44,7 @@ struct FormLayout {
 
 std::vector<FormLayout> Layouts() {
     return {
-        {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, {std::begin(MainWindow::kLayout), std::end(MainWindow::kLayout)},
-         MainWindow::kFormRect},
+        {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, test::Places(MainWindow::kControls), MainWindow::kFormRect},
         {"linkBrowser", [] { return static_cast<Form*>(TheLinkBrowser()); }, test::Places(LinkBrowser::kControls),
          LinkBrowser::kFormRect},
         {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, {std::begin(IconPicker::kLayout), std::end(IconPicker::kLayout)},

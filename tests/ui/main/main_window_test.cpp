@@ -48,13 +48,13 @@ TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
     for (const auto& e : table) {
         SCOPED_TRACE(testing::Message() << "control " << e.id);
         HWND c = C(e.id);
-        test::ExpectAtLayoutRow(c, MainWindow::kLayout, e.id, e.text);
+        test::ExpectAtLayoutRow(c, MainWindow::kControls, e.id, e.text);
         EXPECT_EQ(::IsWindowEnabled(c) != FALSE, e.enabled);
         EXPECT_EQ((::GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) != 0, e.visible);
     }
 
     // The check box: its place, and checked.
-    test::ExpectAtLayoutRow(C(MainWindow::kSameAsIconCheck), MainWindow::kLayout, MainWindow::kSameAsIconCheck,
+    test::ExpectAtLayoutRow(C(MainWindow::kSameAsIconCheck), MainWindow::kControls, MainWindow::kSameAsIconCheck,
                             L"ホットアイコンを指定しない");
     EXPECT_EQ(::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
 
@@ -64,14 +64,14 @@ TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
                             std::pair{MainWindow::kLinkTargetLabel, L"リンク先　："},
                             std::pair{MainWindow::kIconLabel, L"アイコン　："},
                             std::pair{MainWindow::kHotIconLabel, L"ホットアイコン　："}}) {
-        test::ExpectAtLayoutRow(C(id), MainWindow::kLayout, id, text);
+        test::ExpectAtLayoutRow(C(id), MainWindow::kControls, id, text);
         EXPECT_NE(FontOf(C(id)).lfWeight, FW_NORMAL) << "label " << id;
     }
 
     // The images inside the panels, hidden with no picture.
     for (auto preview : {MainWindow::Preview::Icon, MainWindow::Preview::HotIcon}) {
         ImageBox& image = TheMainWindow()->PreviewImage(preview);
-        test::ExpectPlaced(image.Handle(), test::LayoutRow(MainWindow::kLayout, preview == MainWindow::Preview::Icon
+        test::ExpectPlaced(image.Handle(), test::LayoutRow(MainWindow::kControls, preview == MainWindow::Preview::Icon
                                                                                     ? MainWindow::kIconImage
                                                                                     : MainWindow::kHotIconImage));
         EXPECT_FALSE(image.IsVisible());
