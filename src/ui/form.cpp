@@ -140,7 +140,6 @@ Form::Placement* Form::PlacementOf(HWND window) {
 
 const LayoutRect& Form::LayoutOf(int id) const {
     const LayoutRect* row = FindLayout(controls_, id);
-    if (!row) row = FindLayout(layout_, id);
     if (!row) throw Failure(L"ウィンドウを作成できません");
     return *row;
 }
@@ -199,25 +198,6 @@ void Form::Show() {
     ::SetActiveWindow(Handle());
 }
 
-HWND Form::AddControl(const ControlSpec& s) {
-    const LayoutRect& place = LayoutOf(s.id);
-    HWND parent = s.parent ? s.parent : Handle();
-    // Buttons and labels get their text after their font: Wine lays a
-    // button's text out when the text is set, not again for a new font.
-    const bool textAfterFont = lstrcmpiW(s.className, L"BUTTON") == 0 || lstrcmpiW(s.className, L"STATIC") == 0;
-    HWND h = ::CreateWindowExW(s.exStyle, s.className, textAfterFont ? L"" : s.text, WS_CHILD | s.style,
-                               Scale(place.x, dpi_), Scale(place.y, dpi_), Scale(place.width, dpi_),
-                               Scale(place.height, dpi_), parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), ::GetModuleHandleW(nullptr),
-                               nullptr);
-    if (!h) throw Failure(L"ウィンドウを作成できません");
-    if (s.font) ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(s.font), FALSE);
-    if (textAfterFont && s.text) ::SetWindowTextW(h, s.text);
-    placements_.push_back(Placement{h, place.x, place.y, place.width, place.height});
-    if (place.grow != Grow::No) FitText(h, place.grow == Grow::KeepRight);
-    return h;
-}
-
 void Form::MakeControls() {
     for (const FontSpec& font : fontSpecs_) AddFont(font.face, font.height, font.bold);
     for (const ControlRow& row : controls_) {
@@ -238,9 +218,23 @@ HFONT Form::Font(int index) const {
 }
 
 HWND Form::AddControl(const ControlRow& row) {
-    const bool groupBox = lstrcmpiW(row.className, L"BUTTON") == 0 && (row.style & BS_TYPEMASK) == BS_GROUPBOX;
-    HWND h = AddControl({row.className, row.text, row.style, row.exStyle, row.place.id, Font(row.font)});
-    if (groupBox) ::SetWindowSubclass(h, GroupBoxPainter, 2, reinterpret_cast<DWORD_PTR>(this));
+    const LayoutRect& place = row.place;
+    // Buttons and labels get their text after their font: Wine lays a
+    // button's text out when the text is set, not again for a new font.
+    const bool button = lstrcmpiW(row.className, L"BUTTON") == 0;
+    const bool textAfterFont = button || lstrcmpiW(row.className, L"STATIC") == 0;
+    HWND h = ::CreateWindowExW(row.exStyle, row.className, textAfterFont ? L"" : row.text, WS_CHILD | row.style,
+                               Scale(place.x, dpi_), Scale(place.y, dpi_), Scale(place.width, dpi_),
+                               Scale(place.height, dpi_), Handle(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), ::GetModuleHandleW(nullptr),
+                               nullptr);
+    if (!h) throw Failure(L"ウィンドウを作成できません");
+    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font(row.font)), FALSE);
+    if (textAfterFont && row.text) ::SetWindowTextW(h, row.text);
+    placements_.push_back(Placement{h, place.x, place.y, place.width, place.height});
+    if (place.grow != Grow::No) FitText(h, place.grow == Grow::KeepRight);
+    if (button && (row.style & BS_TYPEMASK) == BS_GROUPBOX)
+        ::SetWindowSubclass(h, GroupBoxPainter, 2, reinterpret_cast<DWORD_PTR>(this));
     return h;
 }
 
@@ -282,12 +276,6 @@ void Form::AddTooltip(HWND control, const wchar_t* text) {
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<wchar_t*>(text);
     ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-HWND Form::AddGroupBox(const wchar_t* caption, DWORD style, int id, HFONT font) {
-    HWND box = AddControl({L"BUTTON", caption, WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX | style, 0, id, font});
-    ::SetWindowSubclass(box, GroupBoxPainter, 2, reinterpret_cast<DWORD_PTR>(this));
-    return box;
 }
 
 LRESULT CALLBACK Form::GroupBoxPainter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

@@ -59,12 +59,7 @@ struct FormRect {
     int x = 0, y = 0, clientWidth = 0, clientHeight = 0;
 };
 
-// The row of `id`; nullptr when the table has none.
-constexpr const LayoutRect* FindLayout(std::span<const LayoutRect> table, int id) {
-    for (const LayoutRect& row : table)
-        if (row.id == id) return &row;
-    return nullptr;
-}
+// The place of `id`; nullptr when the table has no row for it.
 constexpr const LayoutRect* FindLayout(std::span<const ControlRow> table, int id) {
     for (const ControlRow& row : table)
         if (row.place.id == id) return &row.place;

@@ -36,12 +36,6 @@ void SetModifiers(bool shift, bool ctrl, bool alt) {
 
 }  // namespace
 
-LayoutRect LayoutRow(std::span<const LayoutRect> table, int id) {
-    if (const LayoutRect* row = FindLayout(table, id)) return *row;
-    ADD_FAILURE() << "no layout row for control " << id;
-    return LayoutRect{id, 0, 0, 0, 0};
-}
-
 RECT InParent(HWND window) {
     RECT r;
     ::GetWindowRect(window, &r);
@@ -63,11 +57,6 @@ void ExpectPlaced(HWND control, const LayoutRect& row, int dpi) {
         EXPECT_EQ(r.right - r.left, Scaled(row.width, dpi));
     else
         EXPECT_GE(r.right - r.left, Scaled(row.width, dpi));
-}
-
-void ExpectAtLayoutRow(HWND control, std::span<const LayoutRect> table, int id, const std::wstring& text) {
-    ExpectPlaced(control, LayoutRow(table, id));
-    EXPECT_EQ(WindowTextOf(control), text) << "control " << id;
 }
 
 LayoutRect LayoutRow(std::span<const ControlRow> table, int id) {

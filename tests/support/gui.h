@@ -33,7 +33,6 @@ void PressButton(HWND button);
 void SendNotification(HWND control, WORD code);
 
 // The row of a window's layout table; the test fails when there is none.
-LayoutRect LayoutRow(std::span<const LayoutRect> table, int id);
 LayoutRect LayoutRow(std::span<const ControlRow> table, int id);
 // The places of a control table's rows.
 std::vector<LayoutRect> Places(std::span<const ControlRow> table);
@@ -44,7 +43,6 @@ RECT InParent(HWND window);
 // font is wider, keeping the edge its row names.
 void ExpectPlaced(HWND control, const LayoutRect& row, int dpi = 96);
 // The same for the row of `id` in the table, and the control's text.
-void ExpectAtLayoutRow(HWND control, std::span<const LayoutRect> table, int id, const std::wstring& text);
 void ExpectAtLayoutRow(HWND control, std::span<const ControlRow> table, int id, const std::wstring& text);
 
 // Types text into a control as characters, one WM_CHAR each, and pumps.

@@ -47,8 +47,7 @@ std::vector<FormLayout> Layouts() {
         {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, test::Places(MainWindow::kControls), MainWindow::kFormRect},
         {"linkBrowser", [] { return static_cast<Form*>(TheLinkBrowser()); }, test::Places(LinkBrowser::kControls),
          LinkBrowser::kFormRect},
-        {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, {std::begin(IconPicker::kLayout), std::end(IconPicker::kLayout)},
-         IconPicker::kFormRect},
+        {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, test::Places(IconPicker::kControls), IconPicker::kFormRect},
     };
 }
 

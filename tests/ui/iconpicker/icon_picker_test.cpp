@@ -62,7 +62,7 @@ TEST_F(SubWindowTest, PickerLayoutAndColourDepthChoice) {
         {IconPicker::kDepthGroup, L"色数選択"},
     };
     for (const auto& c : table)
-        test::ExpectAtLayoutRow(TheIconPicker()->Control(c.id), IconPicker::kLayout, c.id, c.text);
+        test::ExpectAtLayoutRow(TheIconPicker()->Control(c.id), IconPicker::kControls, c.id, c.text);
 
     // "256色" is shown selected while the depth is still the icon's own.
     EXPECT_EQ(::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_GETCHECK, 0, 0), BST_CHECKED);
