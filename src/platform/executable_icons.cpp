@@ -25,6 +25,11 @@ std::uint32_t Dword(const std::uint8_t* p) {
 std::uint32_t ImageSize(const std::uint8_t* entry) { return Dword(entry + 8); }
 std::uint32_t ImageOffset(const std::uint8_t* entry) { return Dword(entry + 12); }
 
+HANDLE OpenShared(const std::wstring& path) {
+    return ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+}
+
 bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(offset);
@@ -38,9 +43,10 @@ bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
 ExecutableIcons::ExecutableIcons(const std::wstring& path) {
     // Shared for reading only, as the platform's extraction opens it: nobody
     // can cut the file short while it is read.
-    file_.Reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.Reset(OpenShared(path));
     if (!file_) Fail(kCannotOpen, path);
+    identified_ = IdentityOf(file_.Get(), identity_);
+    path_ = path;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file_.Get(), &size)) Fail(kCannotOpen, path);
     const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
@@ -115,8 +121,46 @@ void ExecutableIcons::MapAfresh() const {
     // The same bytes (nobody may write the file while it is open here), but
     // none of its pages resident any more.
     view_.Reset();
-    view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize_));
+    if (!mapping_) mapping_.Reset(::CreateFileMappingW(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (mapping_) view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize_));
     chosenSinceMapped_ = 0;
+}
+
+bool ExecutableIcons::IdentityOf(HANDLE file, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandle(file, &info) ||
+        !::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
+        return false;
+    identity = {info.dwVolumeSerialNumber,
+                std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow,
+                std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow,
+                static_cast<std::uint64_t>(basic.LastWriteTime.QuadPart),
+                static_cast<std::uint64_t>(basic.ChangeTime.QuadPart)};
+    return true;
+}
+
+void ExecutableIcons::LeaveFile() const {
+    if (!identified_) return;  // it could not be told again
+    view_.Reset();
+    mapping_.Reset();
+    file_.Reset();
+}
+
+bool ExecutableIcons::Reopen() const {
+    if (file_) return true;
+    if (changed_) return false;
+    // Only the very bytes that were checked are read: the same file, of the
+    // same size, unwritten since (a write, or a time set back, moves its
+    // change time).
+    UniqueFile file(OpenShared(path_));
+    FileIdentity now;
+    if (!file || !IdentityOf(file.Get(), now) || !(now == identity_)) {
+        changed_ = true;
+        return false;
+    }
+    file_ = std::move(file);
+    return true;
 }
 
 int ExecutableIcons::Count() const noexcept {
@@ -125,6 +169,7 @@ int ExecutableIcons::Count() const noexcept {
 }
 
 ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height) const {
+    if (!Reopen()) return {};
     if (!iconDirectory_.empty()) {
         if (index != 0) return {};
         const int chosen = ::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(iconDirectory_.data()), TRUE, width,
@@ -144,7 +189,7 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
         return {iconImage_.data(), bytes};
     }
     if (!program_ || index >= program_->groups.size() || !program_->groups[index]) return {};
-    if (++chosenSinceMapped_ > kIconsPerView) MapAfresh();
+    if (!view_ || ++chosenSinceMapped_ > kIconsPerView) MapAfresh();
     if (!view_) return {};
     // The platform's own choice, from the group's directory, which the
     // reader found inside the file with all its entries.

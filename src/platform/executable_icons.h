@@ -69,6 +69,12 @@ public:
     // nullptr for none, or for an image the platform cannot read safely.
     static HICON Make(ImageBytes image, int width, int height);
 
+    // Lets go of the file until an image is next asked for: it may then be
+    // deleted or changed, and what was read of it leaves the working set.
+    // It is opened again only when it is still the file that was checked,
+    // unchanged; otherwise no image is given any more.
+    void LeaveFile() const;
+
     // The icon the platform's extraction gives for an index at size x size:
     // a negative index names a program's icon group by its ID. nullptr for
     // none.
@@ -81,8 +87,23 @@ private:
     // Maps the file again, leaving the pages read so far.
     void MapAfresh() const;
 
-    UniqueFile file_;  // held open, shared for reading only, while it is read
-    UniqueMapping mapping_;
+    // What tells the file checked from any other, or from itself changed.
+    struct FileIdentity {
+        DWORD volume = 0;
+        std::uint64_t index = 0, size = 0, written = 0, changed = 0;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    static bool IdentityOf(HANDLE file, FileIdentity& identity);
+    // Opens the file again after LeaveFile; false when it is not the one
+    // checked.
+    bool Reopen() const;
+
+    mutable UniqueFile file_;  // held open, shared for reading only, while it is read
+    std::wstring path_;
+    FileIdentity identity_;
+    bool identified_ = false;
+    mutable bool changed_ = false;
+    mutable UniqueMapping mapping_;
     mutable UniqueView view_;
     SIZE_T viewSize_ = 0;
     mutable std::size_t chosenSinceMapped_ = 0;
