@@ -40,7 +40,8 @@ bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
 
 }  // namespace
 
-ExecutableIcons::ExecutableIcons(const std::wstring& path) {
+ExecutableIcons::ExecutableIcons(const std::wstring& path, NamedImages named)
+    : deferred_(named == NamedImages::Deferred) {
     // Shared for reading only, as the platform's extraction opens it: nobody
     // can cut the file short while it is read.
     file_.Reset(OpenShared(path));
@@ -74,7 +75,7 @@ void ExecutableIcons::OpenProgram(std::uint64_t fileSize) {
     if (!mapping_) return;
     view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize_));
     if (!view_) return;
-    program_ = ReadProgramIcons(View(), viewSize_);
+    program_ = ReadProgramIcons(View(), viewSize_, deferred_ ? NamedImages::Deferred : NamedImages::Judged);
     refused_ = !program_;
     MapAfresh();  // the checks went through every page
 }
@@ -163,6 +164,23 @@ bool ExecutableIcons::Reopen() const {
     return true;
 }
 
+ExecutableIcons::Judging ExecutableIcons::JudgeNamedImages(std::size_t groups) {
+    if (refused_) return Judging::Refused;
+    if (!program_ || !deferred_ || judged_ >= program_->groups.size()) return Judging::Done;
+    if (!Reopen()) return Judging::Done;  // nothing more is made of a changed file
+    for (std::size_t n = 0; n < groups && judged_ < program_->groups.size(); ++n, ++judged_) {
+        // Every few hundred icons the pages read so far leave the working set.
+        if (!view_ || ++chosenSinceMapped_ > kIconsPerView) MapAfresh();
+        if (!view_) return Judging::Done;
+        if (!NamedImagesSafe(View(), viewSize_, *program_, judged_)) {
+            refused_ = true;
+            program_.reset();
+            return Judging::Refused;
+        }
+    }
+    return judged_ >= program_->groups.size() ? Judging::Done : Judging::More;
+}
+
 int ExecutableIcons::Count() const noexcept {
     if (program_) return static_cast<int>(program_->groups.size());
     return iconDirectory_.empty() ? 0 : 1;
@@ -191,6 +209,9 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
     if (!program_ || index >= program_->groups.size() || !program_->groups[index]) return {};
     if (!view_ || ++chosenSinceMapped_ > kIconsPerView) MapAfresh();
     if (!view_) return {};
+    // An icon not judged yet is made only from images the platform reads
+    // safely.
+    if (deferred_ && index >= judged_ && !NamedImagesSafe(View(), viewSize_, *program_, index)) return {};
     // The platform's own choice, from the group's directory, which the
     // reader found inside the file with all its entries.
     auto* group = const_cast<BYTE*>(View() + *program_->groups[index]);

@@ -41,8 +41,10 @@ struct ImageBytes {
 class ExecutableIcons {
 public:
     // Failure: "ファイル %s は開けません" when the file cannot be opened or
-    // mapped.
-    explicit ExecutableIcons(const std::wstring& path);
+    // mapped. With NamedImages::Deferred a program's images are judged by
+    // JudgeNamedImages, in steps, or when an icon is made; until then the
+    // file is refused only for what its structure shows.
+    explicit ExecutableIcons(const std::wstring& path, NamedImages named = NamedImages::Judged);
     ExecutableIcons(const ExecutableIcons&) = delete;
     ExecutableIcons& operator=(const ExecutableIcons&) = delete;
 
@@ -54,6 +56,12 @@ public:
 
     // The number of icons, the platform's.
     int Count() const noexcept;
+
+    // Judges the images the next `groups` icons name, as a Judged reading
+    // does; Refused (and the file is refused) when one is unsafe, Done when
+    // every icon is judged.
+    enum class Judging { More, Done, Refused };
+    Judging JudgeNamedImages(std::size_t groups);
 
     // The image the platform makes the icon at an index from, chosen for a
     // width x height icon at the display's colour depth as the platform
@@ -103,6 +111,8 @@ private:
     FileIdentity identity_;
     bool identified_ = false;
     mutable bool changed_ = false;
+    bool deferred_ = false;     // the named images are judged one group at a time
+    std::size_t judged_ = 0;    // the groups judged so far
     mutable UniqueMapping mapping_;
     mutable UniqueView view_;
     SIZE_T viewSize_ = 0;

@@ -79,30 +79,34 @@ void NeedGroupDirectory(const Bytes& b, std::uint32_t at) {
     if (GroupTaken(b, at)) b.Need(at, kGroupHeaderSize + std::uint64_t{b.Word(at + 4)} * kGroupEntrySize);
 }
 
-// Refuses a file one of whose groups names an image that the platform would
-// read outside the file, or might read outside of (see JudgeIconImage):
-// whichever entry it chooses, it reads that image.
-void NeedNamedImages(const Bytes& b, const ProgramIcons& icons) {
-    for (const auto& group : icons.groups) {
-        if (!group) continue;
-        const bool taken = GroupTaken(b, *group);
-        const unsigned entries = taken ? b.Word(*group + 4) : 1;
-        for (unsigned j = 0; j < entries; ++j) {
-            const std::uint16_t id = taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12) : 0;
-            const auto* image = icons.Find(id);
-            if (image && image->outside) throw OutsideFile{};
-            if (!image || !image->bytes) continue;
-            const std::uint8_t* bytes = b.At(image->bytes->offset);
-            if (JudgeIconImage(bytes, image->bytes->size) == PlatformImage::Unsafe ||
-                !b.Holds(image->bytes->offset, IconImageReach(bytes, image->bytes->size)))
-                throw OutsideFile{};
-        }
+// Refuses a group that names an image that the platform would read outside
+// the file, or might read outside of (see JudgeIconImage): whichever entry
+// it chooses, it reads that image.
+void NeedGroupImages(const Bytes& b, const ProgramIcons& icons, const std::optional<std::uint32_t>& group) {
+    if (!group) return;
+    const bool taken = GroupTaken(b, *group);
+    const unsigned entries = taken ? b.Word(*group + 4) : 1;
+    for (unsigned j = 0; j < entries; ++j) {
+        const std::uint16_t id = taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12) : 0;
+        const auto* image = icons.Find(id);
+        if (image && image->outside) throw OutsideFile{};
+        if (!image || !image->bytes) continue;
+        const std::uint8_t* bytes = b.At(image->bytes->offset);
+        if (JudgeIconImage(bytes, image->bytes->size) == PlatformImage::Unsafe ||
+            !b.Holds(image->bytes->offset, IconImageReach(bytes, image->bytes->size)))
+            throw OutsideFile{};
     }
+}
+
+// Refuses a file one of whose groups names such an image.
+void NeedNamedImages(const Bytes& b, const ProgramIcons& icons, NamedImages named) {
+    if (named == NamedImages::Deferred) return;
+    for (const auto& group : icons.groups) NeedGroupImages(b, icons, group);
 }
 
 class PeReader {
 public:
-    explicit PeReader(const Bytes& b) : b_(b) {}
+    PeReader(const Bytes& b, NamedImages named) : b_(b), named_(named) {}
     ProgramIcons Read();
 
 private:
@@ -118,6 +122,7 @@ private:
     std::uint64_t FirstLanguageData(std::uint32_t nameTarget) const;
 
     const Bytes& b_;
+    NamedImages named_;
     std::uint64_t sectionTable_ = 0;
     unsigned sectionCount_ = 0;
     std::uint64_t root_ = 0;
@@ -228,17 +233,18 @@ ProgramIcons PeReader::Read() {
         }
         result.images.push_back(image);
     }
-    NeedNamedImages(b_, result);
+    NeedNamedImages(b_, result, named_);
     return result;
 }
 
 class NeReader {
 public:
-    explicit NeReader(const Bytes& b) : b_(b) {}
+    NeReader(const Bytes& b, NamedImages named) : b_(b), named_(named) {}
     ProgramIcons Read();
 
 private:
     const Bytes& b_;
+    NamedImages named_;
 };
 
 ProgramIcons NeReader::Read() {
@@ -295,7 +301,7 @@ ProgramIcons NeReader::Read() {
         b_.SetSpan(image, scaled(b_.Word(info)), scaled(b_.Word(info + 2)));
         result.images.push_back(image);
     }
-    NeedNamedImages(b_, result);
+    NeedNamedImages(b_, result, named_);
     return result;
 }
 
@@ -350,10 +356,11 @@ namespace {
 // A file of that kind read by that reader; nothing for a file of another
 // kind, a larger one, or one whose reading would leave it.
 template <typename Reader>
-std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, ExecutableKind kind) {
+std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, ExecutableKind kind,
+                                   NamedImages named = NamedImages::Judged) {
     if (size > kLargestListedExecutable || ClassifyExecutable(data, size) != kind) return std::nullopt;
     try {
-        return Reader(Bytes(data, size)).Read();
+        return Reader(Bytes(data, size), named).Read();
     } catch (const OutsideFile&) {
         return std::nullopt;
     }
@@ -369,10 +376,20 @@ std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t si
     return ReadAs<NeReader>(data, size, ExecutableKind::Ne);
 }
 
-std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size) {
+bool NamedImagesSafe(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons, std::size_t group) {
+    if (group >= icons.groups.size()) return true;
+    try {
+        NeedGroupImages(Bytes(data, size), icons, icons.groups[group]);
+        return true;
+    } catch (const OutsideFile&) {
+        return false;
+    }
+}
+
+std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size, NamedImages named) {
     switch (ClassifyExecutable(data, size)) {
-    case ExecutableKind::Pe: return ReadPeIcons(data, size);
-    case ExecutableKind::Ne: return ReadNeIcons(data, size);
+    case ExecutableKind::Pe: return ReadAs<PeReader>(data, size, ExecutableKind::Pe, named);
+    case ExecutableKind::Ne: return ReadAs<NeReader>(data, size, ExecutableKind::Ne, named);
     case ExecutableKind::Damaged: return std::nullopt;
     case ExecutableKind::NotExecutable:
     case ExecutableKind::OtherExecutable:

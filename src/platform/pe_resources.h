@@ -92,8 +92,20 @@ std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t si
 // The same for a 16-bit program or library.
 std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size);
 
+// Whether a reading judges the images the groups name, and refuses the file
+// when one is unsafe (Judged); or leaves them to NamedImagesSafe, a group at
+// a time (Deferred), so that a listing reads an image's bytes only when the
+// icon is made.
+enum class NamedImages { Judged, Deferred };
+
 // Either, by the file's kind: an empty list for a file that is no program
 // or a program of another kind, nothing for a damaged one.
-std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size);
+std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size,
+                                             NamedImages named = NamedImages::Judged);
+
+// Whether the images group `group` of a deferred reading names are ones the
+// platform reads without leaving the file; a Judged reading refuses a file
+// for which this is false for any group.
+bool NamedImagesSafe(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons, std::size_t group);
 
 }  // namespace orbelune

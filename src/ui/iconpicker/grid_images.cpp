@@ -114,15 +114,20 @@ void GridImages::Make(int item, int slot) {
 
 void GridImages::PutPixels(int slot, const std::uint32_t* colour, const std::uint8_t* mask) {
     // As the list reads an icon's bitmaps: colour in 32 bits, a monochrome
-    // mask, both top row first.
-    void* bits = nullptr;
-    BITMAPINFO colourInfo{TopDown(side_, side_, 32), {}};
-    const UniqueBitmap colourBitmap(::CreateDIBSection(dc_.Get(), &colourInfo, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const UniqueBitmap maskBitmap(::CreateBitmap(side_, side_, 1, 1, mask));
-    if (!colourBitmap || !maskBitmap) return;
-    std::memcpy(bits, colour, static_cast<std::size_t>(side_ * side_) * sizeof(std::uint32_t));
+    // mask, both top row first; the two bitmaps serve every image of a size.
+    if (bitmapSide_ != side_) {
+        BITMAPINFO colourInfo{TopDown(side_, side_, 32), {}};
+        void* bits = nullptr;
+        colourBitmap_.Reset(::CreateDIBSection(dc_.Get(), &colourInfo, DIB_RGB_COLORS, &bits, nullptr, 0));
+        colourBits_ = static_cast<std::uint32_t*>(bits);
+        maskBitmap_.Reset(::CreateBitmap(side_, side_, 1, 1, nullptr));
+        bitmapSide_ = colourBitmap_ && maskBitmap_ ? side_ : 0;
+        if (!bitmapSide_) return;
+    }
+    std::memcpy(colourBits_, colour, static_cast<std::size_t>(side_ * side_) * sizeof(std::uint32_t));
+    ::SetBitmapBits(maskBitmap_.Get(), static_cast<DWORD>((side_ + 15) / 16 * 2 * side_), mask);
     ::GdiFlush();
-    ::ImageList_Replace(list_.Get(), slot, colourBitmap.Get(), maskBitmap.Get());
+    ::ImageList_Replace(list_.Get(), slot, colourBitmap_.Get(), maskBitmap_.Get());
 }
 
 void GridImages::PutBlank(int slot) {

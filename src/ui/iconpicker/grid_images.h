@@ -68,6 +68,10 @@ private:
     std::vector<int> itemAt_;   // per place: its icon, -1 for none
     std::vector<std::uint32_t> colour_;
     std::vector<std::uint8_t> mask_;
+    // The bitmaps an image's pixels are put into the list from.
+    UniqueBitmap colourBitmap_, maskBitmap_;
+    std::uint32_t* colourBits_ = nullptr;
+    int bitmapSide_ = 0;
 
     struct Made {
         std::uint64_t hash = 0;

@@ -237,21 +237,34 @@ void IconPicker::LeaveFileSoon() {
 }
 
 void IconPicker::MakeAhead() {
-    // The first screen is drawn first; then icons are made until input
-    // waits or a few milliseconds have passed, and the rest after the input.
+    // The first screen is drawn first; then the images the icons name are
+    // judged, and icons made ahead, until input waits or a few milliseconds
+    // have passed, and the rest after the input.
     ::UpdateWindow(Control(kIconGrid));
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
-    const auto inputWaits = [] { return HIWORD(::GetQueueStatus(QS_KEY | QS_MOUSEBUTTON)) != 0; };
-    while (gridImages_.MakeNext()) {
-        if (inputWaits()) {
+    const auto goOnLater = [&] {
+        if (HIWORD(::GetQueueStatus(QS_KEY | QS_MOUSEBUTTON)) != 0)
             ::SetTimer(Handle(), kMakeAheadTimer, USER_TIMER_MINIMUM, nullptr);
-            return;
-        }
-        if (std::chrono::steady_clock::now() >= until) {
+        else if (std::chrono::steady_clock::now() >= until)
             ::PostMessageW(Handle(), kMakeAheadMessage, listing_, 0);
-            return;
+        else
+            return false;
+        return true;
+    };
+    for (ExecutableIcons::Judging judging; listed_ && (judging = listed_->JudgeNamedImages(32)) !=
+                                                         ExecutableIcons::Judging::Done;) {
+        if (judging == ExecutableIcons::Judging::Refused) {
+            // A file the platform could only read outside of is not listed.
+            const std::wstring path = listedFile_;
+            ClearIconGrid();
+            iconCount_ = 0;
+            chosenIconImage_->ClearPicture();
+            Fail(kDamagedProgram, path);
         }
+        if (goOnLater()) return;
     }
+    while (gridImages_.MakeNext())
+        if (goOnLater()) return;
     if (listed_) listed_->LeaveFile();
 }
 
@@ -324,7 +337,7 @@ void IconPicker::ListIconsOfFile(const std::wstring& path) {
     // Every file is read through the checked readers; a damaged one never
     // reaches the platform. The count is known at once; each cell is made
     // when it is first drawn.
-    auto icons = std::make_unique<ExecutableIcons>(path);
+    auto icons = std::make_unique<ExecutableIcons>(path, NamedImages::Deferred);
     iconCount_ = icons->Count();
     chosenIconImage_->ClearPicture();
     HWND view = Control(kIconGrid);
