@@ -37,6 +37,21 @@ IconImage IconFromHandle(HICON handle) {
     return icon;
 }
 
+// Repainting of a window held back while it lives.
+class NoRedraw {
+public:
+    explicit NoRedraw(HWND hwnd) : hwnd_(hwnd) { ::SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0); }
+    ~NoRedraw() {
+        ::SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+    NoRedraw(const NoRedraw&) = delete;
+    NoRedraw& operator=(const NoRedraw&) = delete;
+
+private:
+    HWND hwnd_;
+};
+
 // A program or library whose structure the icon reader refuses.
 constexpr wchar_t kDamagedProgram[] = L"ファイル %s は壊れているため、アイコンを一覧にできません";
 
@@ -130,15 +145,16 @@ void IconPicker::RemakeGridImages() {
     gridImages_.Reset(listed_.get(), iconCount_, GridIconSize());
     HWND view = Control(kIconGrid);
     ListView_SetImageList(view, gridImages_.List(), LVSIL_NORMAL);  // the grid's cells follow the size
-    ListView_Arrange(view, LVA_DEFAULT);
     ::InvalidateRect(view, nullptr, TRUE);
     ::PostMessageW(Handle(), kMakeAheadMessage, ++listing_, 0);
 }
 
 void IconPicker::OnDpiChanged() {
     // The grid's icons are made again at the new size from the file they
-    // were listed from, which is still held.
+    // were listed from, and placed again.
+    NoRedraw hold(Control(kIconGrid));
     RemakeGridImages();
+    ListView_Arrange(Control(kIconGrid), LVA_DEFAULT);
 }
 
 void IconPicker::ClearIconGrid() {
@@ -191,6 +207,8 @@ LRESULT IconPicker::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (header->idFrom == kIconGrid &&
             (header->code == LVN_GETDISPINFOW || header->code == LVN_ODFINDITEMW))
             return OnGridNotify(*header);
+        // Emptying the grid needs no word of each cell.
+        if (header->idFrom == kIconGrid && header->code == LVN_DELETEALLITEMS) return TRUE;
         // The selection moved to another icon with the keyboard: chosen as
         // by a click.
         if (header->idFrom == kIconGrid && header->code == LVN_ITEMCHANGED && keyInGrid_) {
@@ -341,12 +359,18 @@ void IconPicker::ListIconsOfFile(const std::wstring& path) {
     iconCount_ = icons->Count();
     chosenIconImage_->ClearPicture();
     HWND view = Control(kIconGrid);
-    ClearIconGrid();
-    if (icons->Refused()) Fail(kDamagedProgram, path);
-    listed_ = std::move(icons);
-    listedFile_ = path;
-    ListView_SetItemCountEx(view, iconCount_, 0);
-    RemakeGridImages();
+    {
+        // The grid places every cell once, and draws only when it is whole.
+        NoRedraw hold(view);
+        ClearIconGrid();
+        if (icons->Refused()) Fail(kDamagedProgram, path);
+        listed_ = std::move(icons);
+        listedFile_ = path;
+        RemakeGridImages();
+        ListView_SetItemCountEx(view, iconCount_, LVSICF_NOSCROLL);
+        ListView_Arrange(view, LVA_DEFAULT);
+    }
+    if (iconCount_ > 0) ListView_EnsureVisible(view, 0, FALSE);  // from the first icon
     ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
