@@ -15,6 +15,8 @@ constexpr wchar_t kCannotOpen[] = L"ファイル %s は開けません";
 // The file's pages that a listing has read leave the working set after this
 // many icons: a listing holds the icons it lists, not the whole file.
 constexpr std::size_t kIconsPerView = 256;
+// Judging touches two or three pages an icon and keeps nothing of them.
+constexpr std::size_t kJudgedPerView = 32;
 
 std::uint32_t Dword(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
@@ -169,8 +171,8 @@ ExecutableIcons::Judging ExecutableIcons::JudgeNamedImages(std::size_t groups) {
     if (!program_ || !deferred_ || judged_ >= program_->groups.size()) return Judging::Done;
     if (!Reopen()) return Judging::Done;  // nothing more is made of a changed file
     for (std::size_t n = 0; n < groups && judged_ < program_->groups.size(); ++n, ++judged_) {
-        // Every few hundred icons the pages read so far leave the working set.
-        if (!view_ || ++chosenSinceMapped_ > kIconsPerView) MapAfresh();
+        // Every few icons the pages read so far leave the working set.
+        if (!view_ || ++chosenSinceMapped_ > kJudgedPerView) MapAfresh();
         if (!view_) return Judging::Done;
         if (!NamedImagesSafe(View(), viewSize_, *program_, judged_)) {
             refused_ = true;

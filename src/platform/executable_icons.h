@@ -82,6 +82,9 @@ public:
     // It is opened again only when it is still the file that was checked,
     // unchanged; otherwise no image is given any more.
     void LeaveFile() const;
+    // Whether the file is still the one checked, unchanged (opening it again
+    // after LeaveFile).
+    bool Unchanged() const { return Reopen(); }
 
     // The icon the platform's extraction gives for an index at size x size:
     // a negative index names a program's icon group by its ID. nullptr for

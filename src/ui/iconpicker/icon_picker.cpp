@@ -383,12 +383,12 @@ void IconPicker::OnIconGridClicked() {
     // The file the grid lists gives the icon the platform's extraction gives
     // at that index, from what the listing holds, at the size it is saved
     // at whatever the display's scaling.
-    if (listed_ && openedFile_ == listedFile_) {
+    if (listed_ && openedFile_ == listedFile_ && listed_->Unchanged()) {
         chosenIconImage_->SetPicture(IconFromHandle(gridImages_.Icon(selected, kIconSize)), {openedFile_, selected});
         LeaveFileSoon();
         return;
     }
-    // Another file opened since the listing.
+    // Another file opened since the listing, or the listed one changed.
     if (openedExtension_ == L".ICO") {
         IconImage icon;
         icon.LoadFromFile(openedFile_);

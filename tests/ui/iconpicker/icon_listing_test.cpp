@@ -225,6 +225,22 @@ TEST_F(IconListingTest, ScrolledGridShowsThePlatformsIconAtEachIndex) {
     }
 }
 
+// A listed file replaced since its listing: a click reads the new file
+// through the checks, never the old one's places in the new bytes.
+TEST_F(IconListingTest, ClickOnAFileReplacedSinceItsListingReadsItAfresh) {
+    Start();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    const std::wstring path = Write(L"replaced.dll", test::IconLibrary(test::MixedGroups()));
+    const std::wstring other = Write(L"other.dll", test::IconLibrary({{L"", {{32, 4}}}, {L"", {{32, 24}}}}));
+    Open(path);
+    test::ClickIconGridItem(1);
+    ASSERT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
+    ASSERT_TRUE(::CopyFileW(other.c_str(), path.c_str(), FALSE));
+    test::ClickIconGridItem(1);
+    UniqueIcon extracted(::ExtractIconW(nullptr, other.c_str(), 1));
+    EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
+}
+
 // A file type whose icon is the file's own ("%1", as a screen saver's is on
 // Windows) shows its icon through the checked reader: a damaged one never
 // reaches the shell's extraction.
