@@ -125,7 +125,8 @@ void GridImages::PutPixels(int slot, const std::uint32_t* colour, const std::uin
         if (!bitmapSide_) return;
     }
     std::memcpy(colourBits_, colour, static_cast<std::size_t>(side_ * side_) * sizeof(std::uint32_t));
-    ::SetBitmapBits(maskBitmap_.Get(), static_cast<DWORD>((side_ + 15) / 16 * 2 * side_), mask);
+    const auto maskBytes = static_cast<DWORD>((side_ + 15) / 16 * 2) * static_cast<DWORD>(side_);
+    ::SetBitmapBits(maskBitmap_.Get(), maskBytes, mask);
     ::GdiFlush();
     ::ImageList_Replace(list_.Get(), slot, colourBitmap_.Get(), maskBitmap_.Get());
 }

@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cwchar>
 
 namespace orbelune {
 
@@ -226,8 +225,12 @@ LRESULT IconPicker::OnGridNotify(const NMHDR& header) {
     if (header.code == LVN_GETDISPINFOW) {
         LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
         // Each icon's caption is its index, counting from 0.
-        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-            std::swprintf(item.pszText, static_cast<std::size_t>(item.cchTextMax), L"%d", item.iItem);
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+            const std::wstring caption = std::to_wstring(item.iItem);
+            const std::size_t length = std::min(caption.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+            std::copy_n(caption.c_str(), length + 1, item.pszText);  // with the terminating zero, or cut short
+            item.pszText[length] = L'\0';
+        }
         if (item.mask & LVIF_IMAGE) {
             item.iImage = gridImages_.ImageOf(item.iItem);
             LeaveFileSoon();
