@@ -4,9 +4,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" i686
+# The benchmarks are built with the tests, whatever configured the folder.
+"$root/scripts/build.sh" i686 -DORBELUNE_TESTS=ON -- bench_load bench_startup bench_picker >/dev/null
 build="$root/build/i686"
-cmake --build "$build" --target bench_load -- --no-print-directory >/dev/null
 "$root/scripts/prefix.sh" "$build/wineprefix" test
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh" "$build/wineprefix"
@@ -18,7 +18,6 @@ wineserver -k
 # programs, timed from outside, all in a prefix and a display of their own.
 # ORBELUNE_BENCH_ROUNDS sets the rounds (default 15; the 10,000-button case
 # runs half as many, the 100,000-button case a third, at least 3).
-cmake --build "$build" --target bench_startup -- --no-print-directory >/dev/null
 "$root/scripts/prefix.sh" "$build/benchprefix" test
 source "$root/scripts/wine-env.sh" "$build/benchprefix"
 windows_path() { local path; path="$(realpath "$1")"; echo "Z:${path//\//\\}"; }
@@ -39,7 +38,6 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
 # The icon picker: its listing of a 1,000- and a 10,000-icon library (made
 # here with MinGW's resource compiler and linker) against the two plain
 # loops, interleaved, and the peak memory of each in a process of its own.
-cmake --build "$build" --target bench_picker -- --no-print-directory >/dev/null
 icons="$build/bench-icons"
 mkdir -p "$icons"
 for count in 1000 10000; do
