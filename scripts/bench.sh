@@ -14,10 +14,12 @@ echo "Catalogue load, 1,000 buttons (Wine registry):"
 wine "$build/tests/bench_load.exe"
 wineserver -k
 
-# Start-up, create and delete of Orbelune.exe against minimal reference
-# programs, timed from outside, all in a prefix and a display of their own.
+# Start-up, create and delete of Orbelune.exe against the program that makes
+# the same window set (the targets) and minimal reference programs, timed
+# from outside, all in a prefix and a display of their own.
 # ORBELUNE_BENCH_ROUNDS sets the rounds (default 15; the 10,000-button case
-# runs half as many, the 100,000-button case a third, at least 3).
+# runs half as many, the 100,000-button case a third, at least 3);
+# ORBELUNE_BENCH_CASES the catalogues (default all: 0,10,1000,10000,100000).
 "$root/scripts/prefix.sh" "$build/benchprefix" test
 source "$root/scripts/wine-env.sh" "$build/benchprefix"
 windows_path() { local path; path="$(realpath "$1")"; echo "Z:${path//\//\\}"; }
