@@ -25,6 +25,7 @@ void Window::Destroy() noexcept {
     if (hwnd_) ::DestroyWindow(hwnd_);  // WM_NCDESTROY detaches the object
 }
 
+// cppcheck-suppress constParameter ; HWND is a handle, not data of ours to make const
 Window* Window::FromHandle(HWND hwnd) noexcept {
     if (!hwnd) return nullptr;
     for (const auto& [handle, window] : Windows())

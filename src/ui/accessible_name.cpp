@@ -38,6 +38,7 @@ std::vector<std::unique_ptr<NamedControl>>& NamedControls() {
     return controls;
 }
 
+// cppcheck-suppress constParameter ; HWND is a handle, not data of ours to make const
 NamedControl* Named(HWND hwnd) {
     for (const auto& control : NamedControls())
         if (control->hwnd == hwnd) return control.get();
