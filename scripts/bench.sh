@@ -4,9 +4,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" i686
+# The benchmarks are built with the tests, whatever configured the folder.
+"$root/scripts/build.sh" i686 -DORBELUNE_TESTS=ON -- bench_load bench_startup bench_picker >/dev/null
 build="$root/build/i686"
-cmake --build "$build" --target bench_load -- --no-print-directory >/dev/null
 "$root/scripts/prefix.sh" "$build/wineprefix" test
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh" "$build/wineprefix"
@@ -14,11 +14,12 @@ echo "Catalogue load, 1,000 buttons (Wine registry):"
 wine "$build/tests/bench_load.exe"
 wineserver -k
 
-# Start-up, create and delete of Orbelune.exe against minimal reference
-# programs, timed from outside, all in a prefix and a display of their own.
+# Start-up, create and delete of Orbelune.exe against the program that makes
+# the same window set (the targets) and minimal reference programs, timed
+# from outside, all in a prefix and a display of their own.
 # ORBELUNE_BENCH_ROUNDS sets the rounds (default 15; the 10,000-button case
-# runs half as many, the 100,000-button case a third, at least 3).
-cmake --build "$build" --target bench_startup -- --no-print-directory >/dev/null
+# runs half as many, the 100,000-button case a third, at least 3);
+# ORBELUNE_BENCH_CASES the catalogues (default all: 0,10,1000,10000,100000).
 "$root/scripts/prefix.sh" "$build/benchprefix" test
 source "$root/scripts/wine-env.sh" "$build/benchprefix"
 windows_path() { local path; path="$(realpath "$1")"; echo "Z:${path//\//\\}"; }
@@ -42,7 +43,6 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
 # process of its own; the first screen (listed and drawn) of a 10,000-icon
 # library against a 10-icon one, interleaved; and the peak memory of a
 # listing drawn and left to make ahead, 10,000 icons against 100.
-cmake --build "$build" --target bench_picker -- --no-print-directory >/dev/null
 icons="$build/bench-icons"
 mkdir -p "$icons"
 for count in 10 100 1000 10000; do

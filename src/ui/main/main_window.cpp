@@ -10,6 +10,8 @@
 
 #include <shellapi.h>
 
+#include <tuple>
+
 namespace orbelune {
 
 namespace {
@@ -18,6 +20,9 @@ constexpr COLORREF kBackground = RGB(191, 255, 113);
 constexpr wchar_t kCaption[] = L"Orbelune  Ver 1.0";
 constexpr wchar_t kIconPanelCaption[] = L"アイコン";
 constexpr wchar_t kHotIconPanelCaption[] = L"ホットアイコン";
+// The icon labels' tooltips, which tell what each icon is for.
+constexpr wchar_t kIconTip[] = L"通常表示されるアイコン";
+constexpr wchar_t kHotIconTip[] = L"カーソルを重ねたときのアイコン";
 
 }  // namespace
 
@@ -95,9 +100,10 @@ void MainWindow::CreateControls() {
     HWND hotIconLabel =
         AddControl({L"STATIC", L"ホットアイコン　：", labelStyle | SS_NOTIFY, 0, kHotIconLabel, b});
     HWND hotIconPathField = AddControl({L"EDIT", kSameAsIcon, tab | editStyle | WS_DISABLED, WS_EX_CLIENTEDGE, kHotIconPathField, f});
-    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, kLinkBrowseButton, f});
-    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, kIconBrowseButton, f});
-    AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON | WS_DISABLED, 0, kHotIconBrowseButton, f});
+    HWND linkBrowse = AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, kLinkBrowseButton, f});
+    HWND iconBrowse = AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, kIconBrowseButton, f});
+    HWND hotIconBrowse =
+        AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON | WS_DISABLED, 0, kHotIconBrowseButton, f});
     AddControl({L"BUTTON", L"終了", tab | BS_PUSHBUTTON, 0, kQuitButton, f});
     HWND numberList =
         AddControl({L"LISTBOX", L"", WS_TABSTOP | listStyle, WS_EX_CLIENTEDGE, kButtonNumberList, f});
@@ -124,15 +130,21 @@ void MainWindow::CreateControls() {
         AddControl({L"BUTTON", L"ホットアイコンを指定しない", tab | BS_AUTOCHECKBOX, 0, kSameAsIconCheck, f});
     ::SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
 
-    AddTooltip(iconLabel, L"通常表示されるアイコン");
-    AddTooltip(hotIconLabel, L"カーソルを重ねたときのアイコン");
+    AddTooltip(iconLabel, kIconTip);
+    AddTooltip(hotIconLabel, kHotIconTip);
 
     // Screen readers read the fields and the list by their labels, the
+    // icon fields with their labels' tooltips (which the keyboard never
+    // shows), the three "参照" buttons by the window each opens, and the
     // previews by their captions and the file they show.
-    for (auto [label, control] : {std::pair{listLabel, nameList}, std::pair{nameLabel, nameField},
-                                  std::pair{linkLabel, linkField}, std::pair{iconLabel, iconPathField},
-                                  std::pair{hotIconLabel, hotIconPathField}})
-        SetAccessibleName(control, NameFromLabel(WindowText(label)));
+    for (auto [label, control, tip] : {std::tuple{listLabel, nameList, L""}, std::tuple{nameLabel, nameField, L""},
+                                       std::tuple{linkLabel, linkField, L""},
+                                       std::tuple{iconLabel, iconPathField, kIconTip},
+                                       std::tuple{hotIconLabel, hotIconPathField, kHotIconTip}})
+        SetAccessibleName(control, NameFromLabel(WindowText(label)), {}, tip);
+    SetAccessibleName(linkBrowse, L"リンク先参照");
+    SetAccessibleName(iconBrowse, L"アイコン参照");
+    SetAccessibleName(hotIconBrowse, L"ホットアイコン参照");
     for (Preview preview : {Preview::Icon, Preview::HotIcon}) {
         const auto shownFile = [this, preview] { return ShownFile(preview); };
         const wchar_t* caption = preview == Preview::Icon ? kIconPanelCaption : kHotIconPanelCaption;
