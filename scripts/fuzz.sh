@@ -47,7 +47,7 @@ mkdir -p "$out/grammar_corpus"
 # ORBELUNE_DIFFERENTIAL_SEED, default 2: the test run has seed 1). Needs the
 # i686 build and its test prefix, made here when missing.
 build="$root/build/i686"
-"$root/scripts/build.sh" i686
+"$root/scripts/build.sh" i686 -DORBELUNE_TESTS=ON -- test_ui_main
 "$root/scripts/prefix.sh" "$build/wineprefix" test
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh" "$build/wineprefix"

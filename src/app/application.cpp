@@ -144,6 +144,11 @@ void ShowMainWindow(int showCommand) {
     mainWindow->Show();
 }
 
+void PaintMainWindow() {
+    if (mainWindow && mainWindow->Handle())
+        ::RedrawWindow(mainWindow->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 void MinimizeApplication() {
     HWND app = ApplicationWindow();
     if (!app || ::IsIconic(app)) return;

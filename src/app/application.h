@@ -26,6 +26,10 @@ void DestroyWindowSet() noexcept;
 // Shows the main window in the launcher's show state.
 void ShowMainWindow(int showCommand);
 
+// Paints the shown main window and its controls now, before anything else
+// that start-up still does keeps the first event waiting.
+void PaintMainWindow();
+
 // The event loop until the main window closes; gives the exit code.
 int RunMessageLoop();
 

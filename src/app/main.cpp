@@ -96,8 +96,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         orbelune::RunHandler([] { orbelune::RecordProgramFolder(orbelune::ProgramFolder()); });
         orbelune::CreateWindowSet();
         orbelune::ShowMainWindow(showCommand);
-        // Before the first event is handled, but after the window is shown:
-        // OLE's start costs a visible moment under Wine.
+        orbelune::PaintMainWindow();
+        // Before the first event is handled, but after the window is shown
+        // and painted: OLE's start costs a visible moment under Wine.
         ole.emplace();
         const int code = orbelune::RunMessageLoop();
         orbelune::DestroyWindowSet();

@@ -1,10 +1,22 @@
 #include "app/window.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace orbelune {
 
 namespace {
-// Marks windows whose user data is a Window object.
-constexpr wchar_t kOwnerProperty[] = L"Orbelune.Window";
+
+// The windows made by this class with their objects, a few dozen at most.
+// Every message to one of them looks its object up here: a walk over a
+// short table in the process, where a window property would be a question
+// to the window server at every message (under Wine).
+std::vector<std::pair<HWND, Window*>>& Windows() {
+    static std::vector<std::pair<HWND, Window*>> windows;
+    return windows;
+}
+
 }  // namespace
 
 Window::~Window() { Destroy(); }
@@ -13,9 +25,12 @@ void Window::Destroy() noexcept {
     if (hwnd_) ::DestroyWindow(hwnd_);  // WM_NCDESTROY detaches the object
 }
 
+// cppcheck-suppress constParameter ; HWND is a handle, not data of ours to make const
 Window* Window::FromHandle(HWND hwnd) noexcept {
-    if (!hwnd || !::GetPropW(hwnd, kOwnerProperty)) return nullptr;
-    return reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!hwnd) return nullptr;
+    for (const auto& [handle, window] : Windows())
+        if (handle == hwnd) return window;
+    return nullptr;
 }
 
 void Window::RegisterWindowClass(const wchar_t* className, HBRUSH background, UINT style) {
@@ -53,8 +68,11 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (message == WM_NCCREATE) {
         auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        ::SetPropW(hwnd, kOwnerProperty, reinterpret_cast<HANDLE>(1));
+        try {
+            Windows().emplace_back(hwnd, self);
+        } catch (...) {  // no memory even for this: the window is not made
+            return FALSE;
+        }
     }
     Window* self = FromHandle(hwnd);
     if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
@@ -65,8 +83,7 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         result = (message == WM_NCCREATE) ? TRUE : 0;
     }
     if (message == WM_NCDESTROY) {
-        ::RemovePropW(hwnd, kOwnerProperty);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        std::erase_if(Windows(), [hwnd](const auto& entry) { return entry.first == hwnd; });
         self->hwnd_ = nullptr;
     }
     return result;

@@ -17,11 +17,18 @@ constexpr wchar_t kCannotOpen[] = L"ファイル %s は開けません";
 // The file's pages that a listing has read leave the working set after this
 // many icons: a listing holds the icons it lists, not the whole file.
 constexpr std::size_t kIconsPerView = 256;
+// Judging touches two or three pages an icon and keeps nothing of them.
+constexpr std::size_t kJudgedPerView = 32;
 
 
 // An icon file's directory entry: the image's size at 8, its offset at 12.
 std::uint32_t ImageSize(const std::uint8_t* entry) { return Dword(entry + kIcoEntryImageSize); }
 std::uint32_t ImageOffset(const std::uint8_t* entry) { return Dword(entry + kIcoEntryImageOffset); }
+
+HANDLE OpenShared(const std::wstring& path) {
+    return ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+}
 
 bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
     LARGE_INTEGER position{};
@@ -33,12 +40,14 @@ bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
 
 }  // namespace
 
-ExecutableIcons::ExecutableIcons(const std::wstring& path) {
+ExecutableIcons::ExecutableIcons(const std::wstring& path, NamedImages named)
+    : deferred_(named == NamedImages::Deferred) {
     // Shared for reading only, as the platform's extraction opens it: nobody
     // can cut the file short while it is read.
-    file_.Reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.Reset(OpenShared(path));
     if (!file_) Fail(kCannotOpen, path);
+    identified_ = IdentityOf(file_.Get(), identity_);
+    path_ = path;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file_.Get(), &size)) Fail(kCannotOpen, path);
     const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
@@ -72,14 +81,19 @@ SIZE ExtractionSize() { return {::GetSystemMetrics(SM_CXICON), ::GetSystemMetric
 
 }  // namespace
 
+ChosenImageId ExecutableIcons::ExtractionChoice() const {
+    const SIZE size = ExtractionSize();
+    return [this, size](std::uint32_t group) {
+        return static_cast<std::uint16_t>(::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(View() + group), TRUE, size.cx,
+                                                                        size.cy, LR_DEFAULTCOLOR));
+    };
+}
+
 void ExecutableIcons::OpenProgram() {
     // Refused only for the images the platform's extraction reads; any
     // other choice of an image it cannot read gives no icon.
-    const SIZE size = ExtractionSize();
-    program_ = ReadProgramIcons(View(), viewSize_, [&](std::uint32_t group) {
-        return static_cast<std::uint16_t>(::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(View() + group), TRUE, size.cx,
-                                                                        size.cy, LR_DEFAULTCOLOR));
-    });
+    program_ = ReadProgramIcons(View(), viewSize_, ExtractionChoice(),
+                                deferred_ ? NamedImages::Deferred : NamedImages::Judged);
     refused_ = !program_;
     MapAfresh();  // the checks went through every page
 }
@@ -123,8 +137,64 @@ void ExecutableIcons::MapAfresh() const {
     // The same bytes (nobody may write the file while it is open here), but
     // none of its pages resident any more.
     view_.Reset();
-    view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize_));
+    if (!mapping_) mapping_.Reset(::CreateFileMappingW(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (mapping_) view_.Reset(::MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, viewSize_));
     chosenSinceMapped_ = 0;
+}
+
+bool ExecutableIcons::IdentityOf(HANDLE file, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandle(file, &info) ||
+        !::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
+        return false;
+    identity = {info.dwVolumeSerialNumber,
+                std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow,
+                std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow,
+                static_cast<std::uint64_t>(basic.LastWriteTime.QuadPart),
+                static_cast<std::uint64_t>(basic.ChangeTime.QuadPart)};
+    return true;
+}
+
+void ExecutableIcons::LeaveFile() const {
+    if (!identified_) return;  // it could not be told again
+    view_.Reset();
+    mapping_.Reset();
+    file_.Reset();
+}
+
+bool ExecutableIcons::Reopen() const {
+    if (file_) return true;
+    if (changed_) return false;
+    // Only the very bytes that were checked are read: the same file, of the
+    // same size, unwritten since (a write, or a time set back, moves its
+    // change time).
+    UniqueFile file(OpenShared(path_));
+    FileIdentity now;
+    if (!file || !IdentityOf(file.Get(), now) || !(now == identity_)) {
+        changed_ = true;
+        return false;
+    }
+    file_ = std::move(file);
+    return true;
+}
+
+ExecutableIcons::Judging ExecutableIcons::JudgeNamedImages(std::size_t groups) {
+    if (refused_) return Judging::Refused;
+    if (!program_ || !deferred_ || judged_ >= program_->groups.size()) return Judging::Done;
+    if (!Reopen()) return Judging::Done;  // nothing more is made of a changed file
+    const ChosenImageId chosen = ExtractionChoice();
+    for (std::size_t n = 0; n < groups && judged_ < program_->groups.size(); ++n, ++judged_) {
+        // Every few icons the pages read so far leave the working set.
+        if (!view_ || ++chosenSinceMapped_ > kJudgedPerView) MapAfresh();
+        if (!view_) return Judging::Done;
+        if (!NamedImagesSafe(View(), viewSize_, *program_, judged_, chosen)) {
+            refused_ = true;
+            program_.reset();
+            return Judging::Refused;
+        }
+    }
+    return judged_ >= program_->groups.size() ? Judging::Done : Judging::More;
 }
 
 int ExecutableIcons::Count() const noexcept {
@@ -133,12 +203,14 @@ int ExecutableIcons::Count() const noexcept {
 }
 
 ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height) const {
+    if (!Reopen()) return {};
     if (!iconDirectory_.empty()) {
         if (index != 0) return {};
         const int chosen = ::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(iconDirectory_.data()), TRUE, width,
                                                          height, LR_DEFAULTCOLOR);
         if (chosen < 0 || static_cast<unsigned>(chosen) >= IcoImageCount(iconEntries_.data())) return {};
         const std::uint8_t* e = iconEntries_.data() + kIcoHeaderSize + static_cast<std::size_t>(chosen) * kIcoEntrySize;
+        if (!view_) MapAfresh();
         if (!view_) return {};
         // Checked when the file was opened: the platform reads it inside the
         // view, whatever size the entry states.
@@ -148,8 +220,12 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
         return {View() + offset, static_cast<std::size_t>(*length)};
     }
     if (!program_ || index >= program_->groups.size() || !program_->groups[index]) return {};
-    if (++chosenSinceMapped_ > kIconsPerView) MapAfresh();
+    if (!view_ || ++chosenSinceMapped_ > kIconsPerView) MapAfresh();
     if (!view_) return {};
+    // An icon not judged yet is made only from images the platform reads
+    // safely.
+    if (deferred_ && index >= judged_ && !NamedImagesSafe(View(), viewSize_, *program_, index, ExtractionChoice()))
+        return {};
     // The platform's own choice, from the group's directory, which the
     // reader found inside the file with all its entries.
     auto* group = const_cast<BYTE*>(View() + *program_->groups[index]);

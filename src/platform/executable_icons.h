@@ -45,8 +45,11 @@ class ExecutableIcons {
 public:
     // Failure: "ファイル %s は開けません" when the file cannot be opened or
     // a program or icon file cannot be mapped (a file larger than the
-    // address space can hold).
-    explicit ExecutableIcons(const std::wstring& path);
+    // address space can hold). With NamedImages::Deferred a program's
+    // images are judged by JudgeNamedImages, in steps, or when an icon is
+    // made; until then the file is refused only for what its structure
+    // shows.
+    explicit ExecutableIcons(const std::wstring& path, NamedImages named = NamedImages::Judged);
     ExecutableIcons(const ExecutableIcons&) = delete;
     ExecutableIcons& operator=(const ExecutableIcons&) = delete;
 
@@ -58,6 +61,12 @@ public:
 
     // The number of icons, the platform's.
     int Count() const noexcept;
+
+    // Judges the images the next `groups` icons name, as a Judged reading
+    // does; Refused (and the file is refused) when one is unsafe, Done when
+    // every icon is judged.
+    enum class Judging { More, Done, Refused };
+    Judging JudgeNamedImages(std::size_t groups);
 
     // The image the platform makes the icon at an index from, chosen for a
     // width x height icon at the display's colour depth as the platform
@@ -76,6 +85,15 @@ public:
     // nullptr for none, or for an image the platform cannot read safely.
     static HICON Make(ImageBytes image, int width, int height);
 
+    // Lets go of the file until an image is next asked for: it may then be
+    // deleted or changed, and what was read of it leaves the working set.
+    // It is opened again only when it is still the file that was checked,
+    // unchanged; otherwise no image is given any more.
+    void LeaveFile() const;
+    // Whether the file is still the one checked, unchanged (opening it again
+    // after LeaveFile).
+    bool Unchanged() const { return Reopen(); }
+
     // The icon the platform's extraction gives for an index at size x size:
     // a negative index names a program's icon group by its ID. nullptr for
     // none.
@@ -85,11 +103,31 @@ private:
     const std::uint8_t* View() const noexcept { return static_cast<const std::uint8_t*>(view_.Get()); }
     void OpenProgram();
     void OpenIconFile();
+    // The image ID the platform's extraction chooses from a group's
+    // directory in the view.
+    ChosenImageId ExtractionChoice() const;
     // Maps the file again, leaving the pages read so far.
     void MapAfresh() const;
 
-    UniqueFile file_;  // held open, shared for reading only, while it is read
-    UniqueMapping mapping_;
+    // What tells the file checked from any other, or from itself changed.
+    struct FileIdentity {
+        DWORD volume = 0;
+        std::uint64_t index = 0, size = 0, written = 0, changed = 0;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    static bool IdentityOf(HANDLE file, FileIdentity& identity);
+    // Opens the file again after LeaveFile; false when it is not the one
+    // checked.
+    bool Reopen() const;
+
+    mutable UniqueFile file_;  // held open, shared for reading only, while it is read
+    std::wstring path_;
+    FileIdentity identity_;
+    bool identified_ = false;
+    mutable bool changed_ = false;
+    bool deferred_ = false;     // the named images are judged one group at a time
+    std::size_t judged_ = 0;    // the groups judged so far
+    mutable UniqueMapping mapping_;
     mutable UniqueView view_;
     SIZE_T viewSize_ = 0;
     mutable std::size_t chosenSinceMapped_ = 0;

@@ -90,27 +90,32 @@ void NeedGroupDirectory(const Bytes& b, std::uint32_t at) {
     if (GroupTaken(b, at)) b.Need(at, kGroupHeaderSize + std::uint64_t{b.Word(at + 4)} * kGroupEntrySize);
 }
 
-// Refuses a file one of whose groups names an image that the platform would
-// read beyond its view for, or might read anywhere for (see SetSpan): the
-// image it chooses, or any when the choice is not given.
-void NeedNamedImages(const Bytes& b, const ProgramIcons& icons, const ChosenImageId& chosen) {
-    for (const auto& group : icons.groups) {
-        if (!group) continue;
-        const bool taken = GroupTaken(b, *group);
-        const unsigned entries = chosen ? 1 : taken ? b.Word(*group + 4) : 1;
-        for (unsigned j = 0; j < entries; ++j) {
-            const std::uint16_t id = chosen ? chosen(*group)
-                                     : taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12)
-                                             : 0;
-            const auto* image = icons.Find(id);
-            if (image && image->outside) throw OutsideFile{};
-        }
+// Refuses a group that names an image that the platform would read beyond
+// its view for, or might read anywhere for (see SetSpan): the image it
+// chooses, or any when the choice is not given.
+void NeedGroupImages(const Bytes& b, const ProgramIcons& icons, const std::optional<std::uint32_t>& group,
+                     const ChosenImageId& chosen) {
+    if (!group) return;
+    const bool taken = GroupTaken(b, *group);
+    const unsigned entries = chosen ? 1 : taken ? b.Word(*group + 4) : 1;
+    for (unsigned j = 0; j < entries; ++j) {
+        const std::uint16_t id = chosen ? chosen(*group)
+                                 : taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12)
+                                         : 0;
+        const auto* image = icons.Find(id);
+        if (image && image->outside) throw OutsideFile{};
     }
+}
+
+// Refuses a file one of whose groups names such an image.
+void NeedNamedImages(const Bytes& b, const ProgramIcons& icons, const ChosenImageId& chosen, NamedImages named) {
+    if (named == NamedImages::Deferred) return;
+    for (const auto& group : icons.groups) NeedGroupImages(b, icons, group, chosen);
 }
 
 class PeReader {
 public:
-    PeReader(const Bytes& b, const ChosenImageId& chosen) : b_(b), chosen_(chosen) {}
+    PeReader(const Bytes& b, const ChosenImageId& chosen, NamedImages named) : b_(b), chosen_(chosen), named_(named) {}
     ProgramIcons Read();
 
 private:
@@ -127,6 +132,7 @@ private:
 
     const Bytes& b_;
     const ChosenImageId& chosen_;
+    NamedImages named_;
     std::uint64_t sectionTable_ = 0;
     unsigned sectionCount_ = 0;
     std::uint64_t root_ = 0;
@@ -236,18 +242,19 @@ ProgramIcons PeReader::Read() {
         }
         result.images.push_back(image);
     }
-    NeedNamedImages(b_, result, chosen_);
+    NeedNamedImages(b_, result, chosen_, named_);
     return result;
 }
 
 class NeReader {
 public:
-    NeReader(const Bytes& b, const ChosenImageId& chosen) : b_(b), chosen_(chosen) {}
+    NeReader(const Bytes& b, const ChosenImageId& chosen, NamedImages named) : b_(b), chosen_(chosen), named_(named) {}
     ProgramIcons Read();
 
 private:
     const Bytes& b_;
     const ChosenImageId& chosen_;
+    NamedImages named_;
 };
 
 ProgramIcons NeReader::Read() {
@@ -304,7 +311,7 @@ ProgramIcons NeReader::Read() {
         b_.SetSpan(image, scaled(b_.Word(info)), scaled(b_.Word(info + 2)));
         result.images.push_back(image);
     }
-    NeedNamedImages(b_, result, chosen_);
+    NeedNamedImages(b_, result, chosen_, named_);
     return result;
 }
 
@@ -364,10 +371,10 @@ namespace {
 // kind or one whose reading would leave the platform's view of it.
 template <typename Reader>
 std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, ExecutableKind kind,
-                                   const ChosenImageId& chosen) {
+                                   const ChosenImageId& chosen, NamedImages named = NamedImages::Judged) {
     if (ClassifyExecutable(data, size) != kind) return std::nullopt;
     try {
-        return Reader(Bytes(data, size), chosen).Read();
+        return Reader(Bytes(data, size), chosen, named).Read();
     } catch (const OutsideFile&) {
         return std::nullopt;
     }
@@ -383,10 +390,22 @@ std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t si
     return ReadAs<NeReader>(data, size, ExecutableKind::Ne, chosen);
 }
 
-std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen) {
+bool NamedImagesSafe(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons, std::size_t group,
+                     const ChosenImageId& chosen) {
+    if (group >= icons.groups.size()) return true;
+    try {
+        NeedGroupImages(Bytes(data, size), icons, icons.groups[group], chosen);
+        return true;
+    } catch (const OutsideFile&) {
+        return false;
+    }
+}
+
+std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen,
+                                             NamedImages named) {
     switch (ClassifyExecutable(data, size)) {
-    case ExecutableKind::Pe: return ReadPeIcons(data, size, chosen);
-    case ExecutableKind::Ne: return ReadNeIcons(data, size, chosen);
+    case ExecutableKind::Pe: return ReadAs<PeReader>(data, size, ExecutableKind::Pe, chosen, named);
+    case ExecutableKind::Ne: return ReadAs<NeReader>(data, size, ExecutableKind::Ne, chosen, named);
     case ExecutableKind::Damaged: return std::nullopt;
     case ExecutableKind::NotExecutable:
     case ExecutableKind::OtherExecutable:

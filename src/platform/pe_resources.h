@@ -99,9 +99,23 @@ std::optional<ProgramIcons> ReadPeIcons(const std::uint8_t* data, std::size_t si
 // The same for a 16-bit program or library.
 std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen = {});
 
+// Whether a reading refuses the file when a group names an image the
+// platform cannot read inside its view (Judged), or leaves that to
+// NamedImagesSafe, a group at a time (Deferred), so that a listing asks for
+// the platform's choice of image only for the icons it shows.
+enum class NamedImages { Judged, Deferred };
+
 // Either, by the file's kind: an empty list for a file that is no program
 // or a program of another kind, nothing for a damaged one.
 std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size,
-                                             const ChosenImageId& chosen = {});
+                                             const ChosenImageId& chosen = {},
+                                             NamedImages named = NamedImages::Judged);
+
+// Whether the images group `group` of a deferred reading names are ones the
+// platform reads without leaving its view of the file (the chosen one, or
+// every one without a choice); a Judged reading refuses a file for which
+// this is false for any group.
+bool NamedImagesSafe(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons, std::size_t group,
+                     const ChosenImageId& chosen = {});
 
 }  // namespace orbelune

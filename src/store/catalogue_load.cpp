@@ -79,6 +79,7 @@ void RecordProgramFolder(const std::wstring& folder) {
 void LoadCatalogue(CatalogueWindow& window) {
     std::int32_t nextIdFound = 0;
     std::int32_t valueCount = 0;
+    std::wstring appPath;
     std::wstring expectedUninstall;
 
     {
@@ -94,7 +95,7 @@ void LoadCatalogue(CatalogueWindow& window) {
             if (!registry.ValueExists(layout::kNextIdDef)) registry.WriteInteger(layout::kNextIdDef, nextIdFound);
             if (!registry.ValueExists(layout::kCmdCount)) registry.WriteInteger(layout::kCmdCount, valueCount);
 
-            const std::wstring appPath = registry.ReadString(layout::kAppPath);
+            appPath = registry.ReadString(layout::kAppPath);
             window.SetIconFolder(appPath + layout::kIconFolderName);
             // An empty AppPath names no folder: such a command must never
             // replace the installer's working one.
@@ -110,8 +111,13 @@ void LoadCatalogue(CatalogueWindow& window) {
     // 64-bit build repairs the same entry there.
     machine.SetView(KEY_WOW64_32KEY);
     if (!machine.OpenKey(layout::kUninstallKey, false)) return;  // absent, or not ours to change
-    // Compared exactly, letter case counting.
-    if (machine.ReadString(layout::kUninstallString) != expectedUninstall)
+    // Compared exactly, letter case counting. The entry is pointed only at
+    // a folder that holds the uninstaller: AppPath may name a copy of the
+    // program that was never installed (one unpacked from the portable zip
+    // records its own folder), and an entry pointed there would uninstall
+    // nothing.
+    if (machine.ReadString(layout::kUninstallString) != expectedUninstall &&
+        FileExists(appPath + layout::kUninstallerFile))
         machine.WriteString(layout::kUninstallString, expectedUninstall);
 }
 

@@ -32,7 +32,8 @@ protected:
 // Reads Internet Explorer's NextId and its mapping count, lists the catalogue
 // buttons in ascending number after what the lists already hold, records
 // NextIdDef and CmdCount when absent, sets the icon folder from AppPath, and
-// brings the uninstall command into line with AppPath. A failure ends the
+// brings the uninstall command into line with AppPath when the AppPath
+// folder holds the uninstaller (vesk_uninst.exe). A failure ends the
 // load at its step; what was appended or written before it stays.
 void LoadCatalogue(CatalogueWindow& window);
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace orbelune {
 
@@ -15,15 +16,40 @@ namespace {
 struct AccessibleText {
     std::wstring name;
     std::function<std::wstring()> value;
+    std::wstring description;
 };
 
-// Marks the window's text, which its subclass owns.
-constexpr wchar_t kTextProperty[] = L"Orbelune.AccessibleText";
+// A named control: its window, the procedure it had before it was named,
+// and its text.
+struct NamedControl {
+    HWND hwnd;
+    WNDPROC previous;
+    AccessibleText text;
+};
+
+// The named controls of the process, a few dozen at most. Every message to
+// a named control (each item added to a named list among them) looks its
+// control up here: a walk over a short table in the process costs nothing
+// beside the platform's own subclassing, which asks the window server for a
+// window property twice per message (under Wine twenty times the cost of
+// adding an item to a list box).
+std::vector<std::unique_ptr<NamedControl>>& NamedControls() {
+    static std::vector<std::unique_ptr<NamedControl>> controls;
+    return controls;
+}
+
+// cppcheck-suppress constParameter ; HWND is a handle, not data of ours to make const
+NamedControl* Named(HWND hwnd) {
+    for (const auto& control : NamedControls())
+        if (control->hwnd == hwnd) return control.get();
+    return nullptr;
+}
 
 // The text given to a control; nullptr once the window is gone (a screen
 // reader may keep its object longer than the window lives).
 const AccessibleText* TextOf(HWND hwnd) {
-    return ::IsWindow(hwnd) ? static_cast<const AccessibleText*>(::GetPropW(hwnd, kTextProperty)) : nullptr;
+    const NamedControl* named = Named(hwnd);
+    return named ? &named->text : nullptr;
 }
 
 // A text as the answer to a screen reader's question; no text for an empty
@@ -134,6 +160,9 @@ public:
         return standard_->get_accChild(child, object);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+        if (!description) return E_POINTER;
+        if (const AccessibleText* text = TextOf(hwnd_); text && !text->description.empty() && IsSelf(child))
+            return Answer([text] { return text->description; }, description);
         return standard_->get_accDescription(child, description);
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override { return standard_->get_accHelp(child, help); }
@@ -220,36 +249,34 @@ LRESULT AccessibleObjectOf(HWND hwnd, WPARAM wParam) noexcept {
     return 0;
 }
 
-LRESULT CALLBACK AnswerAccessibility(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                     DWORD_PTR data) {
-    switch (message) {
-    case WM_GETOBJECT:
-        if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
-            if (const LRESULT answer = AccessibleObjectOf(hwnd, wParam)) return answer;
-        }
-        break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(hwnd, AnswerAccessibility, 1);
-        ::RemovePropW(hwnd, kTextProperty);
-        delete reinterpret_cast<AccessibleText*>(data);
-        break;
-    default:
-        break;
+LRESULT CALLBACK AnswerAccessibility(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const NamedControl* named = Named(hwnd);
+    if (!named) return ::DefWindowProcW(hwnd, message, wParam, lParam);  // never: named before its first message here
+    const WNDPROC previous = named->previous;
+    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
+        if (const LRESULT answer = AccessibleObjectOf(hwnd, wParam)) return answer;
+    } else if (message == WM_NCDESTROY) {
+        // The window's last message: its text goes, its procedure stays.
+        std::erase_if(NamedControls(), [hwnd](const auto& control) { return control->hwnd == hwnd; });
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return ::CallWindowProcW(previous, hwnd, message, wParam, lParam);
 }
 
 }  // namespace
 
-void SetAccessibleName(HWND control, std::wstring name, std::function<std::wstring()> value) {
-    auto text = std::make_unique<AccessibleText>(AccessibleText{std::move(name), std::move(value)});
-    // The window owns the text until WM_NCDESTROY; where it cannot be
-    // subclassed, the platform names the control.
-    if (!::SetPropW(control, kTextProperty, text.get())) return;
-    if (::SetWindowSubclass(control, AnswerAccessibility, 1, reinterpret_cast<DWORD_PTR>(text.get())))
-        [[maybe_unused]] AccessibleText* const ownedByTheWindow = text.release();
-    else
-        ::RemovePropW(control, kTextProperty);
+void SetAccessibleName(HWND control, std::wstring name, std::function<std::wstring()> value, std::wstring description) {
+    AccessibleText text{std::move(name), std::move(value), std::move(description)};
+    if (NamedControl* named = Named(control)) {  // named again
+        named->text = std::move(text);
+        return;
+    }
+    if (!::IsWindow(control)) return;
+    // In the table before its first message reaches the new procedure.
+    NamedControl& named = *NamedControls().emplace_back(
+        std::make_unique<NamedControl>(NamedControl{control, nullptr, std::move(text)}));
+    named.previous = reinterpret_cast<WNDPROC>(  // NOLINT(performance-no-int-to-ptr): the procedure the platform gives
+        ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnswerAccessibility)));
+    if (!named.previous) NamedControls().pop_back();  // not subclassed: the platform names the control
 }
 
 std::wstring NameFromLabel(std::wstring label) {

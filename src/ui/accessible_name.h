@@ -19,8 +19,11 @@
 namespace orbelune {
 
 // Names a control for screen readers; `value`, when given, tells what the
-// control shows at the moment of the question (a preview's icon file).
-void SetAccessibleName(HWND control, std::wstring name, std::function<std::wstring()> value = {});
+// control shows at the moment of the question (a preview's icon file);
+// `description`, when given, is read after the name (what a label's tooltip
+// tells about the field it names).
+void SetAccessibleName(HWND control, std::wstring name, std::function<std::wstring()> value = {},
+                       std::wstring description = {});
 
 // The name a label gives its control: its text without the trailing blanks
 // and colon ("名前　：" names "名前").

@@ -138,6 +138,12 @@ Form::Placement* Form::PlacementOf(HWND window) {
     return nullptr;
 }
 
+const ControlRow* Form::RowOf(int id) const {
+    for (const ControlRow& row : controls_)
+        if (row.place.id == id) return &row;
+    return nullptr;
+}
+
 const LayoutRect& Form::LayoutOf(int id) const {
     const LayoutRect* row = FindLayout(controls_, id);
     if (!row) throw Failure(L"ウィンドウを作成できません");
@@ -206,8 +212,13 @@ void Form::MakeControls() {
         if (row.checked) ::SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
         if (row.tooltip) AddTooltip(control, row.tooltip);
     }
-    for (const ControlRow& row : controls_)
-        if (row.label) SetAccessibleName(Control(row.place.id), NameFromLabel(WindowText(Control(row.label))));
+    for (const ControlRow& row : controls_) {
+        if (row.name) SetAccessibleName(Control(row.place.id), row.name);
+        if (!row.label) continue;
+        const ControlRow* label = RowOf(row.label);
+        SetAccessibleName(Control(row.place.id), NameFromLabel(WindowText(Control(row.label))), {},
+                          label && label->tooltip ? label->tooltip : L"");
+    }
 }
 
 HWND Form::MakeWindow(const ControlRow&) { throw Failure(L"ウィンドウを作成できません"); }

@@ -155,6 +155,7 @@ private:
     // A font of the form, `height` pixels high at 96 dpi; the form owns it
     // and makes it again at a new DPI.
     HFONT AddFont(const wchar_t* face, int height, bool bold);
+    const ControlRow* RowOf(int id) const;
     // A control of a row with a class, widened to its text as the row
     // says. A group box frames controls made before it (above it in the
     // window order) and paints its inside with the form's background.

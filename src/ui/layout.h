@@ -41,10 +41,12 @@ struct ControlRow {
     DWORD style = 0;            // WS_CHILD is added; BS_GROUPBOX makes a group box
     DWORD exStyle = 0;
     int font = 0;               // index in the form's font table
-    int label = 0;              // the label whose text names the control for screen readers
+    int label = 0;              // the label whose text names the control for screen readers,
+                                // and whose tooltip describes it (the keyboard never shows it)
     const wchar_t* tooltip = nullptr;
     int itemHeight = 0;         // a list box's item height at 96 dpi
     bool checked = false;       // a check box or radio button made checked
+    const wchar_t* name = nullptr;  // the name for screen readers of a control without a label
 };
 
 // Styles the windows' rows share.

@@ -174,7 +174,8 @@ TEST(ProgramManifest, DeclaresLongPathAwareness) {
 }
 
 // The 32-bit installer writes the uninstall key in the 32-bit registry view;
-// both flavours repair the command there and leave the 64-bit view alone.
+// both flavours repair the command there, only towards a folder that holds
+// the uninstaller, and leave the 64-bit view alone.
 TEST_F(StartupTest, BothFlavoursRepairTheInstallersUninstallEntry) {
     const std::wstring uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vesk";
     const auto removeBoth = [&] {
@@ -200,25 +201,46 @@ TEST_F(StartupTest, BothFlavoursRepairTheInstallersUninstallEntry) {
         ::RegCloseKey(key);
         return std::wstring(text);
     };
-    // AppPath names an installation: a folder holding Orbelune.exe.
+    // AppPath names an installation: a folder holding Orbelune.exe and the
+    // uninstaller. Without AppPath the program records its own folder, which
+    // holds no uninstaller (a copy from the portable zip, say): the entry
+    // keeps naming the installed one.
     test::TempFolder installed;
     test::WriteFileBytes(installed.File(L"Orbelune.exe"), {'M', 'Z'});
+    test::WriteFileBytes(installed.File(L"vesk_uninst.exe"), {'M', 'Z'});
+    const std::wstring installedCommand = L"\"" + installed.File(L"vesk_uninst.exe") + L"\"";
+    const std::wstring old = L"\"C:\\Old\\vesk_uninst.exe\"";
+    const struct {
+        const char* what;
+        bool appPath;
+        std::wstring stored, after;
+    } cases[] = {
+        {"installed", true, old, installedCommand},
+        {"run from a folder without the uninstaller", false, installedCommand, installedCommand},
+    };
     for (const std::wstring& path : {ProgramPath(), Program64Path()}) {
-        SCOPED_TRACE(testing::PrintToString(path));
         ASSERT_TRUE(FileExists(path)) << "build the 64-bit flavour too: scripts/build.sh x86_64";
-        removeBoth();
-        test::SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", installed.Path() + L"\\");
-        setIn(KEY_WOW64_32KEY, L"\"C:\\Old\\vesk_uninst.exe\"");
-        setIn(KEY_WOW64_64KEY, L"untouched");
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::PrintToString(path) + " " + c.what);
+            Clean();
+            removeBoth();
+            if (c.appPath) test::SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", installed.Path() + L"\\");
+            setIn(KEY_WOW64_32KEY, c.stored.c_str());
+            setIn(KEY_WOW64_64KEY, L"untouched");
 
-        Program program(path);
-        ASSERT_TRUE(program.Started());
-        HWND mainWindow = WaitForWindow(L"TForm1", nullptr, true);
-        ASSERT_TRUE(mainWindow);
-        ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program.WaitForExit(), 0u);
-        EXPECT_EQ(readIn(KEY_WOW64_32KEY), L"\"" + installed.File(L"vesk_uninst.exe") + L"\"");
-        EXPECT_EQ(readIn(KEY_WOW64_64KEY), L"untouched");
+            Program program(path);
+            ASSERT_TRUE(program.Started());
+            HWND mainWindow = WaitForWindow(L"TForm1", nullptr, true);
+            ASSERT_TRUE(mainWindow);
+            ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+            EXPECT_EQ(program.WaitForExit(), 0u);
+            EXPECT_EQ(readIn(KEY_WOW64_32KEY), c.after);
+            EXPECT_EQ(readIn(KEY_WOW64_64KEY), L"untouched");
+            if (!c.appPath) {  // the program's own folder, recorded
+                EXPECT_EQ(test::GetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath"),
+                          path.substr(0, path.rfind(L'\\') + 1));
+            }
+        }
     }
     removeBoth();
 }

@@ -275,5 +275,29 @@ TEST(PeResources, KindsOfFiles) {
     for (const auto& row : table) EXPECT_EQ(ClassifyExecutable(row.bytes.data(), row.bytes.size()), row.kind);
 }
 
+// A listing reads the structure at once and judges the named images a group
+// at a time: over damaged and generated files it refuses exactly what a
+// whole reading refuses, with the same groups.
+TEST(PeResources, DeferredReadingRefusesGroupByGroupWhatAWholeReadingRefuses) {
+    std::vector<std::pair<std::string, Bytes>> files;
+    for (const auto& damaged : test::DamagedLibraries()) files.emplace_back(damaged.what, damaged.bytes);
+    for (const auto& generated : test::GeneratedFiles(3, 400)) files.emplace_back(generated.label, generated.bytes);
+    int refused = 0;
+    for (const auto& [what, bytes] : files) {
+        SCOPED_TRACE(what);
+        const auto whole = Read(bytes);
+        const auto deferred = ReadProgramIcons(bytes.data(), bytes.size(), {}, NamedImages::Deferred);
+        bool unsafe = !deferred;
+        for (std::size_t g = 0; deferred && g < deferred->groups.size(); ++g)
+            unsafe = unsafe || !NamedImagesSafe(bytes.data(), bytes.size(), *deferred, g);
+        EXPECT_EQ(unsafe, !whole);
+        if (whole && deferred) {
+            EXPECT_EQ(whole->groups, deferred->groups);
+        }
+        refused += unsafe;
+    }
+    EXPECT_GT(refused, 0);
+}
+
 }  // namespace
 }  // namespace orbelune

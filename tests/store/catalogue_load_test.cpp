@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <functional>
+#include <optional>
 
 namespace orbelune {
 namespace {
@@ -22,8 +24,27 @@ using test::UserString;
 const std::wstring kCatalogue = L"\\Software\\Tollivern";
 const std::wstring kCmdMapping = L"\\Software\\Microsoft\\Internet Explorer\\Extensions\\CmdMapping";
 const std::wstring kUninstall = L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vesk";
-const std::wstring kAppPath = L"D:\\Tools\\Buttons\\";
-const std::wstring kExpectedCommand = L"\"D:\\Tools\\Buttons\\vesk_uninst.exe\"";
+// The uninstall command of an installation in `folder` (ending in "\\").
+std::wstring CommandOf(const std::wstring& folder) { return L"\"" + folder + L"vesk_uninst.exe\""; }
+
+// An installation: a folder that holds the uninstaller. `under` names a
+// folder below the temporary one.
+class Installation {
+public:
+    explicit Installation(const std::wstring& under = L"") {
+        if (!under.empty()) ::CreateDirectoryW(temp_.File(under).c_str(), nullptr);
+        path_ = (under.empty() ? temp_.Path() : temp_.File(under)) + L"\\";
+        test::WriteFileBytes(path_ + L"vesk_uninst.exe", {'M', 'Z'});
+    }
+    const std::wstring& Path() const { return path_; }
+
+private:
+    test::TempFolder temp_;
+    std::wstring path_;
+};
+
+// A folder without the uninstaller.
+const std::wstring kNoUninstaller = L"D:\\Tools\\Buttons\\";
 
 struct FakeWindow final : CatalogueWindow {
     std::vector<std::wstring> names;
@@ -41,6 +62,9 @@ class CatalogueLoadTest : public testing::Test {
 protected:
     test::ScratchRegistry scratch_;
     FakeWindow window_;
+    const Installation installed_;
+    const std::wstring kAppPath = installed_.Path();
+    const std::wstring kExpectedCommand = CommandOf(kAppPath);
 
     // An installed program on a machine where Internet Explorer has run.
     void Install() {
@@ -77,7 +101,7 @@ TEST_F(CatalogueLoadTest, ListsPresentButtonsInAscendingOrderUpToButtonDat) {
     EXPECT_EQ(Load(), L"(no failure)");
     EXPECT_EQ(window_.names, (Texts{L"メモ帳", L"", L"Three"}));
     EXPECT_EQ(window_.numbers, (Texts{L"0", L"1", L"3"}));
-    EXPECT_EQ(window_.iconFolder, L"D:\\Tools\\Buttons\\icon");
+    EXPECT_EQ(window_.iconFolder, kAppPath + L"icon");
 }
 
 TEST_F(CatalogueLoadTest, ValueNamesMatchWithoutLetterCase) {
@@ -157,39 +181,44 @@ TEST_F(CatalogueLoadTest, FirstStartValuesAreWrittenOnlyOnce) {
 }
 
 TEST_F(CatalogueLoadTest, UninstallCommandRepair) {
+    const Installation japanese(L"ツール 表示");
+    std::wstring lower = kExpectedCommand;
+    for (wchar_t& c : lower) c = static_cast<wchar_t>(::towlower(c));
+    const std::wstring good = L"\"C:\\Good\\vesk_uninst.exe\"";
     const struct {
         const char* what;
         bool keyPresent;
-        const wchar_t* stored;  // nullptr: no value
-        const wchar_t* appPath;  // nullptr: no AppPath
-        const wchar_t* after;    // nullptr: still no value
+        std::optional<std::wstring> stored;   // none: no value
+        std::optional<std::wstring> appPath;  // none: no AppPath
+        std::optional<std::wstring> after;    // none: still no value
     } cases[] = {
-        {"equal", true, L"\"D:\\Tools\\Buttons\\vesk_uninst.exe\"", L"D:\\Tools\\Buttons\\",
-         L"\"D:\\Tools\\Buttons\\vesk_uninst.exe\""},
-        {"case differs", true, L"\"d:\\tools\\buttons\\VESK_UNINST.EXE\"", L"D:\\Tools\\Buttons\\",
-         L"\"D:\\Tools\\Buttons\\vesk_uninst.exe\""},
-        {"other folder", true, L"\"C:\\Old\\vesk_uninst.exe\"", L"D:\\ツール\\表示\\",
-         L"\"D:\\ツール\\表示\\vesk_uninst.exe\""},
-        {"value absent", true, nullptr, L"D:\\Tools\\Buttons\\", L"\"D:\\Tools\\Buttons\\vesk_uninst.exe\""},
-        {"key absent", false, nullptr, L"D:\\Tools\\Buttons\\", nullptr},
-        {"AppPath empty", true, L"\"C:\\Good\\vesk_uninst.exe\"", L"", L"\"C:\\Good\\vesk_uninst.exe\""},
-        {"AppPath absent", true, L"\"C:\\Good\\vesk_uninst.exe\"", nullptr, L"\"C:\\Good\\vesk_uninst.exe\""},
-        {"AppPath empty, value absent", true, nullptr, L"", nullptr},
+        {"equal", true, kExpectedCommand, kAppPath, kExpectedCommand},
+        {"case differs", true, lower, kAppPath, kExpectedCommand},
+        {"other folder", true, good, japanese.Path(), CommandOf(japanese.Path())},
+        {"value absent", true, {}, kAppPath, kExpectedCommand},
+        {"key absent", false, {}, kAppPath, {}},
+        {"AppPath empty", true, good, L"", good},
+        {"AppPath absent", true, good, {}, good},
+        {"AppPath empty, value absent", true, {}, L"", {}},
+        // A copy that was never installed (AppPath recorded by the program
+        // itself): the entry keeps naming the installer's uninstaller.
+        {"a folder without the uninstaller", true, good, kNoUninstaller, good},
+        {"a folder without the uninstaller, value absent", true, {}, kNoUninstaller, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         test::ScratchRegistry inner;
         if (c.keyPresent) test::CreateKey(HKEY_LOCAL_MACHINE, kUninstall);
-        if (c.stored) SetString(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString", c.stored);
-        if (c.appPath) SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", c.appPath);
+        if (c.stored) SetString(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString", *c.stored);
+        if (c.appPath) SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", *c.appPath);
         EXPECT_EQ(Load(), L"(no failure)");
         const auto after = test::GetString(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString");
         if (c.after) {
-            EXPECT_EQ(after, c.after);
+            EXPECT_EQ(after, *c.after);
             // Written with its terminating zero: other programs read it.
             const auto raw = test::GetRaw(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString");
             ASSERT_TRUE(raw);
-            const std::size_t length = std::wstring_view(c.after).size();
+            const std::size_t length = c.after->size();
             EXPECT_EQ(raw->data.size(), (length + 1) * sizeof(wchar_t));
             EXPECT_EQ(raw->data.back(), 0);
             EXPECT_EQ(raw->data[raw->data.size() - 2], 0);
@@ -314,7 +343,7 @@ TEST_F(CatalogueLoadTest, WrongTypesEndTheLoadAtTheirStep) {
             break;
         case Stands::AllButUninstall:
             EXPECT_EQ(window_.names.size(), 4u);
-            EXPECT_EQ(window_.iconFolder, L"D:\\Tools\\Buttons\\icon");
+            EXPECT_EQ(window_.iconFolder, kAppPath + L"icon");
             break;
         }
         EXPECT_EQ(window_.names.size(), window_.numbers.size());
@@ -344,7 +373,7 @@ TEST_F(CatalogueLoadTest, TheProgramRecordsItsFolderWhereAppPathNamesNoProgram) 
         std::wstring after;
     } cases[] = {
         {"absent", [] {}, folder},
-        {"a folder without the program", [] { SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", kAppPath); },
+        {"a folder without the program", [&] { SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", kAppPath); },
          folder},
         {"of another type", [] { SetDword(HKEY_CURRENT_USER, kCatalogue, L"AppPath", 1); }, folder},
         {"another installation", [&] { SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", elsewhere); },

@@ -14,9 +14,10 @@
 namespace orbelune {
 namespace {
 
-// What oleacc reads for a window's client area or one of its children:
-// the name, or the value.
-std::wstring Read(HWND hwnd, bool value = false, LONG child = CHILDID_SELF) {
+enum class Property { Name, Value, Description };
+
+// What oleacc reads for a window's client area or one of its children.
+std::wstring Read(HWND hwnd, Property what = Property::Name, LONG child = CHILDID_SELF) {
     IAccessible* object = nullptr;
     if (FAILED(::AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
                                             reinterpret_cast<void**>(&object))))
@@ -25,8 +26,10 @@ std::wstring Read(HWND hwnd, bool value = false, LONG child = CHILDID_SELF) {
     id.vt = VT_I4;
     id.lVal = child;
     BSTR text = nullptr;
-    if (value)
+    if (what == Property::Value)
         object->get_accValue(id, &text);
+    else if (what == Property::Description)
+        object->get_accDescription(id, &text);
     else
         object->get_accName(id, &text);
     std::wstring result = text ? text : L"";
@@ -49,22 +52,31 @@ protected:
     }
 };
 
-// One window's (control, name) table.
-void ExpectNames(const Form& form, std::initializer_list<std::pair<int, const wchar_t*>> table) {
-    for (const auto& [id, name] : table) {
+// One window's (control, name, description) table.
+struct Reading {
+    int id;
+    const wchar_t* name;
+    const wchar_t* description = L"";
+};
+void ExpectNames(const Form& form, std::initializer_list<Reading> table) {
+    for (const auto& [id, name, description] : table) {
         SCOPED_TRACE(test::Utf8(name));
         EXPECT_EQ(Read(form.Control(id)), name);
+        EXPECT_EQ(Read(form.Control(id), Property::Description), description);
     }
 }
 
 TEST_F(AccessibilityTest, EveryControlIsReadAsItIsSeen) {
     Start();
     using M = MainWindow;
+    // The icon fields with their labels' tooltips; each "参照" by what it
+    // browses for.
     ExpectNames(*TheMainWindow(), {{M::kButtonNameList, L"ボタン一覧"}, {M::kNameField, L"名前"},
-                              {M::kLinkTargetField, L"リンク先"}, {M::kIconPathField, L"アイコン"},
-                              {M::kHotIconPathField, L"ホットアイコン"}, {M::kIconPanel, L"アイコン"},
-                              {M::kHotIconPanel, L"ホットアイコン"}, {M::kLinkBrowseButton, L"参照"},
-                              {M::kIconBrowseButton, L"参照"}, {M::kHotIconBrowseButton, L"参照"},
+                              {M::kLinkTargetField, L"リンク先"}, {M::kIconPathField, L"アイコン", L"通常表示されるアイコン"},
+                              {M::kHotIconPathField, L"ホットアイコン", L"カーソルを重ねたときのアイコン"},
+                              {M::kIconPanel, L"アイコン"}, {M::kHotIconPanel, L"ホットアイコン"},
+                              {M::kLinkBrowseButton, L"リンク先参照"}, {M::kIconBrowseButton, L"アイコン参照"},
+                              {M::kHotIconBrowseButton, L"ホットアイコン参照"},
                               {M::kSameAsIconCheck, L"ホットアイコンを指定しない"}, {M::kCreateButton, L"作成"},
                               {M::kEditButton, L"編集"}, {M::kDeleteButton, L"削除"}, {M::kQuitButton, L"終了"}});
     using B = LinkBrowser;
@@ -86,16 +98,16 @@ TEST_F(AccessibilityTest, EveryControlIsReadAsItIsSeen) {
     test::WriteFileBytes(file, test::IconFileBytes(32, RGB(255, 0, 0)));
     const HWND panel = TheMainWindow()->PreviewPanel(M::Preview::Icon).Handle();
     const HWND image = TheMainWindow()->PreviewImage(M::Preview::Icon).Handle();
-    EXPECT_EQ(Read(panel, true), L"");
+    EXPECT_EQ(Read(panel, Property::Value), L"");
     TheMainWindow()->SetText(M::kIconPathField, file);
     TheMainWindow()->ShowIconInPreview(M::Preview::Icon, file);
     for (HWND preview : {panel, image}) {
         EXPECT_EQ(Read(preview), L"アイコン");
-        EXPECT_EQ(Read(preview, true), file);
+        EXPECT_EQ(Read(preview, Property::Value), file);
     }
     EXPECT_EQ(Read(TheMainWindow()->PreviewImage(M::Preview::HotIcon).Handle()), L"ホットアイコン");
     TheIconPicker()->ListIconsOfFile(L"C:\\windows\\system32\\comctl32.dll");
-    for (LONG item : {1, 4}) EXPECT_EQ(Read(TheIconPicker()->Control(P::kIconGrid), false, item), std::to_wstring(item - 1));
+    for (LONG item : {1, 4}) EXPECT_EQ(Read(TheIconPicker()->Control(P::kIconGrid), Property::Name, item), std::to_wstring(item - 1));
 }
 
 TEST_F(AccessibilityTest, AnIconIsChosenAndSavedWithTheKeyboardAlone) {
@@ -137,7 +149,7 @@ TEST_F(AccessibilityTest, AnIconIsChosenAndSavedWithTheKeyboardAlone) {
     EXPECT_TRUE(boxes_.empty());
     EXPECT_FALSE(test::ReadFileBytes(saved).empty());
     EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), saved);
-    EXPECT_EQ(Read(TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Handle(), true), saved);
+    EXPECT_EQ(Read(TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Handle(), Property::Value), saved);
 }
 
 COLORREF PixelAt(HWND window, int x, int y) {

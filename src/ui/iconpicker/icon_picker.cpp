@@ -8,15 +8,12 @@
 #include "platform/executable_icons.h"
 #include "platform/failure.h"
 #include "platform/files.h"
-#include "platform/icon_strip.h"
-#include "ui/accessible_name.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
-#include <optional>
-#include <vector>
+#include <chrono>
 
 namespace orbelune {
 
@@ -24,11 +21,34 @@ namespace {
 
 constexpr COLORREF kBackground = RGB(191, 255, 113);
 
+// Asks the window to make more of the grid's icons ahead (wParam: the
+// listing they belong to); the timer does the same after input.
+constexpr UINT kMakeAheadMessage = WM_APP + 25;
+constexpr UINT_PTR kMakeAheadTimer = 25;
+// Asks the window to let go of the listed file once what is being drawn is
+// made: while the picker waits the file may be deleted or replaced.
+constexpr UINT kLeaveFileMessage = WM_APP + 26;
+
 IconImage IconFromHandle(HICON handle) {
     IconImage icon;
     icon.SetHandle(handle);
     return icon;
 }
+
+// Repainting of a window held back while it lives.
+class NoRedraw {
+public:
+    explicit NoRedraw(HWND hwnd) : hwnd_(hwnd) { ::SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0); }
+    ~NoRedraw() {
+        ::SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+    NoRedraw(const NoRedraw&) = delete;
+    NoRedraw& operator=(const NoRedraw&) = delete;
+
+private:
+    HWND hwnd_;
+};
 
 // A program or library whose structure the icon reader refuses.
 constexpr wchar_t kDamagedProgram[] = L"ファイル %s は壊れているため、アイコンを一覧にできません";
@@ -64,14 +84,12 @@ IconPicker::IconPicker() : Form(kBackground) {
 IconPicker::~IconPicker() { Destroy(); }
 
 void IconPicker::CreateControls() {
-    iconList_ = NewGridImages(16);
     MakeControls();
+    // The grid asks for each cell's caption and image when it draws it.
     HWND view = Control(kIconGrid);
-    ListView_SetImageList(view, iconList_.Get(), LVSIL_NORMAL);
+    gridImages_.Reset(nullptr, 0, GridIconSize());
+    ListView_SetImageList(view, gridImages_.List(), LVSIL_NORMAL);
     SetFirstFocus(view);
-    // Screen readers read the grid by what it lists, its items by their
-    // captions.
-    SetAccessibleName(view, L"アイコン一覧");
     ::SetWindowSubclass(view, GridKeys, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -100,38 +118,29 @@ LRESULT CALLBACK IconPicker::GridKeys(HWND hwnd, UINT message, WPARAM wParam, LP
 
 int IconPicker::GridIconSize() const { return Scale(kIconSize, Dpi()); }
 
-UniqueImageList IconPicker::NewGridImages(int capacity) const {
-    return UniqueImageList(
-        ::ImageList_Create(GridIconSize(), GridIconSize(), ILC_COLOR32 | ILC_MASK, capacity, 16));
+void IconPicker::RemakeGridImages() {
+    gridImages_.Reset(listed_.get(), iconCount_, GridIconSize());
+    HWND view = Control(kIconGrid);
+    ListView_SetImageList(view, gridImages_.List(), LVSIL_NORMAL);  // the grid's cells follow the size
+    ::InvalidateRect(view, nullptr, TRUE);
+    ::PostMessageW(Handle(), kMakeAheadMessage, ++listing_, 0);
 }
 
 void IconPicker::OnDpiChanged() {
     // The grid's icons are made again at the new size from the file they
-    // were listed from.
-    const int count = ::ImageList_GetImageCount(iconList_.Get());
-    UniqueImageList list = NewGridImages(std::max(count, 1));
-    // A file that cannot be read again, or no longer passes the checks,
-    // keeps its images brought to the new size.
-    std::optional<ExecutableIcons> icons;
-    if (count > 0 && FileExists(listedFile_)) {
-        try {
-            icons.emplace(listedFile_);
-            if (icons->Refused()) icons.reset();
-        } catch (const Failure&) {
-            icons.reset();
-        }
-    }
-    for (int i = 0; i < count; ++i) {
-        UniqueIcon icon(icons ? icons->Make(i, GridIconSize()) : nullptr);
-        if (!icon) icon.Reset(::ImageList_GetIcon(iconList_.Get(), i, ILD_NORMAL));
-        ::ImageList_AddIcon(list.Get(), icon.Get());
-    }
-    ListView_SetImageList(Control(kIconGrid), list.Get(), LVSIL_NORMAL);
-    iconList_ = std::move(list);
+    // were listed from, and placed again.
+    NoRedraw hold(Control(kIconGrid));
+    RemakeGridImages();
     ListView_Arrange(Control(kIconGrid), LVA_DEFAULT);
 }
 
-void IconPicker::ClearIconGrid() { ListView_DeleteAllItems(Control(kIconGrid)); }
+void IconPicker::ClearIconGrid() {
+    ListView_DeleteAllItems(Control(kIconGrid));
+    ++listing_;
+    gridImages_.Reset(nullptr, 0, GridIconSize());
+    listed_.reset();
+    listedFile_.clear();
+}
 
 int IconPicker::IconGridCount() const { return ListView_GetItemCount(Control(kIconGrid)); }
 
@@ -150,8 +159,33 @@ void IconPicker::Open(Form& opener, const wchar_t* caption, const std::wstring& 
 void IconPicker::OnBackClicked() { LeaveSubWindow(*this, opener_); }
 
 LRESULT IconPicker::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kMakeAheadMessage:
+        if (wParam == listing_) MakeAhead();
+        return 0;
+    case kLeaveFileMessage:
+        leavePosted_ = false;
+        if (listed_) listed_->LeaveFile();
+        return 0;
+    case WM_TIMER:
+        if (wParam != kMakeAheadTimer) break;
+        ::KillTimer(Handle(), kMakeAheadTimer);
+        MakeAhead();
+        return 0;
+    case WM_DISPLAYCHANGE:
+        // Decoded pixels are the platform's only at some display depths.
+        RemakeGridImages();
+        break;
+    default:
+        break;
+    }
     if (message == WM_NOTIFY) {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == kIconGrid &&
+            (header->code == LVN_GETDISPINFOW || header->code == LVN_ODFINDITEMW))
+            return OnGridNotify(*header);
+        // Emptying the grid needs no word of each cell.
+        if (header->idFrom == kIconGrid && header->code == LVN_DELETEALLITEMS) return TRUE;
         // The selection moved to another icon with the keyboard: chosen as
         // by a click.
         if (header->idFrom == kIconGrid && header->code == LVN_ITEMCHANGED && keyInGrid_) {
@@ -163,6 +197,74 @@ LRESULT IconPicker::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
     }
     return Form::OnMessage(message, wParam, lParam);
+}
+
+LRESULT IconPicker::OnGridNotify(const NMHDR& header) {
+    if (header.code == LVN_GETDISPINFOW) {
+        LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
+        // Each icon's caption is its index, counting from 0.
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+            const std::wstring caption = std::to_wstring(item.iItem);
+            const std::size_t length = std::min(caption.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+            std::copy_n(caption.c_str(), length + 1, item.pszText);  // with the terminating zero, or cut short
+            item.pszText[length] = L'\0';
+        }
+        if (item.mask & LVIF_IMAGE) {
+            item.iImage = gridImages_.ImageOf(item.iItem);
+            LeaveFileSoon();
+        }
+        return 0;
+    }
+    // Typing finds the next icon whose caption starts with what was typed.
+    const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+    if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return -1;
+    const std::wstring wanted = find.lvfi.psz;
+    const bool partial = (find.lvfi.flags & LVFI_PARTIAL) != 0;
+    const int start = std::clamp(find.iStart, 0, std::max(iconCount_ - 1, 0));
+    for (int k = 0; k < iconCount_; ++k) {
+        if (start + k >= iconCount_ && !(find.lvfi.flags & LVFI_WRAP)) break;
+        const int i = (start + k) % iconCount_;
+        const std::wstring caption = std::to_wstring(i);
+        if (partial ? caption.starts_with(wanted) : caption == wanted) return i;
+    }
+    return -1;
+}
+
+void IconPicker::LeaveFileSoon() {
+    if (leavePosted_) return;
+    leavePosted_ = ::PostMessageW(Handle(), kLeaveFileMessage, 0, 0) != FALSE;
+}
+
+void IconPicker::MakeAhead() {
+    // The first screen is drawn first; then the images the icons name are
+    // judged, and icons made ahead, until input waits or a few milliseconds
+    // have passed, and the rest after the input.
+    ::UpdateWindow(Control(kIconGrid));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
+    const auto goOnLater = [&] {
+        if (HIWORD(::GetQueueStatus(QS_KEY | QS_MOUSEBUTTON)) != 0)
+            ::SetTimer(Handle(), kMakeAheadTimer, USER_TIMER_MINIMUM, nullptr);
+        else if (std::chrono::steady_clock::now() >= until)
+            ::PostMessageW(Handle(), kMakeAheadMessage, listing_, 0);
+        else
+            return false;
+        return true;
+    };
+    for (ExecutableIcons::Judging judging; listed_ && (judging = listed_->JudgeNamedImages(32)) !=
+                                                         ExecutableIcons::Judging::Done;) {
+        if (judging == ExecutableIcons::Judging::Refused) {
+            // A file the platform could only read outside of is not listed.
+            const std::wstring path = listedFile_;
+            ClearIconGrid();
+            iconCount_ = 0;
+            chosenIconImage_->ClearPicture();
+            Fail(kDamagedProgram, path);
+        }
+        if (goOnLater()) return;
+    }
+    while (gridImages_.MakeNext())
+        if (goOnLater()) return;
+    if (listed_) listed_->LeaveFile();
 }
 
 namespace {
@@ -201,21 +303,6 @@ private:
     HCURSOR previous_;
 };
 
-// Repainting of a window held back while it lives.
-class NoRedraw {
-public:
-    explicit NoRedraw(HWND hwnd) : hwnd_(hwnd) { ::SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0); }
-    ~NoRedraw() {
-        ::SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(hwnd_, nullptr, TRUE);
-    }
-    NoRedraw(const NoRedraw&) = delete;
-    NoRedraw& operator=(const NoRedraw&) = delete;
-
-private:
-    HWND hwnd_;
-};
-
 }  // namespace
 
 void IconPicker::HandToOpener(const std::wstring& path) {
@@ -242,59 +329,29 @@ void IconPicker::OnOpenClicked() {
                         {openedFile_, ImageBox::kAssociated});
 }
 
-int IconPicker::AddListedIcon(IconStrip& images, ImageBytes chosen) const {
-    // Where the platform makes no icon the cell stays blank: one image less
-    // never costs the icons after it.
-    const UniqueIcon icon(ExecutableIcons::Make(chosen, GridIconSize(), GridIconSize()));
-    const int added = icon ? images.Add(icon.Get()) : -1;
-    return added >= 0 ? added : images.AddBlank();
-}
-
 void IconPicker::ListIconsOfFile(const std::wstring& path) {
     if (!FileExists(path)) return;
     WaitCursor wait;
 
     // Every file is read through the checked readers; a damaged one never
-    // reaches the platform.
-    const ExecutableIcons icons(path);
-    iconCount_ = icons.Count();
-    // A new, empty list of the grid's icon size with room for every icon: it
-    // never grows (and copies itself) during the listing.
-    UniqueImageList list = NewGridImages(std::max(iconCount_, 1));
-    listedFile_ = path;
+    // reaches the platform. The count is known at once; each cell is made
+    // when it is first drawn.
+    auto icons = std::make_unique<ExecutableIcons>(path, NamedImages::Deferred);
+    iconCount_ = icons->Count();
     chosenIconImage_->ClearPicture();
-
     HWND view = Control(kIconGrid);
     {
+        // The grid places every cell once, and draws only when it is whole.
         NoRedraw hold(view);
-        ListView_DeleteAllItems(view);
-        ListView_SetImageList(view, list.Get(), LVSIL_NORMAL);
-        iconList_ = std::move(list);  // the old list goes once the grid no longer shows it
-        if (icons.Refused()) Fail(kDamagedProgram, path);
-        ListView_SetItemCount(view, std::max(iconCount_, 0));
-        IconStrip images(iconList_.Get());  // the list gets its images in strips
-        // A plain image of the grid's size goes into the strip straight from
-        // its bytes, with the pixels the platform's icon of it would give;
-        // any other is made into an icon first.
-        const bool decode = GridIconSize() == IconStrip::kSide;
-        std::vector<std::uint32_t> colour(decode ? IconStrip::kSide * IconStrip::kSide : 0);
-        std::vector<std::uint8_t> mask(decode ? IconStrip::kSide * IconStrip::kSide / 8 : 0);
-        for (int i = 0; i < iconCount_; ++i) {
-            // The image is chosen once, whether it is decoded or made.
-            const ImageBytes chosen = icons.ChosenImage(static_cast<std::size_t>(i), GridIconSize(), GridIconSize());
-            int image = -1;
-            if (decode && ExecutableIcons::Pixels(chosen, IconStrip::kSide, colour.data(), mask.data()))
-                image = images.AddPixels(colour.data(), mask.data());
-            if (image < 0) image = AddListedIcon(images, chosen);
-            std::wstring caption = std::to_wstring(i);
-            LVITEMW item{};
-            item.mask = LVIF_TEXT | LVIF_IMAGE;
-            item.iItem = i;
-            item.pszText = caption.data();
-            item.iImage = image;
-            ListView_InsertItem(view, &item);
-        }  // the list keeps its own copy of each image
+        ClearIconGrid();
+        if (icons->Refused()) Fail(kDamagedProgram, path);
+        listed_ = std::move(icons);
+        listedFile_ = path;
+        RemakeGridImages();
+        ListView_SetItemCountEx(view, iconCount_, LVSICF_NOSCROLL);
+        ListView_Arrange(view, LVA_DEFAULT);
     }
+    if (iconCount_ > 0) ListView_EnsureVisible(view, 0, FALSE);  // from the first icon
     ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
@@ -304,25 +361,27 @@ void IconPicker::OnIconGridClicked() {
     if (selected < 0 || !FileExists(openedFile_)) return;
 
     openedExtension_ = ExtensionOf(openedFile_);
+    // The file the grid lists gives the icon the platform's extraction gives
+    // at that index, from what the listing holds, at the size it is saved
+    // at whatever the display's scaling.
+    if (listed_ && openedFile_ == listedFile_ && listed_->Unchanged()) {
+        chosenIconImage_->SetPicture(IconFromHandle(gridImages_.Icon(selected, kIconSize)), {openedFile_, selected});
+        LeaveFileSoon();
+        return;
+    }
+    // Another file opened since the listing, or the listed one changed.
     if (openedExtension_ == L".ICO") {
         IconImage icon;
         icon.LoadFromFile(openedFile_);
         chosenIconImage_->SetPicture(icon);
         return;
     }
-    LVITEMW item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = selected;
-    ListView_GetItem(view, &item);
     const ExecutableIcons icons(openedFile_);
     if (icons.Refused()) {
         chosenIconImage_->ClearPicture();
         Fail(kDamagedProgram, openedFile_);
     }
-    // At the size it is saved at, whatever the display's scaling.
-    chosenIconImage_->SetPicture(
-        IconFromHandle(item.iImage < 0 ? nullptr : icons.Make(item.iImage, kIconSize)),
-        {openedFile_, item.iImage});
+    chosenIconImage_->SetPicture(IconFromHandle(icons.Make(selected, kIconSize)), {openedFile_, selected});
 }
 
 void IconPicker::OnSaveClicked() {

@@ -7,6 +7,7 @@
 #include "icon/ico_layout.h"
 #include "platform/handle.h"
 #include "ui/form.h"
+#include "ui/iconpicker/grid_images.h"
 #include "ui/image_box.h"
 
 #include <commctrl.h>
@@ -16,10 +17,6 @@
 #include <string>
 
 namespace orbelune {
-
-class ExecutableIcons;
-class IconStrip;
-struct ImageBytes;
 
 class IconPicker final : public Form {
 public:
@@ -47,8 +44,13 @@ public:
     enum FontIndex : int { kButtons, kColours, kGrid };
     static constexpr FontSpec kFonts[] = {{L"ＭＳ Ｐゴシック", 12}, {L"ＭＳ ゴシック", 13}, {L"MS Sans Serif", 11}};
     static constexpr ControlRow kControls[] = {
-        {{kIconGrid, 8, 8, 233, 218}, WC_LISTVIEWW, L"",
-         kTabStop | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_AUTOARRANGE, WS_EX_CLIENTEDGE, kGrid},
+        // Read by screen readers by what it lists, its items by their captions.
+        {.place = {kIconGrid, 8, 8, 233, 218},
+         .className = WC_LISTVIEWW,
+         .style = kTabStop | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_AUTOARRANGE | LVS_OWNERDATA,
+         .exStyle = WS_EX_CLIENTEDGE,
+         .font = kGrid,
+         .name = L"アイコン一覧"},
         {{kOpenButton, 7, 233, 74, 33}, L"BUTTON", L"リストを開く", kTabStop | BS_PUSHBUTTON},
         {{kSaveButton, 87, 233, 74, 33}, L"BUTTON", L"アイコン保存", kTabStop | BS_PUSHBUTTON},
         {{kChosenIconImage, 15 + 19, 281 + 21, 36, 36}, nullptr, L"", 0, 0, kButtons, kChosenIconGroup},
@@ -122,17 +124,27 @@ private:
     // The size of the chosen icon, and of the grid's icons at 96 dpi.
     static constexpr int kIconSize = 32;
     int GridIconSize() const;
-    // An empty image list of the grid's icon size with room for `capacity`.
-    UniqueImageList NewGridImages(int capacity) const;
-    // Makes the chosen image of a listed icon into an icon of the grid's
-    // size and adds it to the grid's images, or a blank image where the
-    // platform makes none; gives its image index.
-    int AddListedIcon(IconStrip& images, ImageBytes chosen) const;
+    // The grid's images start again at the grid's icon size (after a new
+    // listing, a new DPI or a new display depth).
+    void RemakeGridImages();
+    // What the grid asks of its owner: an item's caption and image, and the
+    // item whose caption starts with what was typed.
+    LRESULT OnGridNotify(const NMHDR& header);
+    // The icons of a library that fits the grid's images whole are made
+    // ahead, a few at a time, while the window waits for input.
+    void MakeAhead();
+    // Lets go of the listed file once the messages waiting now are handled.
+    void LeaveFileSoon();
 
     Form* opener_ = nullptr;
     IconChosen chosen_;
-    UniqueImageList iconList_;
-    std::wstring listedFile_;  // the file the grid's icons came from
+    // The file the grid lists, checked once: its cells and the clicks on
+    // them are made from it. It is held open only while icons are made.
+    std::unique_ptr<ExecutableIcons> listed_;
+    std::wstring listedFile_;
+    GridImages gridImages_;
+    unsigned listing_ = 0;  // counts listings: what is made ahead belongs to the last
+    bool leavePosted_ = false;
     std::unique_ptr<ImageBox> chosenIconImage_;
     int iconCount_ = 0;
     std::wstring openedFile_;

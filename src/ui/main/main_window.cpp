@@ -68,7 +68,8 @@ void MainWindow::CreateControls() {
     iconImage_->SetVisible(false);
     hotIconImage_->SetVisible(false);
     // Screen readers read the previews by their captions and the file they
-    // show.
+    // show (the fields and the list by their rows' labels, the "参照"
+    // buttons by their rows' names).
     for (Preview preview : {Preview::Icon, Preview::HotIcon}) {
         const auto shownFile = [this, preview] { return ShownFile(preview); };
         const wchar_t* caption = preview == Preview::Icon ? kIconPanelCaption : kHotIconPanelCaption;

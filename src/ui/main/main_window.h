@@ -54,7 +54,9 @@ public:
     // The form at 96 dpi, its fonts and its controls, made in tab order (the
     // order of the child windows is the tab order). Each label (no tab stop)
     // comes right before what it names, where screen readers look for it;
-    // the fields and the list are read by their labels. The previews' panels
+    // the fields and the list are read by their labels (and described by
+    // the labels' tooltips), the "参照" buttons by the window each opens.
+    // The previews' panels
     // and images are the form's own windows, the images within the panels.
     static constexpr FormRect kFormRect{CW_USEDEFAULT, CW_USEDEFAULT, 571, 544};
     enum FontIndex : int { kPlain, kBold };
@@ -80,9 +82,12 @@ public:
          0, kBold, 0, L"カーソルを重ねたときのアイコン"},
         {{kHotIconPathField, 112, 448, 393, 20}, L"EDIT", kSameAsIcon, kFieldStyle | WS_DISABLED, WS_EX_CLIENTEDGE,
          kPlain, kHotIconLabel},
-        {{kLinkBrowseButton, 512, 400, 41, 17}, L"BUTTON", L"参照", kButtonStyle},
-        {{kIconBrowseButton, 512, 424, 41, 17}, L"BUTTON", L"参照", kButtonStyle},
-        {{kHotIconBrowseButton, 512, 448, 41, 17}, L"BUTTON", L"参照", kButtonStyle | WS_DISABLED},
+        {.place = {kLinkBrowseButton, 512, 400, 41, 17}, .className = L"BUTTON", .text = L"参照", .style = kButtonStyle,
+         .name = L"リンク先参照"},
+        {.place = {kIconBrowseButton, 512, 424, 41, 17}, .className = L"BUTTON", .text = L"参照", .style = kButtonStyle,
+         .name = L"アイコン参照"},
+        {.place = {kHotIconBrowseButton, 512, 448, 41, 17}, .className = L"BUTTON", .text = L"参照",
+         .style = kButtonStyle | WS_DISABLED, .name = L"ホットアイコン参照"},
         {{kQuitButton, 504, 504, 49, 25}, L"BUTTON", L"終了", kButtonStyle},
         // Hidden: the button numbers, index for index with the names.
         {{kButtonNumberList, 24, 8, 57, 73}, L"LISTBOX", L"", WS_TABSTOP | kListStyle, WS_EX_CLIENTEDGE, kPlain, 0,

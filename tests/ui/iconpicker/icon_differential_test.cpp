@@ -173,6 +173,15 @@ protected:
             tally.differing += static_cast<long long>(differing);
             EXPECT_EQ(differing, 0u) << "icon " << i << (k < 0 ? " (the platform gives none)" : "");
         }
+        // A click shows (and a save writes) the platform's icon at that
+        // index: the first and the last.
+        doing = "clicking the icons of " + label;
+        for (int i = 0; i < count; i += std::max(count - 1, 1)) {
+            test::ClickIconGridItem(i);
+            UniqueIcon platform(::ExtractIconW(nullptr, path.c_str(), static_cast<UINT>(i)));
+            EXPECT_EQ(test::PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), test::PixelsOf(platform.Get()))
+                << "the chosen icon " << i;
+        }
         doing.clear();
     }
 

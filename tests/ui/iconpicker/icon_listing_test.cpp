@@ -191,6 +191,57 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
     }
 }
 
+// More icons than the grid's images hold: after every cell was drawn once,
+// scrolled anywhere, each cell shows the platform's icon of its own index,
+// and the images held stay fewer than the icons.
+TEST_F(IconListingTest, ScrolledGridShowsThePlatformsIconAtEachIndex) {
+    Start();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    const int count = 1500;
+    const std::wstring path = Write(L"scrolled.dll", test::IconLibrary(std::vector<test::GroupSpec>(count, {L"", {{32, 8}}})));
+    Open(path);
+    HWND grid = TheIconPicker()->Control(IconPicker::kIconGrid);
+    ASSERT_EQ(ListView_GetItemCount(grid), count);
+    for (int at = 0; at < count; at += 8) {  // down the whole grid
+        ListView_EnsureVisible(grid, at, FALSE);
+        ::UpdateWindow(grid);
+    }
+    HIMAGELIST listed = ListView_GetImageList(grid, LVSIL_NORMAL);
+    EXPECT_LT(::ImageList_GetImageCount(listed), count);
+    UniqueImageList reference(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 16));
+    for (int at : {0, count / 2, count - 1, 7, count / 3}) {
+        ListView_EnsureVisible(grid, at, FALSE);
+        test::Pump();
+        for (int i = std::max(at - 3, 0); i <= std::min(at + 3, count - 1); ++i) {
+            SCOPED_TRACE(i);
+            LVITEMW item{};
+            item.mask = LVIF_IMAGE;
+            item.iItem = i;
+            ASSERT_TRUE(ListView_GetItem(grid, &item));
+            UniqueIcon extracted(::ExtractIconW(nullptr, path.c_str(), static_cast<UINT>(i)));
+            const int k = ::ImageList_AddIcon(reference.Get(), extracted.Get());
+            ASSERT_GE(k, 0);
+            EXPECT_EQ(ListImage(listed, item.iImage), ListImage(reference.Get(), k));
+        }
+    }
+}
+
+// A listed file replaced since its listing: a click reads the new file
+// through the checks, never the old one's places in the new bytes.
+TEST_F(IconListingTest, ClickOnAFileReplacedSinceItsListingReadsItAfresh) {
+    Start();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    const std::wstring path = Write(L"replaced.dll", test::IconLibrary(test::MixedGroups()));
+    const std::wstring other = Write(L"other.dll", test::IconLibrary({{L"", {{32, 4}}}, {L"", {{32, 24}}}}));
+    Open(path);
+    test::ClickIconGridItem(1);
+    ASSERT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
+    ASSERT_TRUE(::CopyFileW(other.c_str(), path.c_str(), FALSE));
+    test::ClickIconGridItem(1);
+    UniqueIcon extracted(::ExtractIconW(nullptr, other.c_str(), 1));
+    EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
+}
+
 // A file type whose icon is the file's own ("%1", as a screen saver's is on
 // Windows) shows its icon through the checked reader: a damaged one never
 // reaches the shell's extraction.
