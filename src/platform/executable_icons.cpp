@@ -211,6 +211,7 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
         if (chosen < 0 || static_cast<unsigned>(chosen) >= IcoImageCount(iconEntries_.data())) return {};
         const std::uint8_t* e = iconEntries_.data() + kIcoHeaderSize + static_cast<std::size_t>(chosen) * kIcoEntrySize;
         if (!view_) MapAfresh();
+        // cppcheck-suppress duplicateCondition ; MapAfresh sets view_ when the file can be mapped
         if (!view_) return {};
         // Checked when the file was opened: the platform reads it inside the
         // view, whatever size the entry states.
