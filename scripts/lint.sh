@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the static analysers on src/: clang-tidy with the checks of
 # .clang-tidy, on the compile commands of the clang build (build/i686-clang,
-# configured here when it is not yet), and cppcheck. Any finding fails.
+# configured here when it is not yet), cppcheck, and the layer rule of the
+# includes (scripts/layers.sh). Any finding fails.
 # A finding that is wrong at its place is silenced there, with the reason:
 #   // NOLINT(check): reason            (clang-tidy)
 #   // cppcheck-suppress id ; reason    (cppcheck, on the line before)
@@ -57,4 +58,8 @@ cppcheck --quiet --error-exitcode=1 --inline-suppr -j"$jobs" \
   -I "$root/src" "$root/src" || cppcheck_rc=1
 [ $cppcheck_rc -eq 0 ] && echo "lint: cppcheck: no findings" || echo "lint: cppcheck has findings (above)" >&2
 
-exit $((tidy_rc | cppcheck_rc))
+# --- layers ------------------------------------------------------------------
+layers_rc=0
+"$root/scripts/layers.sh" || layers_rc=1
+
+exit $((tidy_rc | cppcheck_rc | layers_rc))

@@ -39,6 +39,7 @@ MainWindow::SubWindows MainWindowsSubWindows() {
                          [&main, preview](const std::wstring& path) { main.TakeIconFile(preview, path); });
     };
     wiring.anyShown = [] { return (linkBrowser && linkBrowser->IsShown()) || (iconPicker && iconPicker->IsShown()); };
+    wiring.minimize = [] { MinimizeApplication(); };
     return wiring;
 }
 
@@ -116,15 +117,10 @@ bool HandleDialogKeys(MSG& msg) {
 void InitializeApplication() {
     if (!applicationWindow) {
         applicationWindow = std::make_unique<ApplicationWindowObject>();
+        SetApplicationWindow(applicationWindow->Handle());
         ::ShowWindow(applicationWindow->Handle(), SW_SHOWNOACTIVATE);
     }
 }
-
-HWND ApplicationWindow() noexcept { return applicationWindow ? applicationWindow->Handle() : nullptr; }
-
-MainWindow* TheMainWindow() noexcept { return mainWindow.get(); }
-LinkBrowser* TheLinkBrowser() noexcept { return linkBrowser.get(); }
-IconPicker* TheIconPicker() noexcept { return iconPicker.get(); }
 
 void CreateWindowSet() {
     mainWindow = std::make_unique<MainWindow>(MainWindowsSubWindows());

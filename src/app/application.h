@@ -6,26 +6,16 @@
 // picker are created once and live until the program ends.
 #pragma once
 
+#include "app/application_window.h"
+
 #include <windows.h>
 
 namespace orbelune {
 
-class MainWindow;
-class LinkBrowser;
-class IconPicker;
-
-inline constexpr wchar_t kApplicationTitle[] = L"Orbelune";
-
-// The three windows while the window set exists, else nullptr; for the
-// tests. The windows never reach each other through these: what one needs
-// of another is wired here, in application.cpp, when the set is made.
-MainWindow* TheMainWindow() noexcept;
-LinkBrowser* TheLinkBrowser() noexcept;
-IconPicker* TheIconPicker() noexcept;
-
-// Makes the application window (once). Before it exists, boxes have no owner.
+// Makes the application window (once, app/application_window.h). Before it
+// exists, boxes have no owner. The windows never reach each other: what one
+// needs of another is wired in application.cpp when the set is made.
 void InitializeApplication();
-HWND ApplicationWindow() noexcept;
 
 // Creates the main window (whose creation runs the catalogue load), then the
 // link-target browser and the icon picker, hidden.

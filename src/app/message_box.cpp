@@ -1,6 +1,6 @@
 #include "app/message_box.h"
 
-#include "app/application.h"
+#include "app/application_window.h"
 #include "app/modal.h"
 #include "app/window.h"
 #include "platform/codepage.h"

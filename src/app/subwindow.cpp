@@ -1,12 +1,12 @@
 #include "app/subwindow.h"
 
-#include "ui/form.h"
+#include "app/window.h"
 
 namespace orbelune {
 
-void LeaveSubWindow(Form& subWindow, Form* opener) {
-    if (opener) opener->Enable(true);
-    subWindow.Hide();
+void LeaveSubWindow(const Window& subWindow, const Window* opener) {
+    if (opener) ::EnableWindow(opener->Handle(), TRUE);
+    ::ShowWindow(subWindow.Handle(), SW_HIDE);
 }
 
 }  // namespace orbelune

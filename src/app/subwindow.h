@@ -7,8 +7,8 @@
 
 namespace orbelune {
 
-class Form;
+class Window;
 
-void LeaveSubWindow(Form& subWindow, Form* opener);
+void LeaveSubWindow(const Window& subWindow, const Window* opener);
 
 }  // namespace orbelune

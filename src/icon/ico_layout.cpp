@@ -1,34 +1,23 @@
 #include "icon/ico_layout.h"
 
+#include "platform/little_endian.h"
+
 namespace orbelune {
 
-namespace {
-
-void PutWord(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v & 0xFFu);
-    p[1] = static_cast<std::uint8_t>((v >> 8) & 0xFFu);
-}
-
-void PutDword(std::uint8_t* p, std::uint32_t v) {
-    PutWord(p, v & 0xFFFFu);
-    PutWord(p + 2, v >> 16);
-}
-
-}  // namespace
-
-int BitCountOfDepth(int depthCode) {
-    switch (depthCode) {
-    case kDepthMask:
+int BitCountOfDepth(IconDepth depth) {
+    switch (depth) {
+    case IconDepth::Mask:
         return 1;
-    case kDepth16:
+    case IconDepth::Colors16:
         return 4;
-    case kDepth256:
+    case IconDepth::Colors256:
         return 8;
-    case kDepthHigh:
+    case IconDepth::High:
         return 16;
-    default:
-        return 0;
+    case IconDepth::Own:
+        break;
     }
+    return 0;
 }
 
 std::int32_t RowSize(std::int32_t width, int bitsPerPixel) {
@@ -45,8 +34,8 @@ std::uint32_t DibHeaderSize(unsigned bitCount, std::uint32_t compression) {
 
 void FillIcoFileHeader(std::uint8_t* out) {
     PutWord(out, 0);
-    PutWord(out + 2, 1);
-    PutWord(out + 4, 1);
+    PutWord(out + kIcoHeaderType, kIcoTypeIcon);
+    PutWord(out + kIcoHeaderCount, 1);
 }
 
 void FillIcoDirectoryEntry(std::uint8_t* out, std::int32_t width, std::int32_t height, unsigned planes,
@@ -55,8 +44,8 @@ void FillIcoDirectoryEntry(std::uint8_t* out, std::int32_t width, std::int32_t h
     out[1] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(height) & 0xFFu);
     PutWord(out + 2, (planes * bitCount) & 0xFFFFu);
     PutDword(out + 4, 0);
-    PutDword(out + 8, imageSize);
-    PutDword(out + 12, kIcoImageOffset);
+    PutDword(out + kIcoEntryImageSize, imageSize);
+    PutDword(out + kIcoEntryImageOffset, kIcoSingleImageOffset);
 }
 
 namespace {

@@ -10,21 +10,22 @@
 
 namespace orbelune {
 
-inline constexpr std::size_t kIcoFileHeaderSize = 6;
-inline constexpr std::size_t kIcoDirectoryEntrySize = 16;
-inline constexpr std::uint32_t kIcoImageOffset = kIcoSingleImageOffset;
+// The file's header, its directory entry and the image's offset are those
+// the reader checks (platform/ico_file.h).
 inline constexpr std::uint32_t kDibHeaderSize = 40;
 
-// Depth codes: the colour depth at which an icon is written.
-inline constexpr int kDepthOwn = 0;       // the colour bitmap's own planes x bits
-inline constexpr int kDepthMask = 2;      // 1 bit, for the mask
-inline constexpr int kDepth16 = 16;       // 4 bits
-inline constexpr int kDepth256 = 256;     // 8 bits
-inline constexpr int kDepthHigh = 65536;  // 16 bits
+// The colour depth at which an icon is written, shared by the picker's
+// choice and the writer; each is named by its depth code.
+enum class IconDepth : int {
+    Own = 0,          // the colour bitmap's own planes x bits
+    Mask = 2,         // 1 bit, for the mask
+    Colors16 = 16,    // 4 bits
+    Colors256 = 256,  // 8 bits
+    High = 65536,     // 16 bits
+};
 
-// The bit count a depth code names; 0 for the icon's own (taken from its
-// bitmap) and for codes that name none.
-int BitCountOfDepth(int depthCode);
+// The bit count a depth names; 0 for the icon's own (taken from its bitmap).
+int BitCountOfDepth(IconDepth depth);
 
 // Bytes of one stored pixel row, filled up to a multiple of 4 bytes:
 // ((width x bits + 31) with the low five bits cleared) / 8, in 32 bits.

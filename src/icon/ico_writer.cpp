@@ -20,7 +20,7 @@ constexpr int kWithDibHeader = static_cast<int>(offsetof(DIBSECTION, dsBitfields
 
 }  // namespace
 
-bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int depthCode, Prompts& user) {
+bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, IconDepth depth, Prompts& user) {
     DIBSECTION section{};
     section.dsBmih.biSize = 0;
     const int filled = ::GetObjectW(bitmap, sizeof section, &section);
@@ -38,9 +38,9 @@ bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int de
     }
 
     const WORD before = header.biBitCount;
-    if (depthCode == kDepthOwn)
+    if (depth == IconDepth::Own)
         header.biBitCount = static_cast<WORD>(section.dsBm.bmPlanes * section.dsBm.bmBitsPixel);
-    else if (const int bits = BitCountOfDepth(depthCode))
+    else if (const int bits = BitCountOfDepth(depth))
         header.biBitCount = static_cast<WORD>(bits);
     header.biPlanes = 1;
 
@@ -52,9 +52,9 @@ bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int de
     return true;
 }
 
-bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& imageSize, int depthCode, Prompts& user) {
+bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& imageSize, IconDepth depth, Prompts& user) {
     BITMAPINFOHEADER scratch{};
-    if (!InitializeBitmapInfoHeader(bitmap, scratch, depthCode, user)) return false;
+    if (!InitializeBitmapInfoHeader(bitmap, scratch, depth, user)) return false;
     headerSize = DibHeaderSize(scratch.biBitCount, scratch.biCompression);
     imageSize = scratch.biSizeImage;
     return true;
@@ -68,9 +68,9 @@ enum class PixelRead { Done, Undescribed, Failed };
 // the pixel rows into bitsBuffer and the colour table behind the header;
 // tells a bitmap that cannot be described (reported already) from a pixel
 // read that the platform refused.
-PixelRead GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, int depthCode, Prompts& user) {
+PixelRead GetDIB(HBITMAP bitmap, void* headerBuffer, void* bitsBuffer, IconDepth depth, Prompts& user) {
     auto& header = *static_cast<BITMAPINFOHEADER*>(headerBuffer);
-    if (!InitializeBitmapInfoHeader(bitmap, header, depthCode, user)) return PixelRead::Undescribed;
+    if (!InitializeBitmapInfoHeader(bitmap, header, depth, user)) return PixelRead::Undescribed;
     UniqueDc dc(::CreateCompatibleDC(nullptr));
     if (!dc) return PixelRead::Failed;
     const auto rows = static_cast<UINT>(std::abs(header.biHeight));
@@ -87,7 +87,7 @@ BITMAPINFOHEADER HeaderOf(const std::vector<std::uint8_t>& buffer) {
 
 }  // namespace
 
-bool SaveToStream(ByteStream& stream, HICON icon, int depthCode, Prompts& user) {
+bool SaveToStream(ByteStream& stream, HICON icon, IconDepth depth, Prompts& user) {
     ICONINFO info{};
     if (!::GetIconInfo(icon, &info)) {
         user.Inform(kNoIconInfo);
@@ -96,16 +96,16 @@ bool SaveToStream(ByteStream& stream, HICON icon, int depthCode, Prompts& user) 
     // Deleted when the write ends, the colour bitmap first.
     UniqueBitmap mask(info.hbmMask);
     UniqueBitmap colour(info.hbmColor);
-    return SaveBitmapsToStream(stream, colour.Get(), mask.Get(), depthCode, user);
+    return SaveBitmapsToStream(stream, colour.Get(), mask.Get(), depth, user);
 }
 
-bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, int depthCode, Prompts& user) {
-    std::uint8_t fileHeader[kIcoFileHeaderSize] = {};
-    std::uint8_t entry[kIcoDirectoryEntrySize] = {};
+bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, IconDepth depth, Prompts& user) {
+    std::uint8_t fileHeader[kIcoHeaderSize] = {};
+    std::uint8_t entry[kIcoEntrySize] = {};
 
     std::uint32_t maskHeaderSize = 0, maskImageSize = 0, colourHeaderSize = 0, colourImageSize = 0;
-    if (!GetDIBSizes(mask, maskHeaderSize, maskImageSize, kDepthMask, user) ||
-        !GetDIBSizes(colour, colourHeaderSize, colourImageSize, depthCode, user))
+    if (!GetDIBSizes(mask, maskHeaderSize, maskImageSize, IconDepth::Mask, user) ||
+        !GetDIBSizes(colour, colourHeaderSize, colourImageSize, depth, user))
         return false;
 
     // Zero-filled, sized exactly; released when the write ends.
@@ -113,15 +113,15 @@ bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, int d
     std::vector<std::uint8_t> colourHeader(colourHeaderSize), colourBits(colourImageSize);
 
     // Pixels the platform would not read are no icon: nothing is written.
-    PixelRead read = GetDIB(mask, maskHeader.data(), maskBits.data(), kDepthMask, user);
-    if (read == PixelRead::Done) read = GetDIB(colour, colourHeader.data(), colourBits.data(), depthCode, user);
+    PixelRead read = GetDIB(mask, maskHeader.data(), maskBits.data(), IconDepth::Mask, user);
+    if (read == PixelRead::Done) read = GetDIB(colour, colourHeader.data(), colourBits.data(), depth, user);
     if (read != PixelRead::Done) {
         if (read == PixelRead::Failed) user.Inform(kInvalidBitmap);
         return false;
     }
 
     BITMAPINFOHEADER header = HeaderOf(colourHeader);
-    if (depthCode == kDepthOwn && header.biBitCount == 32 && header.biCompression == BI_RGB) {
+    if (depth == IconDepth::Own && header.biBitCount == 32 && header.biCompression == BI_RGB) {
         const BITMAPINFOHEADER maskInfo = HeaderOf(maskHeader);
         FillAlphaFromMask(colourBits.data(), colourBits.size(), header.biWidth, header.biHeight, maskBits.data(),
                           maskBits.size(), maskInfo.biWidth, maskInfo.biHeight);

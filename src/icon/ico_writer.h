@@ -1,8 +1,9 @@
 // The icon file writer: one icon written as a single-image .ico file at a
 // chosen colour depth. The platform reads the icon's colour bitmap back at
-// the bit count the depth code names; the mask is always written at 1 bit.
+// the bit count the depth names; the mask is always written at 1 bit.
 #pragma once
 
+#include "icon/ico_layout.h"
 #include "platform/byte_stream.h"
 #include "platform/prompts.h"
 
@@ -12,14 +13,14 @@
 
 namespace orbelune {
 
-// Fills a DIB header for the bitmap at the bit count of the depth code. A
+// Fills a DIB header for the bitmap at the bit count of the depth. A
 // bitmap that cannot be described is reported to the user ("Invalid Bitmap")
 // and gives false.
-bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int depthCode, Prompts& user);
+bool InitializeBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, IconDepth depth, Prompts& user);
 
 // The header size (with colour table or masks) and the image size that
-// reading the bitmap at the depth code needs; false for an invalid bitmap.
-bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& imageSize, int depthCode, Prompts& user);
+// reading the bitmap at the depth needs; false for an invalid bitmap.
+bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& imageSize, IconDepth depth, Prompts& user);
 
 // Writes the whole .ico file for the icon to the stream. Nothing is written
 // before the icon has been queried and both images read. An icon whose
@@ -28,9 +29,9 @@ bool GetDIBSizes(HBITMAP bitmap, std::uint32_t& headerSize, std::uint32_t& image
 // the user (Prompts::Inform) and nothing is written: the result says whether the
 // file was written. At the icon's own depth a 32-bit image without any alpha
 // is given the alpha of its mask, so that every reader shows the same.
-bool SaveToStream(ByteStream& stream, HICON icon, int depthCode, Prompts& user);
+bool SaveToStream(ByteStream& stream, HICON icon, IconDepth depth, Prompts& user);
 
 // The same for an icon's colour and mask bitmaps, which stay the caller's.
-bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, int depthCode, Prompts& user);
+bool SaveBitmapsToStream(ByteStream& stream, HBITMAP colour, HBITMAP mask, IconDepth depth, Prompts& user);
 
 }  // namespace orbelune

@@ -3,6 +3,7 @@
 #include "platform/failure.h"
 #include "platform/ico_file.h"
 #include "platform/icon_pixels.h"
+#include "platform/little_endian.h"
 
 #include <limits>
 #include <memory>
@@ -19,14 +20,10 @@ constexpr std::size_t kIconsPerView = 256;
 // Judging touches two or three pages an icon and keeps nothing of them.
 constexpr std::size_t kJudgedPerView = 32;
 
-std::uint32_t Dword(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 // An icon file's directory entry: the image's size at 8, its offset at 12.
-std::uint32_t ImageSize(const std::uint8_t* entry) { return Dword(entry + 8); }
-std::uint32_t ImageOffset(const std::uint8_t* entry) { return Dword(entry + 12); }
+std::uint32_t ImageSize(const std::uint8_t* entry) { return Dword(entry + kIcoEntryImageSize); }
+std::uint32_t ImageOffset(const std::uint8_t* entry) { return Dword(entry + kIcoEntryImageOffset); }
 
 HANDLE OpenShared(const std::wstring& path) {
     return ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -214,6 +211,7 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
         if (chosen < 0 || static_cast<unsigned>(chosen) >= IcoImageCount(iconEntries_.data())) return {};
         const std::uint8_t* e = iconEntries_.data() + kIcoHeaderSize + static_cast<std::size_t>(chosen) * kIcoEntrySize;
         if (!view_) MapAfresh();
+        // cppcheck-suppress duplicateCondition ; MapAfresh sets view_ when the file can be mapped
         if (!view_) return {};
         // Checked when the file was opened: the platform reads it inside the
         // view, whatever size the entry states.

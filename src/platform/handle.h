@@ -84,6 +84,13 @@ struct FileHandleTraits {
 };
 using UniqueFile = Unique<FileHandleTraits>;
 
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { ::FindClose(h); }
+};
+using UniqueFind = Unique<FindHandleTraits>;
+
 // A device context borrowed from a window with GetDC, given back on scope exit.
 class WindowDc {
 public:

@@ -1,15 +1,10 @@
 #include "platform/ico_file.h"
 
+#include "platform/little_endian.h"
+
 namespace orbelune {
 
 namespace {
-
-unsigned Word(const std::uint8_t* p) { return static_cast<unsigned>(p[0] | (p[1] << 8)); }
-
-std::uint32_t Dword(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 unsigned Distance(unsigned side) { return side > 32 ? side - 32 : 32 - side; }
 
@@ -17,12 +12,12 @@ unsigned Distance(unsigned side) { return side > 32 ? side - 32 : 32 - side; }
 
 IcoHeaderCheck CheckIcoHeader(const std::uint8_t* data, std::size_t size) {
     if (size < kIcoHeaderSize) return IcoHeaderCheck::TooShort;
-    const unsigned type = Word(data + 2);
-    if (type != 0 && type != 1) return IcoHeaderCheck::WrongType;
+    const unsigned type = Word(data + kIcoHeaderType);
+    if (type != 0 && type != kIcoTypeIcon) return IcoHeaderCheck::WrongType;
     return IcoHeaderCheck::Ok;
 }
 
-unsigned IcoImageCount(const std::uint8_t* header) { return Word(header + 4); }
+unsigned IcoImageCount(const std::uint8_t* header) { return Word(header + kIcoHeaderCount); }
 
 std::uint64_t IcoDirectoryEnd(const std::uint8_t* header) {
     return kIcoHeaderSize + std::uint64_t{IcoImageCount(header)} * kIcoEntrySize;
@@ -44,7 +39,8 @@ std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* head, 
     entries.reserve(count);
     for (unsigned i = 0; i < count; ++i) {
         const std::uint8_t* e = head + kIcoHeaderSize + i * kIcoEntrySize;
-        IcoEntry entry{e[0] ? e[0] : 256u, e[1] ? e[1] : 256u, Word(e + 6), Dword(e + 8), Dword(e + 12)};
+        IcoEntry entry{e[0] ? e[0] : 256u, e[1] ? e[1] : 256u, Word(e + kIcoEntryBitCount),
+                       Dword(e + kIcoEntryImageSize), Dword(e + kIcoEntryImageOffset)};
         // How far an image is read is its own affair (IconImageExtent): the
         // size an entry states may run past the file's end.
         if (entry.size == 0 || entry.offset < directoryEnd || entry.offset >= fileSize) return std::nullopt;
@@ -60,9 +56,9 @@ std::vector<std::uint8_t> IcoResourceDirectory(const std::uint8_t* head) {
     directory.reserve(kIcoHeaderSize + count * kResourceEntrySize);
     for (unsigned i = 0; i < count; ++i) {
         const std::uint8_t* e = head + kIcoHeaderSize + i * kIcoEntrySize;
-        directory.insert(directory.end(), e, e + 12);
-        directory.push_back(static_cast<std::uint8_t>(i));
-        directory.push_back(static_cast<std::uint8_t>(i >> 8));
+        directory.insert(directory.end(), e, e + kIcoEntryImageOffset);
+        directory.resize(directory.size() + 2);
+        PutWord(directory.data() + directory.size() - 2, i);
     }
     return directory;
 }

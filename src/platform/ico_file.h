@@ -9,8 +9,18 @@
 
 namespace orbelune {
 
+// The header: reserved (0), type (1 for icons), image count; the bytes of
+// the header and of one directory entry.
+inline constexpr std::size_t kIcoHeaderType = 2;
+inline constexpr std::size_t kIcoHeaderCount = 4;
+inline constexpr unsigned kIcoTypeIcon = 1;
 inline constexpr std::size_t kIcoHeaderSize = 6;
 inline constexpr std::size_t kIcoEntrySize = 16;
+// Fields of a directory entry: width and height bytes at 0 and 1, the bit
+// count at 6, the image's size at 8 and its offset in the file at 12.
+inline constexpr std::size_t kIcoEntryBitCount = 6;
+inline constexpr std::size_t kIcoEntryImageSize = 8;
+inline constexpr std::size_t kIcoEntryImageOffset = 12;
 // Where the image of a single-image file starts: after the header and its
 // one entry.
 inline constexpr std::uint8_t kIcoSingleImageOffset = 22;

@@ -5,6 +5,7 @@
 #include "platform/icon_pixels.h"
 #include "platform/handle.h"
 #include "platform/ico_file.h"
+#include "platform/little_endian.h"
 
 #include <algorithm>
 
@@ -85,14 +86,13 @@ std::vector<std::uint8_t> ReadSingleImage(const std::wstring& path, Choose choos
 
     std::vector<std::uint8_t> bytes(kIcoSingleImageOffset + static_cast<std::size_t>(needed));
     std::uint8_t* out = bytes.data();
-    std::copy(head.begin(), head.begin() + 4, out);  // reserved and type as the file has them
-    out[4] = 1;
-    out[5] = 0;
+    std::copy(head.begin(), head.begin() + kIcoHeaderCount, out);  // reserved and type as the file has them
+    PutWord(out + kIcoHeaderCount, 1);
     const auto* source = head.data() + kIcoHeaderSize + chosen * kIcoEntrySize;
-    std::copy(source, source + 8, out + kIcoHeaderSize);
-    const std::uint32_t fields[2] = {static_cast<std::uint32_t>(needed), kIcoSingleImageOffset};
-    for (int f = 0; f < 2; ++f)
-        for (int i = 0; i < 4; ++i) out[kIcoHeaderSize + 8 + 4 * f + i] = static_cast<std::uint8_t>(fields[f] >> (8 * i));
+    std::uint8_t* entryOut = out + kIcoHeaderSize;
+    std::copy(source, source + kIcoEntryImageSize, entryOut);
+    PutDword(entryOut + kIcoEntryImageSize, static_cast<std::uint32_t>(needed));
+    PutDword(entryOut + kIcoEntryImageOffset, kIcoSingleImageOffset);
     const auto read = static_cast<DWORD>(std::min<std::uint64_t>(needed, inFile));
     if (!ReadAt(file.Get(), entry.offset, out + kIcoSingleImageOffset, read)) throw Failure(kReadError);
     return bytes;

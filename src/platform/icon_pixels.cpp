@@ -1,5 +1,7 @@
 #include "platform/icon_pixels.h"
 
+#include "platform/little_endian.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -9,18 +11,9 @@ namespace orbelune {
 
 namespace {
 
-std::uint32_t Read32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 std::uint32_t ReadBigEndian32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
            static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
-}
-
-std::uint16_t Read16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
 
 // Bytes of one row of `width` pixels at `bits`, padded to four bytes.
@@ -73,22 +66,22 @@ struct PlainImage {
 
 std::optional<PlainImage> ReadPlainImage(const std::uint8_t* image, std::uint64_t size) {
     PlainImage p;
-    p.headerSize = Read32(image);
+    p.headerSize = Dword(image);
     if (size < kCoreHeaderSize || size < p.headerSize) return std::nullopt;
     std::int64_t width, height;
     unsigned bits;
     if (p.headerSize == kCoreHeaderSize) {
-        width = Read16(image + 4);
-        height = Read16(image + 6);
-        bits = Read16(image + 10);
+        width = Word(image + 4);
+        height = Word(image + 6);
+        bits = Word(image + 10);
         p.info = kCoreHeaderSize + (bits <= 8 ? std::uint64_t{1} << bits : 0) * 3;
     } else if (p.headerSize == kInfoHeaderSize) {
-        const std::uint32_t compression = Read32(image + 16);
+        const std::uint32_t compression = Dword(image + 16);
         if (compression != 0 && compression != 3) return std::nullopt;
-        width = static_cast<std::int32_t>(Read32(image + 4));
-        height = static_cast<std::int32_t>(Read32(image + 8));
-        bits = Read16(image + 14);
-        p.info = kInfoHeaderSize + (compression == 3 ? 12 : 0) + TableEntries(Read32(image + 32), bits) * 4;
+        width = static_cast<std::int32_t>(Dword(image + 4));
+        height = static_cast<std::int32_t>(Dword(image + 8));
+        bits = Word(image + 14);
+        p.info = kInfoHeaderSize + (compression == 3 ? 12 : 0) + TableEntries(Dword(image + 32), bits) * 4;
     } else {
         return std::nullopt;
     }
@@ -103,13 +96,13 @@ std::optional<PlainImage> ReadPlainImage(const std::uint8_t* image, std::uint64_
 
 bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std::uint32_t* colour,
                       std::uint8_t* mask) {
-    if (side <= 0 || side % 8 != 0 || size < kInfoHeaderSize || Read32(image) != kInfoHeaderSize) return false;
-    const auto width = static_cast<std::int32_t>(Read32(image + 4));
-    const auto height = static_cast<std::int32_t>(Read32(image + 8));  // colour and mask rows
-    const std::uint16_t planes = Read16(image + 12);
-    const std::uint16_t bits = Read16(image + 14);
-    const std::uint32_t compression = Read32(image + 16);
-    const std::uint32_t coloursUsed = Read32(image + 32);
+    if (side <= 0 || side % 8 != 0 || size < kInfoHeaderSize || Dword(image) != kInfoHeaderSize) return false;
+    const auto width = static_cast<std::int32_t>(Dword(image + 4));
+    const auto height = static_cast<std::int32_t>(Dword(image + 8));  // colour and mask rows
+    const std::uint16_t planes = Word(image + 12);
+    const std::uint16_t bits = Word(image + 14);
+    const std::uint32_t compression = Dword(image + 16);
+    const std::uint32_t coloursUsed = Dword(image + 32);
     if (width != side || height != 2 * side || planes != 1 || compression != 0) return false;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
 
@@ -137,18 +130,15 @@ bool DecodeIconPixels(const std::uint8_t* image, std::size_t size, int side, std
         for (std::size_t x = 0; x < n; ++x) {
             std::uint32_t pixel = 0;
             if (bits == 32) {
-                pixel = Read32(row + x * 4);
+                pixel = Dword(row + x * 4);
             } else if (bits == 24) {
-                const std::uint8_t* p = row + x * 3;
-                pixel = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-                        static_cast<std::uint32_t>(p[2]) << 16;
+                pixel = Word24(row + x * 3);
             } else {
                 const std::size_t bit = x * bits;
                 const unsigned shift = static_cast<unsigned>(8 - bits - bit % 8);
                 const std::size_t index = (row[bit / 8] >> shift) & ((1u << bits) - 1);
                 const std::uint8_t* entry = table + index * 4;  // blue, green, red, reserved
-                pixel = static_cast<std::uint32_t>(entry[0]) | static_cast<std::uint32_t>(entry[1]) << 8 |
-                        static_cast<std::uint32_t>(entry[2]) << 16;
+                pixel = Word24(entry);
             }
             out[x] = pixel;
         }
@@ -188,9 +178,9 @@ PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size) {
 std::size_t IconImageReach(const std::uint8_t* image, std::size_t size) {
     // A 1-bit image's first two colours are read to tell a monochrome one.
     if (size >= kCoreHeaderSize) {
-        const std::uint32_t headerSize = Read32(image);
-        if (headerSize == kCoreHeaderSize && Read16(image + 10) == 1) return kCoreHeaderSize + 2 * 3;
-        if (headerSize == kInfoHeaderSize && size >= kInfoHeaderSize && Read16(image + 14) == 1)
+        const std::uint32_t headerSize = Dword(image);
+        if (headerSize == kCoreHeaderSize && Word(image + 10) == 1) return kCoreHeaderSize + 2 * 3;
+        if (headerSize == kInfoHeaderSize && size >= kInfoHeaderSize && Word(image + 14) == 1)
             return kInfoHeaderSize + 2 * 4;
     }
     return 4;
@@ -225,7 +215,7 @@ std::uint64_t IconImageExtent(const std::uint8_t* image, std::uint64_t size) {
     if (!plain) {
         // Refused once its header size (and a 40-byte header's compression)
         // is read.
-        return std::max<std::uint64_t>(reach, size >= kInfoHeaderSize && Read32(image) == kInfoHeaderSize ? 20 : 4);
+        return std::max<std::uint64_t>(reach, size >= kInfoHeaderSize && Dword(image) == kInfoHeaderSize ? 20 : 4);
     }
     // Checked in this order: the colour rows must fit, the mask is left out
     // when it does not.

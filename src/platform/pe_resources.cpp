@@ -1,6 +1,7 @@
 #include "platform/pe_resources.h"
 
 #include "platform/icon_pixels.h"
+#include "platform/little_endian.h"
 
 
 namespace orbelune {
@@ -45,11 +46,13 @@ public:
     }
     std::uint16_t Word(std::uint64_t offset) const {
         Need(offset, 2);
-        return static_cast<std::uint16_t>(Byte(offset) | (Byte(offset + 1) << 8));
+        const std::uint8_t bytes[2] = {Byte(offset), Byte(offset + 1)};
+        return orbelune::Word(bytes);
     }
     std::uint32_t Dword(std::uint64_t offset) const {
         Need(offset, 4);
-        return Word(offset) | (static_cast<std::uint32_t>(Word(offset + 2)) << 16);
+        const std::uint8_t bytes[4] = {Byte(offset), Byte(offset + 1), Byte(offset + 2), Byte(offset + 3)};
+        return orbelune::Dword(bytes);
     }
     // An image's bytes, when the platform reads no further than its view for
     // them; cut to the view's end.

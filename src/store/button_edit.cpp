@@ -29,12 +29,7 @@ void SelectButton(ButtonForm& form) {
     form.SetCurrentButtonNumber(current);
     if (!registry.OpenKey(ExtensionKey(current), false)) return;
 
-    // Each field as soon as its value is read: a failure keeps those before.
-    form.SetFieldText(Field::Name, registry.ReadString(layout::kButtonText));
-    form.SetFieldText(Field::LinkTarget, registry.ReadString(layout::kExec));
-    form.SetFieldText(Field::Icon, registry.ReadString(layout::kIcon));
-    form.SetFieldText(Field::HotIcon,
-                      form.HotIconSameAsIcon() ? std::wstring(kSameAsIcon) : registry.ReadString(layout::kHotIcon));
+    ReadExtensionValues(registry, form);
 
     const std::wstring icon = form.FieldText(Field::Icon);
     if (FileExists(icon)) form.ShowIconInPreview(ButtonForm::PreviewKind::Icon, icon);

@@ -2,23 +2,30 @@
 
 #include "platform/files.h"
 #include "platform/registry.h"
-#include "store/registry_layout.h"
 
 namespace orbelune {
 
 namespace {
 
-using Field = ButtonForm::Field;
-
 constexpr wchar_t kBlankField[] = L"空白の項目があります";
-constexpr wchar_t kIconMissing[] = L"アイコンに存在しないファイルが選択されています。そのまま続けますか？";
-constexpr wchar_t kHotIconMissing[] = L"ホットアイコンに存在しないファイルが選択されています。そのまま続けますか？";
+
+// A value that stands for the icon while its field is empty or "アイコンと同じ".
+bool IsTheIcon(const ButtonValue& value, const std::wstring& text) {
+    return value.standsForIcon && (text.empty() || text == kSameAsIcon);
+}
+
+// The text a value is stored with.
+std::wstring StoredText(const ButtonValue& value, const ButtonForm& form) {
+    if (!value.field) return value.fixedText;
+    std::wstring text = form.FieldText(*value.field);
+    return IsTheIcon(value, text) ? form.FieldText(ButtonField::Icon) : text;
+}
 
 }  // namespace
 
 bool CheckEntriesFilled(ButtonForm& form) {
-    for (Field field : {Field::Name, Field::LinkTarget, Field::Icon}) {
-        if (form.FieldText(field).empty()) {
+    for (const ButtonValue& value : kButtonValues) {
+        if (value.mustBeFilled && form.FieldText(*value.field).empty()) {
             form.Inform(kBlankField);
             return false;
         }
@@ -27,34 +34,35 @@ bool CheckEntriesFilled(ButtonForm& form) {
 }
 
 bool ConfirmIconFiles(ButtonForm& form) {
-    if (form.FieldText(Field::HotIcon).empty()) form.SetFieldText(Field::HotIcon, form.FieldText(Field::Icon));
+    for (const ButtonValue& value : kButtonValues)
+        if (value.standsForIcon && form.FieldText(*value.field).empty())
+            form.SetFieldText(*value.field, form.FieldText(ButtonField::Icon));
     // Only No stops: closing the box goes on as Yes does.
-    if (!FileExists(form.FieldText(Field::Icon)) && form.Confirm(kIconMissing) == BoxResult::No) return false;
-    const std::wstring hotIcon = form.FieldText(Field::HotIcon);
-    if (hotIcon != kSameAsIcon && !FileExists(hotIcon) && form.Confirm(kHotIconMissing) == BoxResult::No)
-        return false;
+    for (const ButtonValue& value : kButtonValues) {
+        if (!value.missingFileQuestion) continue;
+        const std::wstring path = form.FieldText(*value.field);
+        if (value.standsForIcon && path == kSameAsIcon) continue;
+        if (!FileExists(path) && form.Confirm(value.missingFileQuestion) == BoxResult::No) return false;
+    }
     return true;
 }
 
-std::wstring HotIconText(const ButtonForm& form) {
-    std::wstring hotIcon = form.FieldText(Field::HotIcon);
-    if (hotIcon != kSameAsIcon && !hotIcon.empty()) return hotIcon;
-    return form.FieldText(Field::Icon);
+void ReadExtensionValues(const Registry& registry, ButtonForm& form) {
+    for (const ButtonValue& value : kButtonValues) {
+        if (!value.field) continue;
+        form.SetFieldText(*value.field, value.standsForIcon && form.HotIconSameAsIcon()
+                                            ? std::wstring(kSameAsIcon)
+                                            : registry.ReadString(value.registryName));
+    }
 }
 
 void WriteExtensionValues(const Registry& registry, const ButtonForm& form) {
-    registry.WriteString(layout::kButtonText, form.FieldText(Field::Name));
-    registry.WriteString(layout::kClsid, layout::kExecClsid);
-    registry.WriteString(layout::kExec, form.FieldText(Field::LinkTarget));
-    registry.WriteString(layout::kIcon, form.FieldText(Field::Icon));
-    registry.WriteString(layout::kHotIcon, HotIconText(form));
+    for (const ButtonValue& value : kButtonValues) registry.WriteString(value.registryName, StoredText(value, form));
 }
 
 void ClearEntryFields(ButtonForm& form) {
-    form.SetFieldText(Field::Name, L"");
-    form.SetFieldText(Field::LinkTarget, L"");
-    form.SetFieldText(Field::Icon, L"");
-    if (!form.HotIconSameAsIcon()) form.SetFieldText(Field::HotIcon, L"");
+    for (const ButtonValue& value : kButtonValues)
+        if (value.field && !(value.standsForIcon && form.HotIconSameAsIcon())) form.SetFieldText(*value.field, L"");
 }
 
 }  // namespace orbelune

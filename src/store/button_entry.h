@@ -1,19 +1,19 @@
-// The pieces that creating and editing a button share: the entry check, the
-// extension values, the hot-icon rule and clearing the entry fields.
+// The walks over a button's record (store/button_record.h) that creating,
+// selecting and editing a button share: the entry check, reading the stored
+// values into the fields, writing the fields into the extension key, and
+// clearing the fields.
 #pragma once
 
 #include "store/button_form.h"
+#include "store/button_record.h"
 
-#include <functional>
 #include <string>
 
 namespace orbelune {
 
 class Registry;
 
-inline constexpr wchar_t kSameAsIcon[] = L"アイコンと同じ";
-
-// Steps 1 to 3: an empty name, link target or icon path (the empty string;
+// Steps 1 to 3: a field that must be filled and is empty (the empty string;
 // blanks are text) shows "空白の項目があります". False when the operation stops.
 bool CheckEntriesFilled(ButtonForm& form);
 
@@ -22,15 +22,14 @@ bool CheckEntriesFilled(ButtonForm& form);
 // about, and the answer No stops the operation.
 bool ConfirmIconFiles(ButtonForm& form);
 
-// The text stored as HotIcon: the hot-icon path unless it is empty or
-// "アイコンと同じ", then the icon path.
-std::wstring HotIconText(const ButtonForm& form);
+// The stored values of the open extension key into the fields, each as soon
+// as it is read: a failure keeps those before.
+void ReadExtensionValues(const Registry& registry, ButtonForm& form);
 
 // ButtonText, CLSID, Exec, Icon and HotIcon into the open extension key.
 void WriteExtensionValues(const Registry& registry, const ButtonForm& form);
 
-// Empties the name, link target and icon path, and the hot-icon path unless
-// the hot icon is the icon.
+// Empties the fields, but the hot-icon path while the hot icon is the icon.
 void ClearEntryFields(ButtonForm& form);
 
 }  // namespace orbelune

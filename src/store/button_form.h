@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/prompts.h"
+#include "store/button_record.h"
 #include "store/catalogue_load.h"
 
 #include <string>
@@ -13,7 +14,7 @@ namespace orbelune {
 
 class ButtonForm : public CatalogueWindow, public Prompts {
 public:
-    enum class Field { Name, LinkTarget, Icon, HotIcon };  // kNameField .. kHotIconPathField
+    using Field = ButtonField;
     enum class PreviewKind { Icon, HotIcon };
 
     virtual std::wstring FieldText(Field field) const = 0;

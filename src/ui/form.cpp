@@ -1,6 +1,7 @@
 #include "ui/form.h"
 
-#include "app/application.h"
+#include "app/application_window.h"
+#include "ui/accessible_name.h"
 
 #include <commctrl.h>
 
@@ -137,8 +138,14 @@ Form::Placement* Form::PlacementOf(HWND window) {
     return nullptr;
 }
 
+const ControlRow* Form::RowOf(int id) const {
+    for (const ControlRow& row : controls_)
+        if (row.place.id == id) return &row;
+    return nullptr;
+}
+
 const LayoutRect& Form::LayoutOf(int id) const {
-    const LayoutRect* row = FindLayout(layout_, id);
+    const LayoutRect* row = FindLayout(controls_, id);
     if (!row) throw Failure(L"ウィンドウを作成できません");
     return *row;
 }
@@ -197,22 +204,48 @@ void Form::Show() {
     ::SetActiveWindow(Handle());
 }
 
-HWND Form::AddControl(const ControlSpec& s) {
-    const LayoutRect& place = LayoutOf(s.id);
-    HWND parent = s.parent ? s.parent : Handle();
+void Form::MakeControls() {
+    for (const FontSpec& font : fontSpecs_) AddFont(font.face, font.height, font.bold);
+    for (const ControlRow& row : controls_) {
+        HWND control = row.className ? AddControl(row) : MakeWindow(row);
+        if (row.itemHeight) SetItemHeight(control, row.itemHeight);
+        if (row.checked) ::SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+        if (row.tooltip) AddTooltip(control, row.tooltip);
+    }
+    for (const ControlRow& row : controls_) {
+        if (row.name) SetAccessibleName(Control(row.place.id), row.name);
+        if (!row.label) continue;
+        const ControlRow* label = RowOf(row.label);
+        SetAccessibleName(Control(row.place.id), NameFromLabel(WindowText(Control(row.label))), {},
+                          label && label->tooltip ? label->tooltip : L"");
+    }
+}
+
+HWND Form::MakeWindow(const ControlRow&) { throw Failure(L"ウィンドウを作成できません"); }
+
+HFONT Form::Font(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= fonts_.size()) throw Failure(L"フォントを作成できません");
+    return fonts_[static_cast<std::size_t>(index)]->font.Get();
+}
+
+HWND Form::AddControl(const ControlRow& row) {
+    const LayoutRect& place = row.place;
     // Buttons and labels get their text after their font: Wine lays a
     // button's text out when the text is set, not again for a new font.
-    const bool textAfterFont = lstrcmpiW(s.className, L"BUTTON") == 0 || lstrcmpiW(s.className, L"STATIC") == 0;
-    HWND h = ::CreateWindowExW(s.exStyle, s.className, textAfterFont ? L"" : s.text, WS_CHILD | s.style,
+    const bool button = lstrcmpiW(row.className, L"BUTTON") == 0;
+    const bool textAfterFont = button || lstrcmpiW(row.className, L"STATIC") == 0;
+    HWND h = ::CreateWindowExW(row.exStyle, row.className, textAfterFont ? L"" : row.text, WS_CHILD | row.style,
                                Scale(place.x, dpi_), Scale(place.y, dpi_), Scale(place.width, dpi_),
-                               Scale(place.height, dpi_), parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), ::GetModuleHandleW(nullptr),
+                               Scale(place.height, dpi_), Handle(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), ::GetModuleHandleW(nullptr),
                                nullptr);
     if (!h) throw Failure(L"ウィンドウを作成できません");
-    if (s.font) ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(s.font), FALSE);
-    if (textAfterFont && s.text) ::SetWindowTextW(h, s.text);
+    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font(row.font)), FALSE);
+    if (textAfterFont && row.text) ::SetWindowTextW(h, row.text);
     placements_.push_back(Placement{h, place.x, place.y, place.width, place.height});
     if (place.grow != Grow::No) FitText(h, place.grow == Grow::KeepRight);
+    if (button && (row.style & BS_TYPEMASK) == BS_GROUPBOX)
+        ::SetWindowSubclass(h, GroupBoxPainter, 2, reinterpret_cast<DWORD_PTR>(this));
     return h;
 }
 
@@ -254,12 +287,6 @@ void Form::AddTooltip(HWND control, const wchar_t* text) {
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<wchar_t*>(text);
     ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-HWND Form::AddGroupBox(const wchar_t* caption, DWORD style, int id, HFONT font) {
-    HWND box = AddControl({L"BUTTON", caption, WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX | style, 0, id, font});
-    ::SetWindowSubclass(box, GroupBoxPainter, 2, reinterpret_cast<DWORD_PTR>(this));
-    return box;
 }
 
 LRESULT CALLBACK Form::GroupBoxPainter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

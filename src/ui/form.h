@@ -41,18 +41,6 @@ void SetHighContrastAnswerer(std::function<bool()> answerer);
 // the system's face colour while its form is in the high-contrast mode.
 COLORREF SurfaceColor(HWND hwnd, COLORREF own);
 
-// A control; its place is its row in the form's layout table.
-// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): always made whole, by aggregate initialisation
-struct ControlSpec {
-    const wchar_t* className;
-    const wchar_t* text;
-    DWORD style;  // WS_CHILD is added
-    DWORD exStyle;
-    int id;
-    HFONT font;
-    HWND parent = nullptr;  // the form when nullptr
-};
-
 class Form;
 
 // One row of a form's command table: a control, a notification it sends
@@ -109,18 +97,23 @@ protected:
     void CreateForm(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
                     const FormRect& rect);
 
-    // The form's layout table; set before its controls are made.
-    void SetLayout(std::span<const LayoutRect> layout) { layout_ = layout; }
+    // The form's control table and fonts; set before its controls are made.
+    void SetControls(std::span<const ControlRow> controls, std::span<const FontSpec> fonts) {
+        controls_ = controls;
+        fontSpecs_ = fonts;
+    }
+    // Makes the fonts, then every control of the table in its order (the
+    // tab order): a row with a class as the row says, any other by
+    // MakeWindow. Then names the controls that have a label.
+    void MakeControls();
+    // A window of the table that the form makes itself (a panel, an image):
+    // made at its row's place within `parent`.
+    virtual HWND MakeWindow(const ControlRow& row);
+    // A font of the font table.
+    HFONT Font(int index) const;
     // A row of the layout table; a missing one is a failure.
     const LayoutRect& LayoutOf(int id) const;
 
-    // A font of the form, `height` pixels high at 96 dpi; the form owns it
-    // and makes it again at a new DPI.
-    HFONT AddFont(const wchar_t* face, int height, bool bold = false);
-
-    // A control placed by its layout row, widened to its text as the row
-    // says.
-    HWND AddControl(const ControlSpec& spec);
     // Keeps a window made elsewhere (a panel, an image) at its layout row's
     // place within its parent.
     void Place(HWND window, int id);
@@ -128,10 +121,6 @@ protected:
     void SetItemHeight(HWND list, int height);
 
     void AddTooltip(HWND control, const wchar_t* text);
-
-    // A group box frame around controls made before it (above it in the
-    // window order); it paints its inside with the form's background.
-    HWND AddGroupBox(const wchar_t* caption, DWORD style, int id, HFONT font);
 
     // Lets the form see every key pressed in this control (Enter included)
     // through OnControlKeyDown, before the control handles it.
@@ -163,6 +152,15 @@ private:
     static LRESULT CALLBACK KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
 
+    // A font of the form, `height` pixels high at 96 dpi; the form owns it
+    // and makes it again at a new DPI.
+    HFONT AddFont(const wchar_t* face, int height, bool bold);
+    const ControlRow* RowOf(int id) const;
+    // A control of a row with a class, widened to its text as the row
+    // says. A group box frames controls made before it (above it in the
+    // window order) and paints its inside with the form's background.
+    HWND AddControl(const ControlRow& row);
+
     struct FormFont {
         const wchar_t* face;
         int height;
@@ -188,7 +186,8 @@ private:
     void UpdateColors(bool repaint);
 
     std::span<const Command> commands_;
-    std::span<const LayoutRect> layout_;
+    std::span<const ControlRow> controls_;
+    std::span<const FontSpec> fontSpecs_;
     COLORREF background_;
     bool highContrast_ = false;
     UniqueBrush backgroundBrush_;

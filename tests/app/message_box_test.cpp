@@ -6,6 +6,7 @@
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <functional>
 #include <new>

@@ -24,6 +24,7 @@
 #include "support/scratch_registry.h"
 #include "ui/iconpicker/icon_picker.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <windows.h>
 #include <commctrl.h>

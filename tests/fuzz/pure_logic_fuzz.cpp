@@ -6,7 +6,7 @@
 #include "platform/ico_file.h"
 #include "store/catalogue_scan.h"
 #include "store/int_text.h"
-#include "ui/linkbrowser/internet_shortcut.h"
+#include "links/internet_shortcut.h"
 
 #include <algorithm>
 #include <cstdint>

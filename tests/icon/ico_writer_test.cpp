@@ -34,12 +34,11 @@ TEST(IcoLayout, RowAndHeaderSizes) {
     EXPECT_EQ(DibHeaderSize(32, 3), 52u);  // room for three colour masks
     EXPECT_EQ(DibHeaderSize(16, 4), 40u);
 
-    EXPECT_EQ(BitCountOfDepth(2), 1);
-    EXPECT_EQ(BitCountOfDepth(16), 4);
-    EXPECT_EQ(BitCountOfDepth(256), 8);
-    EXPECT_EQ(BitCountOfDepth(65536), 16);
-    EXPECT_EQ(BitCountOfDepth(0), 0);
-    EXPECT_EQ(BitCountOfDepth(7), 0);
+    EXPECT_EQ(BitCountOfDepth(IconDepth::Mask), 1);
+    EXPECT_EQ(BitCountOfDepth(IconDepth::Colors16), 4);
+    EXPECT_EQ(BitCountOfDepth(IconDepth::Colors256), 8);
+    EXPECT_EQ(BitCountOfDepth(IconDepth::High), 16);
+    EXPECT_EQ(BitCountOfDepth(IconDepth::Own), 0);
 }
 
 TEST(IcoLayout, DirectoryEntryIsNotTheCommonOne) {
@@ -179,7 +178,7 @@ protected:
         return UniqueIcon(::CreateIconFromResourceEx(file.data() + 22, static_cast<DWORD>(file.size() - 22), TRUE,
                                                      0x00030000, 0, 0, LR_DEFAULTCOLOR));
     }
-    std::vector<std::uint8_t> Save(HICON icon, int depth) {
+    std::vector<std::uint8_t> Save(HICON icon, IconDepth depth) {
         MemoryStream stream;
         SaveToStream(stream, icon, depth, user_);
         return stream.bytes;
@@ -217,7 +216,7 @@ protected:
 TEST_F(IcoWriterTest, WorkedExampleAt256Colours) {
     const UniqueIcon icon = MaskedIcon(false);
     ASSERT_TRUE(icon);
-    const auto file = Save(icon.Get(), 256);
+    const auto file = Save(icon.Get(), IconDepth::Colors256);
     ASSERT_EQ(file.size(), 2238u);
     const auto table = PlatformTable256();
     const auto indexOf = [&](COLORREF c) {
@@ -248,19 +247,22 @@ TEST_F(IcoWriterTest, EveryDepthWritesAFileThatLoadsBack) {
     ASSERT_TRUE(icon);
     test::TempFolder folder;
     const struct {
-        int depth;
+        IconDepth depth;
         unsigned bits;
         std::size_t length;
-    } cases[] = {{16, 4, 766}, {256, 8, 2238}, {65536, 16, 2238}, {0, 32, 4286}};
+    } cases[] = {{IconDepth::Colors16, 4, 766},
+                 {IconDepth::Colors256, 8, 2238},
+                 {IconDepth::High, 16, 2238},
+                 {IconDepth::Own, 32, 4286}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "depth " << c.depth);
+        SCOPED_TRACE(testing::Message() << "bit count " << c.bits);
         const auto file = Save(icon.Get(), c.depth);
         ASSERT_EQ(file.size(), c.length);
         EXPECT_EQ(Word(file, 8), c.bits);                   // the entry's bit count
         EXPECT_EQ(Dword(file, 14), c.length - 22);          // image size
         EXPECT_EQ(Word(file, 36), c.bits);                  // biBitCount
         EXPECT_EQ(Dword(file, 38), 0u);                     // no colour masks at 16 bits either
-        const COLORREF drawn = DrawnColour(file, folder.File(L"d" + std::to_wstring(c.depth) + L".ico"));
+        const COLORREF drawn = DrawnColour(file, folder.File(L"d" + std::to_wstring(c.bits) + L".ico"));
         EXPECT_GE(GetRValue(drawn), 240);
         EXPECT_LE(GetGValue(drawn), 8);
         EXPECT_LE(GetBValue(drawn), 8);
@@ -272,9 +274,9 @@ TEST_F(IcoWriterTest, EveryDepthKeepsTheMaskAndTheOpaqueColours) {
     const UniqueIcon icon = MaskedIcon(false);
     ASSERT_TRUE(icon);
     test::TempFolder folder;
-    for (int depth : {16, 256, 65536, 0}) {
-        SCOPED_TRACE(testing::Message() << "depth " << depth);
-        const std::wstring path = folder.File(std::to_wstring(depth) + L".ico");
+    for (IconDepth depth : {IconDepth::Colors16, IconDepth::Colors256, IconDepth::High, IconDepth::Own}) {
+        SCOPED_TRACE(testing::Message() << "depth " << static_cast<int>(depth));
+        const std::wstring path = folder.File(std::to_wstring(static_cast<int>(depth)) + L".ico");
         test::WriteFileBytes(path, Save(icon.Get(), depth));
         IconImage image;
         image.LoadFromFile(path);
@@ -313,7 +315,7 @@ TEST_F(IcoWriterTest, OwnDepthIconsShowTheSameTransparencyInEveryReader) {
         const UniqueIcon icon = MaskedIcon(ownAlpha);
         ASSERT_TRUE(icon);
         const std::wstring path = folder.File(ownAlpha ? L"alpha.ico" : L"plain.ico");
-        const auto file = Save(icon.Get(), 0);
+        const auto file = Save(icon.Get(), IconDepth::Own);
         ASSERT_EQ(file.size(), 4286u);
         ASSERT_EQ(Word(file, 36), 32u);
         test::WriteFileBytes(path, file);
@@ -380,7 +382,7 @@ TEST_F(IcoWriterTest, SizeBytesOfLargeIcons) {
     for (auto [size, byte] : {std::pair{48, 0x30}, std::pair{256, 0}, std::pair{16, 0x10}}) {
         const UniqueIcon icon = MakeIcon(size, RGB(0, 0, 255));
         ASSERT_TRUE(icon);
-        const auto file = Save(icon.Get(), 16);
+        const auto file = Save(icon.Get(), IconDepth::Colors16);
         ASSERT_GT(file.size(), 22u);
         EXPECT_EQ(file[6], byte);
         EXPECT_EQ(file[7], byte);
@@ -391,7 +393,7 @@ TEST_F(IcoWriterTest, SizeBytesOfLargeIcons) {
 }
 
 TEST_F(IcoWriterTest, UnusableIconsAreReportedAndNothingIsWritten) {
-    EXPECT_TRUE(Save(reinterpret_cast<HICON>(static_cast<INT_PTR>(0x7777)), 256).empty());
+    EXPECT_TRUE(Save(reinterpret_cast<HICON>(static_cast<INT_PTR>(0x7777)), IconDepth::Colors256).empty());
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].kind, BoxKind::Information);
     EXPECT_EQ(boxes_[0].text, L"ERROR - unable to retrive IconInfo");
@@ -407,7 +409,7 @@ TEST_F(IcoWriterTest, UnusableIconsAreReportedAndNothingIsWritten) {
     if (info.hbmColor) ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
     if (!hasColour) {
-        EXPECT_TRUE(Save(mono.Get(), 256).empty());
+        EXPECT_TRUE(Save(mono.Get(), IconDepth::Colors256).empty());
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].text, L"Invalid Bitmap");
     }
@@ -450,11 +452,11 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
         const char* what;
         HBITMAP colour;
         HBITMAP mask;
-        int depth;
+        IconDepth depth;
     } cases[] = {
-        {"colour at 16 colours", masked.Get(), mask.Get(), 16},
-        {"colour at 256 colours", masked.Get(), mask.Get(), 256},
-        {"mask", colour.Get(), masked.Get(), 65536},
+        {"colour at 16 colours", masked.Get(), mask.Get(), IconDepth::Colors16},
+        {"colour at 256 colours", masked.Get(), mask.Get(), IconDepth::Colors256},
+        {"mask", colour.Get(), masked.Get(), IconDepth::High},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -481,7 +483,7 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
     const std::wstring path = folder.File(L"good.ico");
     {
         ReplacingFileStream file(path);
-        ASSERT_TRUE(SaveBitmapsToStream(file, colour.Get(), mask.Get(), 16, user_));
+        ASSERT_TRUE(SaveBitmapsToStream(file, colour.Get(), mask.Get(), IconDepth::Colors16, user_));
         file.Commit();
     }
     EXPECT_EQ(test::ReadFileBytes(path).size(), 766u);
@@ -491,7 +493,7 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
     const auto before = test::ReadFileBytes(path);
     {
         ReplacingFileStream file(path);
-        ASSERT_TRUE(SaveBitmapsToStream(file, colour.Get(), mask.Get(), 256, user_));
+        ASSERT_TRUE(SaveBitmapsToStream(file, colour.Get(), mask.Get(), IconDepth::Colors256, user_));
         ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
         EXPECT_EQ(test::FailureOf([&] { file.Commit(); }), L"ファイル " + path + L" を作成できません");
     }
@@ -508,12 +510,12 @@ TEST_F(IcoWriterTest, HeadersOfDibSectionsAndDeviceBitmaps) {
 
     const DibSection masked(32, 32, 32, BI_BITFIELDS, 0);
     ASSERT_TRUE(masked.Get());
-    ASSERT_TRUE(GetDIBSizes(masked.Get(), header, image, 0, user_));
+    ASSERT_TRUE(GetDIBSizes(masked.Get(), header, image, IconDepth::Own, user_));
     EXPECT_EQ(header, 52u);
     EXPECT_EQ(image, 4096u);
 
     const DibSection topDown(20, -10, 24, BI_RGB, 0);
-    ASSERT_TRUE(GetDIBSizes(topDown.Get(), header, image, 16, user_));
+    ASSERT_TRUE(GetDIBSizes(topDown.Get(), header, image, IconDepth::Colors16, user_));
     EXPECT_EQ(header, 104u);
     EXPECT_EQ(image, 12u * 10u);  // from the height's absolute value
 
@@ -521,16 +523,16 @@ TEST_F(IcoWriterTest, HeadersOfDibSectionsAndDeviceBitmaps) {
     // and is worked out again at another one (else it would not hold the
     // pixels read).
     const DibSection sized(32, 32, 8, BI_RGB, 1024);
-    ASSERT_TRUE(GetDIBSizes(sized.Get(), header, image, 256, user_));
+    ASSERT_TRUE(GetDIBSizes(sized.Get(), header, image, IconDepth::Colors256, user_));
     EXPECT_EQ(image, 1024u);
-    ASSERT_TRUE(GetDIBSizes(sized.Get(), header, image, 65536, user_));
+    ASSERT_TRUE(GetDIBSizes(sized.Get(), header, image, IconDepth::High, user_));
     EXPECT_EQ(image, 2048u);
 
     HDC screen = ::GetDC(nullptr);
     const UniqueBitmap device(::CreateCompatibleBitmap(screen, 20, 7));
     ::ReleaseDC(nullptr, screen);
     BITMAPINFOHEADER h{};
-    ASSERT_TRUE(InitializeBitmapInfoHeader(device.Get(), h, 16, user_));
+    ASSERT_TRUE(InitializeBitmapInfoHeader(device.Get(), h, IconDepth::Colors16, user_));
     EXPECT_EQ(h.biSize, 40u);
     EXPECT_EQ(h.biWidth, 20);
     EXPECT_EQ(h.biHeight, 7);

@@ -7,6 +7,7 @@
 #include "store/stored_buttons.h"
 #include "support/gui.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <cstring>
 
@@ -14,31 +15,16 @@ namespace orbelune {
 namespace {
 
 using namespace test;
-using Texts = std::vector<std::wstring>;
 
-class ButtonTest : public test::AppTest {
+class ButtonTest : public test::MainWindowTest, public test::ButtonFormChecks {
 protected:
-    test::TempFolder folder_;
-    std::wstring icon_ = folder_.File(L"note.ico");
-    std::wstring hotIcon_ = folder_.File(L"hot.ico");
+    ButtonForm& Form() override { return *TheMainWindow(); }
+    const std::vector<RecordedBox>& Boxes() override { return boxes_; }
+    std::wstring icon_ = IconFile(L"note.ico", 32, RGB(255, 0, 0));
+    std::wstring hotIcon_ = IconFile(L"hot.ico", 32, RGB(0, 0, 255));
 
-    void SetUp() override {
-        test::WriteFileBytes(icon_, test::IconFileBytes(32, RGB(255, 0, 0)));
-        test::WriteFileBytes(hotIcon_, test::IconFileBytes(32, RGB(0, 0, 255)));
-        SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", L"D:\\Tools\\Buttons\\");
-    }
+    void SetUp() override { SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", L"D:\\Tools\\Buttons\\"); }
 
-    HWND C(int id) { return TheMainWindow()->Control(id); }
-    std::wstring T(int id) { return TheMainWindow()->Text(id); }
-    void Fill(const std::wstring& name, const std::wstring& link, const std::wstring& icon) {
-        TheMainWindow()->SetText(MainWindow::kNameField, name);
-        TheMainWindow()->SetText(MainWindow::kLinkTargetField, link);
-        TheMainWindow()->SetText(MainWindow::kIconPathField, icon);
-    }
-    void Click(int id) {
-        ::SendMessageW(C(id), BM_CLICK, 0, 0);
-        test::Pump();
-    }
     void UntickHotIcon() { Click(MainWindow::kSameAsIconCheck); }
     // A mouse click on a row of the name list.
     void SelectRow(int row) {
@@ -49,20 +35,6 @@ protected:
         ::SendMessageW(C(MainWindow::kButtonNameList), WM_LBUTTONDOWN, MK_LBUTTON, at);
         ::SendMessageW(C(MainWindow::kButtonNameList), WM_LBUTTONUP, 0, at);
         test::Pump();
-    }
-    Texts Items(int list) { return test::ListItems(C(list)); }
-    Texts Names() { return Items(MainWindow::kButtonNameList); }
-    Texts Numbers() { return Items(MainWindow::kButtonNumberList); }
-    std::vector<BoxKind> Kinds() {
-        std::vector<BoxKind> kinds;
-        for (const auto& b : boxes_) kinds.push_back(b.kind);
-        return kinds;
-    }
-    void ExpectFieldsCleared() {
-        EXPECT_EQ(T(MainWindow::kNameField), L"");
-        EXPECT_EQ(T(MainWindow::kLinkTargetField), L"");
-        EXPECT_EQ(T(MainWindow::kIconPathField), L"");
-        EXPECT_EQ(T(MainWindow::kHotIconPathField), TheMainWindow()->HotIconSameAsIcon() ? kSameAsIcon : L"");
     }
 };
 
@@ -202,8 +174,7 @@ TEST_F(ButtonTest, SelectingAButtonWithoutHotIconOrWithMissingFiles) {
 }
 
 TEST_F(ButtonTest, DeleteWithNothingSelected) {
-    SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"0");
-    StoredButton(0, L"zero", icon_, icon_);
+    StoredCatalogue(L"0", std::nullopt, {{0, L"zero"}}, icon_);
     Start();
     Click(MainWindow::kDeleteButton);
     SelectRow(0);
@@ -219,9 +190,7 @@ TEST_F(ButtonTest, DeleteWithNothingSelected) {
 }
 
 TEST_F(ButtonTest, EditAfterDeleteCannotBringTheButtonBack) {
-    SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"1");
-    StoredButton(0, L"zero", icon_, icon_);
-    StoredButton(1, L"one", icon_, icon_);
+    StoredCatalogue(L"1", std::nullopt, {{0, L"zero"}, {1, L"one"}}, icon_);
     Start();
     SelectRow(0);
     Click(MainWindow::kDeleteButton);

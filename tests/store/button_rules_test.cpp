@@ -15,11 +15,12 @@ namespace orbelune {
 namespace {
 
 using namespace test;
-using Field = ButtonForm::Field;
-using Texts = std::vector<std::wstring>;
 
-class ButtonRulesTest : public testing::Test {
+class ButtonRulesTest : public testing::Test, public ButtonFormChecks {
 protected:
+    ButtonForm& Form() override { return *form_; }
+    const std::vector<RecordedBox>& Boxes() override { return boxes_; }
+
     ButtonRulesTest() {
         // A failure that ends an operation goes to the failure box, as in
         // the window's handlers.
@@ -58,24 +59,11 @@ protected:
         user_.answers.insert(user_.answers.end(), answers);
     }
 
-    void Fill(const std::wstring& name, const std::wstring& link, const std::wstring& icon) {
-        form_->SetFieldText(Field::Name, name);
-        form_->SetFieldText(Field::LinkTarget, link);
-        form_->SetFieldText(Field::Icon, icon);
-    }
     std::wstring T(Field field) { return form_->FieldText(field); }
-    Texts Names() { return form_->names; }
-    Texts Numbers() { return form_->numbers; }
-    std::vector<BoxKind> Kinds() {
-        std::vector<BoxKind> kinds;
-        for (const auto& b : boxes_) kinds.push_back(b.kind);
-        return kinds;
-    }
-    void ExpectFieldsCleared() {
-        EXPECT_EQ(T(Field::Name), L"");
-        EXPECT_EQ(T(Field::LinkTarget), L"");
-        EXPECT_EQ(T(Field::Icon), L"");
-        EXPECT_EQ(T(Field::HotIcon), form_->HotIconSameAsIcon() ? kSameAsIcon : L"");
+    // A catalogue of buttons with this test's icon.
+    void Catalogue(const std::wstring& buttonDat, std::optional<std::uint32_t> nextId,
+                   std::initializer_list<Stored> buttons) {
+        StoredCatalogue(buttonDat, nextId, buttons, icon_);
     }
 
     ScratchRegistry scratch_;
@@ -109,12 +97,7 @@ TEST_F(ButtonRulesTest, CreateNeverOverwritesAButton) {
         SCOPED_TRACE(Utf8(buttonDat));
         ScratchRegistry inner;
         SetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath", L"D:\\Tools\\Buttons\\");
-        SetDword(HKEY_CURRENT_USER, kCmdMapping, L"NextId", 30);
-        SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", buttonDat);
-        StoredButton(0, L"zero", icon_, icon_);
-        StoredButton(3, L"three", icon_, hotIcon_);
-        SetDword(HKEY_CURRENT_USER, kCmdMapping, Id(0), 20);
-        SetDword(HKEY_CURRENT_USER, kCmdMapping, Id(3), 23);
+        Catalogue(buttonDat, 30, {{0, L"zero", 20}, {3, L"three", 23, hotIcon_}});
         Start();
         Fill(L"new", L"new.exe", icon_);
         Create();
@@ -360,8 +343,7 @@ TEST_F(ButtonRulesTest, HighestButtonNumberIsNotPassed) {
 }
 
 TEST_F(ButtonRulesTest, SelectingAMistypedValueFails) {
-    SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"0");
-    StoredButton(0, L"zero", icon_, icon_);
+    Catalogue(L"0", std::nullopt, {{0, L"zero"}});
     SetDword(HKEY_CURRENT_USER, ExtKey(0), L"Exec", 1);
     Start();
     form_->SetFieldText(Field::LinkTarget, L"before");
@@ -374,12 +356,7 @@ TEST_F(ButtonRulesTest, SelectingAMistypedValueFails) {
 }
 
 TEST_F(ButtonRulesTest, EditRewritesTheButtonAndReloadsTheLists) {
-    SetDword(HKEY_CURRENT_USER, kCmdMapping, L"NextId", 40);
-    SetDword(HKEY_CURRENT_USER, kCmdMapping, Id(12), 33);
-    SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"13");
-    StoredButton(2, L"two", icon_, icon_);
-    StoredButton(12, L"twelve", icon_, icon_);
-    StoredButton(13, L"thirteen", icon_, icon_);
+    Catalogue(L"13", 40, {{2, L"two"}, {12, L"twelve", 33}, {13, L"thirteen"}});
     Start();
 
     // Before any selection: the error box, after the empty-field check.
@@ -432,12 +409,7 @@ TEST_F(ButtonRulesTest, EditOfAButtonWithoutExtensionKeyMakesIt) {
 }
 
 TEST_F(ButtonRulesTest, DeleteOneOfSeveralKeepsCountersAndLists) {
-    SetDword(HKEY_CURRENT_USER, kCmdMapping, L"NextId", 50);
-    SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"12");
-    for (int n : {0, 5, 12}) {
-        StoredButton(n, L"b" + std::to_wstring(n), icon_, icon_);
-        SetDword(HKEY_CURRENT_USER, kCmdMapping, Id(n), static_cast<std::uint32_t>(40 + n));
-    }
+    Catalogue(L"12", 50, {{0, L"b0", 40}, {5, L"b5", 45}, {12, L"b12", 52}});
     SetString(HKEY_CURRENT_USER, ExtKey(12) + L"\\Sub\\Deeper", L"v", L"x");
     Start();
     SelectRow(2);
@@ -454,10 +426,7 @@ TEST_F(ButtonRulesTest, DeleteOneOfSeveralKeepsCountersAndLists) {
 }
 
 TEST_F(ButtonRulesTest, DeleteWithTheCatalogueKeyGone) {
-    SetDword(HKEY_CURRENT_USER, kCmdMapping, L"NextId", 50);
-    SetDword(HKEY_CURRENT_USER, kCmdMapping, Id(0), 40);
-    SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"0");
-    StoredButton(0, L"zero", icon_, icon_);
+    Catalogue(L"0", 50, {{0, L"zero", 40}});
     Start();
     SelectRow(0);
     DeleteKeyTree(HKEY_CURRENT_USER, kCatalogue);
@@ -471,10 +440,7 @@ TEST_F(ButtonRulesTest, DeleteWithTheCatalogueKeyGone) {
 }
 
 TEST_F(ButtonRulesTest, DeleteWithNextIdDefMissing) {
-    SetDword(HKEY_CURRENT_USER, kCmdMapping, L"NextId", 50);
-    SetDword(HKEY_CURRENT_USER, kCmdMapping, Id(0), 40);
-    SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"0");
-    StoredButton(0, L"zero", icon_, icon_);
+    Catalogue(L"0", 50, {{0, L"zero", 40}});
     Start();
     DeleteValue(HKEY_CURRENT_USER, kCatalogue, L"NextIdDef");
     SelectRow(0);

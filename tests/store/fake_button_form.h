@@ -30,7 +30,10 @@ public:
     std::wstring iconFolder;
     std::map<PreviewKind, std::wstring> previews;  // the file each preview was last given
 
-    std::wstring FieldText(Field field) const override { return fields_.at(field); }
+    std::wstring FieldText(Field field) const override {
+        const auto text = fields_.find(field);
+        return text == fields_.end() ? std::wstring() : text->second;
+    }
     void SetFieldText(Field field, std::wstring_view text) override { fields_[field] = text; }
     bool HotIconSameAsIcon() const override { return sameAsIcon_; }
     int SelectedIndex() const override { return selected_; }
@@ -69,8 +72,7 @@ private:
     }
 
     RecordingPrompts& user_;
-    std::map<Field, std::wstring> fields_{
-        {Field::Name, L""}, {Field::LinkTarget, L""}, {Field::Icon, L""}, {Field::HotIcon, kSameAsIcon}};
+    std::map<Field, std::wstring> fields_{{Field::HotIcon, kSameAsIcon}};  // the others empty
     bool sameAsIcon_ = true;
     int selected_ = -1;
     std::wstring current_;

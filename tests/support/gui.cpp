@@ -2,6 +2,8 @@
 
 #include "app/application.h"
 #include "ui/iconpicker/icon_picker.h"
+#include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -34,23 +36,44 @@ void SetModifiers(bool shift, bool ctrl, bool alt) {
 
 }  // namespace
 
-LayoutRect LayoutRow(std::span<const LayoutRect> table, int id) {
+RECT InParent(HWND window) {
+    RECT r;
+    ::GetWindowRect(window, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void ExpectPlaced(HWND control, const LayoutRect& row, int dpi) {
+    SCOPED_TRACE(testing::Message() << "control " << row.id << " at " << dpi << " dpi");
+    ASSERT_TRUE(control);
+    const RECT r = InParent(control);
+    EXPECT_EQ(r.top, Scaled(row.y, dpi));
+    EXPECT_EQ(r.bottom - r.top, Scaled(row.height, dpi));
+    if (row.grow == Grow::KeepRight)
+        EXPECT_EQ(r.right, Scaled(row.x, dpi) + Scaled(row.width, dpi));
+    else
+        EXPECT_EQ(r.left, Scaled(row.x, dpi));
+    if (row.grow == Grow::No)
+        EXPECT_EQ(r.right - r.left, Scaled(row.width, dpi));
+    else
+        EXPECT_GE(r.right - r.left, Scaled(row.width, dpi));
+}
+
+LayoutRect LayoutRow(std::span<const ControlRow> table, int id) {
     if (const LayoutRect* row = FindLayout(table, id)) return *row;
-    ADD_FAILURE() << "no layout row for control " << id;
+    ADD_FAILURE() << "no control row for control " << id;
     return LayoutRect{id, 0, 0, 0, 0};
 }
 
-void ExpectAtLayoutRow(HWND form, HWND control, std::span<const LayoutRect> table, int id, const std::wstring& text) {
-    SCOPED_TRACE(testing::Message() << "control " << id);
-    RECT r;
-    ::GetWindowRect(control, &r);
-    ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
-    const LayoutRect place = LayoutRow(table, id);
-    EXPECT_EQ(r.left, place.x);
-    EXPECT_EQ(r.top, place.y);
-    EXPECT_EQ(r.right - r.left, place.width);
-    EXPECT_EQ(r.bottom - r.top, place.height);
-    EXPECT_EQ(WindowTextOf(control), text);
+std::vector<LayoutRect> Places(std::span<const ControlRow> table) {
+    std::vector<LayoutRect> places;
+    for (const ControlRow& row : table) places.push_back(row.place);
+    return places;
+}
+
+void ExpectAtLayoutRow(HWND control, std::span<const ControlRow> table, int id, const std::wstring& text) {
+    ExpectPlaced(control, LayoutRow(table, id));
+    EXPECT_EQ(WindowTextOf(control), text) << "control " << id;
 }
 
 void PressButton(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
@@ -227,6 +250,20 @@ void AppTest::Start() {
     CreateWindowSet();
     ShowMainWindow(SW_SHOWNORMAL);
     Pump();
+}
+
+HWND MainWindowTest::C(int id) { return TheMainWindow()->Control(id); }
+std::wstring MainWindowTest::T(int id) { return TheMainWindow()->Text(id); }
+
+void MainWindowTest::Click(int id) {
+    ::SendMessageW(C(id), BM_CLICK, 0, 0);
+    Pump();
+}
+
+std::wstring MainWindowTest::IconFile(const std::wstring& name, int size, COLORREF colour) {
+    const std::wstring path = folder_.File(name);
+    WriteFileBytes(path, IconFileBytes(size, colour));
+    return path;
 }
 
 std::string Utf8(const std::wstring& text) {

@@ -33,10 +33,17 @@ void PressButton(HWND button);
 void SendNotification(HWND control, WORD code);
 
 // The row of a window's layout table; the test fails when there is none.
-LayoutRect LayoutRow(std::span<const LayoutRect> table, int id);
-// Expects the control's rectangle in its form's client area to be its row
-// of the table, and its text to be `text`.
-void ExpectAtLayoutRow(HWND form, HWND control, std::span<const LayoutRect> table, int id, const std::wstring& text);
+LayoutRect LayoutRow(std::span<const ControlRow> table, int id);
+// The places of a control table's rows.
+std::vector<LayoutRect> Places(std::span<const ControlRow> table);
+// A window's rectangle in its parent's client area.
+RECT InParent(HWND window);
+// Expects a control where its layout row puts it in its parent, scaled to
+// `dpi`. A label, check box or radio button may be wider where the stand-in
+// font is wider, keeping the edge its row names.
+void ExpectPlaced(HWND control, const LayoutRect& row, int dpi = 96);
+// The same for the row of `id` in the table, and the control's text.
+void ExpectAtLayoutRow(HWND control, std::span<const ControlRow> table, int id, const std::wstring& text);
 
 // Types text into a control as characters, one WM_CHAR each, and pumps.
 void Type(HWND hwnd, const std::wstring& text);
@@ -103,6 +110,20 @@ protected:
 private:
     ScratchRegistry scratch_;
     std::deque<BoxResult> answers_;
+};
+
+// A test of the real main window: AppTest, a scratch folder, and the main
+// window's controls by identifier.
+class MainWindowTest : public AppTest {
+protected:
+    HWND C(int id);
+    std::wstring T(int id);
+    // Presses a button or the check box as a click does, and pumps.
+    void Click(int id);
+    // A single-image .ico file of one colour in the scratch folder; its path.
+    std::wstring IconFile(const std::wstring& name, int size, COLORREF colour);
+
+    TempFolder folder_;
 };
 
 std::string Utf8(const std::wstring& text);

@@ -4,6 +4,7 @@
 #include "app/file_dialog.h"
 #include "platform/handle.h"
 #include "ui/iconpicker/icon_picker.h"
+#include "support/window_set.h"
 
 namespace orbelune::test {
 

@@ -10,6 +10,7 @@
 #include "ui/iconpicker/icon_picker.h"
 #include "ui/linkbrowser/link_browser.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -6,6 +6,7 @@
 #include "ui/iconpicker/icon_picker.h"
 #include "ui/linkbrowser/link_browser.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <commctrl.h>
 #include <oleacc.h>

@@ -13,6 +13,7 @@
 #include "ui/image_box.h"
 #include "ui/linkbrowser/link_browser.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <commctrl.h>
 
@@ -25,13 +26,6 @@ namespace {
 using test::Pump;
 using test::Scaled;
 
-RECT InParent(HWND window) {
-    RECT r;
-    ::GetWindowRect(window, &r);
-    ::MapWindowPoints(nullptr, ::GetParent(window), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 // Any window below a form (a preview's image lies in its panel) by its
 // identifier.
 HWND Below(HWND form, int id) {
@@ -41,38 +35,19 @@ HWND Below(HWND form, int id) {
     return nullptr;
 }
 
-// Where a control sits: its row of the window's layout table, scaled. A
-// label, check box or radio button may be wider where the stand-in font is
-// wider, keeping the edge its row names.
-void ExpectPlaced(HWND control, const LayoutRect& p, int dpi) {
-    SCOPED_TRACE(testing::Message() << "control " << p.id << " at " << dpi << " dpi");
-    ASSERT_TRUE(control);
-    const RECT r = InParent(control);
-    EXPECT_EQ(r.top, Scaled(p.y, dpi));
-    EXPECT_EQ(r.bottom - r.top, Scaled(p.height, dpi));
-    if (p.grow == Grow::KeepRight)
-        EXPECT_EQ(r.right, Scaled(p.x, dpi) + Scaled(p.width, dpi));
-    else
-        EXPECT_EQ(r.left, Scaled(p.x, dpi));
-    if (p.grow == Grow::No)
-        EXPECT_EQ(r.right - r.left, Scaled(p.width, dpi));
-    else
-        EXPECT_GE(r.right - r.left, Scaled(p.width, dpi));
-}
-
 struct FormLayout {
     const char* name;
     std::function<Form*()> form;
-    std::span<const LayoutRect> places;
+    std::vector<LayoutRect> places;
     FormRect rect;  // the screen position is CW_USEDEFAULT where the system places the form
 };
 
 std::vector<FormLayout> Layouts() {
     return {
-        {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, MainWindow::kLayout, MainWindow::kFormRect},
-        {"linkBrowser", [] { return static_cast<Form*>(TheLinkBrowser()); }, LinkBrowser::kLayout,
+        {"mainWindow", [] { return static_cast<Form*>(TheMainWindow()); }, test::Places(MainWindow::kControls), MainWindow::kFormRect},
+        {"linkBrowser", [] { return static_cast<Form*>(TheLinkBrowser()); }, test::Places(LinkBrowser::kControls),
          LinkBrowser::kFormRect},
-        {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, IconPicker::kLayout, IconPicker::kFormRect},
+        {"iconPicker", [] { return static_cast<Form*>(TheIconPicker()); }, test::Places(IconPicker::kControls), IconPicker::kFormRect},
     };
 }
 
@@ -80,7 +55,7 @@ void ExpectLayout(int dpi) {
     for (const auto& layout : Layouts()) {
         SCOPED_TRACE(layout.name);
         Form* form = layout.form();
-        for (const auto& p : layout.places) ExpectPlaced(Below(form->Handle(), p.id), p, dpi);
+        for (const auto& p : layout.places) test::ExpectPlaced(Below(form->Handle(), p.id), p, dpi);
     }
 }
 
@@ -395,7 +370,7 @@ void Measure(HWND box, Measured& m) {
     for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
         wchar_t cls[32] = {};
         ::GetClassNameW(c, cls, 32);
-        const RECT r = InParent(c);
+        const RECT r = test::InParent(c);
         if (lstrcmpiW(cls, L"Button") == 0) {
             m.buttons.push_back(r);
             m.captions.push_back(test::WindowTextOf(c));

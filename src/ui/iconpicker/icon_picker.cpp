@@ -8,7 +8,6 @@
 #include "platform/executable_icons.h"
 #include "platform/failure.h"
 #include "platform/files.h"
-#include "ui/accessible_name.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -77,7 +76,7 @@ IconPicker::IconPicker() : Form(kBackground) {
     for (FileDialogState* dialog : {&openDialog, &saveDialog}) dialog->filter = kDialogFilter;
     openDialog.initialFolder = L"\\icon";
     // Other programs find this window by its class name: it stays "TForm3".
-    SetLayout(kLayout);
+    SetControls(kControls, kFonts);
     CreateForm(L"TForm3", L"アイコン登録", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, kFormRect);
     CreateControls();
 }
@@ -85,42 +84,21 @@ IconPicker::IconPicker() : Form(kBackground) {
 IconPicker::~IconPicker() { Destroy(); }
 
 void IconPicker::CreateControls() {
-    HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);  // buttons and group boxes
-    HFONT r = AddFont(L"ＭＳ ゴシック", 13);    // the colour buttons
-    HFONT other = AddFont(L"MS Sans Serif", 11);
-    const DWORD tab = WS_VISIBLE | WS_TABSTOP;
-
+    MakeControls();
     // The grid asks for each cell's caption and image when it draws it.
-    HWND view = AddControl({WC_LISTVIEWW, L"",
-                            tab | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_AUTOARRANGE | LVS_OWNERDATA,
-                            WS_EX_CLIENTEDGE, kIconGrid, other});
+    HWND view = Control(kIconGrid);
     gridImages_.Reset(nullptr, 0, GridIconSize());
     ListView_SetImageList(view, gridImages_.List(), LVSIL_NORMAL);
-    AddControl({L"BUTTON", L"リストを開く", tab | BS_PUSHBUTTON, 0, kOpenButton, f});
-    AddControl({L"BUTTON", L"アイコン保存", tab | BS_PUSHBUTTON, 0, kSaveButton, f});
-    // Each group box after what it holds: the controls above it in the
-    // window order are not painted over. The tab order stays the same.
-    const LayoutRect& chosen = LayoutOf(kChosenIconImage);
-    chosenIconImage_ = std::make_unique<ImageBox>(Handle(), kChosenIconImage, chosen.x, chosen.y, chosen.width,
-                                                  chosen.height, kBackground);
-    Place(chosenIconImage_->Handle(), kChosenIconImage);
-    HWND chosenGroup = AddGroupBox(L"選択中", 0, kChosenIconGroup, f);
-    AddControl(
-        {L"BUTTON", L"16色", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, kColor16Radio, r});
-    HWND radio256 = AddControl(
-        {L"BUTTON", L"256色", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kColor256Radio, r});
-    AddControl(
-        {L"BUTTON", L"ハイカラー", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kHighColorRadio, r});
-    AddGroupBox(L"色数選択", WS_GROUP, kDepthGroup, f);
-    AddControl({L"BUTTON", L"戻る", tab | WS_GROUP | BS_PUSHBUTTON, 0, kBackButton, f});
-    ::SendMessageW(radio256, BM_SETCHECK, BST_CHECKED, 0);  // shown selected while the depth is still 0
     SetFirstFocus(view);
-
-    // Screen readers read the grid by what it lists, its items by their
-    // captions, and the chosen icon by its group's caption.
-    SetAccessibleName(view, L"アイコン一覧");
-    SetAccessibleName(chosenIconImage_->Handle(), WindowText(chosenGroup));
     ::SetWindowSubclass(view, GridKeys, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+// The chosen icon's image.
+HWND IconPicker::MakeWindow(const ControlRow& row) {
+    const LayoutRect& r = row.place;
+    chosenIconImage_ = std::make_unique<ImageBox>(Handle(), r.id, r.x, r.y, r.width, r.height, kBackground);
+    Place(chosenIconImage_->Handle(), r.id);
+    return chosenIconImage_->Handle();
 }
 
 LRESULT CALLBACK IconPicker::GridKeys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -440,7 +418,7 @@ void IconPicker::SaveChosenIcon() {
     HandToOpener(path);
 }
 
-void IconPicker::ChooseDepth(int radio, int depth) {
+void IconPicker::ChooseDepth(int radio, IconDepth depth) {
     if (radio == selectedRadio_) return;
     selectedRadio_ = radio;
     chosenDepth_ = depth;

@@ -4,10 +4,13 @@
 #pragma once
 
 #include "app/file_dialog.h"
+#include "icon/ico_layout.h"
 #include "platform/handle.h"
 #include "ui/form.h"
 #include "ui/iconpicker/grid_images.h"
 #include "ui/image_box.h"
+
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>
@@ -33,19 +36,34 @@ public:
         kBackButton,
     };
 
-    // The form and its controls at 96 dpi.
+    // The form at 96 dpi, its fonts and its controls, in tab order. Each
+    // group box comes after what it holds: the controls above it in the
+    // window order are not painted over. The chosen icon is the form's own
+    // image, read by its group's caption.
     static constexpr FormRect kFormRect{319, 168, 249, 363};
-    static constexpr LayoutRect kLayout[] = {
-        {kIconGrid, 8, 8, 233, 218},
-        {kOpenButton, 7, 233, 74, 33},
-        {kSaveButton, 87, 233, 74, 33},
-        {kChosenIconImage, 15 + 19, 281 + 21, 36, 36},
-        {kChosenIconGroup, 15, 281, 73, 65},
-        {kColor16Radio, 123 + 16, 277 + 18, 81, 17, Grow::KeepLeft},
-        {kColor256Radio, 123 + 16, 277 + 36, 81, 17, Grow::KeepLeft},
-        {kHighColorRadio, 123 + 16, 277 + 54, 89, 17, Grow::KeepLeft},
-        {kDepthGroup, 123, 277, 113, 77},
-        {kBackButton, 168, 232, 73, 33},
+    enum FontIndex : int { kButtons, kColours, kGrid };
+    static constexpr FontSpec kFonts[] = {{L"ＭＳ Ｐゴシック", 12}, {L"ＭＳ ゴシック", 13}, {L"MS Sans Serif", 11}};
+    static constexpr ControlRow kControls[] = {
+        // Read by screen readers by what it lists, its items by their captions.
+        {.place = {kIconGrid, 8, 8, 233, 218},
+         .className = WC_LISTVIEWW,
+         .style = kTabStop | LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_AUTOARRANGE | LVS_OWNERDATA,
+         .exStyle = WS_EX_CLIENTEDGE,
+         .font = kGrid,
+         .name = L"アイコン一覧"},
+        {{kOpenButton, 7, 233, 74, 33}, L"BUTTON", L"リストを開く", kTabStop | BS_PUSHBUTTON},
+        {{kSaveButton, 87, 233, 74, 33}, L"BUTTON", L"アイコン保存", kTabStop | BS_PUSHBUTTON},
+        {{kChosenIconImage, 15 + 19, 281 + 21, 36, 36}, nullptr, L"", 0, 0, kButtons, kChosenIconGroup},
+        {{kChosenIconGroup, 15, 281, 73, 65}, L"BUTTON", L"選択中", kGroupBoxStyle},
+        {{kColor16Radio, 123 + 16, 277 + 18, 81, 17, Grow::KeepLeft}, L"BUTTON", L"16色",
+         kTabStop | WS_GROUP | BS_AUTORADIOBUTTON, 0, kColours},
+        // Shown selected while the depth is still the icon's own.
+        {{kColor256Radio, 123 + 16, 277 + 36, 81, 17, Grow::KeepLeft}, L"BUTTON", L"256色",
+         WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kColours, 0, nullptr, 0, true},
+        {{kHighColorRadio, 123 + 16, 277 + 54, 89, 17, Grow::KeepLeft}, L"BUTTON", L"ハイカラー",
+         WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kColours},
+        {{kDepthGroup, 123, 277, 113, 77}, L"BUTTON", L"色数選択", kGroupBoxStyle | WS_GROUP},
+        {{kBackButton, 168, 232, 73, 33}, L"BUTTON", L"戻る", kTabStop | WS_GROUP | BS_PUSHBUTTON},
     };
 
     // What the picker hands its opener: the path of the icon file chosen.
@@ -66,9 +84,9 @@ public:
     FileDialogState openDialog;
     FileDialogState saveDialog;
 
-    // Depth codes: 0 (the icon's own), 16, 256, 65536.
-    int ChosenDepth() const noexcept { return chosenDepth_; }
-    int SavingDepth() const noexcept { return savingDepth_; }
+    // The icon's own until a depth is chosen.
+    IconDepth ChosenDepth() const noexcept { return chosenDepth_; }
+    IconDepth SavingDepth() const noexcept { return savingDepth_; }
     int IconCount() const noexcept { return iconCount_; }
     const std::wstring& OpenedFile() const noexcept { return openedFile_; }
     // The caption tells the mode: the icon, or else the hot icon.
@@ -91,13 +109,14 @@ private:
     void OnBackClicked();
     void OnSaveClicked();
     void OnIconGridClicked();
-    void OnColor16Clicked() { ChooseDepth(kColor16Radio, 16); }
-    void OnColor256Clicked() { ChooseDepth(kColor256Radio, 256); }
-    void OnHighColorClicked() { ChooseDepth(kHighColorRadio, 65536); }
+    void OnColor16Clicked() { ChooseDepth(kColor16Radio, IconDepth::Colors16); }
+    void OnColor256Clicked() { ChooseDepth(kColor256Radio, IconDepth::Colors256); }
+    void OnHighColorClicked() { ChooseDepth(kHighColorRadio, IconDepth::High); }
     // Only a button that becomes selected changes the depth.
-    void ChooseDepth(int radio, int depth);
+    void ChooseDepth(int radio, IconDepth depth);
 
     void CreateControls();
+    HWND MakeWindow(const ControlRow& row) override;
     static LRESULT CALLBACK GridKeys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR data);
     void HandToOpener(const std::wstring& path);
@@ -130,8 +149,8 @@ private:
     int iconCount_ = 0;
     std::wstring openedFile_;
     std::wstring openedExtension_;
-    int savingDepth_ = 0;
-    int chosenDepth_ = 0;
+    IconDepth savingDepth_ = IconDepth::Own;
+    IconDepth chosenDepth_ = IconDepth::Own;
     int selectedRadio_ = kColor256Radio;
     bool keyInGrid_ = false;  // while the grid handles a key
 };

@@ -2,12 +2,9 @@
 
 #include "app/message_box.h"
 #include "app/subwindow.h"
+#include "links/internet_shortcut.h"
+#include "links/link_sources.h"
 #include "platform/files.h"
-#include "platform/registry.h"
-#include "store/registry_layout.h"
-#include "ui/accessible_name.h"
-#include "ui/linkbrowser/internet_shortcut.h"
-#include "ui/linkbrowser/shortcut_file.h"
 
 #include <exception>
 
@@ -43,42 +40,19 @@ LinkBrowser::LinkBrowser() : Form(kBackground), highlight_(::CreateSolidBrush(kS
     folder_.resize(::GetCurrentDirectoryW(length, folder_.data()));
     // Created hidden; a dialog frame without title-bar buttons.
     // Other programs find this window by its class name: it stays "TForm2".
-    SetLayout(kLayout);
+    SetControls(kControls, kFonts);
     CreateForm(L"TForm2", L"リンク先参照", WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, kFormRect);
-    CreateControls();
+    MakeControls();
+    SetFirstFocus(Control(kFavoritesList));
     ReadFavorites();
 }
 
-void LinkBrowser::CreateControls() {
-    HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);
-    HFONT b = AddFont(L"ＭＳ Ｐゴシック", 12, true);
-    const DWORD tab = WS_VISIBLE | WS_TABSTOP;
-    const DWORD list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
-    const DWORD labelStyle = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-    // Each label (no tab stop) right before the list it names, where screen
-    // readers look for it; the lists are read by their labels.
-    HWND filesLabel = AddControl({L"STATIC", L"お気に入り", labelStyle, 0, kFavoritesLabel, b});
-    HWND files =
-        AddControl({L"LISTBOX", L"", tab | list | LBS_SORT, WS_EX_CLIENTEDGE, kFavoritesList, f});
-    HWND typedLabel =
-        AddControl({L"STATIC", L"手書き入力 プルダウン", labelStyle, 0, kTypedAddressLabel, b});
-    HWND typed = AddControl({L"LISTBOX", L"", tab | list, WS_EX_CLIENTEDGE, kTypedAddressList, f});
-    for (auto [label, control] : {std::pair{filesLabel, files}, std::pair{typedLabel, typed}})
-        SetAccessibleName(control, NameFromLabel(WindowText(label)));
-    SetItemHeight(files, 16);
-    SetItemHeight(typed, 12);
-    AddControl({L"BUTTON", L"OK", tab | BS_PUSHBUTTON, 0, kOkButton, f});
-    AddControl({L"BUTTON", L"キャンセル", tab | BS_PUSHBUTTON, 0, kCancelButton, f});
-    HWND favorites = AddControl({L"BUTTON", L"お気に入り", tab | WS_GROUP | BS_AUTORADIOBUTTON, 0, kFavoritesRadio, f});
-    AddControl({L"BUTTON", L"手書き入力", WS_VISIBLE | BS_AUTORADIOBUTTON, 0, kTypedAddressRadio, f});
-    ::SendMessageW(favorites, BM_SETCHECK, BST_CHECKED, 0);
-    AddGroupBox(L"読み込み元", WS_GROUP, kSourceGroup, f);
-
-    const LayoutRect& bar = LayoutOf(kStatusBar);
-    statusBar_ = std::make_unique<Panel>(Handle(), kStatusBar, L"", bar.x, bar.y, bar.width, bar.height, kBackground,
-                                         f, Panel::Look::StatusBar);
-    Place(statusBar_->Handle(), kStatusBar);
-    SetFirstFocus(files);
+HWND LinkBrowser::MakeWindow(const ControlRow& row) {
+    const LayoutRect& bar = row.place;
+    statusBar_ = std::make_unique<Panel>(Handle(), bar.id, L"", bar.x, bar.y, bar.width, bar.height, kBackground,
+                                         Font(row.font), Panel::Look::StatusBar);
+    Place(statusBar_->Handle(), bar.id);
+    return statusBar_->Handle();
 }
 
 bool LinkBrowser::FavoritesActive() const {
@@ -104,18 +78,8 @@ void LinkBrowser::ApplyFavoritesFolder(const std::wstring& folder) {
 void LinkBrowser::ReadFavorites() {
     HWND list = Control(kFavoritesList);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(JoinPath(folder_, L"*.url").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = data.cFileName;
-        // Short 8.3 names match "*.url" for longer extensions too: the name
-        // itself must end in ".url".
-        if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-        if (!EndsWithUrl(name)) continue;
+    for (const std::wstring& name : FavoriteShortcuts(folder_))
         ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
 }
 
 void LinkBrowser::Open(Form& opener, LinkChosen chosen) {
@@ -125,11 +89,8 @@ void LinkBrowser::Open(Form& opener, LinkChosen chosen) {
     // disabled, then a failure there ends the handler.
     std::exception_ptr failure;
     try {
-        Registry registry;
-        if (registry.OpenKey(layout::kShellFoldersKey, false))
-            ApplyFavoritesFolder(registry.ReadString(layout::kFavorites));
-        registry.CloseKey();
-        if (registry.OpenKey(layout::kTypedUrlsKey, false)) ReadTypedAddresses(registry);
+        ApplyFavoritesFolder(ReadFavoritesFolder());
+        if (TypedAddresses typed; typed.Open()) FillTypedAddresses(typed);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -138,7 +99,7 @@ void LinkBrowser::Open(Form& opener, LinkChosen chosen) {
     if (failure) std::rethrow_exception(failure);
 }
 
-void LinkBrowser::ReadTypedAddresses(Registry& registry) {
+void LinkBrowser::FillTypedAddresses(const TypedAddresses& typed) {
     HWND list = Control(kTypedAddressList);
     const int selected = Selection(list);
     const std::wstring chosen = selected >= 0 ? ListBoxItem(list, selected) : std::wstring();
@@ -164,10 +125,9 @@ void LinkBrowser::ReadTypedAddresses(Registry& registry) {
         }
     } reselect{list, chosen, selected >= 0};
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (int i = 0; i < layout::kTypedUrlCount; ++i) {
-        const std::wstring address = registry.ReadString(layout::kTypedUrlPrefix + std::to_wstring(i));
-        if (!address.empty()) ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
-    }
+    typed.ForEach([list](const std::wstring& address) {
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
+    });
 }
 
 void LinkBrowser::MakeActive(int radio) {
@@ -203,7 +163,8 @@ void LinkBrowser::OnOkClicked() {
         if (path.empty()) {
             ShowInformation(kNothingSelected);
         } else if (chosen_) {
-            chosen_(ReadInternetShortcut(path), NameWithoutExtension(path));
+            const Link link = LinkFromFile(path);
+            chosen_(link.target, link.name);
         }
     } else {
         const int selected = Selection(Control(kTypedAddressList));

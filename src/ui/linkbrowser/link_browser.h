@@ -4,7 +4,6 @@
 #pragma once
 
 #include "platform/handle.h"
-#include "platform/registry.h"
 #include "ui/form.h"
 #include "ui/panel.h"
 
@@ -13,6 +12,8 @@
 #include <string>
 
 namespace orbelune {
+
+class TypedAddresses;
 
 class LinkBrowser final : public Form {
 public:
@@ -29,19 +30,28 @@ public:
         kTypedAddressLabel,
     };
 
-    // The form and its controls at 96 dpi.
+    // The form at 96 dpi, its fonts and its controls, in tab order. Each
+    // label (no tab stop) comes right before the list it names, where screen
+    // readers look for it; the lists are read by their labels.
     static constexpr FormRect kFormRect{177, 161, 537, 382};
-    static constexpr LayoutRect kLayout[] = {
-        {kFavoritesLabel, 104, 8, 60, 12, Grow::KeepLeft},
-        {kFavoritesList, 16, 24, 241, 265},
-        {kTypedAddressLabel, 336, 8, 128, 12, Grow::KeepLeft},
-        {kTypedAddressList, 280, 24, 241, 265},
-        {kOkButton, 288, 312, 89, 25},
-        {kCancelButton, 416, 312, 89, 25},
-        {kFavoritesRadio, 40 + 8, 298 + 19, 73, 17, Grow::KeepLeft},
-        {kTypedAddressRadio, 40 + 96, 298 + 19, 81, 17, Grow::KeepLeft},
-        {kSourceGroup, 40, 298, 193, 41},
-        {kStatusBar, 0, 360, 537, 22},
+    enum FontIndex : int { kPlain, kBold };
+    static constexpr FontSpec kFonts[] = {{L"ＭＳ Ｐゴシック", 12}, {L"ＭＳ Ｐゴシック", 12, true}};
+    static constexpr ControlRow kControls[] = {
+        {{kFavoritesLabel, 104, 8, 60, 12, Grow::KeepLeft}, L"STATIC", L"お気に入り", kLabelStyle, 0, kBold},
+        {{kFavoritesList, 16, 24, 241, 265}, L"LISTBOX", L"", kTabStop | kListStyle | LBS_SORT, WS_EX_CLIENTEDGE,
+         kPlain, kFavoritesLabel, nullptr, 16},
+        {{kTypedAddressLabel, 336, 8, 128, 12, Grow::KeepLeft}, L"STATIC", L"手書き入力 プルダウン", kLabelStyle, 0,
+         kBold},
+        {{kTypedAddressList, 280, 24, 241, 265}, L"LISTBOX", L"", kTabStop | kListStyle, WS_EX_CLIENTEDGE, kPlain,
+         kTypedAddressLabel, nullptr, 12},
+        {{kOkButton, 288, 312, 89, 25}, L"BUTTON", L"OK", kTabStop | BS_PUSHBUTTON},
+        {{kCancelButton, 416, 312, 89, 25}, L"BUTTON", L"キャンセル", kTabStop | BS_PUSHBUTTON},
+        {{kFavoritesRadio, 40 + 8, 298 + 19, 73, 17, Grow::KeepLeft}, L"BUTTON", L"お気に入り",
+         kTabStop | WS_GROUP | BS_AUTORADIOBUTTON, 0, kPlain, 0, nullptr, 0, true},
+        {{kTypedAddressRadio, 40 + 96, 298 + 19, 81, 17, Grow::KeepLeft}, L"BUTTON", L"手書き入力",
+         WS_VISIBLE | BS_AUTORADIOBUTTON},
+        {{kSourceGroup, 40, 298, 193, 41}, L"BUTTON", L"読み込み元", kGroupBoxStyle | WS_GROUP},
+        {{kStatusBar, 0, 360, 537, 22}, nullptr},  // a panel drawn as a status bar
     };
 
     // What "OK" hands the opener: the link target, and the name a favourite
@@ -76,10 +86,10 @@ private:
     void OnOkClicked();
     void OnCancelClicked();
 
-    void CreateControls();
+    HWND MakeWindow(const ControlRow& row) override;
     void ApplyFavoritesFolder(const std::wstring& folder);
     void ReadFavorites();
-    void ReadTypedAddresses(Registry& registry);
+    void FillTypedAddresses(const TypedAddresses& typed);
     // Checks a radio button that is not checked and runs its click rule.
     void MakeActive(int radio);
 

@@ -1,16 +1,12 @@
 #include "ui/main/main_window.h"
 
-#include "app/application.h"
+#include "links/link_sources.h"
 #include "platform/files.h"
 #include "store/button_entry.h"
 #include "store/button_operations.h"
 #include "ui/accessible_name.h"
-#include "ui/linkbrowser/internet_shortcut.h"
-#include "ui/linkbrowser/shortcut_file.h"
 
 #include <shellapi.h>
-
-#include <tuple>
 
 namespace orbelune {
 
@@ -18,11 +14,6 @@ namespace {
 
 constexpr COLORREF kBackground = RGB(191, 255, 113);
 constexpr wchar_t kCaption[] = L"Orbelune  Ver 1.0";
-constexpr wchar_t kIconPanelCaption[] = L"アイコン";
-constexpr wchar_t kHotIconPanelCaption[] = L"ホットアイコン";
-// The icon labels' tooltips, which tell what each icon is for.
-constexpr wchar_t kIconTip[] = L"通常表示されるアイコン";
-constexpr wchar_t kHotIconTip[] = L"カーソルを重ねたときのアイコン";
 
 }  // namespace
 
@@ -42,7 +33,7 @@ const Command MainWindow::kCommands[] = {
 
 MainWindow::MainWindow(SubWindows subWindows) : Form(kBackground), subWindows_(std::move(subWindows)) {
     SetCommands(kCommands);
-    SetLayout(kLayout);
+    SetControls(kControls, kFonts);
     // Other programs find this window by its class name: it stays "TForm1".
     CreateForm(L"TForm1", kCaption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0,
                kFormRect);
@@ -61,7 +52,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE) {
-        MinimizeApplication();
+        if (subWindows_.minimize) subWindows_.minimize();
         return 0;
     }
     if (message == WM_DROPFILES) {
@@ -72,99 +63,48 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::CreateControls() {
-    HFONT f = AddFont(L"ＭＳ Ｐゴシック", 12);
-    HFONT b = AddFont(L"ＭＳ Ｐゴシック", 12, true);
-    const DWORD tab = WS_VISIBLE | WS_TABSTOP;
-    const DWORD listStyle = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
-    const DWORD editStyle = ES_AUTOHSCROLL;
-    const DWORD labelStyle = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-
-    // Made in tab order: the order of the child windows is the tab order.
-    // Each label (no tab stop) comes right before what it names, where
-    // screen readers look for it.
-    HWND createButton = AddControl({L"BUTTON", L"作成", tab | BS_PUSHBUTTON, 0, kCreateButton, f});
-    HWND listLabel = AddControl({L"STATIC", L"ボタン一覧", labelStyle, 0, kButtonListLabel, b});
-    HWND nameList =
-        AddControl({L"LISTBOX", L"", tab | listStyle, WS_EX_CLIENTEDGE, kButtonNameList, f});
-    AddControl({L"BUTTON", L"編集", tab | BS_PUSHBUTTON, 0, kEditButton, f});
-    AddControl({L"BUTTON", L"削除", tab | BS_PUSHBUTTON, 0, kDeleteButton, f});
-    HWND nameLabel = AddControl({L"STATIC", L"名前　：", labelStyle, 0, kNameLabel, b});
-    HWND nameField = AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, kNameField, f});
-    HWND linkLabel = AddControl({L"STATIC", L"リンク先　：", labelStyle, 0, kLinkTargetLabel, b});
-    HWND linkField =
-        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, kLinkTargetField, f});
-    HWND iconLabel =
-        AddControl({L"STATIC", L"アイコン　：", labelStyle | SS_NOTIFY, 0, kIconLabel, b});
-    HWND iconPathField =
-        AddControl({L"EDIT", L"", tab | editStyle, WS_EX_CLIENTEDGE, kIconPathField, f});
-    HWND hotIconLabel =
-        AddControl({L"STATIC", L"ホットアイコン　：", labelStyle | SS_NOTIFY, 0, kHotIconLabel, b});
-    HWND hotIconPathField = AddControl({L"EDIT", kSameAsIcon, tab | editStyle | WS_DISABLED, WS_EX_CLIENTEDGE, kHotIconPathField, f});
-    HWND linkBrowse = AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, kLinkBrowseButton, f});
-    HWND iconBrowse = AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON, 0, kIconBrowseButton, f});
-    HWND hotIconBrowse =
-        AddControl({L"BUTTON", L"参照", tab | BS_PUSHBUTTON | WS_DISABLED, 0, kHotIconBrowseButton, f});
-    AddControl({L"BUTTON", L"終了", tab | BS_PUSHBUTTON, 0, kQuitButton, f});
-    HWND numberList =
-        AddControl({L"LISTBOX", L"", WS_TABSTOP | listStyle, WS_EX_CLIENTEDGE, kButtonNumberList, f});
-    const auto panel = [&](int id, const wchar_t* caption) {
-        const LayoutRect& r = LayoutOf(id);
-        auto made = std::make_unique<Panel>(Handle(), id, caption, r.x, r.y, r.width, r.height, kBackground, b);
-        Place(made->Handle(), id);
-        return made;
-    };
-    iconPanel_ = panel(kIconPanel, kIconPanelCaption);
-    hotIconPanel_ = panel(kHotIconPanel, kHotIconPanelCaption);
+    MakeControls();
     ::ShowWindow(hotIconPanel_->Handle(), SW_HIDE);
-    const auto image = [&](const Panel& in, int id) {
-        const LayoutRect& r = LayoutOf(id);
-        auto made = std::make_unique<ImageBox>(in.Handle(), id, r.x, r.y, r.width, r.height, kBackground);
-        Place(made->Handle(), id);
-        return made;
-    };
-    iconImage_ = image(*iconPanel_, kIconImage);
-    hotIconImage_ = image(*hotIconPanel_, kHotIconImage);
     iconImage_->SetVisible(false);
     hotIconImage_->SetVisible(false);
-    HWND check =
-        AddControl({L"BUTTON", L"ホットアイコンを指定しない", tab | BS_AUTOCHECKBOX, 0, kSameAsIconCheck, f});
-    ::SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
-
-    AddTooltip(iconLabel, kIconTip);
-    AddTooltip(hotIconLabel, kHotIconTip);
-
-    // Screen readers read the fields and the list by their labels, the
-    // icon fields with their labels' tooltips (which the keyboard never
-    // shows), the three "参照" buttons by the window each opens, and the
-    // previews by their captions and the file they show.
-    for (auto [label, control, tip] : {std::tuple{listLabel, nameList, L""}, std::tuple{nameLabel, nameField, L""},
-                                       std::tuple{linkLabel, linkField, L""},
-                                       std::tuple{iconLabel, iconPathField, kIconTip},
-                                       std::tuple{hotIconLabel, hotIconPathField, kHotIconTip}})
-        SetAccessibleName(control, NameFromLabel(WindowText(label)), {}, tip);
-    SetAccessibleName(linkBrowse, L"リンク先参照");
-    SetAccessibleName(iconBrowse, L"アイコン参照");
-    SetAccessibleName(hotIconBrowse, L"ホットアイコン参照");
+    // Screen readers read the previews by their captions and the file they
+    // show (the fields and the list by their rows' labels, the "参照"
+    // buttons by their rows' names).
     for (Preview preview : {Preview::Icon, Preview::HotIcon}) {
         const auto shownFile = [this, preview] { return ShownFile(preview); };
         const wchar_t* caption = preview == Preview::Icon ? kIconPanelCaption : kHotIconPanelCaption;
         SetAccessibleName(PreviewPanel(preview).Handle(), caption, shownFile);
         SetAccessibleName(PreviewImage(preview).Handle(), caption, shownFile);
     }
-
-    SetItemHeight(nameList, 12);
-    SetItemHeight(numberList, 12);
-    nameList_ = nameList;
-    numberList_ = numberList;
-    WatchKeys(iconPathField);
-    WatchKeys(hotIconPathField);
+    nameList_ = Control(kButtonNameList);
+    numberList_ = Control(kButtonNumberList);
+    WatchKeys(Control(kIconPathField));
+    WatchKeys(Control(kHotIconPathField));
     iconPathSeen_.clear();
     hotIconPathSeen_ = kSameAsIcon;
-    SetFirstFocus(createButton);
+    SetFirstFocus(Control(kCreateButton));
     // Files dropped anywhere on the window, its controls included, come
     // here; the drop point tells which field they are meant for. (The style
     // is what DragAcceptFiles sets, without loading the shell at start-up.)
     ::SetWindowLongPtrW(Handle(), GWL_EXSTYLE, ::GetWindowLongPtrW(Handle(), GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+}
+
+// The previews: a panel with its caption, and the image inside it.
+HWND MainWindow::MakeWindow(const ControlRow& row) {
+    const LayoutRect& r = row.place;
+    if (r.id == kIconPanel || r.id == kHotIconPanel) {
+        auto& panel = r.id == kIconPanel ? iconPanel_ : hotIconPanel_;
+        panel = std::make_unique<Panel>(Handle(), r.id, row.text, r.x, r.y, r.width, r.height, kBackground,
+                                        Font(row.font));
+        Place(panel->Handle(), r.id);
+        return panel->Handle();
+    }
+    const bool icon = r.id == kIconImage;
+    auto& image = icon ? iconImage_ : hotIconImage_;
+    image = std::make_unique<ImageBox>((icon ? iconPanel_ : hotIconPanel_)->Handle(), r.id, r.x, r.y, r.width,
+                                       r.height, kBackground);
+    Place(image->Handle(), r.id);
+    return image->Handle();
 }
 
 void MainWindow::OnWindowCreated() { LoadCatalogue(*this); }
@@ -175,17 +115,9 @@ void MainWindow::OnDeleteClicked() { DeleteButton(*this); }
 void MainWindow::OnLinkBrowseClicked() { subWindows_.browseLink(); }
 
 int MainWindow::FieldId(Field field) {
-    switch (field) {
-    case Field::Name:
-        return kNameField;
-    case Field::LinkTarget:
-        return kLinkTargetField;
-    case Field::Icon:
-        return kIconPathField;
-    case Field::HotIcon:
-        break;
-    }
-    return kHotIconPathField;
+    // The entry field of each of a button's values, in ButtonField's order.
+    static constexpr int kFieldControls[] = {kNameField, kLinkTargetField, kIconPathField, kHotIconPathField};
+    return kFieldControls[static_cast<int>(field)];
 }
 
 int MainWindow::SelectedIndex() const {
@@ -364,10 +296,8 @@ void MainWindow::FormDropFiles(HDROP drop) {
 }
 
 void MainWindow::DropLinkTarget(const std::wstring& path) {
-    // An Internet shortcut stands for the address it holds.
-    const bool folder = IsFolder(path);
-    TakeLinkTarget(!folder && EndsWithUrl(path) ? ReadInternetShortcut(path) : path,
-                   folder ? path.substr(path.find_last_of(L'\\') + 1) : NameWithoutExtension(path));
+    const Link link = LinkFromFile(path);
+    TakeLinkTarget(link.target, link.name);
 }
 
 void MainWindow::DropIconFile(int field, Preview preview, const std::wstring& path) {

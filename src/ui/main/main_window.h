@@ -48,40 +48,65 @@ public:
 
     using Preview = ButtonForm::PreviewKind;
 
-    // The form and its controls at 96 dpi; the previews' images within
-    // their panels.
+    static constexpr wchar_t kIconPanelCaption[] = L"アイコン";
+    static constexpr wchar_t kHotIconPanelCaption[] = L"ホットアイコン";
+
+    // The form at 96 dpi, its fonts and its controls, made in tab order (the
+    // order of the child windows is the tab order). Each label (no tab stop)
+    // comes right before what it names, where screen readers look for it;
+    // the fields and the list are read by their labels (and described by
+    // the labels' tooltips), the "参照" buttons by the window each opens.
+    // The previews' panels
+    // and images are the form's own windows, the images within the panels.
     static constexpr FormRect kFormRect{CW_USEDEFAULT, CW_USEDEFAULT, 571, 544};
-    static constexpr LayoutRect kLayout[] = {
-        {kCreateButton, 40, 504, 97, 25},
-        {kButtonListLabel, 112, 16, 59, 12, Grow::KeepLeft},
-        {kButtonNameList, 112, 40, 393, 313},
-        {kEditButton, 184, 504, 97, 25},
-        {kDeleteButton, 328, 504, 97, 25},
-        {kNameLabel, 62, 378, 42, 12, Grow::KeepRight},
-        {kNameField, 112, 376, 393, 20},
-        {kLinkTargetLabel, 43, 404, 61, 12, Grow::KeepRight},
-        {kLinkTargetField, 112, 400, 393, 20},
-        {kIconLabel, 43, 429, 61, 12, Grow::KeepRight},
-        {kIconPathField, 112, 424, 393, 20},
-        {kHotIconLabel, 12, 452, 92, 12, Grow::KeepRight},
-        {kHotIconPathField, 112, 448, 393, 20},
-        {kLinkBrowseButton, 512, 400, 41, 17},
-        {kIconBrowseButton, 512, 424, 41, 17},
-        {kHotIconBrowseButton, 512, 448, 41, 17},
-        {kQuitButton, 504, 504, 49, 25},
-        {kButtonNumberList, 24, 8, 57, 73},
-        {kIconPanel, 16, 136, 81, 81},
-        {kHotIconPanel, 16, 232, 81, 81},
-        {kIconImage, 20, 21, 36, 36},
-        {kHotIconImage, 20, 21, 36, 36},
-        {kSameAsIconCheck, 112, 472, 161, 17, Grow::KeepLeft},
+    enum FontIndex : int { kPlain, kBold };
+    static constexpr FontSpec kFonts[] = {{L"ＭＳ Ｐゴシック", 12}, {L"ＭＳ Ｐゴシック", 12, true}};
+    static constexpr DWORD kButtonStyle = kTabStop | BS_PUSHBUTTON;
+    static constexpr DWORD kFieldStyle = kTabStop | ES_AUTOHSCROLL;
+    static constexpr ControlRow kControls[] = {
+        {{kCreateButton, 40, 504, 97, 25}, L"BUTTON", L"作成", kButtonStyle},
+        {{kButtonListLabel, 112, 16, 59, 12, Grow::KeepLeft}, L"STATIC", L"ボタン一覧", kLabelStyle, 0, kBold},
+        {{kButtonNameList, 112, 40, 393, 313}, L"LISTBOX", L"", kTabStop | kListStyle, WS_EX_CLIENTEDGE, kPlain,
+         kButtonListLabel, nullptr, 12},
+        {{kEditButton, 184, 504, 97, 25}, L"BUTTON", L"編集", kButtonStyle},
+        {{kDeleteButton, 328, 504, 97, 25}, L"BUTTON", L"削除", kButtonStyle},
+        {{kNameLabel, 62, 378, 42, 12, Grow::KeepRight}, L"STATIC", L"名前　：", kLabelStyle, 0, kBold},
+        {{kNameField, 112, 376, 393, 20}, L"EDIT", L"", kFieldStyle, WS_EX_CLIENTEDGE, kPlain, kNameLabel},
+        {{kLinkTargetLabel, 43, 404, 61, 12, Grow::KeepRight}, L"STATIC", L"リンク先　：", kLabelStyle, 0, kBold},
+        {{kLinkTargetField, 112, 400, 393, 20}, L"EDIT", L"", kFieldStyle, WS_EX_CLIENTEDGE, kPlain,
+         kLinkTargetLabel},
+        {{kIconLabel, 43, 429, 61, 12, Grow::KeepRight}, L"STATIC", L"アイコン　：", kLabelStyle | SS_NOTIFY, 0,
+         kBold, 0, L"通常表示されるアイコン"},
+        {{kIconPathField, 112, 424, 393, 20}, L"EDIT", L"", kFieldStyle, WS_EX_CLIENTEDGE, kPlain, kIconLabel},
+        {{kHotIconLabel, 12, 452, 92, 12, Grow::KeepRight}, L"STATIC", L"ホットアイコン　：", kLabelStyle | SS_NOTIFY,
+         0, kBold, 0, L"カーソルを重ねたときのアイコン"},
+        {{kHotIconPathField, 112, 448, 393, 20}, L"EDIT", kSameAsIcon, kFieldStyle | WS_DISABLED, WS_EX_CLIENTEDGE,
+         kPlain, kHotIconLabel},
+        {.place = {kLinkBrowseButton, 512, 400, 41, 17}, .className = L"BUTTON", .text = L"参照", .style = kButtonStyle,
+         .name = L"リンク先参照"},
+        {.place = {kIconBrowseButton, 512, 424, 41, 17}, .className = L"BUTTON", .text = L"参照", .style = kButtonStyle,
+         .name = L"アイコン参照"},
+        {.place = {kHotIconBrowseButton, 512, 448, 41, 17}, .className = L"BUTTON", .text = L"参照",
+         .style = kButtonStyle | WS_DISABLED, .name = L"ホットアイコン参照"},
+        {{kQuitButton, 504, 504, 49, 25}, L"BUTTON", L"終了", kButtonStyle},
+        // Hidden: the button numbers, index for index with the names.
+        {{kButtonNumberList, 24, 8, 57, 73}, L"LISTBOX", L"", WS_TABSTOP | kListStyle, WS_EX_CLIENTEDGE, kPlain, 0,
+         nullptr, 12},
+        {{kIconPanel, 16, 136, 81, 81}, nullptr, kIconPanelCaption, 0, 0, kBold},
+        {{kHotIconPanel, 16, 232, 81, 81}, nullptr, kHotIconPanelCaption, 0, 0, kBold},
+        {{kIconImage, 20, 21, 36, 36}, nullptr},
+        {{kHotIconImage, 20, 21, 36, 36}, nullptr},
+        {{kSameAsIconCheck, 112, 472, 161, 17, Grow::KeepLeft}, L"BUTTON", L"ホットアイコンを指定しない",
+         kTabStop | BS_AUTOCHECKBOX, 0, kPlain, 0, nullptr, 0, true},
     };
 
-    // The sub-windows the "参照" buttons open, wired by application.cpp.
+    // The sub-windows the "参照" buttons open, and the program's minimising,
+    // wired by application.cpp.
     struct SubWindows {
         std::function<void()> browseLink;         // the link-target browser
         std::function<void(Preview)> browseIcon;  // the icon picker, for the icon or the hot icon
         std::function<bool()> anyShown;           // whether one of them is shown
+        std::function<void()> minimize;           // every form into the task-bar entry
     };
 
     explicit MainWindow(SubWindows subWindows);
@@ -160,6 +185,7 @@ private:
     void FormDropFiles(HDROP drop);
 
     void CreateControls();
+    HWND MakeWindow(const ControlRow& row) override;
     static int FieldId(Field field);
     // The change rule of a path field and its preview.
     void PathChange(int field, std::wstring& lastText, Preview preview);

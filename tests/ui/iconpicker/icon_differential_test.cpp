@@ -10,6 +10,7 @@
 #include "support/icon_library.h"
 #include "support/picker_listing.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <shellapi.h>
 

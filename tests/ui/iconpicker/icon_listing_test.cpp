@@ -9,6 +9,7 @@
 #include "support/scratch_registry.h"
 #include "support/picker_listing.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

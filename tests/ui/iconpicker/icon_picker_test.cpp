@@ -5,6 +5,7 @@
 #include "support/gui.h"
 #include "ui/linkbrowser/link_browser.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <commctrl.h>
 
@@ -61,26 +62,25 @@ TEST_F(SubWindowTest, PickerLayoutAndColourDepthChoice) {
         {IconPicker::kDepthGroup, L"色数選択"},
     };
     for (const auto& c : table)
-        test::ExpectAtLayoutRow(TheIconPicker()->Handle(), TheIconPicker()->Control(c.id), IconPicker::kLayout, c.id,
-                                c.text);
+        test::ExpectAtLayoutRow(TheIconPicker()->Control(c.id), IconPicker::kControls, c.id, c.text);
 
     // "256色" is shown selected while the depth is still the icon's own.
     EXPECT_EQ(::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 0);
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), IconDepth::Own);
     ::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_CLICK, 0, 0);
-    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 0);  // already selected: nothing runs
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), IconDepth::Own);  // already selected: nothing runs
     ::SendMessageW(TheIconPicker()->Control(IconPicker::kColor16Radio), BM_CLICK, 0, 0);
-    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 16);
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), IconDepth::Colors16);
     ::SendMessageW(TheIconPicker()->Control(IconPicker::kHighColorRadio), BM_CLICK, 0, 0);
-    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 65536);
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), IconDepth::High);
     ::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_CLICK, 0, 0);
-    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 256);
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), IconDepth::Colors256);
 
     // The choice survives leaving and reopening the picker.
     test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
     test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
     test::PressButton(TheMainWindow()->Control(MainWindow::kHotIconBrowseButton));
-    EXPECT_EQ(TheIconPicker()->ChosenDepth(), 256);
+    EXPECT_EQ(TheIconPicker()->ChosenDepth(), IconDepth::Colors256);
     EXPECT_EQ(::SendMessageW(TheIconPicker()->Control(IconPicker::kColor256Radio), BM_GETCHECK, 0, 0), BST_CHECKED);
     test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
     EXPECT_TRUE(TheMainWindow()->IsEnabled());
@@ -315,7 +315,7 @@ TEST_F(PickerTest, SavingTheChosenIcon) {
     answers_.push_back({saved, 1});
     ::SendMessageW(TheIconPicker()->Control(IconPicker::kSaveButton), BM_CLICK, 0, 0);
     test::Pump();
-    EXPECT_EQ(TheIconPicker()->SavingDepth(), 16);
+    EXPECT_EQ(TheIconPicker()->SavingDepth(), IconDepth::Colors16);
     EXPECT_EQ(test::ReadFileBytes(saved).size(), 766u);
     EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), saved);
     EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());

@@ -2,9 +2,10 @@
 
 #include "app/application.h"
 #include "support/gui.h"
-#include "ui/linkbrowser/internet_shortcut.h"
-#include "ui/linkbrowser/shortcut_file.h"
+#include "links/internet_shortcut.h"
+#include "links/shortcut_file.h"
 #include "ui/main/main_window.h"
+#include "support/window_set.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -230,7 +231,7 @@ TEST_F(LinkBrowserTest, Layout) {
         {LinkBrowser::kSourceGroup, L"読み込み元"}, {LinkBrowser::kStatusBar, L""},
     };
     for (const auto& c : table)
-        test::ExpectAtLayoutRow(TheLinkBrowser()->Handle(), C(c.id), LinkBrowser::kLayout, c.id, c.text);
+        test::ExpectAtLayoutRow(C(c.id), LinkBrowser::kControls, c.id, c.text);
     EXPECT_EQ(::SendMessageW(C(LinkBrowser::kFavoritesList), LB_GETITEMHEIGHT, 0, 0), 16);
     EXPECT_EQ(::SendMessageW(C(LinkBrowser::kTypedAddressList), LB_GETITEMHEIGHT, 0, 0), 12);
     EXPECT_EQ(test::WindowTextOf(C(LinkBrowser::kFavoritesRadio)), L"お気に入り");

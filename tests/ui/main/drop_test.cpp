@@ -5,6 +5,7 @@
 #include "platform/failure.h"
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
+#include "support/window_set.h"
 
 #include <functional>
 
@@ -22,12 +23,11 @@ using test::Pump;
 // What that first call does when shell32 cannot be loaded.
 void WINAPI FinishWithoutTheShell(HDROP) { Fail(L"'%s' を読み込めません", L"shell32.dll"); }
 
-class DropTest : public test::AppTest {
+class DropTest : public test::MainWindowTest {
 protected:
-    test::TempFolder folder_;
     const std::wstring program_ = folder_.File(L"Tool Box.exe");
     const std::wstring shortcut_ = folder_.File(L"News Site.url");
-    const std::wstring icon_ = folder_.File(L"赤.ico");
+    const std::wstring icon_ = IconFile(L"赤.ico", 32, RGB(255, 0, 0));
     const std::wstring notAnIcon_ = folder_.File(L"readme.txt");
     const std::wstring subfolder_ = folder_.File(L"icons.d");
 
@@ -35,7 +35,6 @@ protected:
         test::WriteFileBytes(program_, {'M', 'Z', 0, 0});
         const std::string shortcut = "[InternetShortcut]\r\nURL=http://example.com/\r\n";
         test::WriteFileBytes(shortcut_, {shortcut.begin(), shortcut.end()});
-        test::WriteFileBytes(icon_, test::IconFileBytes(32, RGB(255, 0, 0)));
         test::WriteFileBytes(notAnIcon_, {'p', 'l', 'a', 'i', 'n', ' ', 't', 'e', 'x', 't'});
         ::CreateDirectoryW(subfolder_.c_str(), nullptr);
         Start();
@@ -50,7 +49,6 @@ protected:
         ::ScreenToClient(TheMainWindow()->Handle(), &middle);
         test::DropFiles(TheMainWindow()->Handle(), middle, files);
     }
-    std::wstring T(int id) { return TheMainWindow()->Text(id); }
     bool Showing(MainWindow::Preview preview) { return TheMainWindow()->PreviewImage(preview).IsVisible(); }
     const std::vector<std::uint8_t>* Shown(MainWindow::Preview preview) {
         return TheMainWindow()->PreviewImage(preview).Picture().FileBytes();

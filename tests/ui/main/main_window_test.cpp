@@ -4,6 +4,7 @@
 #include "store/catalogue_load.h"
 #include "support/gui.h"
 #include "ui/iconpicker/icon_picker.h"
+#include "support/window_set.h"
 
 #include <commctrl.h>
 
@@ -12,24 +13,13 @@ namespace {
 
 using test::Pump;
 
-RECT ClientRectOf(HWND control) {
-    RECT r;
-    ::GetWindowRect(control, &r);
-    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 LOGFONTW FontOf(HWND control) {
     LOGFONTW lf{};
     ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
     return lf;
 }
 
-class MainWindowTest : public test::AppTest {
-protected:
-    HWND C(int id) { return TheMainWindow()->Control(id); }
-    std::wstring T(int id) { return TheMainWindow()->Text(id); }
-};
+using test::MainWindowTest;
 
 TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
     Start();
@@ -58,68 +48,32 @@ TEST_F(MainWindowTest, StartStateMatchesTheLayout) {
     for (const auto& e : table) {
         SCOPED_TRACE(testing::Message() << "control " << e.id);
         HWND c = C(e.id);
-        ASSERT_TRUE(c);
-        const RECT r = ClientRectOf(c);
-        const LayoutRect place = test::LayoutRow(MainWindow::kLayout, e.id);
-        EXPECT_EQ(r.left, place.x);
-        EXPECT_EQ(r.top, place.y);
-        EXPECT_EQ(r.right - r.left, place.width);
-        EXPECT_EQ(r.bottom - r.top, place.height);
-        EXPECT_EQ(T(e.id), e.text);
+        test::ExpectAtLayoutRow(c, MainWindow::kControls, e.id, e.text);
         EXPECT_EQ(::IsWindowEnabled(c) != FALSE, e.enabled);
         EXPECT_EQ((::GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) != 0, e.visible);
     }
 
-    // The check box: its place, and checked. It may be wider where the
-    // stand-in font is wider.
-    const RECT check = ClientRectOf(C(MainWindow::kSameAsIconCheck));
-    const LayoutRect checkPlace = test::LayoutRow(MainWindow::kLayout, MainWindow::kSameAsIconCheck);
-    EXPECT_EQ(check.left, checkPlace.x);
-    EXPECT_EQ(check.top, checkPlace.y);
-    EXPECT_GE(check.right - check.left, checkPlace.width);
-    EXPECT_EQ(check.bottom - check.top, checkPlace.height);
-    EXPECT_EQ(T(MainWindow::kSameAsIconCheck), L"ホットアイコンを指定しない");
+    // The check box: its place, and checked.
+    test::ExpectAtLayoutRow(C(MainWindow::kSameAsIconCheck), MainWindow::kControls, MainWindow::kSameAsIconCheck,
+                            L"ホットアイコンを指定しない");
     EXPECT_EQ(::SendMessageW(C(MainWindow::kSameAsIconCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
 
-    // Labels keep the edge that faces their field.
-    struct Label {
-        int id;
-        const wchar_t* text;
-        bool rightAligned;
-    };
-    const Label labels[] = {
-        {MainWindow::kButtonListLabel, L"ボタン一覧", false},
-        {MainWindow::kNameLabel, L"名前　：", true},
-        {MainWindow::kLinkTargetLabel, L"リンク先　：", true},
-        {MainWindow::kIconLabel, L"アイコン　：", true},
-        {MainWindow::kHotIconLabel, L"ホットアイコン　：", true},
-    };
-    for (const auto& l : labels) {
-        SCOPED_TRACE(testing::Message() << "label " << l.id);
-        const RECT r = ClientRectOf(C(l.id));
-        const LayoutRect place = test::LayoutRow(MainWindow::kLayout, l.id);
-        if (l.rightAligned) {
-            EXPECT_EQ(r.right, place.x + place.width);
-        } else {
-            EXPECT_EQ(r.left, place.x);
-        }
-        EXPECT_EQ(r.top, place.y);
-        EXPECT_GE(r.right - r.left, place.width);
-        EXPECT_EQ(r.bottom - r.top, place.height);
-        EXPECT_EQ(T(l.id), l.text);
-        EXPECT_NE(FontOf(C(l.id)).lfWeight, FW_NORMAL);  // bold
+    // Labels, bold, keep the edge that faces their field.
+    for (auto [id, text] : {std::pair{MainWindow::kButtonListLabel, L"ボタン一覧"},
+                            std::pair{MainWindow::kNameLabel, L"名前　："},
+                            std::pair{MainWindow::kLinkTargetLabel, L"リンク先　："},
+                            std::pair{MainWindow::kIconLabel, L"アイコン　："},
+                            std::pair{MainWindow::kHotIconLabel, L"ホットアイコン　："}}) {
+        test::ExpectAtLayoutRow(C(id), MainWindow::kControls, id, text);
+        EXPECT_NE(FontOf(C(id)).lfWeight, FW_NORMAL) << "label " << id;
     }
 
     // The images inside the panels, hidden with no picture.
     for (auto preview : {MainWindow::Preview::Icon, MainWindow::Preview::HotIcon}) {
         ImageBox& image = TheMainWindow()->PreviewImage(preview);
-        const RECT r = ClientRectOf(image.Handle());
-        const LayoutRect place = test::LayoutRow(
-            MainWindow::kLayout, preview == MainWindow::Preview::Icon ? MainWindow::kIconImage : MainWindow::kHotIconImage);
-        EXPECT_EQ(r.left, place.x);
-        EXPECT_EQ(r.top, place.y);
-        EXPECT_EQ(r.right - r.left, place.width);
-        EXPECT_EQ(r.bottom - r.top, place.height);
+        test::ExpectPlaced(image.Handle(), test::LayoutRow(MainWindow::kControls, preview == MainWindow::Preview::Icon
+                                                                                    ? MainWindow::kIconImage
+                                                                                    : MainWindow::kHotIconImage));
         EXPECT_FALSE(image.IsVisible());
         EXPECT_TRUE(image.Picture().Empty());
     }
@@ -217,13 +171,10 @@ TEST_F(MainWindowTest, TooltipsOnTheIconLabels) {
 
 class PreviewTest : public MainWindowTest {
 protected:
-    test::TempFolder folder_;
-    std::wstring red_ = folder_.File(L"赤.ico");
-    std::wstring blue_ = folder_.File(L"blue.ico");
+    std::wstring red_ = IconFile(L"赤.ico", 32, RGB(255, 0, 0));
+    std::wstring blue_ = IconFile(L"blue.ico", 16, RGB(0, 0, 255));
 
     void SetUp() override {
-        test::WriteFileBytes(red_, test::IconFileBytes(32, RGB(255, 0, 0)));
-        test::WriteFileBytes(blue_, test::IconFileBytes(16, RGB(0, 0, 255)));
         Start();
         ::SetFocus(C(MainWindow::kIconPathField));
     }

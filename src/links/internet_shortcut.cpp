@@ -1,4 +1,4 @@
-#include "ui/linkbrowser/internet_shortcut.h"
+#include "links/internet_shortcut.h"
 
 namespace orbelune {
 

@@ -1,8 +1,8 @@
-#include "ui/linkbrowser/shortcut_file.h"
+#include "links/shortcut_file.h"
 
 #include "platform/codepage.h"
 #include "platform/handle.h"
-#include "ui/linkbrowser/internet_shortcut.h"
+#include "links/internet_shortcut.h"
 
 #include <windows.h>
 
