@@ -18,76 +18,103 @@ using test::Bytes;
 
 constexpr int kSide = 8;
 
-// An 8 x 8 image with a 40-byte header: `entries` colour-table entries
-// (entry i is 0x00i0i0i0 + 1), pixel rows whose first pixel is index 1 (or
-// colour 0x112233 at 24 and 32 bits), the others 0, and mask rows of 0x0F.
-Bytes Image(unsigned bits, unsigned coloursUsed, std::size_t entries) {
+// Table entry i: blue i, green 255 - i, red i ^ 0x5A.
+std::uint32_t TableColour(std::size_t i) {
+    return static_cast<std::uint32_t>(i | (255 - i) << 8 | ((i ^ 0x5A) & 0xFF) << 16);
+}
+// Pixel (x, y), top row first: its colour index below 24 bits, else its
+// colour (with an alpha byte at 32 bits); and the mask byte of row y.
+std::uint32_t PixelAt(unsigned bits, std::size_t x, std::size_t y) {
+    if (bits <= 8) return static_cast<std::uint32_t>((x + 3 * y + 1) % (1u << bits));
+    return static_cast<std::uint32_t>((x * 7 + 1) | (y * 11 + 2) << 8 | (x + y + 3) << 16 | (bits == 32 ? (x ^ y) << 24 : 0));
+}
+std::uint8_t MaskAt(std::size_t x8, std::size_t y) { return static_cast<std::uint8_t>(y * 0x11 + x8 * 0x40 + 3); }
+
+// A side x side image with a 40-byte header: `entries` colour-table entries,
+// then the pixels and mask rows above, bottom row first.
+Bytes Image(unsigned bits, unsigned coloursUsed, std::size_t entries, int side = kSide) {
     Bytes b(40, 0);
     test::PutDword(b, 0, 40);
-    test::PutDword(b, 4, kSide);
-    test::PutDword(b, 8, 2 * kSide);
+    test::PutDword(b, 4, static_cast<std::uint32_t>(side));
+    test::PutDword(b, 8, static_cast<std::uint32_t>(2 * side));
     test::PutWord(b, 12, 1);
     test::PutWord(b, 14, static_cast<std::uint16_t>(bits));
     test::PutDword(b, 32, coloursUsed);
     for (std::size_t i = 0; i < entries; ++i) {
-        const auto c = static_cast<std::uint8_t>(0x10 * i + 1);
-        b.insert(b.end(), {c, c, c, 0});
+        const std::uint32_t c = TableColour(i);
+        b.insert(b.end(), {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8), static_cast<std::uint8_t>(c >> 16), 0});
     }
-    const std::size_t row = (kSide * bits + 31) / 32 * 4;
-    for (int y = 0; y < kSide; ++y) {
+    const auto n = static_cast<std::size_t>(side);
+    const std::size_t row = (n * bits + 31) / 32 * 4, maskRow = (n + 31) / 32 * 4;
+    for (std::size_t y = n; y-- > 0;) {
         Bytes r(row, 0);
-        if (bits >= 24) {
-            r[0] = 0x33, r[1] = 0x22, r[2] = 0x11;
-        } else {
-            r[0] = static_cast<std::uint8_t>(1u << (8 - bits));  // index 1 in the first pixel
+        for (std::size_t x = 0; x < n; ++x) {
+            const std::uint32_t p = PixelAt(bits, x, y);
+            if (bits > 8) {
+                for (unsigned k = 0; k < bits / 8; ++k) r[x * (bits / 8) + k] = static_cast<std::uint8_t>(p >> (8 * k));
+            } else {
+                r[x * bits / 8] |= static_cast<std::uint8_t>(p << (8 - bits - x * bits % 8));
+            }
         }
         b.insert(b.end(), r.begin(), r.end());
     }
-    for (int y = 0; y < kSide; ++y) b.insert(b.end(), {0x0F, 0, 0, 0});
+    for (std::size_t y = n; y-- > 0;) {
+        Bytes r(maskRow, 0xEE);
+        for (std::size_t x8 = 0; x8 < n / 8; ++x8) r[x8] = MaskAt(x8, y);
+        b.insert(b.end(), r.begin(), r.end());
+    }
     return b;
 }
 
-bool Decode(const Bytes& b, std::uint32_t* first = nullptr) {
-    std::vector<std::uint32_t> colour(kSide * kSide);
-    std::vector<std::uint8_t> mask(kSide * kSide / 8);
-    const bool decoded = DecodeIconPixels(b.data(), b.size(), kSide, colour.data(), mask.data());
-    if (decoded && first) *first = colour[0];
-    if (decoded) {
-        EXPECT_EQ(mask[0], 0x0F);
+// Whether the image decodes; when it does, every pixel and mask byte must
+// be the one Image wrote.
+bool Decode(const Bytes& b, int side = kSide) {
+    const auto n = static_cast<std::size_t>(side);
+    std::vector<std::uint32_t> colour(n * n);
+    std::vector<std::uint8_t> mask(n * n / 8);
+    if (!DecodeIconPixels(b.data(), b.size(), side, colour.data(), mask.data())) return false;
+    const unsigned bits = b[14];
+    std::vector<std::uint32_t> wantColour;
+    std::vector<std::uint8_t> wantMask;
+    for (std::size_t y = 0; y < n; ++y) {
+        for (std::size_t x = 0; x < n; ++x)
+            wantColour.push_back(bits <= 8 ? TableColour(PixelAt(bits, x, y)) : PixelAt(bits, x, y));
+        for (std::size_t x8 = 0; x8 < n / 8; ++x8) wantMask.push_back(MaskAt(x8, y));
     }
-    return decoded;
+    EXPECT_EQ(colour, wantColour) << bits << " bits, " << side;
+    EXPECT_EQ(mask, wantMask) << bits << " bits, " << side;
+    return true;
 }
 
-TEST(IconPixels, ColourTablesOfEveryLengthAsThePlatformReadsThem) {
-    std::uint32_t first = 0;
-    // At 4 bits: a table shorter than 16 entries leaves colours unknown.
-    EXPECT_FALSE(Decode(Image(4, 15, 15)));
-    EXPECT_TRUE(Decode(Image(4, 16, 16), &first));
-    EXPECT_EQ(first, 0x111111u);
-    // A longer one: the pixels follow all of it.
-    EXPECT_TRUE(Decode(Image(4, 17, 17), &first));
-    EXPECT_EQ(first, 0x111111u);
-    // At 24 and 32 bits a table is skipped.
-    for (unsigned bits : {24u, 32u}) {
-        EXPECT_TRUE(Decode(Image(bits, 3, 3), &first));
-        EXPECT_EQ(first & 0xFFFFFFu, 0x112233u);
+// Every depth at two sides, and colour tables of every length about the
+// bounds: a table shorter than 2^bits leaves colours unknown; the pixels
+// follow all of a longer one, at most 256 entries counted, also at 24 and 32
+// bits, which use none.
+TEST(IconPixels, EveryDepthAndTableLengthAsThePlatformReadsThem) {
+    const struct {
+        unsigned bits, coloursUsed;
+        std::size_t entries;
+        bool decodes;
+    } rows[] = {
+        {1, 0, 2, true},     {1, 1, 1, false},    {1, 3, 3, true},     {4, 15, 15, false}, {4, 16, 16, true},
+        {4, 0, 16, true},    {4, 17, 17, true},   {8, 255, 255, false}, {8, 0, 256, true}, {8, 1000, 256, true},
+        {24, 0, 0, true},    {24, 3, 3, true},    {32, 0, 0, true},    {32, 3, 3, true},   {16, 0, 0, false},
+    };
+    for (const int side : {kSide, 2 * kSide}) {
+        for (const auto& r : rows) {
+            SCOPED_TRACE(testing::Message() << r.bits << " bits, " << r.entries << " entries, side " << side);
+            EXPECT_EQ(Decode(Image(r.bits, r.coloursUsed, r.entries, side), side), r.decodes);
+        }
     }
-    // At most 256 entries are counted, whatever the header says.
-    Bytes capped = Image(8, 256, 256);
-    test::PutDword(capped, 32, 1000);
-    EXPECT_TRUE(Decode(capped));
     // Black then white: the platform makes a monochrome icon of it.
     Bytes blackWhite = Image(1, 0, 2);
     const std::uint8_t table[] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
     std::copy(std::begin(table), std::end(table), blackWhite.begin() + 40);
     EXPECT_FALSE(Decode(blackWhite));
-    EXPECT_TRUE(Decode(Image(1, 0, 2)));
-}
-
-TEST(IconPixels, MaskRowsMustFit) {
-    const Bytes whole = Image(8, 0, 256);
-    EXPECT_TRUE(Decode(whole));
-    EXPECT_FALSE(Decode(Bytes(whole.begin(), whole.end() - 1)));
+    blackWhite[40 + 7] = 1;  // white's reserved byte is compared too
+    std::vector<std::uint32_t> colour(kSide * kSide);
+    std::vector<std::uint8_t> mask(kSide);
+    EXPECT_TRUE(DecodeIconPixels(blackWhite.data(), blackWhite.size(), kSide, colour.data(), mask.data()));
 }
 
 // What the platform may be given: below 12 bytes nothing, no animated
