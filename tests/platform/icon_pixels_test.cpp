@@ -100,12 +100,14 @@ TEST(IconPixels, EveryDepthAndTableLengthAsThePlatformReadsThem) {
         {4, 0, 16, true},    {4, 17, 17, true},   {8, 255, 255, false}, {8, 0, 256, true}, {8, 1000, 256, true},
         {24, 0, 0, true},    {24, 3, 3, true},    {32, 0, 0, true},    {32, 3, 3, true},   {16, 0, 0, false},
     };
-    for (const int side : {kSide, 2 * kSide}) {
+    for (const int side : {kSide, 4 * kSide}) {
         for (const auto& r : rows) {
             SCOPED_TRACE(testing::Message() << r.bits << " bits, " << r.entries << " entries, side " << side);
             EXPECT_EQ(Decode(Image(r.bits, r.coloursUsed, r.entries, side), side), r.decodes);
         }
     }
+    EXPECT_FALSE(Decode(Image(8, 0, 256, 0), 0));
+    EXPECT_FALSE(Decode(Image(8, 0, 256, 12), 12));
     // Black then white: the platform makes a monochrome icon of it.
     Bytes blackWhite = Image(1, 0, 2);
     const std::uint8_t table[] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};

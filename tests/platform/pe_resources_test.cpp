@@ -11,6 +11,9 @@ using test::Bytes;
 
 std::optional<ProgramIcons> Read(const Bytes& b) { return ReadProgramIcons(b.data(), b.size()); }
 
+std::uint32_t Word(const Bytes& b, std::size_t at) { return b.at(at) | b.at(at + 1) << 8; }
+std::uint32_t Dword(const Bytes& b, std::size_t at) { return Word(b, at) | Word(b, at + 2) << 16; }
+
 Bytes Cut(const Bytes& b, std::size_t size) { return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(size)); }
 
 TEST(PeResources, GroupsInTheDirectoryOrderWithTheirImages) {
@@ -58,13 +61,18 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
     for (const Change& c : {Change{"no resource directory", directories + 16, 0},
                             Change{"two data directories", directories - 4, 2},
                             Change{"unknown optional header", layout.optionalHeader, 0x1234},
-                            Change{"resources in no section", directories + 16, 0x00F00000}}) {
+                            Change{"resources in no section", directories + 16, 0x00F00000},
+                            Change{"resources just past the section", directories + 16,
+                                   Dword(good, layout.sectionTable + 12) + Dword(good, layout.sectionTable + 16)}}) {
         SCOPED_TRACE(c.what);
         Bytes b = good;
         if (c.at == layout.optionalHeader)
             test::PutWord(b, c.at, static_cast<std::uint16_t>(c.value));
         else
             test::PutDword(b, c.at, c.value);
+        // The slot after the last section header: a section holding every
+        // address, which the platform never reads.
+        test::PutDword(b, layout.sectionTable + 40 * Word(good, layout.peHeader + 6) + 16, 0xFFFFFFFF);
         const auto empty = Read(b);
         ASSERT_TRUE(empty);
         EXPECT_TRUE(empty->groups.empty());
@@ -77,17 +85,19 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadOutsideTheFile) {
     test::LibraryLayout l;
     const Bytes good = test::IconLibrary(test::MixedGroups(), &l);
     const std::size_t sectionStart = l.resourceRoot;
-    // The first group's directory moved to the file's end (and the section
-    // grown to hold it): whole, it is listed; a byte short, refused.
+    // The first group's directory moved to the file's end, past 64 KiB of
+    // padding (and the section grown to hold it): whole, it is listed; a
+    // byte short, refused.
     Bytes moved = good;
     const std::size_t groupSize = 6 + 14 * good.at(l.firstGroup + 4);
+    moved.resize(good.size() + 0x10000);
     moved.insert(moved.end(), good.begin() + static_cast<std::ptrdiff_t>(l.firstGroup),
                  good.begin() + static_cast<std::ptrdiff_t>(l.firstGroup + groupSize));
-    test::PutDword(moved, l.firstGroupDataEntry, static_cast<std::uint32_t>(0x1000 + good.size() - sectionStart));
+    test::PutDword(moved, l.firstGroupDataEntry, static_cast<std::uint32_t>(0x11000 + good.size() - sectionStart));
     test::PutDword(moved, l.sectionTable + 16, static_cast<std::uint32_t>(moved.size() - sectionStart));
     const auto atTheEnd = Read(moved);
     ASSERT_TRUE(atTheEnd);
-    EXPECT_EQ(atTheEnd->groups[0], good.size());
+    EXPECT_EQ(atTheEnd->groups[0], good.size() + 0x10000);
     EXPECT_FALSE(Read(Cut(moved, moved.size() - 1)));
 
     // An image a group names: inside the file to its last byte, or refused.
@@ -102,8 +112,13 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadOutsideTheFile) {
     ASSERT_TRUE(Read(unnamed));
     EXPECT_FALSE(Read(unnamed)->Image(9));
 
-    // Resources from the headers' size on, not below.
+    // An image a group names whose entries lead outside the file.
     Bytes b = good;
+    test::PutDword(b, l.iconType + 16 + 4, 0xFFFFFFF0);
+    EXPECT_FALSE(Read(b));
+
+    // Resources from the headers' size on, not below.
+    b = good;
     test::PutDword(b, l.optionalHeader + 60, 0x1000);
     EXPECT_TRUE(Read(b));
     test::PutDword(b, l.optionalHeader + 60, 0x1001);
@@ -127,6 +142,14 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadOutsideTheFile) {
     ASSERT_TRUE(noGroup);
     EXPECT_FALSE(noGroup->groups[0]);
     EXPECT_TRUE(noGroup->groups[1]);
+}
+
+// The damaged libraries the picker's listing tests compare with the
+// platform: those refused here are the ones it could only read outside of.
+TEST(PeResources, DamagedLibrariesRefused) {
+    int refused = 0;
+    for (const auto& damaged : test::DamagedLibraries()) refused += !Read(damaged.bytes);
+    EXPECT_EQ(refused, 64);
 }
 
 TEST(PeResources, ImagesFoundAsThePlatformFindsThem) {
@@ -155,6 +178,7 @@ TEST(NeResources, IconsAsThePlatformFindsThem) {
     ASSERT_TRUE(icons);
     ASSERT_EQ(icons->groups.size(), 2u);
     EXPECT_EQ(icons->groups[0], l.firstGroup);
+    EXPECT_EQ(icons->images.size(), 3u);
     ASSERT_TRUE(icons->Image(2));
     EXPECT_EQ(icons->Image(2)->size % 16, 0u);  // lengths count in units of the shift
     const Bytes last = test::ImageBytes({.bits = 4});
