@@ -46,6 +46,7 @@ TEST(IcoFile, DirectoryReadOrRefused) {
         {"second image to the file's last byte", put(22 + 8, size - second), 0, 0, true},
         {"second image a byte past it", put(22 + 8, size - second + 1), 0, 0, false},
         {"offset and size past 32 bits", put(22 + 8, 0xFFFFFFFF), 0, 0, false},
+        {"second image 64 KiB longer", put(22 + 8, size - second + 0x10000), 0, 0, false},
         {"header and directory only, of the whole file", none, 38, 0, true},
         {"a byte of the directory missing", none, 37, 0, false},
         {"more bytes than the file", put(22 + 8, size - second - 1), 0, size - 1u, false},

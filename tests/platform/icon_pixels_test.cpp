@@ -108,6 +108,12 @@ TEST(IconPixels, EveryDepthAndTableLengthAsThePlatformReadsThem) {
     }
     EXPECT_FALSE(Decode(Image(8, 0, 256, 0), 0));
     EXPECT_FALSE(Decode(Image(8, 0, 256, 12), 12));
+    for (const auto& [at, value] : {std::pair{8u, 2 * kSide + 2}, {12u, 0x80002}, {16u, 1}}) {  // height, planes, compression
+        Bytes b = Image(8, 0, 256);
+        test::PutDword(b, at, static_cast<std::uint32_t>(value));
+        EXPECT_FALSE(Decode(b)) << at;
+    }
+    EXPECT_FALSE(Decode(Image(8, 0, 256), 2 * kSide));
     // Black then white: the platform makes a monochrome icon of it.
     Bytes blackWhite = Image(1, 0, 2);
     const std::uint8_t table[] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
@@ -133,11 +139,14 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     const Bytes riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'C', 'O', 'N', 0, 0, 0, 0};
     EXPECT_EQ(JudgeIconImage(riff.data(), riff.size()), PlatformImage::Unsafe);
 
+    // The sizes, at their offsets in a 40-byte header (or a 12-byte one).
     struct Row {
         const char* what;
         std::int32_t width, height;
         unsigned bits;
         bool fits;
+        std::uint32_t header = 40;
+        std::size_t judged = 0;  // bytes judged; 0: all
     };
     const Row rows[] = {
         {"row bits just inside", 67108863, 2, 32, true},
@@ -146,20 +155,38 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         {"rows just outside", 32, 2 * 16777216, 32, false},
         {"top-down rows just outside", 32, -2 * 16777216, 32, false},
         {"1 bit, mask alike", 32, 64, 1, true},
+        {"no colour, mask rows just inside", 32, 2 * 536870911, 0, true},
+        {"no colour, mask rows just outside", 32, 2 * 536870912, 0, false},
+        {"a header of another size", 67108864, 2, 32, true, 41},
+        {"a 40-byte header cut short", 67108864, 2, 32, true, 40, 39},
+        {"12-byte header, rows just inside", 65535, 2 * 8192, 32, true, 12},
+        {"12-byte header, rows just outside", 65535, 2 * 8193, 32, false, 12},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         Bytes b = Image(8, 0, 256);
-        test::PutDword(b, 4, static_cast<std::uint32_t>(r.width));
-        test::PutDword(b, 8, static_cast<std::uint32_t>(r.height));
-        test::PutWord(b, 14, static_cast<std::uint16_t>(r.bits));
-        EXPECT_EQ(IconImageFitsPlatform(b.data(), b.size()), r.fits);
+        test::PutDword(b, 0, r.header);
+        if (r.header == 12) {
+            test::PutWord(b, 4, static_cast<std::uint16_t>(r.width));
+            test::PutWord(b, 6, static_cast<std::uint16_t>(r.height));
+            test::PutWord(b, 10, static_cast<std::uint16_t>(r.bits));
+        } else {
+            test::PutDword(b, 4, static_cast<std::uint32_t>(r.width));
+            test::PutDword(b, 8, static_cast<std::uint32_t>(r.height));
+            test::PutWord(b, 14, static_cast<std::uint16_t>(r.bits));
+        }
+        EXPECT_EQ(IconImageFitsPlatform(b.data(), r.judged ? r.judged : b.size()), r.fits);
     }
     // A 1-bit image's first two colours are read to tell a monochrome one,
     // however short the image.
     const Bytes mono = Image(1, 0, 2);
-    EXPECT_EQ(IconImageReach(mono.data(), 47), 48u);
+    EXPECT_EQ(IconImageReach(mono.data(), 40), 48u);
+    EXPECT_EQ(IconImageReach(mono.data(), 39), 4u);
     EXPECT_EQ(IconImageReach(Image(4, 0, 16).data(), 47), 4u);
+    EXPECT_EQ(IconImageReach(core.data(), 12), 4u);
+    test::PutWord(core, 10, 1);
+    EXPECT_EQ(IconImageReach(core.data(), 12), 18u);
+    EXPECT_EQ(IconImageReach(core.data(), 11), 4u);
 
     // PNG: its pixels and mask, and the row table, counted in 32 bits.
     Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 0};

@@ -62,6 +62,7 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
                             Change{"two data directories", directories - 4, 2},
                             Change{"unknown optional header", layout.optionalHeader, 0x1234},
                             Change{"resources in no section", directories + 16, 0x00F00000},
+                            Change{"resources 2 GiB further", directories + 16, Dword(good, directories + 16) | 0x80000000},
                             Change{"resources just past the section", directories + 16,
                                    Dword(good, layout.sectionTable + 12) + Dword(good, layout.sectionTable + 16)}}) {
         SCOPED_TRACE(c.what);
