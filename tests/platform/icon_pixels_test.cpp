@@ -136,7 +136,7 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     test::PutWord(core, 10, 8);
     EXPECT_TRUE(IconImageFitsPlatform(core.data(), core.size()));
     EXPECT_EQ(JudgeIconImage(core.data(), 11), PlatformImage::NoIcon);
-    const Bytes riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'C', 'O', 'N', 0, 0, 0, 0};
+    const Bytes riff = {'R', 'I', 'F', 'F', 8, 0, 0, 0, 'A', 'C', 'O', 'N', 0, 0, 0, 0};
     EXPECT_EQ(JudgeIconImage(riff.data(), riff.size()), PlatformImage::Unsafe);
 
     // The sizes, at their offsets in a 40-byte header (or a 12-byte one).
@@ -155,6 +155,10 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         {"rows just outside", 32, 2 * 16777216, 32, false},
         {"top-down rows just outside", 32, -2 * 16777216, 32, false},
         {"1 bit, mask alike", 32, 64, 1, true},
+        {"leftward row bits just inside", -67108864, 2, 32, true},
+        {"leftward row bits just outside", -67108865, 2, 32, false},
+        {"leftward rows just inside", -8388639, 2 * 2048, 1, true},
+        {"leftward rows just outside", -8388639, 2 * 2049, 1, false},
         {"no colour, mask rows just inside", 32, 2 * 536870911, 0, true},
         {"no colour, mask rows just outside", 32, 2 * 536870912, 0, false},
         {"a header of another size", 67108864, 2, 32, true, 41},

@@ -217,6 +217,8 @@ TEST(PeResources, KindsOfFiles) {
     le[0x40] = 'L';
     le[0x41] = 'E';
     const Bytes ico = test::IcoFile({{32, 32}}, 1);
+    Bytes dos(64, 0);  // a DOS header whose new header is the file's start
+    dos[0] = 'M', dos[1] = 'Z';
     const struct {
         Bytes bytes;
         ExecutableKind kind;
@@ -229,8 +231,15 @@ TEST(PeResources, KindsOfFiles) {
         {{'M', 'Z'}, ExecutableKind::Damaged},
         {Cut(library, 0x43), ExecutableKind::Damaged},
         {Cut(library, 0x44), ExecutableKind::Pe},
+        {dos, ExecutableKind::OtherExecutable},
+        {Cut(dos, 63), ExecutableKind::Damaged},
     };
     for (const auto& row : table) EXPECT_EQ(ClassifyExecutable(row.bytes.data(), row.bytes.size()), row.kind);
+    // Each reader takes its own kind only, and no file above the size listed.
+    EXPECT_FALSE(ReadPeIcons(ne.data(), ne.size()));
+    EXPECT_FALSE(ReadNeIcons(library.data(), library.size()));
+    EXPECT_TRUE(ReadPeIcons(library.data(), library.size()));
+    EXPECT_FALSE(ReadPeIcons(library.data(), kLargestListedExecutable + 1));  // refused before any read
 }
 
 }  // namespace
