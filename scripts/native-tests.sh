@@ -8,8 +8,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/native"
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  CXX=clang++ cmake -S "$root/tests/native" -B "$build" -G Ninja >/dev/null
+  CXX=clang++ cmake -S "$root/tests/native" -B "$build" >/dev/null
 fi
-cmake --build "$build" -- -j"$(nproc)" --quiet
+cmake --build "$build" -j"$(nproc)" >/dev/null
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   "$build/test_readers" --gtest_brief=1 "$@"
