@@ -103,7 +103,9 @@ TEST(IconPixels, EveryDepthAndTableLengthAsThePlatformReadsThem) {
     for (const int side : {kSide, 4 * kSide}) {
         for (const auto& r : rows) {
             SCOPED_TRACE(testing::Message() << r.bits << " bits, " << r.entries << " entries, side " << side);
-            EXPECT_EQ(Decode(Image(r.bits, r.coloursUsed, r.entries, side), side), r.decodes);
+            const Bytes b = Image(r.bits, r.coloursUsed, r.entries, side);
+            EXPECT_EQ(Decode(b, side), r.decodes);
+            EXPECT_FALSE(Decode(Bytes(b.begin(), b.end() - 1), side));  // the mask rows must fit
         }
     }
     EXPECT_FALSE(Decode(Image(8, 0, 256, 0), 0));
