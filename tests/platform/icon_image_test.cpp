@@ -2,6 +2,7 @@
 
 #include "support/failure_matchers.h"
 #include "support/gui.h"
+#include "support/icon_library.h"
 #include "ui/image_box.h"
 
 #include <gtest/gtest.h>
@@ -15,25 +16,6 @@ namespace orbelune {
 namespace {
 
 using test::FailureOf;
-
-// A file holding several images, each made as IconFileBytes makes one.
-std::vector<unsigned char> MultiImageFile(const std::vector<int>& sizes) {
-    std::vector<std::vector<unsigned char>> singles;
-    for (int s : sizes) singles.push_back(test::IconFileBytes(s, RGB(s, 0, 0)));
-    std::vector<unsigned char> file = {0, 0, 1, 0, static_cast<unsigned char>(sizes.size()), 0};
-    std::size_t offset = 6 + 16 * sizes.size();
-    std::vector<unsigned char> images;
-    for (const auto& single : singles) {
-        std::vector<unsigned char> entry(single.begin() + 6, single.begin() + 22);
-        const std::size_t size = single.size() - 22;
-        for (int i = 0; i < 4; ++i) entry[12 + i] = static_cast<unsigned char>((offset >> (8 * i)) & 0xFF);
-        file.insert(file.end(), entry.begin(), entry.end());
-        images.insert(images.end(), single.begin() + 22, single.end());
-        offset += size;
-    }
-    file.insert(file.end(), images.begin(), images.end());
-    return file;
-}
 
 TEST(IconImage, LoadsAFileAndMakesItsHandleAtItsOwnSize) {
     test::TempFolder folder;
@@ -54,7 +36,7 @@ TEST(IconImage, LoadsAFileAndMakesItsHandleAtItsOwnSize) {
 TEST(IconImage, ChoosesTheImageNearestTo32) {
     test::TempFolder folder;
     const std::wstring path = folder.File(L"multi.ico");
-    test::WriteFileBytes(path, MultiImageFile({16, 48, 32, 24}));
+    test::WriteFileBytes(path, test::IcoFile({{16, 32}, {48, 32}, {32, 32}, {24, 32}}, 1));
     IconImage icon;
     icon.LoadFromFile(path);
     ASSERT_TRUE(icon.Handle());
@@ -82,26 +64,22 @@ TEST(IconImage, RefusedFilesLeaveTheObjectAsItWas) {
     icon.LoadFromFile(good);
     const auto before = *icon.FileBytes();
 
+    // A large file of another kind is refused from its header.
+    std::vector<unsigned char> big(20 * 1024 * 1024, 0);
+    big[2] = 1;
+    big[4] = 1;
     const std::wstring bad = folder.File(L"bad.ico");
-    test::WriteFileBytes(bad, {0, 0, 3, 0, 1, 0});
-    EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(bad); }), L"アイコンイメージが不正です");
-    test::WriteFileBytes(bad, {0, 0});
-    EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(bad); }), L"ストリームからの読み込みエラー");
+    using Refusal = std::pair<std::vector<unsigned char>, std::wstring>;
+    for (const auto& [bytes, message] : {Refusal{{0, 0, 3, 0, 1, 0}, L"アイコンイメージが不正です"},
+                                        Refusal{{0, 0}, L"ストリームからの読み込みエラー"},
+                                        Refusal{big, L"アイコンイメージが不正です"}}) {
+        test::WriteFileBytes(bad, bytes);
+        EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(bad); }), message);
+    }
     EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(folder.File(L"absent.ico")); }),
               L"ファイル " + folder.File(L"absent.ico") + L" は開けません");
     EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(folder.Path()); }), L"ファイル " + folder.Path() + L" は開けません");
     EXPECT_EQ(*icon.FileBytes(), before);
-}
-
-TEST(IconImage, LargeFileOfAnotherKindIsRefusedFromItsHeader) {
-    test::TempFolder folder;
-    const std::wstring big = folder.File(L"big.ico");
-    std::vector<unsigned char> bytes(20 * 1024 * 1024, 0);
-    bytes[2] = 1;
-    bytes[4] = 1;
-    test::WriteFileBytes(big, bytes);
-    IconImage icon;
-    EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(big); }), L"アイコンイメージが不正です");
 }
 
 // Sparse files of 2 GiB and 4 GiB whose one entry, as long as the file
