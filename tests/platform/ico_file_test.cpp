@@ -75,6 +75,9 @@ TEST(IcoFile, EntryFieldsAtTheirOffsets) {
     b[22 + 1] = 48;
     b[6] = 17;
     b[6 + 1] = 0;                           // 256 high
+    // The second image grown by 16 MiB + 64 KiB: every byte of its size counts.
+    test::PutDword(b, 22 + 8, static_cast<std::uint32_t>(b.size() - 38 - (b[14] | b[15] << 8) + 0x1010000));
+    b.resize(b.size() + 0x1010000);
     const auto entries = ReadIcoDirectory(b.data(), b.size());
     ASSERT_TRUE(entries);
     ASSERT_EQ(entries->size(), 2u);

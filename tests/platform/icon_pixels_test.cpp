@@ -206,6 +206,11 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     EXPECT_TRUE(height(2603));
     EXPECT_FALSE(height(2604));
     EXPECT_TRUE(height(1000001));  // refused by the PNG library
+    png[16] = 0, png[17] = 0x0F, png[18] = 0x42, png[19] = 0x40;  // 1,000,000 wide, the largest taken
+    EXPECT_TRUE(height(520));
+    EXPECT_FALSE(height(521));
+    png[17] = 0, png[18] = 0x02, png[19] = 0x58;  // 600 wide
+    EXPECT_FALSE(height(1000000));
 }
 
 }  // namespace

@@ -62,6 +62,7 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
                             Change{"two data directories", directories - 4, 2},
                             Change{"unknown optional header", layout.optionalHeader, 0x1234},
                             Change{"resources in no section", directories + 16, 0x00F00000},
+                            Change{"only the first type counted", layout.resourceRoot + 12, 0x00010000},
                             Change{"resources 2 GiB further", directories + 16, Dword(good, directories + 16) | 0x80000000},
                             Change{"resources just past the section", directories + 16,
                                    Dword(good, layout.sectionTable + 12) + Dword(good, layout.sectionTable + 16)}}) {
@@ -132,6 +133,7 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadOutsideTheFile) {
     const auto wrapped = Read(b);  // 0xFFFF + 1 named and numbered: none
     ASSERT_TRUE(wrapped);
     EXPECT_TRUE(wrapped->groups.empty());
+    EXPECT_TRUE(wrapped->images.empty());
     test::PutWord(b, l.groupType + 14, 2);
     ASSERT_TRUE(Read(b));
     EXPECT_EQ(Read(b)->groups.size(), 1u);
@@ -164,6 +166,23 @@ TEST(PeResources, ImagesFoundAsThePlatformFindsThem) {
     EXPECT_FALSE(icons->Image(500));
     EXPECT_TRUE(icons->Image(5));
     EXPECT_TRUE(icons->Image(9));
+
+    // No image type before the group type: groups without images.
+    b = test::IconLibrary(test::MixedGroups(), &l);
+    test::PutWord(b, l.resourceRoot + 16, 4);
+    ASSERT_TRUE(Read(b));
+    EXPECT_EQ(Read(b)->groups.size(), 5u);
+    EXPECT_TRUE(Read(b)->images.empty());
+
+    // The first image's data entry moved to the file's last 8 bytes.
+    b = test::IconLibrary(test::MixedGroups(), &l);
+    const std::size_t languages = l.resourceRoot + (Dword(b, l.iconType + 20) & 0x7FFFFFFF);
+    const std::size_t entry = l.resourceRoot + Dword(b, languages + 20);
+    b.insert(b.end(), b.begin() + static_cast<std::ptrdiff_t>(entry), b.begin() + static_cast<std::ptrdiff_t>(entry + 8));
+    test::PutDword(b, languages + 20, static_cast<std::uint32_t>(b.size() - 8 - l.resourceRoot));
+    test::PutDword(b, l.sectionTable + 16, static_cast<std::uint32_t>(b.size() - l.resourceRoot));
+    ASSERT_TRUE(Read(b));
+    EXPECT_EQ(Read(b)->Image(1)->offset, l.firstImage);
 }
 
 // A 16-bit program as the platform reads it: its resource table only when
@@ -185,6 +204,14 @@ TEST(NeResources, IconsAsThePlatformFindsThem) {
     const Bytes last = test::ImageBytes({.bits = 4});
     EXPECT_TRUE(std::equal(last.begin(), last.end(), good.begin() + icons->Image(2)->offset));
     EXPECT_FALSE(icons->IndexOfGroupId(1));
+    // No groups, the images' type first: nothing is read of the images.
+    test::NeSpec iconsFirst = spec;
+    iconsFirst.iconsFirst = true;
+    test::NeLayout il;
+    Bytes noGroups = test::NeProgramOf(iconsFirst, &il);
+    test::PutWord(noGroups, il.groupType + 2, 0);
+    ASSERT_TRUE(Read(noGroups));
+    EXPECT_TRUE(Read(noGroups)->images.empty());
 
     // The resident names 8 bytes after the resource table: nothing there.
     Bytes b = good;
