@@ -10,6 +10,6 @@ build="$root/build/native"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   CXX=clang++ cmake -S "$root/tests/native" -B "$build" >/dev/null
 fi
-cmake --build "$build" -j"$(nproc)" >/dev/null
+cmake --build "$build" -j"$(nproc)" >"$build/build.log" 2>&1 || { cat "$build/build.log"; exit 1; }
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   "$build/test_readers" --gtest_brief=1 "$@"

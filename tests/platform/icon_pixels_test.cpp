@@ -211,6 +211,9 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     EXPECT_FALSE(height(521));
     png[17] = 0, png[18] = 0x02, png[19] = 0x58;  // 600 wide
     EXPECT_FALSE(height(1000000));
+    png[18] = 0x02, png[19] = 0x10;  // 528 wide: 2,178 bytes a row
+    EXPECT_TRUE(height(985988));
+    EXPECT_FALSE(height(985989));
 }
 
 }  // namespace

@@ -79,6 +79,10 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
         ASSERT_TRUE(empty);
         EXPECT_TRUE(empty->groups.empty());
     }
+    test::LibraryLayout plusLayout;  // where the other header has its resources
+    Bytes plus = test::IconLibrary(test::MixedGroups(), &plusLayout, true);
+    test::PutWord(plus, plusLayout.optionalHeader, 0x1234);
+    EXPECT_TRUE(Read(plus)->groups.empty());
 }
 
 // Every structure the platform reads lies inside the file or the file is
@@ -108,11 +112,23 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadOutsideTheFile) {
     ASSERT_TRUE(Read(Cut(good, lastImageEnd)));
     EXPECT_EQ(Read(Cut(good, lastImageEnd))->Image(9)->size, lastImage->size);
     EXPECT_FALSE(Read(Cut(good, lastImageEnd - 1)));
+    Bytes wide = Cut(good, lastImageEnd - 1);  // its group's first image 256 wide: its count's high byte 0
+    wide.at(*Read(good)->groups[4] + 6) = 0;
+    EXPECT_FALSE(Read(wide));
     // One no group names is no reason to refuse it.
     Bytes unnamed = Cut(good, lastImageEnd - 1);
     test::PutWord(unnamed, *Read(good)->groups[4] + 6 + 14 + 12, 8);
     ASSERT_TRUE(Read(unnamed));
     EXPECT_FALSE(Read(unnamed)->Image(9));
+    // An empty image at the file's very end is inside it.
+    const std::size_t languages9 = l.resourceRoot + (Dword(good, l.iconType + 16 + 8 * 8 + 4) & 0x7FFFFFFF);
+    const std::size_t entry9 = l.resourceRoot + Dword(good, languages9 + 20);
+    test::PutDword(unnamed, entry9, Dword(good, l.sectionTable + 12) + static_cast<std::uint32_t>(unnamed.size() - l.resourceRoot));
+    test::PutDword(unnamed, entry9 + 4, 0);
+    test::PutDword(unnamed, l.sectionTable + 16, static_cast<std::uint32_t>(unnamed.size() + 16 - l.resourceRoot));
+    ASSERT_TRUE(Read(unnamed));
+    ASSERT_TRUE(Read(unnamed)->Image(9));
+    EXPECT_EQ(Read(unnamed)->Image(9)->offset, unnamed.size());
 
     // An image a group names whose entries lead outside the file.
     Bytes b = good;
@@ -212,9 +228,12 @@ TEST(NeResources, IconsAsThePlatformFindsThem) {
     test::PutWord(noGroups, il.groupType + 2, 0);
     ASSERT_TRUE(Read(noGroups));
     EXPECT_TRUE(Read(noGroups)->images.empty());
+    Bytes b = good;
+    test::PutWord(b, l.iconType, 0x8006);  // no image type: no icons
+    EXPECT_TRUE(Read(b)->groups.empty());
 
     // The resident names 8 bytes after the resource table: nothing there.
-    Bytes b = good;
+    b = good;
     const auto table = static_cast<std::uint16_t>(l.resourceTable - l.neHeader);
     test::PutWord(b, l.neHeader + 0x26, static_cast<std::uint16_t>(table + 8));
     ASSERT_TRUE(Read(b));
