@@ -96,6 +96,9 @@ TEST(IcoFile, EntryFieldsAtTheirOffsets) {
         expected.insert(expected.end(), {i, 0});
     }
     EXPECT_EQ(IcoResourceDirectory(b.data()), expected);
+    Bytes many(6 + 257 * 16, 0);  // the 257th entry's index: 256
+    many[4] = 1, many[5] = 1;
+    EXPECT_EQ(IcoResourceDirectory(many.data()).at(6 + 256 * 14 + 13), 1);
 }
 
 // The image shown (nearest to 32 x 32, then deepest, then first) and the

@@ -165,6 +165,7 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         {"no colour, mask rows just outside", 32, 2 * 536870912, 0, false},
         {"a header of another size", 67108864, 2, 32, true, 41},
         {"a 40-byte header cut short", 67108864, 2, 32, true, 40, 39},
+        {"a 40-byte header alone", 67108864, 2, 32, false, 40, 40},
         {"12-byte header, rows just inside", 65535, 2 * 8192, 32, true, 12},
         {"12-byte header, rows just outside", 65535, 2 * 8193, 32, false, 12},
     };
@@ -214,6 +215,9 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     png[18] = 0x02, png[19] = 0x10;  // 528 wide: 2,178 bytes a row
     EXPECT_TRUE(height(985988));
     EXPECT_FALSE(height(985989));
+    EXPECT_TRUE(IconImageFitsPlatform(png.data(), 23));  // no header chunk
+    png[16] = 0x80;  // 2^31 + 528 wide: refused by the PNG library
+    EXPECT_TRUE(height(985989));
 }
 
 }  // namespace

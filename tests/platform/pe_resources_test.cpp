@@ -79,6 +79,13 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
         ASSERT_TRUE(empty);
         EXPECT_TRUE(empty->groups.empty());
     }
+    // The resources in a second section, the first moved away.
+    Bytes second = good;
+    std::copy_n(good.begin() + static_cast<std::ptrdiff_t>(layout.sectionTable), 40,
+                second.begin() + static_cast<std::ptrdiff_t>(layout.sectionTable + 40));
+    test::PutWord(second, layout.peHeader + 6, 2);
+    test::PutDword(second, layout.sectionTable + 12, 0x00F00000);
+    EXPECT_EQ(Read(second)->groups.size(), 5u);
     test::LibraryLayout plusLayout;  // where the other header has its resources
     Bytes plus = test::IconLibrary(test::MixedGroups(), &plusLayout, true);
     test::PutWord(plus, plusLayout.optionalHeader, 0x1234);
@@ -183,6 +190,11 @@ TEST(PeResources, ImagesFoundAsThePlatformFindsThem) {
     EXPECT_TRUE(icons->Image(5));
     EXPECT_TRUE(icons->Image(9));
 
+    // A third type counted: the first found by halves all the same.
+    b = test::IconLibrary(test::MixedGroups(), &l);
+    test::PutWord(b, l.resourceRoot + 14, 3);
+    EXPECT_EQ(Read(b)->images.size(), 9u);
+
     // No image type before the group type: groups without images.
     b = test::IconLibrary(test::MixedGroups(), &l);
     test::PutWord(b, l.resourceRoot + 16, 4);
@@ -285,7 +297,10 @@ TEST(PeResources, KindsOfFiles) {
     EXPECT_FALSE(ReadPeIcons(ne.data(), ne.size()));
     EXPECT_FALSE(ReadNeIcons(library.data(), library.size()));
     EXPECT_TRUE(ReadPeIcons(library.data(), library.size()));
-    EXPECT_FALSE(ReadPeIcons(library.data(), kLargestListedExecutable + 1));  // refused before any read
+    Bytes largest = library;
+    largest.resize(kLargestListedExecutable + 1);
+    EXPECT_TRUE(ReadPeIcons(largest.data(), kLargestListedExecutable));
+    EXPECT_FALSE(ReadPeIcons(largest.data(), largest.size()));
 }
 
 }  // namespace
