@@ -56,9 +56,44 @@ TEST(InternetShortcut, TextInPiecesReadsAsTheWhole) {
         {{'a', 0xE3, 0x81}, ShortcutEncoding::Utf8, 1},
         {{'a', 0xE3, 0x81, 0x82}, ShortcutEncoding::Utf8, 4},
         {{'a', 0, 'b'}, ShortcutEncoding::Utf16, 2},
+        {{'a', 0x83, 0x5C}, ShortcutEncoding::Cp932, 3},
+        {{'a', 'b'}, ShortcutEncoding::Utf8, 2},
+        {{0x80, 0x80}, ShortcutEncoding::Utf8, 2},  // no lead at all
+        {{'a', 0xC0}, ShortcutEncoding::Utf8, 1},   // the lowest lead of each length, cut
+        {{'a', 0xC3, 0x80}, ShortcutEncoding::Utf8, 3},
+        {{'a', 0xE0, 0x80}, ShortcutEncoding::Utf8, 1},
+        {{'a', 0xF0, 0x80, 0x80}, ShortcutEncoding::Utf8, 1},
+        {{'a', 0xF4, 0x80, 0x80, 0x80}, ShortcutEncoding::Utf8, 5},
     };
     for (const auto& c : cuts)
         EXPECT_EQ(WholeCharacterBytes(c.bytes.data(), c.bytes.size(), c.encoding), c.whole);
+    // Code page 932's lead bytes, 0x81 to 0x9F and 0xE0 to 0xFC, at their bounds.
+    for (const std::uint8_t b : {0x80, 0x81, 0x9F, 0xA0, 0xDF, 0xE0, 0xFC, 0xFD}) {
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        const std::uint8_t bytes[] = {'a', b};
+        EXPECT_EQ(WholeCharacterBytes(bytes, 2, ShortcutEncoding::Cp932), lead ? 1u : 2u) << int{b};
+    }
+}
+
+// The byte-order marks, whole and in part.
+TEST(InternetShortcut, EncodingFromTheFirstBytes) {
+    const struct {
+        std::vector<std::uint8_t> bytes;
+        ShortcutEncoding encoding;
+        std::size_t mark;
+    } rows[] = {
+        {{0xFF, 0xFE}, ShortcutEncoding::Utf16, 2},     {{0xFF, 0xFE, 'a', 0}, ShortcutEncoding::Utf16, 2},
+        {{0xFF}, ShortcutEncoding::Cp932, 0},           {{0xFE, 0xFE}, ShortcutEncoding::Cp932, 0},
+        {{0xFF, 0xFF}, ShortcutEncoding::Cp932, 0},     {{0xEF, 0xBB, 0xBF}, ShortcutEncoding::Utf8, 3},
+        {{0xEF, 0xBB}, ShortcutEncoding::Cp932, 0},     {{0xEE, 0xBB, 0xBF}, ShortcutEncoding::Cp932, 0},
+        {{0xEF, 0xBA, 0xBF}, ShortcutEncoding::Cp932, 0}, {{0xEF, 0xBB, 0xBE}, ShortcutEncoding::Cp932, 0},
+        {{'[', 'I'}, ShortcutEncoding::Cp932, 0},
+    };
+    for (const auto& r : rows) {
+        std::size_t mark = 99;
+        EXPECT_EQ(ShortcutEncodingOf(r.bytes.data(), r.bytes.size(), mark), r.encoding) << testing::PrintToString(r.bytes);
+        EXPECT_EQ(mark, r.mark) << testing::PrintToString(r.bytes);
+    }
 }
 
 }  // namespace
