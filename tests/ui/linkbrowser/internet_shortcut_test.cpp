@@ -17,6 +17,8 @@ TEST(InternetShortcut, UrlEntryAsTheProfileFunctionsReadIt) {
     EXPECT_EQ(InternetShortcutUrl(L"URL=outside\n[InternetShortcut]\nIconFile=x\n"), L"");
     EXPECT_EQ(InternetShortcutUrl(L"[InternetShortcut]\nURL=\n"), L"");
     EXPECT_EQ(InternetShortcutUrl(L""), L"");
+    // Names of the same length differing in one letter are other names.
+    EXPECT_EQ(InternetShortcutUrl(L"[InternetShortcuz]\nURL=no\n[InternetShortcut]\nURI=no\nURL=yes\n"), L"yes");
 
     // Of a value longer than what is kept, its first characters; an opening
     // quote goes when the value, up to a NUL, ends in the same quote.
