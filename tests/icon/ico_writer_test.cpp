@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <string>
+#include <vector>
 
 namespace orbelune {
 namespace {
@@ -40,6 +42,39 @@ TEST(IcoLayout, RowAndHeaderSizes) {
     EXPECT_EQ(BitCountOfDepth(65536), 16);
     EXPECT_EQ(BitCountOfDepth(0), 0);
     EXPECT_EQ(BitCountOfDepth(7), 0);
+}
+
+// A saved file is written beside its target under a free name of its own,
+// the first of up to 100, and takes the target's place when committed.
+TEST(ReplacingFile, WrittenBesideTheTargetUnderAFreeName) {
+    test::TempFolder folder;
+    const std::wstring target = folder.File(L"icon.ico");
+    const auto temporaries = [&] {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        const HANDLE find = ::FindFirstFileW(folder.File(L"*").c_str(), &found);
+        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &found))
+            if (std::wcsncmp(found.cFileName, L"~orbelune-", 10) == 0) names.emplace_back(found.cFileName);
+        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+        return names;
+    };
+    std::wstring name;
+    {
+        ReplacingFileStream file(target);
+        ASSERT_EQ(temporaries().size(), 1u);
+        name = temporaries()[0];
+        file.Write("x", 1);
+        file.Commit();
+    }
+    EXPECT_EQ(test::ReadFileBytes(target), std::vector<unsigned char>{'x'});
+    EXPECT_TRUE(temporaries().empty());
+    // The next 100 names taken: no file is made; the one after them is free.
+    const std::wstring stem = name.substr(0, name.rfind(L'-') + 1);
+    const unsigned next = static_cast<unsigned>(std::stoul(name.substr(stem.size()))) + 1;
+    for (unsigned n = next; n < next + 100; ++n) test::WriteFileBytes(folder.File(stem + std::to_wstring(n) + L".tmp"), {});
+    EXPECT_EQ(test::FailureOf([&] { ReplacingFileStream file(target); }), L"ファイル " + target + L" を作成できません");
+    ReplacingFileStream file(target);
+    EXPECT_EQ(temporaries().size(), 101u);
 }
 
 TEST(IcoLayout, DirectoryEntryIsNotTheCommonOne) {
