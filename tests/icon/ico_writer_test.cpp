@@ -73,8 +73,20 @@ TEST(ReplacingFile, WrittenBesideTheTargetUnderAFreeName) {
     const unsigned next = static_cast<unsigned>(std::stoul(name.substr(stem.size()))) + 1;
     for (unsigned n = next; n < next + 100; ++n) test::WriteFileBytes(folder.File(stem + std::to_wstring(n) + L".tmp"), {});
     EXPECT_EQ(test::FailureOf([&] { ReplacingFileStream file(target); }), L"ファイル " + target + L" を作成できません");
-    ReplacingFileStream file(target);
-    EXPECT_EQ(temporaries().size(), 101u);
+    {
+        ReplacingFileStream file(target);
+        EXPECT_EQ(temporaries().size(), 101u);
+    }
+    // A target named relative to the current folder, with or without its
+    // drive: the new file beside it all the same.
+    wchar_t current[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    ::SetCurrentDirectoryW(folder.Path().c_str());
+    for (const std::wstring relative : {std::wstring(L"relative.ico"), folder.Path().substr(0, 2) + L"drive.ico"}) {
+        ReplacingFileStream file(relative);
+        EXPECT_EQ(temporaries().size(), 101u) << test::Utf8(relative);
+    }
+    ::SetCurrentDirectoryW(current);
 }
 
 TEST(IcoLayout, DirectoryEntryIsNotTheCommonOne) {
