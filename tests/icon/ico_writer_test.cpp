@@ -82,7 +82,7 @@ TEST(ReplacingFile, WrittenBesideTheTargetUnderAFreeName) {
     wchar_t current[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, current);
     ::SetCurrentDirectoryW(folder.Path().c_str());
-    for (const std::wstring relative : {std::wstring(L"relative.ico"), folder.Path().substr(0, 2) + L"drive.ico"}) {
+    for (const std::wstring& relative : {std::wstring(L"relative.ico"), folder.Path().substr(0, 2) + L"drive.ico"}) {
         ReplacingFileStream file(relative);
         EXPECT_EQ(temporaries().size(), 101u) << test::Utf8(relative);
     }
