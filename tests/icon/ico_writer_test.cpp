@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -50,12 +49,8 @@ TEST(ReplacingFile, WrittenBesideTheTargetUnderAFreeName) {
     test::TempFolder folder;
     const std::wstring target = folder.File(L"icon.ico");
     const auto temporaries = [&] {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        const HANDLE find = ::FindFirstFileW(folder.File(L"*").c_str(), &found);
-        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &found))
-            if (std::wcsncmp(found.cFileName, L"~orbelune-", 10) == 0) names.emplace_back(found.cFileName);
-        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+        std::vector<std::wstring> names = test::FolderContents(folder.Path());
+        std::erase_if(names, [](const std::wstring& name) { return name.rfind(L"~orbelune-", 0) != 0; });
         return names;
     };
     std::wstring name;
@@ -514,15 +509,7 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].kind, BoxKind::Information);
         EXPECT_EQ(boxes_[0].text, L"Invalid Bitmap");
-        WIN32_FIND_DATAW found;
-        const HANDLE find = ::FindFirstFileW(folder.File(L"*").c_str(), &found);
-        bool any = false;
-        if (find != INVALID_HANDLE_VALUE) {
-            do any = any || found.cFileName[0] != L'.';
-            while (::FindNextFileW(find, &found));
-            ::FindClose(find);
-        }
-        EXPECT_FALSE(any);  // neither the file nor the one written beside it
+        EXPECT_TRUE(test::FolderContents(folder.Path()).empty());  // neither the file nor the one written beside it
     }
     // The same bitmaps read as they can be make a file.
     const std::wstring path = folder.File(L"good.ico");
@@ -543,10 +530,7 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
         EXPECT_EQ(test::FailureOf([&] { file.Commit(); }), L"ファイル " + path + L" を作成できません");
     }
     EXPECT_EQ(test::ReadFileBytes(path), before);
-    WIN32_FIND_DATAW found;
-    const HANDLE temporary = ::FindFirstFileW(folder.File(L"*.tmp").c_str(), &found);
-    EXPECT_EQ(temporary, INVALID_HANDLE_VALUE);
-    if (temporary != INVALID_HANDLE_VALUE) ::FindClose(temporary);
+    EXPECT_EQ(test::FolderContents(folder.Path()), std::vector<std::wstring>{L"good.ico"});  // no new file left
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -86,26 +86,21 @@ TEST(InternetShortcut, ReadsCodePage932AndUnicodeFiles) {
     test::WriteFileBytes(unicode, utf16);
     EXPECT_EQ(ReadInternetShortcut(unicode), L"http://ü.example/");
 
-    const std::wstring longUrl = folder.File(L"long.url");
-    std::string line = "[InternetShortcut]\nURL=" + std::string(3000, 'a') + "\n";
-    test::WriteFileBytes(longUrl, std::vector<unsigned char>(line.begin(), line.end()));
-    EXPECT_EQ(ReadInternetShortcut(longUrl).size(), 2047u);
     // At most 2,047 bytes of code page 932, in whole characters.
+    const std::wstring longUrl = folder.File(L"long.url");
     const auto read = [&](const std::string& value) {
-        line = "[InternetShortcut]\nURL=" + value + "\n";
+        const std::string line = "[InternetShortcut]\nURL=" + value + "\n";
         test::WriteFileBytes(longUrl, std::vector<unsigned char>(line.begin(), line.end()));
         return ReadInternetShortcut(longUrl);
     };
+    EXPECT_EQ(read(std::string(3000, 'a')).size(), 2047u);
     EXPECT_EQ(read(std::string(2047, 'a')), std::wstring(2047, L'a'));
     EXPECT_EQ(read(std::string(2048, 'a')), std::wstring(2047, L'a'));
     EXPECT_EQ(read(std::string(2045, 'a') + "\x83\x5C"), std::wstring(2045, L'a') + L"ソ");
     EXPECT_EQ(read(std::string(2046, 'a') + "\x83\x5C"), std::wstring(2046, L'a'));
 
     // A quoted value too long to keep whole: its first 2047 bytes.
-    const std::wstring quoted = folder.File(L"quoted.url");
-    line = "[InternetShortcut]\nURL=\"" + std::string(20000, 'q') + "\"  \n";
-    test::WriteFileBytes(quoted, std::vector<unsigned char>(line.begin(), line.end()));
-    EXPECT_EQ(ReadInternetShortcut(quoted), std::wstring(2047, L'q'));
+    EXPECT_EQ(read(std::string(20000, 'q').insert(0, 1, '"').append("\"  ")), std::wstring(2047, L'q'));
 
     EXPECT_EQ(ReadInternetShortcut(folder.File(L"missing.url")), L"");
 }
