@@ -60,6 +60,7 @@ TEST(IcoFile, DirectoryReadOrRefused) {
         EXPECT_EQ(entries.has_value(), r.read);
     }
     EXPECT_EQ(CheckIcoHeader(two.data(), 5), IcoHeaderCheck::TooShort);
+    EXPECT_EQ(CheckIcoHeader(two.data(), 6), IcoHeaderCheck::Ok);
     Bytes cursor = two;
     cursor[2] = 2;
     EXPECT_EQ(CheckIcoHeader(cursor.data(), 6), IcoHeaderCheck::WrongType);
