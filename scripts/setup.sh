@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Orbelune needs on Debian 12:
-# the MinGW-w64 cross compilers, clang with LLVM's linker, the analysers
+# the MinGW-w64 cross compilers, clang with LLVM's linker and the runtime of
+# its sanitizers (for the native tests of the readers), the analysers
 # clang-tidy and cppcheck, CMake, GoogleTest's sources, 32- and 64-bit Wine
 # (adding the i386 architecture) with what it recommends (X libraries, its
 # own fonts), Xvfb, Japanese fonts, and ImageMagick and Python's imaging
@@ -16,7 +17,7 @@ packages=(
   wine wine64 wine32:i386 fonts-wine
   xvfb xauth
   nsis
-  clang lld clang-tidy cppcheck
+  clang lld clang-tidy cppcheck libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   imagemagick python3-pil
 )

@@ -7,7 +7,8 @@
 # store, where the flavours differ (the start-up tests run the 64-bit
 # program too). Beside the tests, which mostly wait for Wine, run the checks
 # that need no display: scripts/lint.sh, the clang build (build/i686-clang),
-# whose test programs that need no desktop then run too, and
+# whose test programs that need no desktop then run too, the readers' tests
+# built natively with the sanitizers (scripts/native-tests.sh), and
 # check-release.sh, which compares a release with this build. Arguments go
 # to ctest.
 set -euo pipefail
@@ -30,10 +31,11 @@ checks="$root/build/checks"
 rm -rf "$checks"
 mkdir -p "$checks"
 (
-  for check in x86_64 clang lint release; do
+  for check in x86_64 clang native lint release; do
     case $check in
       x86_64) command=("$root/scripts/build.sh" "${x86_64[@]}" -- test_store test_platform test_icon) ;;
       clang) command=("$root/scripts/build.sh" i686-clang) ;;
+      native) command=("$root/scripts/native-tests.sh") ;;
       lint) command=("$root/scripts/lint.sh") ;;
       release) command=("$root/scripts/check-release.sh" "$build") ;;
     esac
@@ -90,7 +92,7 @@ wait $checks_pid
 set -e
 
 failed=0
-for check in x86_64 clang lint release; do
+for check in x86_64 clang native lint release; do
   read -r rc seconds <"$checks/$check.rc" || { rc=1; seconds=?; }
   if [ "$rc" -eq 0 ]; then
     echo "test: $check passed (${seconds} s)"

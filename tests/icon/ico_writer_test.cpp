@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace orbelune {
 namespace {
@@ -39,6 +40,47 @@ TEST(IcoLayout, RowAndHeaderSizes) {
     EXPECT_EQ(BitCountOfDepth(IconDepth::Colors256), 8);
     EXPECT_EQ(BitCountOfDepth(IconDepth::High), 16);
     EXPECT_EQ(BitCountOfDepth(IconDepth::Own), 0);
+}
+
+// A saved file is written beside its target under a free name of its own,
+// the first of up to 100, and takes the target's place when committed.
+TEST(ReplacingFile, WrittenBesideTheTargetUnderAFreeName) {
+    test::TempFolder folder;
+    const std::wstring target = folder.File(L"icon.ico");
+    const auto temporaries = [&] {
+        std::vector<std::wstring> names = test::FolderContents(folder.Path());
+        std::erase_if(names, [](const std::wstring& name) { return name.rfind(L"~orbelune-", 0) != 0; });
+        return names;
+    };
+    std::wstring name;
+    {
+        ReplacingFileStream file(target);
+        ASSERT_EQ(temporaries().size(), 1u);
+        name = temporaries()[0];
+        file.Write("x", 1);
+        file.Commit();
+    }
+    EXPECT_EQ(test::ReadFileBytes(target), std::vector<unsigned char>{'x'});
+    EXPECT_TRUE(temporaries().empty());
+    // The next 100 names taken: no file is made; the one after them is free.
+    const std::wstring stem = name.substr(0, name.rfind(L'-') + 1);
+    const unsigned next = static_cast<unsigned>(std::stoul(name.substr(stem.size()))) + 1;
+    for (unsigned n = next; n < next + 100; ++n) test::WriteFileBytes(folder.File(stem + std::to_wstring(n) + L".tmp"), {});
+    EXPECT_EQ(test::FailureOf([&] { ReplacingFileStream file(target); }), L"ファイル " + target + L" を作成できません");
+    {
+        ReplacingFileStream file(target);
+        EXPECT_EQ(temporaries().size(), 101u);
+    }
+    // A target named relative to the current folder, with or without its
+    // drive: the new file beside it all the same.
+    wchar_t current[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    ::SetCurrentDirectoryW(folder.Path().c_str());
+    for (const std::wstring& relative : {std::wstring(L"relative.ico"), folder.Path().substr(0, 2) + L"drive.ico"}) {
+        ReplacingFileStream file(relative);
+        EXPECT_EQ(temporaries().size(), 101u) << test::Utf8(relative);
+    }
+    ::SetCurrentDirectoryW(current);
 }
 
 TEST(IcoLayout, DirectoryEntryIsNotTheCommonOne) {
@@ -469,15 +511,7 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].kind, BoxKind::Information);
         EXPECT_EQ(boxes_[0].text, L"Invalid Bitmap");
-        WIN32_FIND_DATAW found;
-        const HANDLE find = ::FindFirstFileW(folder.File(L"*").c_str(), &found);
-        bool any = false;
-        if (find != INVALID_HANDLE_VALUE) {
-            do any = any || found.cFileName[0] != L'.';
-            while (::FindNextFileW(find, &found));
-            ::FindClose(find);
-        }
-        EXPECT_FALSE(any);  // neither the file nor the one written beside it
+        EXPECT_TRUE(test::FolderContents(folder.Path()).empty());  // neither the file nor the one written beside it
     }
     // The same bitmaps read as they can be make a file.
     const std::wstring path = folder.File(L"good.ico");
@@ -498,10 +532,7 @@ TEST_F(IcoWriterTest, APixelReadTheSystemRefusesWritesNoFile) {
         EXPECT_EQ(test::FailureOf([&] { file.Commit(); }), L"ファイル " + path + L" を作成できません");
     }
     EXPECT_EQ(test::ReadFileBytes(path), before);
-    WIN32_FIND_DATAW found;
-    const HANDLE temporary = ::FindFirstFileW(folder.File(L"*.tmp").c_str(), &found);
-    EXPECT_EQ(temporary, INVALID_HANDLE_VALUE);
-    if (temporary != INVALID_HANDLE_VALUE) ::FindClose(temporary);
+    EXPECT_EQ(test::FolderContents(folder.Path()), std::vector<std::wstring>{L"good.ico"});  // no new file left
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -1,8 +1,8 @@
 #include "platform/icon_image.h"
 
-#include "platform/ico_file.h"
 #include "support/failure_matchers.h"
 #include "support/gui.h"
+#include "support/icon_library.h"
 #include "ui/image_box.h"
 
 #include <gtest/gtest.h>
@@ -16,25 +16,6 @@ namespace orbelune {
 namespace {
 
 using test::FailureOf;
-
-// A file holding several images, each made as IconFileBytes makes one.
-std::vector<unsigned char> MultiImageFile(const std::vector<int>& sizes) {
-    std::vector<std::vector<unsigned char>> singles;
-    for (int s : sizes) singles.push_back(test::IconFileBytes(s, RGB(s, 0, 0)));
-    std::vector<unsigned char> file = {0, 0, 1, 0, static_cast<unsigned char>(sizes.size()), 0};
-    std::size_t offset = 6 + 16 * sizes.size();
-    std::vector<unsigned char> images;
-    for (const auto& single : singles) {
-        std::vector<unsigned char> entry(single.begin() + 6, single.begin() + 22);
-        const std::size_t size = single.size() - 22;
-        for (int i = 0; i < 4; ++i) entry[12 + i] = static_cast<unsigned char>((offset >> (8 * i)) & 0xFF);
-        file.insert(file.end(), entry.begin(), entry.end());
-        images.insert(images.end(), single.begin() + 22, single.end());
-        offset += size;
-    }
-    file.insert(file.end(), images.begin(), images.end());
-    return file;
-}
 
 TEST(IconImage, LoadsAFileAndMakesItsHandleAtItsOwnSize) {
     test::TempFolder folder;
@@ -55,7 +36,7 @@ TEST(IconImage, LoadsAFileAndMakesItsHandleAtItsOwnSize) {
 TEST(IconImage, ChoosesTheImageNearestTo32) {
     test::TempFolder folder;
     const std::wstring path = folder.File(L"multi.ico");
-    test::WriteFileBytes(path, MultiImageFile({16, 48, 32, 24}));
+    test::WriteFileBytes(path, test::IcoFile({{16, 32}, {48, 32}, {32, 32}, {24, 32}}, 1));
     IconImage icon;
     icon.LoadFromFile(path);
     ASSERT_TRUE(icon.Handle());
@@ -83,11 +64,18 @@ TEST(IconImage, RefusedFilesLeaveTheObjectAsItWas) {
     icon.LoadFromFile(good);
     const auto before = *icon.FileBytes();
 
+    // A large file of another kind is refused from its header.
+    std::vector<unsigned char> big(20 * 1024 * 1024, 0);
+    big[2] = 1;
+    big[4] = 1;
     const std::wstring bad = folder.File(L"bad.ico");
-    test::WriteFileBytes(bad, {0, 0, 3, 0, 1, 0});
-    EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(bad); }), L"アイコンイメージが不正です");
-    test::WriteFileBytes(bad, {0, 0});
-    EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(bad); }), L"ストリームからの読み込みエラー");
+    using Refusal = std::pair<std::vector<unsigned char>, std::wstring>;
+    for (const auto& [bytes, message] : {Refusal{{0, 0, 3, 0, 1, 0}, L"アイコンイメージが不正です"},
+                                        Refusal{{0, 0}, L"ストリームからの読み込みエラー"},
+                                        Refusal{big, L"アイコンイメージが不正です"}}) {
+        test::WriteFileBytes(bad, bytes);
+        EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(bad); }), message);
+    }
     EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(folder.File(L"absent.ico")); }),
               L"ファイル " + folder.File(L"absent.ico") + L" は開けません");
     EXPECT_EQ(FailureOf([&] { icon.LoadFromFile(folder.Path()); }), L"ファイル " + folder.Path() + L" は開けません");
@@ -135,40 +123,6 @@ TEST(IconImage, EntryLongerThanItsImageIsReadAsFarAsTheImageNeeds) {
         EXPECT_EQ(_heapchk(), _HEAPOK);
         ::DeleteFileW(path.c_str());
     }
-}
-
-TEST(IcoFile, HeaderAndDirectoryChecks) {
-    const auto good = test::IconFileBytes(32, RGB(1, 2, 3));
-    EXPECT_EQ(CheckIcoHeader(good.data(), 5), IcoHeaderCheck::TooShort);
-    EXPECT_EQ(CheckIcoHeader(good.data(), good.size()), IcoHeaderCheck::Ok);
-    auto typeZero = good;
-    typeZero[2] = 0;
-    EXPECT_EQ(CheckIcoHeader(typeZero.data(), typeZero.size()), IcoHeaderCheck::Ok);
-    auto cursor = good;
-    cursor[2] = 2;
-    EXPECT_EQ(CheckIcoHeader(cursor.data(), cursor.size()), IcoHeaderCheck::WrongType);
-
-    const auto directory = ReadIcoDirectory(good.data(), good.size());
-    ASSERT_TRUE(directory);
-    ASSERT_EQ(directory->size(), 1u);
-    EXPECT_EQ((*directory)[0].width, 32u);
-    EXPECT_EQ((*directory)[0].offset, 22u);
-    EXPECT_EQ((*directory)[0].size, good.size() - 22);
-
-    auto overDirectory = good;
-    overDirectory[18] = 10;  // the image would start inside the directory
-    EXPECT_FALSE(ReadIcoDirectory(overDirectory.data(), overDirectory.size()));
-    auto huge = good;
-    for (int i = 14; i < 22; ++i) huge[i] = 0xFF;  // offset + size past 32 bits
-    EXPECT_FALSE(ReadIcoDirectory(huge.data(), huge.size()));
-    // An image's stated size may run past the end; not its start.
-    EXPECT_TRUE(ReadIcoDirectory(good.data(), good.size() - 1));
-    EXPECT_FALSE(ReadIcoDirectory(good.data(), 22));
-
-    auto sized256 = good;
-    sized256[6] = 0;
-    sized256[7] = 0;
-    EXPECT_EQ((*ReadIcoDirectory(sized256.data(), sized256.size()))[0].width, 256u);
 }
 
 }  // namespace

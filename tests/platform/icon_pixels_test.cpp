@@ -18,76 +18,113 @@ using test::Bytes;
 
 constexpr int kSide = 8;
 
-// An 8 x 8 image with a 40-byte header: `entries` colour-table entries
-// (entry i is 0x00i0i0i0 + 1), pixel rows whose first pixel is index 1 (or
-// colour 0x112233 at 24 and 32 bits), the others 0, and mask rows of 0x0F.
-Bytes Image(unsigned bits, unsigned coloursUsed, std::size_t entries) {
+// Table entry i: blue i, green 255 - i, red i ^ 0x5A.
+std::uint32_t TableColour(std::size_t i) {
+    return static_cast<std::uint32_t>(i | (255 - i) << 8 | ((i ^ 0x5A) & 0xFF) << 16);
+}
+// Pixel (x, y), top row first: its colour index below 24 bits, else its
+// colour (with an alpha byte at 32 bits); and the mask byte of row y.
+std::uint32_t PixelAt(unsigned bits, std::size_t x, std::size_t y) {
+    if (bits <= 8) return static_cast<std::uint32_t>((x + 3 * y + 1) % (1u << bits));
+    return static_cast<std::uint32_t>((x * 7 + 1) | (y * 11 + 2) << 8 | (x + y + 3) << 16 | (bits == 32 ? (x ^ y) << 24 : 0));
+}
+std::uint8_t MaskAt(std::size_t x8, std::size_t y) { return static_cast<std::uint8_t>(y * 0x11 + x8 * 0x40 + 3); }
+
+// A side x side image with a 40-byte header: `entries` colour-table entries,
+// then the pixels and mask rows above, bottom row first.
+Bytes Image(unsigned bits, unsigned coloursUsed, std::size_t entries, int side = kSide) {
     Bytes b(40, 0);
     test::PutDword(b, 0, 40);
-    test::PutDword(b, 4, kSide);
-    test::PutDword(b, 8, 2 * kSide);
+    test::PutDword(b, 4, static_cast<std::uint32_t>(side));
+    test::PutDword(b, 8, static_cast<std::uint32_t>(2 * side));
     test::PutWord(b, 12, 1);
     test::PutWord(b, 14, static_cast<std::uint16_t>(bits));
     test::PutDword(b, 32, coloursUsed);
     for (std::size_t i = 0; i < entries; ++i) {
-        const auto c = static_cast<std::uint8_t>(0x10 * i + 1);
-        b.insert(b.end(), {c, c, c, 0});
+        const std::uint32_t c = TableColour(i);
+        b.insert(b.end(), {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8), static_cast<std::uint8_t>(c >> 16), 0});
     }
-    const std::size_t row = (kSide * bits + 31) / 32 * 4;
-    for (int y = 0; y < kSide; ++y) {
+    const auto n = static_cast<std::size_t>(side);
+    const std::size_t row = (n * bits + 31) / 32 * 4, maskRow = (n + 31) / 32 * 4;
+    for (std::size_t y = n; y-- > 0;) {
         Bytes r(row, 0);
-        if (bits >= 24) {
-            r[0] = 0x33, r[1] = 0x22, r[2] = 0x11;
-        } else {
-            r[0] = static_cast<std::uint8_t>(1u << (8 - bits));  // index 1 in the first pixel
+        for (std::size_t x = 0; x < n; ++x) {
+            const std::uint32_t p = PixelAt(bits, x, y);
+            if (bits > 8) {
+                for (unsigned k = 0; k < bits / 8; ++k) r[x * (bits / 8) + k] = static_cast<std::uint8_t>(p >> (8 * k));
+            } else {
+                r[x * bits / 8] |= static_cast<std::uint8_t>(p << (8 - bits - x * bits % 8));
+            }
         }
         b.insert(b.end(), r.begin(), r.end());
     }
-    for (int y = 0; y < kSide; ++y) b.insert(b.end(), {0x0F, 0, 0, 0});
+    for (std::size_t y = n; y-- > 0;) {
+        Bytes r(maskRow, 0xEE);
+        for (std::size_t x8 = 0; x8 < n / 8; ++x8) r[x8] = MaskAt(x8, y);
+        b.insert(b.end(), r.begin(), r.end());
+    }
     return b;
 }
 
-bool Decode(const Bytes& b, std::uint32_t* first = nullptr) {
-    std::vector<std::uint32_t> colour(kSide * kSide);
-    std::vector<std::uint8_t> mask(kSide * kSide / 8);
-    const bool decoded = DecodeIconPixels(b.data(), b.size(), kSide, colour.data(), mask.data());
-    if (decoded && first) *first = colour[0];
-    if (decoded) {
-        EXPECT_EQ(mask[0], 0x0F);
+// Whether the image decodes; when it does, every pixel and mask byte must
+// be the one Image wrote.
+bool Decode(const Bytes& b, int side = kSide) {
+    const auto n = static_cast<std::size_t>(side);
+    std::vector<std::uint32_t> colour(n * n);
+    std::vector<std::uint8_t> mask(n * n / 8);
+    if (!DecodeIconPixels(b.data(), b.size(), side, colour.data(), mask.data())) return false;
+    const unsigned bits = b[14];
+    std::vector<std::uint32_t> wantColour;
+    std::vector<std::uint8_t> wantMask;
+    for (std::size_t y = 0; y < n; ++y) {
+        for (std::size_t x = 0; x < n; ++x)
+            wantColour.push_back(bits <= 8 ? TableColour(PixelAt(bits, x, y)) : PixelAt(bits, x, y));
+        for (std::size_t x8 = 0; x8 < n / 8; ++x8) wantMask.push_back(MaskAt(x8, y));
     }
-    return decoded;
+    EXPECT_EQ(colour, wantColour) << bits << " bits, " << side;
+    EXPECT_EQ(mask, wantMask) << bits << " bits, " << side;
+    return true;
 }
 
-TEST(IconPixels, ColourTablesOfEveryLengthAsThePlatformReadsThem) {
-    std::uint32_t first = 0;
-    // At 4 bits: a table shorter than 16 entries leaves colours unknown.
-    EXPECT_FALSE(Decode(Image(4, 15, 15)));
-    EXPECT_TRUE(Decode(Image(4, 16, 16), &first));
-    EXPECT_EQ(first, 0x111111u);
-    // A longer one: the pixels follow all of it.
-    EXPECT_TRUE(Decode(Image(4, 17, 17), &first));
-    EXPECT_EQ(first, 0x111111u);
-    // At 24 and 32 bits a table is skipped.
-    for (unsigned bits : {24u, 32u}) {
-        EXPECT_TRUE(Decode(Image(bits, 3, 3), &first));
-        EXPECT_EQ(first & 0xFFFFFFu, 0x112233u);
+// Every depth at two sides, and colour tables of every length about the
+// bounds: a table shorter than 2^bits leaves colours unknown; the pixels
+// follow all of a longer one, at most 256 entries counted, also at 24 and 32
+// bits, which use none.
+TEST(IconPixels, EveryDepthAndTableLengthAsThePlatformReadsThem) {
+    const struct {
+        unsigned bits, coloursUsed;
+        std::size_t entries;
+        bool decodes;
+    } rows[] = {
+        {1, 0, 2, true},     {1, 1, 1, false},    {1, 3, 3, true},     {4, 15, 15, false}, {4, 16, 16, true},
+        {4, 0, 16, true},    {4, 17, 17, true},   {8, 255, 255, false}, {8, 0, 256, true}, {8, 1000, 256, true},
+        {24, 0, 0, true},    {24, 3, 3, true},    {32, 0, 0, true},    {32, 3, 3, true},   {16, 0, 0, false},
+    };
+    for (const int side : {kSide, 4 * kSide}) {
+        for (const auto& r : rows) {
+            SCOPED_TRACE(testing::Message() << r.bits << " bits, " << r.entries << " entries, side " << side);
+            const Bytes b = Image(r.bits, r.coloursUsed, r.entries, side);
+            EXPECT_EQ(Decode(b, side), r.decodes);
+            EXPECT_FALSE(Decode(Bytes(b.begin(), b.end() - 1), side));  // the mask rows must fit
+        }
     }
-    // At most 256 entries are counted, whatever the header says.
-    Bytes capped = Image(8, 256, 256);
-    test::PutDword(capped, 32, 1000);
-    EXPECT_TRUE(Decode(capped));
+    EXPECT_FALSE(Decode(Image(8, 0, 256, 0), 0));
+    EXPECT_FALSE(Decode(Image(8, 0, 256, 12), 12));
+    for (const auto& [at, value] : {std::pair{8u, 2 * kSide + 2}, {12u, 0x80002}, {16u, 1}}) {  // height, planes, compression
+        Bytes b = Image(8, 0, 256);
+        test::PutDword(b, at, static_cast<std::uint32_t>(value));
+        EXPECT_FALSE(Decode(b)) << at;
+    }
+    EXPECT_FALSE(Decode(Image(8, 0, 256), 2 * kSide));
     // Black then white: the platform makes a monochrome icon of it.
     Bytes blackWhite = Image(1, 0, 2);
     const std::uint8_t table[] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
     std::copy(std::begin(table), std::end(table), blackWhite.begin() + 40);
     EXPECT_FALSE(Decode(blackWhite));
-    EXPECT_TRUE(Decode(Image(1, 0, 2)));
-}
-
-TEST(IconPixels, MaskRowsMustFit) {
-    const Bytes whole = Image(8, 0, 256);
-    EXPECT_TRUE(Decode(whole));
-    EXPECT_FALSE(Decode(Bytes(whole.begin(), whole.end() - 1)));
+    blackWhite[40 + 7] = 1;  // white's reserved byte is compared too
+    std::vector<std::uint32_t> colour(kSide * kSide);
+    std::vector<std::uint8_t> mask(kSide);
+    EXPECT_TRUE(DecodeIconPixels(blackWhite.data(), blackWhite.size(), kSide, colour.data(), mask.data()));
 }
 
 // What the platform may be given: below 12 bytes nothing, no animated
@@ -103,14 +140,17 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     test::PutWord(core, 10, 8);
     EXPECT_TRUE(IconImageFitsPlatform(core.data(), core.size()));
     EXPECT_EQ(JudgeIconImage(core.data(), 11), PlatformImage::NoIcon);
-    const Bytes riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'C', 'O', 'N', 0, 0, 0, 0};
+    const Bytes riff = {'R', 'I', 'F', 'F', 8, 0, 0, 0, 'A', 'C', 'O', 'N', 0, 0, 0, 0};
     EXPECT_EQ(JudgeIconImage(riff.data(), riff.size()), PlatformImage::Unsafe);
 
+    // The sizes, at their offsets in a 40-byte header (or a 12-byte one).
     struct Row {
         const char* what;
         std::int32_t width, height;
         unsigned bits;
         bool fits;
+        std::uint32_t header = 40;
+        std::size_t judged = 0;  // bytes judged; 0: all
     };
     const Row rows[] = {
         {"row bits just inside", 67108863, 2, 32, true},
@@ -124,20 +164,43 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         {"rows wrapped to one row", 8, 2 * 134217729, 32, false},
         {"top-down rows wrapped to one row", 8, -2 * 134217729, 32, false},
         {"1 bit, mask alike", 32, 64, 1, true},
+        {"leftward row bits just inside", -67108864, 2, 32, true},
+        {"leftward row bits just outside, failing the size check", -67108865, 2, 32, true},
+        {"leftward rows just inside", -8388639, 2 * 2048, 1, true},
+        {"leftward rows just outside, failing the size check", -8388639, 2 * 2049, 1, true},
+        {"no colour, mask rows just inside", 32, 2 * 536870911, 0, true},
+        {"no colour, mask rows just outside, failing the size check", 32, 2 * 536870912, 0, true},
+        {"a header of another size", 67108864, 2, 32, true, 41},
+        {"a 40-byte header cut short", 67108864, 2, 32, true, 40, 39},
+        {"a 40-byte header alone, its rows failing the size check", 67108864, 2, 32, true, 40, 40},
+        {"12-byte header, rows just inside", 65535, 2 * 8192, 32, true, 12},
+        {"12-byte header, rows just outside, failing the size check", 65535, 2 * 8193, 32, true, 12},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         Bytes b = Image(8, 0, 256);
-        test::PutDword(b, 4, static_cast<std::uint32_t>(r.width));
-        test::PutDword(b, 8, static_cast<std::uint32_t>(r.height));
-        test::PutWord(b, 14, static_cast<std::uint16_t>(r.bits));
-        EXPECT_EQ(IconImageFitsPlatform(b.data(), b.size()), r.fits);
+        test::PutDword(b, 0, r.header);
+        if (r.header == 12) {
+            test::PutWord(b, 4, static_cast<std::uint16_t>(r.width));
+            test::PutWord(b, 6, static_cast<std::uint16_t>(r.height));
+            test::PutWord(b, 10, static_cast<std::uint16_t>(r.bits));
+        } else {
+            test::PutDword(b, 4, static_cast<std::uint32_t>(r.width));
+            test::PutDword(b, 8, static_cast<std::uint32_t>(r.height));
+            test::PutWord(b, 14, static_cast<std::uint16_t>(r.bits));
+        }
+        EXPECT_EQ(IconImageFitsPlatform(b.data(), r.judged ? r.judged : b.size()), r.fits);
     }
     // A 1-bit image's first two colours are read to tell a monochrome one,
     // however short the image.
     const Bytes mono = Image(1, 0, 2);
-    EXPECT_EQ(IconImageReach(mono.data(), 47), 48u);
+    EXPECT_EQ(IconImageReach(mono.data(), 40), 48u);
+    EXPECT_EQ(IconImageReach(mono.data(), 39), 4u);
     EXPECT_EQ(IconImageReach(Image(4, 0, 16).data(), 47), 4u);
+    EXPECT_EQ(IconImageReach(core.data(), 12), 4u);
+    test::PutWord(core, 10, 1);
+    EXPECT_EQ(IconImageReach(core.data(), 12), 18u);
+    EXPECT_EQ(IconImageReach(core.data(), 11), 4u);
 
     // PNG: its pixels and mask, and the row table, counted in 32 bits.
     Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 0};
@@ -151,6 +214,17 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     EXPECT_TRUE(height(2603));
     EXPECT_FALSE(height(2604));
     EXPECT_TRUE(height(1000001));  // refused by the PNG library
+    png[16] = 0, png[17] = 0x0F, png[18] = 0x42, png[19] = 0x40;  // 1,000,000 wide, the largest taken
+    EXPECT_TRUE(height(520));
+    EXPECT_FALSE(height(521));
+    png[17] = 0, png[18] = 0x02, png[19] = 0x58;  // 600 wide
+    EXPECT_FALSE(height(1000000));
+    png[18] = 0x02, png[19] = 0x10;  // 528 wide: 2,178 bytes a row
+    EXPECT_TRUE(height(985988));
+    EXPECT_FALSE(height(985989));
+    EXPECT_TRUE(IconImageFitsPlatform(png.data(), 23));  // no header chunk
+    png[16] = 0x80;  // 2^31 + 528 wide: refused by the PNG library
+    EXPECT_TRUE(height(985989));
 }
 
 }  // namespace

@@ -11,6 +11,9 @@ using test::Bytes;
 
 std::optional<ProgramIcons> Read(const Bytes& b) { return ReadProgramIcons(b.data(), b.size()); }
 
+std::uint32_t Word(const Bytes& b, std::size_t at) { return b.at(at) | b.at(at + 1) << 8; }
+std::uint32_t Dword(const Bytes& b, std::size_t at) { return Word(b, at) | Word(b, at + 2) << 16; }
+
 Bytes Cut(const Bytes& b, std::size_t size) { return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(size)); }
 
 TEST(PeResources, GroupsInTheDirectoryOrderWithTheirImages) {
@@ -58,17 +61,35 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
     for (const Change& c : {Change{"no resource directory", directories + 16, 0},
                             Change{"two data directories", directories - 4, 2},
                             Change{"unknown optional header", layout.optionalHeader, 0x1234},
-                            Change{"resources in no section", directories + 16, 0x00F00000}}) {
+                            Change{"resources in no section", directories + 16, 0x00F00000},
+                            Change{"only the first type counted", layout.resourceRoot + 12, 0x00010000},
+                            Change{"resources 2 GiB further", directories + 16, Dword(good, directories + 16) | 0x80000000},
+                            Change{"resources just past the section", directories + 16,
+                                   Dword(good, layout.sectionTable + 12) + Dword(good, layout.sectionTable + 16)}}) {
         SCOPED_TRACE(c.what);
         Bytes b = good;
         if (c.at == layout.optionalHeader)
             test::PutWord(b, c.at, static_cast<std::uint16_t>(c.value));
         else
             test::PutDword(b, c.at, c.value);
+        // The slot after the last section header: a section holding every
+        // address, which the platform never reads.
+        test::PutDword(b, layout.sectionTable + 40 * Word(good, layout.peHeader + 6) + 16, 0xFFFFFFFF);
         const auto empty = Read(b);
         ASSERT_TRUE(empty);
         EXPECT_TRUE(empty->groups.empty());
     }
+    // The resources in a second section, the first moved away.
+    Bytes second = good;
+    std::copy_n(good.begin() + static_cast<std::ptrdiff_t>(layout.sectionTable), 40,
+                second.begin() + static_cast<std::ptrdiff_t>(layout.sectionTable + 40));
+    test::PutWord(second, layout.peHeader + 6, 2);
+    test::PutDword(second, layout.sectionTable + 12, 0x00F00000);
+    EXPECT_EQ(Read(second)->groups.size(), 5u);
+    test::LibraryLayout plusLayout;  // where the other header has its resources
+    Bytes plus = test::IconLibrary(test::MixedGroups(), &plusLayout, true);
+    test::PutWord(plus, plusLayout.optionalHeader, 0x1234);
+    EXPECT_TRUE(Read(plus)->groups.empty());
 }
 
 // The same icons, or the same refusal, as for the file's bytes with zeros
@@ -146,11 +167,26 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadBeyondItsView) {
     test::PutWord(unnamed, *Read(good)->groups[4] + 6 + 14 + 12, 8);
     ASSERT_TRUE(Read(unnamed));
     EXPECT_FALSE(Read(unnamed)->Image(9));
+    // An empty image at the file's very end is inside it.
+    test::PutDword(unnamed, l.iconType + 16 + 8 * 8 + 4, Dword(good, l.iconType + 16 + 8 * 8 + 4));
+    const std::size_t languages9 = l.resourceRoot + (Dword(good, l.iconType + 16 + 8 * 8 + 4) & 0x7FFFFFFF);
+    const std::size_t entry9 = l.resourceRoot + Dword(good, languages9 + 20);
+    test::PutDword(unnamed, entry9, Dword(good, l.sectionTable + 12) + static_cast<std::uint32_t>(unnamed.size() - l.resourceRoot));
+    test::PutDword(unnamed, entry9 + 4, 0);
+    test::PutDword(unnamed, l.sectionTable + 16, static_cast<std::uint32_t>(unnamed.size() + 16 - l.resourceRoot));
+    ASSERT_TRUE(Read(unnamed));
+    ASSERT_TRUE(Read(unnamed)->Image(9));
+    EXPECT_EQ(Read(unnamed)->Image(9)->offset, unnamed.size());
+
+    // An image a group names whose entries lead outside the file.
+    Bytes b = good;
+    test::PutDword(b, l.iconType + 16 + 4, 0xFFFFFFF0);
+    EXPECT_FALSE(Read(b));
 
     // Resources below the headers' size are read from the file offset of
     // their address: here past the view of a file shorter than a page.
     test::LibraryLayout small;
-    Bytes b = test::LibraryOf(test::OneGroupPerImage({{.width = 16, .height = 16, .bits = 4}}), &small);
+    b = test::LibraryOf(test::OneGroupPerImage({{.width = 16, .height = 16, .bits = 4}}), &small);
     ASSERT_LT(b.size(), 0x1000u);
     test::PutDword(b, small.optionalHeader + 60, 0x1000);
     EXPECT_TRUE(Read(b));
@@ -170,6 +206,7 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadBeyondItsView) {
     const auto wrapped = Read(b);  // 0xFFFF + 1 named and numbered: none
     ASSERT_TRUE(wrapped);
     EXPECT_TRUE(wrapped->groups.empty());
+    EXPECT_TRUE(wrapped->images.empty());
     test::PutWord(b, l.groupType + 14, 2);
     ASSERT_TRUE(Read(b));
     EXPECT_EQ(Read(b)->groups.size(), 1u);
@@ -183,6 +220,14 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadBeyondItsView) {
     EXPECT_TRUE(noGroup->groups[1]);
 }
 
+// The damaged libraries the picker's listing tests compare with the
+// platform: those refused here are the ones it could only read outside of.
+TEST(PeResources, DamagedLibrariesRefused) {
+    int refused = 0;
+    for (const auto& damaged : test::DamagedLibraries()) refused += !Read(damaged.bytes);
+    EXPECT_EQ(refused, 17);
+}
+
 TEST(PeResources, ImagesFoundAsThePlatformFindsThem) {
     test::LibraryLayout l;
     Bytes b = test::IconLibrary(test::MixedGroups(), &l);
@@ -194,6 +239,28 @@ TEST(PeResources, ImagesFoundAsThePlatformFindsThem) {
     EXPECT_FALSE(icons->Image(500));
     EXPECT_TRUE(icons->Image(5));
     EXPECT_TRUE(icons->Image(9));
+
+    // A third type counted: the first found by halves all the same.
+    b = test::IconLibrary(test::MixedGroups(), &l);
+    test::PutWord(b, l.resourceRoot + 14, 3);
+    EXPECT_EQ(Read(b)->images.size(), 9u);
+
+    // No image type before the group type: groups without images.
+    b = test::IconLibrary(test::MixedGroups(), &l);
+    test::PutWord(b, l.resourceRoot + 16, 4);
+    ASSERT_TRUE(Read(b));
+    EXPECT_EQ(Read(b)->groups.size(), 5u);
+    EXPECT_TRUE(Read(b)->images.empty());
+
+    // The first image's data entry moved to the file's last 8 bytes.
+    b = test::IconLibrary(test::MixedGroups(), &l);
+    const std::size_t languages = l.resourceRoot + (Dword(b, l.iconType + 20) & 0x7FFFFFFF);
+    const std::size_t entry = l.resourceRoot + Dword(b, languages + 20);
+    b.insert(b.end(), b.begin() + static_cast<std::ptrdiff_t>(entry), b.begin() + static_cast<std::ptrdiff_t>(entry + 8));
+    test::PutDword(b, languages + 20, static_cast<std::uint32_t>(b.size() - 8 - l.resourceRoot));
+    test::PutDword(b, l.sectionTable + 16, static_cast<std::uint32_t>(b.size() - l.resourceRoot));
+    ASSERT_TRUE(Read(b));
+    EXPECT_EQ(Read(b)->Image(1)->offset, l.firstImage);
 }
 
 // A 16-bit program as the platform reads it: its resource table only when
@@ -209,14 +276,26 @@ TEST(NeResources, IconsAsThePlatformFindsThem) {
     ASSERT_TRUE(icons);
     ASSERT_EQ(icons->groups.size(), 2u);
     EXPECT_EQ(icons->groups[0], l.firstGroup);
+    EXPECT_EQ(icons->images.size(), 3u);
     ASSERT_TRUE(icons->Image(2));
     EXPECT_EQ(icons->Image(2)->size % 16, 0u);  // lengths count in units of the shift
     const Bytes last = test::ImageBytes({.bits = 4});
     EXPECT_TRUE(std::equal(last.begin(), last.end(), good.begin() + icons->Image(2)->offset));
     EXPECT_FALSE(icons->IndexOfGroupId(1));
+    // No groups, the images' type first: nothing is read of the images.
+    test::NeSpec iconsFirst = spec;
+    iconsFirst.iconsFirst = true;
+    test::NeLayout il;
+    Bytes noGroups = test::NeProgramOf(iconsFirst, &il);
+    test::PutWord(noGroups, il.groupType + 2, 0);
+    ASSERT_TRUE(Read(noGroups));
+    EXPECT_TRUE(Read(noGroups)->images.empty());
+    Bytes b = good;
+    test::PutWord(b, l.iconType, 0x8006);  // no image type: no icons
+    EXPECT_TRUE(Read(b)->groups.empty());
 
     // The resident names 8 bytes after the resource table: nothing there.
-    Bytes b = good;
+    b = good;
     const auto table = static_cast<std::uint16_t>(l.resourceTable - l.neHeader);
     test::PutWord(b, l.neHeader + 0x26, static_cast<std::uint16_t>(table + 8));
     ASSERT_TRUE(Read(b));
@@ -255,6 +334,8 @@ TEST(PeResources, KindsOfFiles) {
     le[0x40] = 'L';
     le[0x41] = 'E';
     const Bytes ico = test::IcoFile({{32, 32}}, 1);
+    Bytes dos(64, 0);  // a DOS header whose new header is the file's start
+    dos[0] = 'M', dos[1] = 'Z';
     const struct {
         Bytes bytes;
         ExecutableKind kind;
@@ -271,8 +352,14 @@ TEST(PeResources, KindsOfFiles) {
         {Cut(library, 0x40), ExecutableKind::OtherExecutable},  // its new header starts past the end
         {Put(Bytes(4096, 0), 0x3C, 0xFFD), ExecutableKind::Damaged},  // its signature across the page's end
         {Put(Bytes(4096, 0), 0x3C, 0xFFC), ExecutableKind::OtherExecutable},
+        {dos, ExecutableKind::OtherExecutable},
+        {Cut(dos, 63), ExecutableKind::OtherExecutable},
     };
     for (const auto& row : table) EXPECT_EQ(ClassifyExecutable(row.bytes.data(), row.bytes.size()), row.kind);
+    // Each reader takes its own kind only.
+    EXPECT_FALSE(ReadPeIcons(ne.data(), ne.size()));
+    EXPECT_FALSE(ReadNeIcons(library.data(), library.size()));
+    EXPECT_TRUE(ReadPeIcons(library.data(), library.size()));
 }
 
 // A listing reads the structure at once and judges the named images a group

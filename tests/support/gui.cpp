@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace orbelune::test {
@@ -158,6 +159,19 @@ void WriteSparseFile(const std::wstring& path, const std::vector<unsigned char>&
     const bool extended = ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
     ::CloseHandle(file);
     ASSERT_TRUE(extended);
+}
+
+std::vector<std::wstring> FolderContents(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (data.cFileName[0] != L'.') names.emplace_back(data.cFileName);
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {

@@ -64,6 +64,8 @@ private:
 
 void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::wstring> FolderContents(const std::wstring& folder);
 // A file of `size` bytes that begins with `head` and holds zeros after it,
 // without the disk space for them.
 void WriteSparseFile(const std::wstring& path, const std::vector<unsigned char>& head, std::uint64_t size);

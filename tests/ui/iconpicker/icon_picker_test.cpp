@@ -359,19 +359,6 @@ TEST_F(PickerTest, SavingWhereNoFileCanBeMade) {
     test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
 }
 
-std::vector<std::wstring> FolderContents(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (data.cFileName[0] != L'.') names.emplace_back(data.cFileName);
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
     Start();
     // An icon saved once: the field names it and the preview shows it. It
@@ -442,7 +429,7 @@ TEST_F(PickerTest, FailedSaveOverAFileLeavesItAndTheMainWindowAsTheyWere) {
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].text, c.box);
         EXPECT_EQ(test::ReadFileBytes(saved), before);
-        EXPECT_EQ(FolderContents(folder_.Path()),
+        EXPECT_EQ(test::FolderContents(folder_.Path()),
                   (std::vector<std::wstring>{L"damaged.ico", L"folder.ico", L"保存.ico"}));
         EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), saved);
         EXPECT_TRUE(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).IsVisible());
@@ -501,7 +488,7 @@ TEST_F(PickerTest, SaveDialogFirstWithItsOwnFiltersThenForIcons) {
     EXPECT_EQ(later.title, L"アイコンの保存");
     EXPECT_EQ(later.filters, (std::vector<std::wstring>{L"アイコン (*.ico)"}));
     EXPECT_EQ(TheMainWindow()->Text(MainWindow::kIconPathField), folder_.File(L"later.ico"));
-    EXPECT_EQ(FolderContents(folder_.Path()), (std::vector<std::wstring>{L"first", L"later.ico"}));
+    EXPECT_EQ(test::FolderContents(folder_.Path()), (std::vector<std::wstring>{L"first", L"later.ico"}));
     EXPECT_TRUE(boxes_.empty());
 }
 

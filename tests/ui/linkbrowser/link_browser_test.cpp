@@ -16,26 +16,6 @@ namespace {
 using test::SetString;
 using Texts = std::vector<std::wstring>;
 
-TEST(InternetShortcut, UrlEntryAsTheProfileFunctionsReadIt) {
-    EXPECT_EQ(InternetShortcutUrl(L"[InternetShortcut]\r\nURL=http://example.jp/\r\n"), L"http://example.jp/");
-    EXPECT_EQ(InternetShortcutUrl(L"[DEFAULT]\nBASEURL=x\n[internetshortcut]\n  url  =  \"http://a/\"  \n"), L"http://a/");
-    EXPECT_EQ(InternetShortcutUrl(L"[Other]\nURL=no\n[InternetShortcut]\nIconIndex=1\nURL=yes\nURL=second\n"), L"yes");
-    EXPECT_EQ(InternetShortcutUrl(L"[InternetShortcut]\n;URL=commented\nURL='single'\n"), L"single");
-    EXPECT_EQ(InternetShortcutUrl(L"URL=outside\n[InternetShortcut]\nIconFile=x\n"), L"");
-    EXPECT_EQ(InternetShortcutUrl(L"[InternetShortcut]\nURL=\n"), L"");
-    EXPECT_EQ(InternetShortcutUrl(L""), L"");
-
-    // Of a value longer than what is kept, its first characters; an opening
-    // quote goes when the value, up to a NUL, ends in the same quote.
-    using namespace std::string_literals;
-    const std::wstring q(InternetShortcutScanner::kKeptOfValue, L'q');
-    const auto url = [](const std::wstring& value) { return InternetShortcutUrl(L"[InternetShortcut]\nURL=" + value); };
-    EXPECT_EQ(url(L"\"" + q.substr(2) + L"\""), q.substr(2));  // kept whole
-    EXPECT_EQ(url(L"\"" + q.substr(1) + L"\"  "), q.substr(1));  // one character over
-    EXPECT_EQ(url(L"\"" + q + L"\"\0x"s), q.substr(1));
-    EXPECT_EQ(url(L"\"" + q + L"\0\""s), L"\"" + q.substr(1));
-}
-
 // Files read by the link browser and by the platform's profile reader
 // (GetPrivateProfileStringW) give the same text: chosen cases, and texts put
 // together at random from the same kinds of lines. Each is written as UTF-16,
@@ -89,14 +69,6 @@ TEST(InternetShortcut, ReadAsThePlatformsProfileReaderReadsThem) {
     }
 }
 
-TEST(InternetShortcut, NamesFromPaths) {
-    EXPECT_EQ(NameWithoutExtension(L"C:\\Fav\\News Site.url"), L"News Site");
-    EXPECT_EQ(NameWithoutExtension(L"C:\\Fav\\a.b.url"), L"a.b");
-    EXPECT_EQ(NameWithoutExtension(L"C:\\Fav.d\\noext"), L"noext");
-    EXPECT_EQ(JoinPath(L"C:\\Fav", L"a.url"), L"C:\\Fav\\a.url");
-    EXPECT_EQ(JoinPath(L"C:\\", L"a.url"), L"C:\\a.url");
-}
-
 TEST(InternetShortcut, ReadsCodePage932AndUnicodeFiles) {
     test::TempFolder folder;
     const std::wstring sjis = folder.File(L"日本.url");
@@ -115,52 +87,23 @@ TEST(InternetShortcut, ReadsCodePage932AndUnicodeFiles) {
     test::WriteFileBytes(unicode, utf16);
     EXPECT_EQ(ReadInternetShortcut(unicode), L"http://ü.example/");
 
-    const std::wstring longUrl = folder.File(L"long.url");
-    std::string line = "[InternetShortcut]\nURL=" + std::string(3000, 'a') + "\n";
-    test::WriteFileBytes(longUrl, std::vector<unsigned char>(line.begin(), line.end()));
-    EXPECT_EQ(ReadInternetShortcut(longUrl).size(), 2047u);
     // At most 2,047 bytes of code page 932, in whole characters.
+    const std::wstring longUrl = folder.File(L"long.url");
     const auto read = [&](const std::string& value) {
-        line = "[InternetShortcut]\nURL=" + value + "\n";
+        const std::string line = "[InternetShortcut]\nURL=" + value + "\n";
         test::WriteFileBytes(longUrl, std::vector<unsigned char>(line.begin(), line.end()));
         return ReadInternetShortcut(longUrl);
     };
+    EXPECT_EQ(read(std::string(3000, 'a')).size(), 2047u);
     EXPECT_EQ(read(std::string(2047, 'a')), std::wstring(2047, L'a'));
     EXPECT_EQ(read(std::string(2048, 'a')), std::wstring(2047, L'a'));
     EXPECT_EQ(read(std::string(2045, 'a') + "\x83\x5C"), std::wstring(2045, L'a') + L"ソ");
     EXPECT_EQ(read(std::string(2046, 'a') + "\x83\x5C"), std::wstring(2046, L'a'));
 
     // A quoted value too long to keep whole: its first 2047 bytes.
-    const std::wstring quoted = folder.File(L"quoted.url");
-    line = "[InternetShortcut]\nURL=\"" + std::string(20000, 'q') + "\"  \n";
-    test::WriteFileBytes(quoted, std::vector<unsigned char>(line.begin(), line.end()));
-    EXPECT_EQ(ReadInternetShortcut(quoted), std::wstring(2047, L'q'));
+    EXPECT_EQ(read(std::string(20000, 'q').insert(0, 1, '"').append("\"  ")), std::wstring(2047, L'q'));
 
     EXPECT_EQ(ReadInternetShortcut(folder.File(L"missing.url")), L"");
-}
-
-TEST(InternetShortcut, TextInPiecesReadsAsTheWhole) {
-    const std::wstring text = L"[a]\r\nURL=x\r\n[InternetShortcut]\r\n  URL = \"http://p/\"\r\nURL=second\r\n";
-    for (std::size_t piece : {1u, 2u, 5u, 64u}) {
-        InternetShortcutScanner scanner;
-        for (std::size_t at = 0; at < text.size(); at += piece) scanner.Feed(std::wstring_view(text).substr(at, piece));
-        scanner.Finish();
-        EXPECT_EQ(scanner.Url(), L"http://p/") << piece;
-    }
-    // A piece ends before a character cut at its end.
-    const struct {
-        std::vector<std::uint8_t> bytes;
-        ShortcutEncoding encoding;
-        std::size_t whole;
-    } cuts[] = {
-        {{'a', 0x83, 0x5C, 0x83}, ShortcutEncoding::Cp932, 3},  // ソ then a lone first byte
-        {{0x83, 0x5C, 0x5C}, ShortcutEncoding::Cp932, 3},       // 0x5C after a whole ソ is "\"
-        {{'a', 0xE3, 0x81}, ShortcutEncoding::Utf8, 1},
-        {{'a', 0xE3, 0x81, 0x82}, ShortcutEncoding::Utf8, 4},
-        {{'a', 0, 'b'}, ShortcutEncoding::Utf16, 2},
-    };
-    for (const auto& c : cuts)
-        EXPECT_EQ(WholeCharacterBytes(c.bytes.data(), c.bytes.size(), c.encoding), c.whole);
 }
 
 const std::wstring kShellFolders = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
