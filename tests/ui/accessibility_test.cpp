@@ -38,6 +38,22 @@ std::wstring Read(HWND hwnd, Property what = Property::Name, LONG child = CHILDI
     return result;
 }
 
+// The state oleacc reads for a child of a window's client area; 0 where
+// nothing answers.
+LONG StateOf(HWND hwnd, LONG child) {
+    IAccessible* object = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&object))))
+        return 0;
+    VARIANT id{};
+    id.vt = VT_I4;
+    id.lVal = child;
+    VARIANT state{};
+    const bool read = SUCCEEDED(object->get_accState(id, &state)) && state.vt == VT_I4;
+    object->Release();
+    return read ? state.lVal : 0;
+}
+
 class AccessibilityTest : public test::AppTest {
 protected:
     AccessibilityTest() { ::CoInitialize(nullptr); }
@@ -141,6 +157,14 @@ TEST_F(AccessibilityTest, AnIconIsChosenAndSavedWithTheKeyboardAlone) {
     Press(VK_RIGHT);
     EXPECT_NE(TheIconPicker()->ChosenIconImage().Picture().Handle(), first);
     EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
+    // As a screen reader hears the grid now: the second item selected, the
+    // first not, the last an item too; a child past it is none of ours.
+    const HWND grid = TheIconPicker()->Control(IconPicker::kIconGrid);
+    EXPECT_NE(StateOf(grid, 2) & STATE_SYSTEM_SELECTED, 0);
+    EXPECT_EQ(StateOf(grid, 1) & STATE_SYSTEM_SELECTED, 0);
+    EXPECT_EQ(Read(grid, Property::Name, 4), L"3");
+    EXPECT_NE(StateOf(grid, 4) & STATE_SYSTEM_SELECTABLE, 0);
+    EXPECT_EQ(StateOf(grid, 5) & STATE_SYSTEM_SELECTABLE, 0);
 
     Press(VK_TAB, 2);
     ASSERT_EQ(::GetFocus(), TheIconPicker()->Control(IconPicker::kSaveButton));
