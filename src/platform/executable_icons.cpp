@@ -233,7 +233,12 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
     const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, width, height, LR_DEFAULTCOLOR);
     const auto image = program_->Image(static_cast<std::uint16_t>(id));
     if (!image) return {};
-    return {View() + image->offset, image->size};
+    if (!deferred_) return {View() + image->offset, image->size};
+    // A deferred reading left the image as its entry states it: handed over
+    // as far as the view holds it, or not at all.
+    const auto length = MappedImageLength(View(), viewSize_, image->offset, image->size);
+    if (!length) return {};
+    return {View() + image->offset, static_cast<std::size_t>(*length)};
 }
 
 bool ExecutableIcons::Pixels(ImageBytes image, int side, std::uint32_t* colour, std::uint8_t* mask) {

@@ -30,7 +30,8 @@ struct OutsideFile {};
 // file's own bytes are touched.
 class Bytes {
 public:
-    Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size), reach_(MappedReach(size)) {}
+    Bytes(const std::uint8_t* data, std::size_t size, NamedImages named = NamedImages::Judged)
+        : data_(data), size_(size), reach_(MappedReach(size)), deferred_(named == NamedImages::Deferred) {}
 
     std::uint64_t Size() const { return size_; }
     bool Holds(std::uint64_t offset, std::uint64_t length) const {
@@ -54,9 +55,19 @@ public:
         const std::uint8_t bytes[4] = {Byte(offset), Byte(offset + 1), Byte(offset + 2), Byte(offset + 3)};
         return orbelune::Dword(bytes);
     }
+    // The length of an image's bytes that the platform is handed, cut to the
+    // view's end; nothing when it reads beyond the view for it.
+    std::optional<std::uint64_t> ImageLength(const FileSpan& span) const {
+        return MappedImageLength(data_, size_, span.offset, span.size);
+    }
     // An image's bytes, when the platform reads no further than its view for
     // them; cut to the view's end.
     void SetSpan(ProgramIcons::ImageEntry& image, std::uint32_t offset, std::uint32_t length) const {
+        if (deferred_) {  // its pages are touched only when its icon is judged or made
+            image.bytes = FileSpan{offset, length};
+            image.unjudged = true;
+            return;
+        }
         const auto fits = MappedImageLength(data_, size_, offset, length);
         if (fits)
             image.bytes = FileSpan{offset, static_cast<std::uint32_t>(*fits)};
@@ -75,6 +86,7 @@ private:
     const std::uint8_t* data_;
     std::uint64_t size_;
     std::uint64_t reach_;
+    bool deferred_;
 };
 
 // Whether the platform chooses among a group directory's entries: only when
@@ -103,7 +115,7 @@ void NeedGroupImages(const Bytes& b, const ProgramIcons& icons, const std::optio
                                  : taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12)
                                          : 0;
         const auto* image = icons.Find(id);
-        if (image && image->outside) throw OutsideFile{};
+        if (image && (image->outside || (image->unjudged && !b.ImageLength(*image->bytes)))) throw OutsideFile{};
     }
 }
 
@@ -374,7 +386,7 @@ std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, E
                                    const ChosenImageId& chosen, NamedImages named = NamedImages::Judged) {
     if (ClassifyExecutable(data, size) != kind) return std::nullopt;
     try {
-        return Reader(Bytes(data, size), chosen, named).Read();
+        return Reader(Bytes(data, size, named), chosen, named).Read();
     } catch (const OutsideFile&) {
         return std::nullopt;
     }

@@ -58,6 +58,9 @@ struct ProgramIcons {
         std::uint16_t id = 0;
         std::optional<FileSpan> bytes;
         bool outside = false;  // the platform would read beyond its view for it
+        // Read by a Deferred reading: its bytes as its entry states them, not
+        // yet looked at (see NamedImagesSafe and MappedImageLength).
+        bool unjudged = false;
     };
     std::vector<ImageEntry> images;
 
