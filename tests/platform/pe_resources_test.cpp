@@ -164,6 +164,9 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadBeyondItsView) {
     Bytes unnamed = good;
     test::PutDword(unnamed, l.iconType + 16 + 8 * 8 + 4, 0x7FFFFFF0);  // its languages far past the end
     EXPECT_FALSE(Read(unnamed));  // while a group names it
+    Bytes wide = unnamed;  // also when its first image is 256 wide (a width byte of 0)
+    wide[*Read(good)->groups[4] + 6] = 0;
+    EXPECT_FALSE(Read(wide));
     test::PutWord(unnamed, *Read(good)->groups[4] + 6 + 14 + 12, 8);
     ASSERT_TRUE(Read(unnamed));
     EXPECT_FALSE(Read(unnamed)->Image(9));
@@ -218,6 +221,8 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadBeyondItsView) {
     ASSERT_TRUE(noGroup);
     EXPECT_FALSE(noGroup->groups[0]);
     EXPECT_TRUE(noGroup->groups[1]);
+    test::PutDword(b, l.firstGroupDataEntry, Dword(b, l.sectionTable + 12) + Dword(b, l.sectionTable + 16));
+    EXPECT_FALSE(Read(b)->groups[0]);  // just past the section's end
 }
 
 // The damaged libraries the picker's listing tests compare with the
