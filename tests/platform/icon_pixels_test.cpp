@@ -263,7 +263,7 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     } views[] = {
         {i8, 4096 - 1130, 1160, 1130, 1130}, {i8, 4096 - 1127, 1160, std::nullopt, 0},
         {i32, 4096 - 328, 328, 328, 328},    {i32, 4096 - 300, 328, std::nullopt, 0},
-        {png, 0, 100, 100, 45},              {png, 4096 - 42, 40, 40, 40}, {png, 4096 - 39, 40, std::nullopt, 0},
+        {png, 0, 100, 100, 45},              {png, 4096 - 44, 44, 44, 44}, {png, 4096 - 43, 44, std::nullopt, 0},
     };
     for (const auto& v : views) {
         Bytes file(4096, 0);
