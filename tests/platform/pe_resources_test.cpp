@@ -75,6 +75,7 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
         // The slot after the last section header: a section holding every
         // address, which the platform never reads.
         test::PutDword(b, layout.sectionTable + 40 * Word(good, layout.peHeader + 6) + 16, 0xFFFFFFFF);
+        test::PutWord(b, 14, 0xFFFF);  // the file's start, read as a directory, would hold 65535 IDs
         const auto empty = Read(b);
         ASSERT_TRUE(empty);
         EXPECT_TRUE(empty->groups.empty());
