@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <tuple>
 #include <vector>
 
 namespace orbelune {
@@ -175,6 +178,7 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         {"a 40-byte header alone, its rows failing the size check", 67108864, 2, 32, true, 40, 40},
         {"12-byte header, rows just inside", 65535, 2 * 8192, 32, true, 12},
         {"12-byte header, rows just outside, failing the size check", 65535, 2 * 8193, 32, true, 12},
+        {"rows padded to 8 bytes, their sum just inside", 2, 2 * 268435455, 32, true, 40, 2147483680u},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
@@ -202,6 +206,26 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     EXPECT_EQ(IconImageReach(core.data(), 12), 18u);
     EXPECT_EQ(IconImageReach(core.data(), 11), 4u);
 
+    // How far it reads an image of so many bytes: a refused header its size
+    // (a 40-byte one's compression too), colour rows past the size the
+    // header, a mask past it left out.
+    const auto coreImage = [](std::uint16_t width, std::uint16_t height, std::uint16_t bits) {
+        Bytes c(64, 0);
+        test::PutDword(c, 0, 12);
+        test::PutWord(c, 4, width);
+        test::PutWord(c, 6, height);
+        test::PutWord(c, 10, bits);
+        return c;
+    };
+    Bytes otherHeader = Image(8, 0, 256);
+    otherHeader[0] = 41;
+    const Bytes i8 = Image(8, 0, 256), i8Short = Image(8, 2, 2), i32 = Image(32, 0, 0);  // 1160, 144, 328 bytes
+    const std::tuple<Bytes, std::uint64_t, std::uint64_t> extents[] = {
+        {otherHeader, 1160, 4}, {i8, 12, 4}, {i32, 40, 40}, {i32, 327, 296}, {i8, 1128, 1128}, {i8Short, 144, 144},
+        {coreImage(1, 2, 9), 64, 20}, {coreImage(2, 2, 32), 64, 24},
+    };
+    for (const auto& [image, size, extent] : extents) EXPECT_EQ(IconImageExtent(image.data(), size), extent) << size;
+
     // PNG: its pixels and mask, and the row table, counted in 32 bits.
     Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 0};
     const auto height = [&](std::uint32_t h) {
@@ -225,6 +249,30 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     EXPECT_TRUE(IconImageFitsPlatform(png.data(), 23));  // no header chunk
     png[16] = 0x80;  // 2^31 + 528 wide: refused by the PNG library
     EXPECT_TRUE(height(985989));
+
+    // Handed over as the view reads it: an image below 32 bits needs its
+    // colour rows inside the view, a 32-bit one its mask too; a PNG image is
+    // walked chunk by chunk to IEND, or to its stated size.
+    png.resize(33);
+    png.insert(png.end(), {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82});
+    const struct {
+        const Bytes& image;
+        std::uint64_t offset;
+        std::uint32_t size;
+        std::optional<std::uint64_t> length, needed;
+    } views[] = {
+        {i8, 4096 - 1130, 1160, 1130, 1130}, {i8, 4096 - 1127, 1160, std::nullopt, 0},
+        {i32, 4096 - 328, 328, 328, 328},    {i32, 4096 - 300, 328, std::nullopt, 0},
+        {png, 0, 100, 100, 45},              {png, 4096 - 44, 44, 44, 44}, {png, 4096 - 43, 44, std::nullopt, 0},
+    };
+    for (const auto& v : views) {
+        Bytes file(4096, 0);
+        const auto n = static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(v.image.size(), 4096 - v.offset));
+        std::copy(v.image.begin(), v.image.begin() + n, file.begin() + static_cast<std::ptrdiff_t>(v.offset));
+        std::uint64_t needed = 0;
+        EXPECT_EQ(MappedImageLength(file.data(), file.size(), v.offset, v.size, &needed), v.length) << v.offset;
+        if (v.length) EXPECT_EQ(needed, v.needed) << v.offset;
+    }
 }
 
 }  // namespace

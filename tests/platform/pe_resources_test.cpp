@@ -75,6 +75,7 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
         // The slot after the last section header: a section holding every
         // address, which the platform never reads.
         test::PutDword(b, layout.sectionTable + 40 * Word(good, layout.peHeader + 6) + 16, 0xFFFFFFFF);
+        test::PutWord(b, 14, 0xFFFF);  // the file's start, read as a directory, would hold 65535 IDs
         const auto empty = Read(b);
         ASSERT_TRUE(empty);
         EXPECT_TRUE(empty->groups.empty());
@@ -164,6 +165,9 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadBeyondItsView) {
     Bytes unnamed = good;
     test::PutDword(unnamed, l.iconType + 16 + 8 * 8 + 4, 0x7FFFFFF0);  // its languages far past the end
     EXPECT_FALSE(Read(unnamed));  // while a group names it
+    Bytes wide = unnamed;  // also when its first image is 256 wide (a width byte of 0)
+    wide[*Read(good)->groups[4] + 6] = 0;
+    EXPECT_FALSE(Read(wide));
     test::PutWord(unnamed, *Read(good)->groups[4] + 6 + 14 + 12, 8);
     ASSERT_TRUE(Read(unnamed));
     EXPECT_FALSE(Read(unnamed)->Image(9));
@@ -218,6 +222,8 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadBeyondItsView) {
     ASSERT_TRUE(noGroup);
     EXPECT_FALSE(noGroup->groups[0]);
     EXPECT_TRUE(noGroup->groups[1]);
+    test::PutDword(b, l.firstGroupDataEntry, Dword(b, l.sectionTable + 12) + Dword(b, l.sectionTable + 16));
+    EXPECT_FALSE(Read(b)->groups[0]);  // just past the section's end
 }
 
 // The damaged libraries the picker's listing tests compare with the
