@@ -271,7 +271,9 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         std::copy(v.image.begin(), v.image.begin() + n, file.begin() + static_cast<std::ptrdiff_t>(v.offset));
         std::uint64_t needed = 0;
         EXPECT_EQ(MappedImageLength(file.data(), file.size(), v.offset, v.size, &needed), v.length) << v.offset;
-        if (v.length) EXPECT_EQ(needed, v.needed) << v.offset;
+        if (v.length) {
+            EXPECT_EQ(needed, v.needed) << v.offset;
+        }
     }
 }
 
