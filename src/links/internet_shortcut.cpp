@@ -61,14 +61,14 @@ void InternetShortcutScanner::Take(wchar_t c) {
     case Part::SectionName:
         if (c == L']') {
             closed_ = true;
-            matches_ = prefix_ && at_ >= kSection.size() && (nulAfter_ || !dirty_);
+            matches_ = NameMatches(kSection);
         }
         name(kSection);
         return;
     case Part::KeyName:
         if (c != L'=') {
             name(kKey);
-        } else if (prefix_ && at_ >= kKey.size() && (nulAfter_ || !dirty_)) {
+        } else if (NameMatches(kKey)) {
             part_ = Part::ValueLead;
         } else {
             part_ = Part::Rest;
@@ -109,7 +109,7 @@ void InternetShortcutScanner::EndLine() {
         break;
     case Part::KeyName:
         // "URL" without "=": the entry is there, with no value.
-        settled_ = prefix_ && at_ >= kKey.size() && (nulAfter_ || !dirty_);
+        settled_ = NameMatches(kKey);
         break;
     case Part::ValueLead:
     case Part::Value: {

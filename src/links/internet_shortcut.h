@@ -54,6 +54,10 @@ private:
     bool inSection_ = false;
     bool settled_ = false;
     std::wstring url_;
+    // Whether the name read so far on the line is the one looked for.
+    bool NameMatches(std::wstring_view wanted) const {
+        return prefix_ && at_ >= wanted.size() && (nulAfter_ || !dirty_);
+    }
     // The current line. A name matches while its first characters are the
     // name looked for and what follows them up to its end is blanks only or
     // starts with a NUL.
