@@ -9,11 +9,9 @@ namespace {
 constexpr wchar_t kCannotCreate[] = L"ファイル %s を作成できません";
 constexpr wchar_t kCannotWrite[] = L"ファイル %s に書き込めません";
 
-std::wstring FolderOf(const std::wstring& path) {
-    const auto separator = path.find_last_of(L"\\/");
-    if (separator == std::wstring::npos) return path.size() >= 2 && path[1] == L':' ? path.substr(0, 2) : L"";
-    return path.substr(0, separator + 1);
-}
+// What comes before a path's name: its folder, or a drive ("C:" of a name
+// relative to that drive's current folder), or nothing.
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/:") + 1); }
 
 // A target the save never replaces: a folder or a read-only file, which
 // Windows refuses to replace, and a hidden or system file, over which it
@@ -36,13 +34,13 @@ ReplacingFileStream::ReplacingFileStream(const std::wstring& target) : target_(t
         temporary_ = stem + std::to_wstring(counter++) + L".tmp";
         file_.Reset(::CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
-        if (!file_ && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
     if (!file_) Fail(kCannotCreate, target);
 }
 
+// Once committed the new file has taken the target's name: nothing is left
+// under its own.
 ReplacingFileStream::~ReplacingFileStream() {
-    if (committed_) return;
     file_.Reset();
     ::DeleteFileW(temporary_.c_str());
 }
@@ -59,7 +57,6 @@ void ReplacingFileStream::Commit() {
     RefuseProtectedTarget(target_);
     if (!::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         Fail(kCannotCreate, target_);
-    committed_ = true;
 }
 
 }  // namespace orbelune

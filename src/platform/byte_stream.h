@@ -53,7 +53,6 @@ private:
     std::wstring target_;
     std::wstring temporary_;
     UniqueFile file_;
-    bool committed_ = false;
 };
 
 }  // namespace orbelune
