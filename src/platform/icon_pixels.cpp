@@ -88,7 +88,7 @@ std::optional<PlainImage> ReadPlainImage(const std::uint8_t* image, std::uint64_
     p.bits = bits;
     p.colour = RowsBytes(width, height / 2, bits);
     p.mask = RowsBytes(width, height / 2, 1);
-    p.wraps = !RowsFitInt(width, height / 2, bits) || !RowsFitInt(width, height / 2, 1);
+    p.wraps = !RowsFitInt(width, height / 2, bits);
     return p;
 }
 
@@ -156,12 +156,12 @@ PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size) {
     if (std::memcmp(image, kPng, sizeof kPng) == 0) {
         if (size < 24) return PlatformImage::Fits;  // no header chunk: refused
         // Its pixels, four bytes each, and a mask, counted in 32 bits, unless
-        // the PNG library refuses the sizes first (above a million).
+        // the PNG library refuses the sizes first (above a million; its table
+        // of rows, 8 bytes a row, never comes near 32 bits then).
         const std::uint64_t width = ReadBigEndian32(image + 16), height = ReadBigEndian32(image + 20);
         constexpr std::uint64_t kPngLargest = 1000000;
         const bool fits = width > kPngLargest || height > kPngLargest ||
-                          (width * 4 * height + (width + 7) / 8 * height <= static_cast<std::uint64_t>(kIntMax) &&
-                           height * 8 <= static_cast<std::uint64_t>(kIntMax));
+                          width * 4 * height + (width + 7) / 8 * height <= static_cast<std::uint64_t>(kIntMax);
         return fits ? PlatformImage::Fits : PlatformImage::Unsafe;
     }
     // The platform checks the sizes of the colour rows and the mask against

@@ -156,18 +156,20 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         std::size_t judged = 0;  // bytes judged; 0: all
     };
     const Row rows[] = {
-        {"row bits just inside", 67108863, 2, 32, true},
+        {"row bits just inside, the rows in the size", 67108863, 2, 32, true, 40, 268435492},
         {"row bits just outside, wrapped past the size", 67108864, 2, 32, true},
         {"rows just inside", 32, 2 * 16777215, 32, true},
         {"rows just outside, wrapped past the size", 32, 2 * 16777216, 32, true},
         {"top-down rows just outside, wrapped past the size", 32, -2 * 16777216, 32, true},
-        {"32-bit row bits wrapped to one row of 4 bytes", 0x40000001, 2, 32, false},
+        {"32-bit row bits wrapped to one row of 4 bytes, just in the size", 0x40000001, 2, 32, false, 40, 44},
+        {"32-bit row bits wrapped to one row of 4 bytes, past the size", 0x40000001, 2, 32, true, 40, 43},
+        {"32-bit row bits wrapped past 2^32 to one row of 4 bytes", 134217729, 2, 32, false},
         {"4-bit row bits wrapped to one row of 4 bytes, read by drawing only", 0x40000001, 2, 4, true},
         {"row bits wrapped to rows of 0 bytes, drawn from nothing", 0x7FFFFFFF, 2, 8, true},
         {"rows wrapped to one row", 8, 2 * 134217729, 32, false},
         {"top-down rows wrapped to one row", 8, -2 * 134217729, 32, false},
         {"1 bit, mask alike", 32, 64, 1, true},
-        {"leftward row bits just inside", -67108864, 2, 32, true},
+        {"leftward row bits just inside, the rows in the size", -67108864, 2, 32, true, 40, 4026531884u},
         {"leftward row bits just outside, failing the size check", -67108865, 2, 32, true},
         {"leftward rows just inside", -8388639, 2 * 2048, 1, true},
         {"leftward rows just outside, failing the size check", -8388639, 2 * 2049, 1, true},
@@ -179,6 +181,10 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         {"12-byte header, rows just inside", 65535, 2 * 8192, 32, true, 12},
         {"12-byte header, rows just outside, failing the size check", 65535, 2 * 8193, 32, true, 12},
         {"rows padded to 8 bytes, their sum just inside", 2, 2 * 268435455, 32, true, 40, 2147483680u},
+        {"rows padded to 8 bytes, their sum just outside, in the size", 2, 2 * 268435456, 32, false, 40, 2147483688u},
+        {"rows just outside, in the size", 32, 2 * 16777216, 32, false, 40, 2147483688u},
+        {"leftward rows of 4 bytes, their sum just inside", -2, 2 * 536870912, 32, true, 40, 2147483688u},
+        {"leftward rows of 4 bytes, their sum just outside", -2, 2 * 536870913, 32, false, 40, 2147483688u},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
@@ -217,16 +223,26 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         test::PutWord(c, 10, bits);
         return c;
     };
-    Bytes otherHeader = Image(8, 0, 256);
-    otherHeader[0] = 41;
+    const auto changed = [](Bytes b, std::size_t at, std::uint8_t value) {
+        b[at] = value;
+        return b;
+    };
     const Bytes i8 = Image(8, 0, 256), i8Short = Image(8, 2, 2), i32 = Image(32, 0, 0);  // 1160, 144, 328 bytes
+    Bytes png8(48, 0);
+    std::copy_n("\x89PNG", 4, png8.begin());
     const std::tuple<Bytes, std::uint64_t, std::uint64_t> extents[] = {
-        {otherHeader, 1160, 4}, {i8, 12, 4}, {i32, 40, 40}, {i32, 327, 296}, {i8, 1128, 1128}, {i8Short, 144, 144},
-        {coreImage(1, 2, 9), 64, 20}, {coreImage(2, 2, 32), 64, 24},
+        {changed(i8, 0, 41), 1160, 4}, {i8, 12, 4}, {i32, 40, 40}, {i32, 327, 296}, {i8, 1128, 1128}, {i8Short, 144, 144},
+        {coreImage(1, 2, 9), 64, 20}, {coreImage(2, 2, 32), 64, 24}, {coreImage(2, 2, 32), 12, 12},
+        {coreImage(1, 2, 1), 64, 26}, {coreImage(1, 2, 8), 64, 12}, {Image(32, 0, 0, 32), 4264, 4264},
+        {changed(i32, 16, 3), 328, 308},  // 12 bytes of bit-field masks after the header
+        {changed(i32, 16, 1), 40, 20},    // compressed: refused
+        {changed(i8, 14, 9), 1160, 168},  // no colour table above 8 bits
+        {changed(i8, 4, 0), 1064, 1064},  // no colour rows, the table to the last byte
+        {png8, 100, 100},
     };
     for (const auto& [image, size, extent] : extents) EXPECT_EQ(IconImageExtent(image.data(), size), extent) << size;
 
-    // PNG: its pixels and mask, and the row table, counted in 32 bits.
+    // PNG: its pixels and mask, counted in 32 bits.
     Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 0};
     const auto height = [&](std::uint32_t h) {
         for (int i = 0; i < 4; ++i) png[20 + i] = static_cast<std::uint8_t>(h >> (24 - 8 * i));
@@ -255,8 +271,19 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     // walked chunk by chunk to IEND, or to its stated size.
     png.resize(33);
     png.insert(png.end(), {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82});
+    Bytes otherIhdr = png;
+    otherIhdr[15] = 'r';
+    // A chunk of this type and length (its data left out) before IEND.
+    const auto chunk = [&](const char (&type)[5], std::uint32_t length) {
+        Bytes b(png.begin(), png.begin() + 33);
+        for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(length >> (24 - 8 * i)));
+        b.insert(b.end(), type, type + 4);
+        b.resize(b.size() + 4);  // its checksum
+        b.insert(b.end(), png.begin() + 33, png.end());
+        return b;
+    };
     const struct {
-        const Bytes& image;
+        Bytes image;
         std::uint64_t offset;
         std::uint32_t size;
         std::optional<std::uint64_t> length, needed;
@@ -264,6 +291,13 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         {i8, 4096 - 1130, 1160, 1130, 1130}, {i8, 4096 - 1127, 1160, std::nullopt, 0},
         {i32, 4096 - 328, 328, 328, 328},    {i32, 4096 - 300, 328, std::nullopt, 0},
         {png, 0, 100, 100, 45},              {png, 4096 - 44, 44, 44, 44}, {png, 4096 - 43, 44, std::nullopt, 0},
+        {png, 0, 32, 32, 4},                 {png, 0, 33, 33, 33},         {otherIhdr, 0, 100, 100, 16},
+        {png, 4096 - 36, 36, 36, 36},        {png, 4096 - 33, 44, std::nullopt, 0},  // read past the file: zeros
+        // Chunk types of four letters, each at a bound (a byte just outside
+        // one, at each place, ends the walk), and the largest length read.
+        {chunk("AZaz", 0), 0, 100, 100, 57},  {chunk("@Zaz", 0), 0, 100, 100, 41}, {chunk("A[az", 0), 0, 100, 100, 41},
+        {chunk("AZ`z", 0), 0, 100, 100, 41},  {chunk("AZa{", 0), 0, 100, 100, 41},
+        {chunk("AZaz", 0x7FFFFFFF), 0, 100, 100, 100}, {chunk("AZaz", 0x80000000), 0, 100, 100, 41},
     };
     for (const auto& v : views) {
         Bytes file(4096, 0);
