@@ -12,6 +12,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -499,22 +500,39 @@ TEST_F(InstallerTest, UninstallerAsksThenLeavesNothingOfAnUntouchedInstallation)
     ExpectInstalledIn(folder);
 
     // Installed again into the same folder under another name of it, with
-    // the entry's folder changed to one of the user's that holds a copy of
-    // Orbelune.exe and another program under the uninstaller's name: they
-    // are not that installation's, and stay.
+    // the entry's folder changed to one of the user's that holds programs
+    // under the installation's names, one of them by its version of another
+    // product or publisher (a name in capitals): they are not that
+    // installation's, and stay. Then the entry names the same folder by its
+    // long name: what is in it is the installation itself.
     const std::wstring users = KnownFolder(CSIDL_PERSONAL) + L"\\Tools";
     ::CreateDirectoryW(users.c_str(), nullptr);
-    ASSERT_TRUE(::CopyFileW(kBuiltProgram.c_str(), (users + L"\\Orbelune.exe").c_str(), FALSE));
-    const std::wstring notepad = KnownFolder(CSIDL_SYSTEM) + L"\\notepad.exe";
-    ASSERT_TRUE(::CopyFileW(notepad.c_str(), (users + L"\\vesk_uninst.exe").c_str(), FALSE));
-    test::SetString(HKEY_LOCAL_MACHINE, kUninstall, L"InstallLocation", users);
+    const auto ours = test::ReadFileBytes(kBuiltProgram);
+    const auto capitals = [&](const std::string& name) {  // each UTF-16 text of the name in capitals
+        auto bytes = ours;
+        std::string from, to;
+        for (const char c : name) from += {c, '\0'}, to += {static_cast<char>(std::toupper(static_cast<unsigned char>(c))), '\0'};
+        for (auto at = bytes.begin(); (at = std::search(at, bytes.end(), from.begin(), from.end())) != bytes.end();)
+            at = std::copy(to.begin(), to.end(), at);
+        return bytes;
+    };
     wchar_t shortName[MAX_PATH] = {};
     ASSERT_GT(::GetShortPathNameW(folder.c_str(), shortName, MAX_PATH), 0u);
     ASSERT_NE(folder, shortName);
+    for (const auto& [program, uninstaller] : {std::pair{capitals("Tollivern"), ours}, {ours, capitals("Orbelune")}}) {
+        test::WriteFileBytes(users + L"\\Orbelune.exe", program);
+        test::WriteFileBytes(users + L"\\vesk_uninst.exe", uninstaller);
+        ASSERT_NE(VersionText(users + L"\\Orbelune.exe", L"CompanyName") + VersionText(users + L"\\vesk_uninst.exe", L"ProductName"),
+                  L"TollivernOrbelune");
+        test::SetString(HKEY_LOCAL_MACHINE, kUninstall, L"InstallLocation", users);
+        ASSERT_EQ(Install(shortName), 0u);
+        ExpectInstalledIn(shortName);
+        EXPECT_EQ(test::ReadFileBytes(users + L"\\Orbelune.exe"), program);
+        EXPECT_EQ(test::ReadFileBytes(users + L"\\vesk_uninst.exe"), uninstaller);
+    }
+    test::SetString(HKEY_LOCAL_MACHINE, kUninstall, L"InstallLocation", folder);
     ASSERT_EQ(Install(shortName), 0u);
     ExpectInstalledIn(shortName);
-    EXPECT_EQ(Listing(users), (std::vector<std::wstring>{L"Orbelune.exe", L"vesk_uninst.exe"}));
-    EXPECT_EQ(test::ReadFileBytes(users + L"\\Orbelune.exe"), test::ReadFileBytes(kBuiltProgram));
 
     EXPECT_EQ(Uninstall(), 0u);
     EXPECT_FALSE(fs::exists(folder));
