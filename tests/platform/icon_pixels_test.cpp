@@ -229,7 +229,7 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     };
     const Bytes i8 = Image(8, 0, 256), i8Short = Image(8, 2, 2), i32 = Image(32, 0, 0);  // 1160, 144, 328 bytes
     Bytes png8(48, 0);
-    std::copy_n("\x89PNG", 4, png8.begin());
+    std::copy_n("\x89PNG\r\n\x1A\n", 8, png8.begin());  // the signature
     const std::tuple<Bytes, std::uint64_t, std::uint64_t> extents[] = {
         {changed(i8, 0, 41), 1160, 4}, {i8, 12, 4}, {i32, 40, 40}, {i32, 327, 296}, {i8, 1128, 1128}, {i8Short, 144, 144},
         {coreImage(1, 2, 9), 64, 20}, {coreImage(2, 2, 32), 64, 24}, {coreImage(2, 2, 32), 12, 12},
