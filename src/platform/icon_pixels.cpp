@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -27,7 +28,7 @@ constexpr std::int64_t kIntMin = std::numeric_limits<std::int32_t>::min();
 // The colour table entries the platform sets aside for an image with a
 // 40-byte header: the stated count, at most 256, else 2^bits up to 8 bits.
 std::size_t TableEntries(std::uint32_t coloursUsed, unsigned bits) {
-    if (coloursUsed != 0) return coloursUsed < 256 ? coloursUsed : 256;
+    if (coloursUsed != 0) return std::min<std::uint32_t>(coloursUsed, 256);
     return bits <= 8 ? std::size_t{1} << bits : 0;
 }
 
@@ -37,7 +38,7 @@ bool RowsFitInt(std::int64_t width, std::int64_t rows, std::int64_t bits) {
     const std::int64_t widthBits = width * bits + 31;  // both at most 32 bits: no 64-bit overflow
     if (width * bits > kIntMax || width * bits < kIntMin || widthBits > kIntMax) return false;
     const std::int64_t rowBytes = (widthBits / 8) & ~std::int64_t{3};
-    const std::int64_t total = rowBytes * (rows < 0 ? -rows : rows);
+    const std::int64_t total = rowBytes * std::abs(rows);
     return total <= kIntMax && total >= kIntMin;
 }
 
@@ -48,7 +49,7 @@ std::uint32_t RowsBytes(std::int64_t width, std::int64_t rows, std::int64_t bits
     const auto wrap = [](std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); };
     const std::int32_t padded = wrap(std::int64_t{wrap(width * bits)} + 31);
     const std::int32_t row = (padded / 8) & ~std::int32_t{3};
-    const std::int32_t count = rows < 0 ? wrap(-rows) : wrap(rows);
+    const std::int32_t count = wrap(std::abs(rows));
     return static_cast<std::uint32_t>(wrap(std::int64_t{row} * count));
 }
 
