@@ -2,11 +2,13 @@
 
 #include "platform/little_endian.h"
 
+#include <algorithm>
+
 namespace orbelune {
 
 namespace {
 
-unsigned Distance(unsigned side) { return side > 32 ? side - 32 : 32 - side; }
+unsigned Distance(unsigned side) { return std::max(side, 32u) - std::min(side, 32u); }
 
 }  // namespace
 
@@ -50,10 +52,8 @@ std::optional<std::vector<IcoEntry>> ReadIcoDirectory(const std::uint8_t* head, 
 }
 
 std::vector<std::uint8_t> IcoResourceDirectory(const std::uint8_t* head) {
-    constexpr std::size_t kResourceEntrySize = 14;
     const unsigned count = IcoImageCount(head);
     std::vector<std::uint8_t> directory(head, head + kIcoHeaderSize);
-    directory.reserve(kIcoHeaderSize + count * kResourceEntrySize);
     for (unsigned i = 0; i < count; ++i) {
         const std::uint8_t* e = head + kIcoHeaderSize + i * kIcoEntrySize;
         directory.insert(directory.end(), e, e + kIcoEntryImageOffset);
