@@ -170,7 +170,9 @@ std::size_t WholeCharacterBytes(const std::uint8_t* bytes, std::size_t size, Sho
     case ShortcutEncoding::Cp932:
     default: {
         // From the start, where a character begins: a lead byte takes the
-        // next byte with it unless that byte can be no second byte.
+        // next byte with it, or when that byte can be no second byte (below
+        // 0x40, never a lead byte either) leaves it a character of its own;
+        // the next character begins after both all the same.
         std::size_t at = 0;
         while (at < size) {
             if (!Cp932Lead(bytes[at])) {
@@ -178,7 +180,7 @@ std::size_t WholeCharacterBytes(const std::uint8_t* bytes, std::size_t size, Sho
             } else if (at + 1 == size) {
                 return at;
             } else {
-                at += bytes[at + 1] >= 0x40 ? 2 : 1;
+                at += 2;
             }
         }
         return size;
