@@ -243,28 +243,22 @@ TEST(IconPixels, ImagesFitForThePlatform) {
     for (const auto& [image, size, extent] : extents) EXPECT_EQ(IconImageExtent(image.data(), size), extent) << size;
 
     // PNG: its pixels and mask, counted in 32 bits.
+    // Rows of 37 bytes at 8 pixels wide, of 825,000 at 200,000, of 2,178 at
+    // 528; 1,000,000 the widest and highest taken.
     Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 0};
-    const auto height = [&](std::uint32_t h) {
-        for (int i = 0; i < 4; ++i) png[20 + i] = static_cast<std::uint8_t>(h >> (24 - 8 * i));
-        return IconImageFitsPlatform(png.data(), png.size());
+    const std::tuple<std::uint32_t, std::uint32_t, bool> sizes[] = {
+        {8, 1000000, true},    {200000, 2603, true},   {200000, 2604, false},   {200000, 1000001, true},
+        {1000000, 520, true},  {1000000, 521, false},  {600, 1000000, false},   {528, 985988, true},
+        {528, 985989, false},  {0x80000210, 985989, true},  // 2^31 + 528 wide: refused by the PNG library
     };
-    png[19] = 8;  // 8 pixels wide: 37 bytes a row with the mask's
-    EXPECT_TRUE(height(1000000));
-    png[16] = 0, png[17] = 0x03, png[18] = 0x0D, png[19] = 0x40;  // 200,000 pixels wide: 825,000 bytes a row
-    EXPECT_TRUE(height(2603));
-    EXPECT_FALSE(height(2604));
-    EXPECT_TRUE(height(1000001));  // refused by the PNG library
-    png[16] = 0, png[17] = 0x0F, png[18] = 0x42, png[19] = 0x40;  // 1,000,000 wide, the largest taken
-    EXPECT_TRUE(height(520));
-    EXPECT_FALSE(height(521));
-    png[17] = 0, png[18] = 0x02, png[19] = 0x58;  // 600 wide
-    EXPECT_FALSE(height(1000000));
-    png[18] = 0x02, png[19] = 0x10;  // 528 wide: 2,178 bytes a row
-    EXPECT_TRUE(height(985988));
-    EXPECT_FALSE(height(985989));
+    for (const auto& [width, height, fits] : sizes) {
+        for (int i = 0; i < 4; ++i) {
+            png[16 + i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+            png[20 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+        }
+        EXPECT_EQ(IconImageFitsPlatform(png.data(), png.size()), fits) << width << " x " << height;
+    }
     EXPECT_TRUE(IconImageFitsPlatform(png.data(), 23));  // no header chunk
-    png[16] = 0x80;  // 2^31 + 528 wide: refused by the PNG library
-    EXPECT_TRUE(height(985989));
 
     // Handed over as the view reads it: an image below 32 bits needs its
     // colour rows inside the view, a 32-bit one its mask too; a PNG image is
