@@ -406,6 +406,12 @@ TEST_F(ButtonRulesTest, EditOfAButtonWithoutExtensionKeyMakesIt) {
     Edit();
     ExpectExtension(0, L"found", L"x", icon_, icon_);
     EXPECT_EQ(Names(), (Texts{L"found"}));
+    // With the catalogue key gone meanwhile, no new one takes the name.
+    SelectRow(0);
+    DeleteKeyTree(HKEY_CURRENT_USER, kCatalogue);
+    Fill(L"again", L"x", icon_);
+    Edit();
+    EXPECT_FALSE(UserString(kCatalogue, L"ButtonNum0").has_value());
 }
 
 TEST_F(ButtonRulesTest, DeleteOneOfSeveralKeepsCountersAndLists) {
