@@ -176,8 +176,12 @@ TEST_F(AccessibilityTest, AnIconIsChosenAndSavedWithTheKeyboardAlone) {
     EXPECT_EQ(Read(TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Handle(), Property::Value), saved);
 }
 
+// A pixel of a window's client area; x below 0 counts from its right edge.
 COLORREF PixelAt(HWND window, int x, int y) {
     test::Pump();
+    RECT client{};
+    ::GetClientRect(window, &client);
+    if (x < 0) x += client.right;
     HDC dc = ::GetDC(window);
     const COLORREF colour = ::GetPixel(dc, x, y);
     ::ReleaseDC(window, dc);
@@ -193,17 +197,20 @@ TEST_F(AccessibilityTest, HighContrastPaintsInTheSystemsColoursAndBack) {
         Form* form;
         HWND window;
         int x, y;
-        COLORREF normal, highContrast;
+        COLORREF normal;
+        int highContrast;  // a system colour
     } spots[] = {
-        {TheMainWindow(), TheMainWindow()->Handle(), 300, 8, green, face},
-        {TheMainWindow(), TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Handle(), 5, 5, green, face},
-        {TheLinkBrowser(), TheLinkBrowser()->Handle(), 5, 5, green, face},
-        {TheLinkBrowser(), TheLinkBrowser()->Control(LinkBrowser::kSourceGroup), 4, 14, green, face},
-        {TheLinkBrowser(), TheLinkBrowser()->Control(LinkBrowser::kStatusBar), 500, 12, green, face},
-        {TheLinkBrowser(), TheLinkBrowser()->Control(LinkBrowser::kFavoritesList), 100, 250, RGB(225, 255, 217),
-         ::GetSysColor(COLOR_WINDOW)},
-        {TheIconPicker(), TheIconPicker()->Handle(), 2, 2, green, face},
-        {TheIconPicker(), TheIconPicker()->Control(IconPicker::kChosenIconImage), 10, 10, green, face},
+        {TheMainWindow(), TheMainWindow()->Handle(), 300, 8, green, COLOR_BTNFACE},
+        {TheMainWindow(), TheMainWindow()->PreviewPanel(MainWindow::Preview::Icon).Handle(), 5, 5, green, COLOR_BTNFACE},
+        {TheMainWindow(), TheMainWindow()->Control(MainWindow::kSameAsIconCheck), -2, 2, green, COLOR_BTNFACE},
+        // A greyed field keeps the system's colours.
+        {TheMainWindow(), TheMainWindow()->Control(MainWindow::kHotIconPathField), -3, 3, face, COLOR_BTNFACE},
+        {TheLinkBrowser(), TheLinkBrowser()->Handle(), 5, 5, green, COLOR_BTNFACE},
+        {TheLinkBrowser(), TheLinkBrowser()->Control(LinkBrowser::kSourceGroup), 4, 14, green, COLOR_BTNFACE},
+        {TheLinkBrowser(), TheLinkBrowser()->Control(LinkBrowser::kStatusBar), 500, 12, green, COLOR_BTNFACE},
+        {TheLinkBrowser(), TheLinkBrowser()->Control(LinkBrowser::kFavoritesList), 100, 250, RGB(225, 255, 217), COLOR_WINDOW},
+        {TheIconPicker(), TheIconPicker()->Handle(), 2, 2, green, COLOR_BTNFACE},
+        {TheIconPicker(), TheIconPicker()->Control(IconPicker::kChosenIconImage), 10, 10, green, COLOR_BTNFACE},
     };
     const auto expectColours = [&](bool highContrast) {
         for (const auto& spot : spots) {
@@ -211,7 +218,7 @@ TEST_F(AccessibilityTest, HighContrastPaintsInTheSystemsColoursAndBack) {
                                             << ::GetDlgCtrlID(spot.window));
             if (spot.form == TheLinkBrowser()) test::PressButton(TheMainWindow()->Control(MainWindow::kLinkBrowseButton));
             if (spot.form == TheIconPicker()) test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
-            EXPECT_EQ(PixelAt(spot.window, spot.x, spot.y), highContrast ? spot.highContrast : spot.normal);
+            EXPECT_EQ(PixelAt(spot.window, spot.x, spot.y), highContrast ? ::GetSysColor(spot.highContrast) : spot.normal);
             if (spot.form == TheLinkBrowser()) test::PressButton(TheLinkBrowser()->Control(LinkBrowser::kCancelButton));
             if (spot.form == TheIconPicker()) test::PressButton(TheIconPicker()->Control(IconPicker::kBackButton));
         }
@@ -228,6 +235,14 @@ TEST_F(AccessibilityTest, HighContrastPaintsInTheSystemsColoursAndBack) {
     SetHighContrastAnswerer([] { return true; });
     tellForms(WM_SETTINGCHANGE);
     expectColours(true);
+    // New system colours while it stays on: the forms and their common
+    // controls take them.
+    const int element = COLOR_BTNFACE;
+    const COLORREF next = RGB(40, 60, 200);
+    ::SetSysColors(1, &element, &next);
+    tellForms(WM_SYSCOLORCHANGE);
+    expectColours(true);
+    ::SetSysColors(1, &element, &face);
 }
 
 }  // namespace
