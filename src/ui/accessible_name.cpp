@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
@@ -211,7 +212,7 @@ private:
         LVITEMW query{};
         query.iSubItem = 0;
         query.pszText = text;
-        query.cchTextMax = 260;
+        query.cchTextMax = static_cast<int>(std::size(text));
         ::SendMessageW(hwnd_, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&query));
         return text;
     }

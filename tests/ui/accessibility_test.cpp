@@ -16,12 +16,22 @@ namespace {
 
 enum class Property { Name, Value, Description };
 
+// oleacc's object for a window's client area, as a screen reader asks for it.
+struct ClientObject {
+    explicit ClientObject(HWND hwnd) {
+        ::AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object));
+    }
+    ~ClientObject() {
+        if (object) object->Release();
+    }
+    IAccessible* object = nullptr;
+};
+
 // What oleacc reads for a window's client area or one of its children.
 std::wstring Read(HWND hwnd, Property what = Property::Name, LONG child = CHILDID_SELF) {
-    IAccessible* object = nullptr;
-    if (FAILED(::AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
-                                            reinterpret_cast<void**>(&object))))
-        return L"(no object)";
+    const ClientObject client(hwnd);
+    IAccessible* object = client.object;
+    if (!object) return L"(no object)";
     VARIANT id{};
     id.vt = VT_I4;
     id.lVal = child;
@@ -34,24 +44,18 @@ std::wstring Read(HWND hwnd, Property what = Property::Name, LONG child = CHILDI
         object->get_accName(id, &text);
     std::wstring result = text ? text : L"";
     ::SysFreeString(text);
-    object->Release();
     return result;
 }
 
 // The state oleacc reads for a child of a window's client area; 0 where
 // nothing answers.
 LONG StateOf(HWND hwnd, LONG child) {
-    IAccessible* object = nullptr;
-    if (FAILED(::AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
-                                            reinterpret_cast<void**>(&object))))
-        return 0;
+    const ClientObject client(hwnd);
     VARIANT id{};
     id.vt = VT_I4;
     id.lVal = child;
     VARIANT state{};
-    const bool read = SUCCEEDED(object->get_accState(id, &state)) && state.vt == VT_I4;
-    object->Release();
-    return read ? state.lVal : 0;
+    return client.object && SUCCEEDED(client.object->get_accState(id, &state)) && state.vt == VT_I4 ? state.lVal : 0;
 }
 
 class AccessibilityTest : public test::AppTest {
@@ -161,10 +165,23 @@ TEST_F(AccessibilityTest, AnIconIsChosenAndSavedWithTheKeyboardAlone) {
     // first not, the last an item too; a child past it is none of ours.
     const HWND grid = TheIconPicker()->Control(IconPicker::kIconGrid);
     EXPECT_NE(StateOf(grid, 2) & STATE_SYSTEM_SELECTED, 0);
-    EXPECT_EQ(StateOf(grid, 1) & STATE_SYSTEM_SELECTED, 0);
+    EXPECT_EQ(StateOf(grid, 1) & (STATE_SYSTEM_SELECTED | STATE_SYSTEM_SELECTABLE), STATE_SYSTEM_SELECTABLE);
     EXPECT_EQ(Read(grid, Property::Name, 4), L"3");
     EXPECT_NE(StateOf(grid, 4) & STATE_SYSTEM_SELECTABLE, 0);
     EXPECT_EQ(StateOf(grid, 5) & STATE_SYSTEM_SELECTABLE, 0);
+    // Its children counted; no answer into nowhere; an empty value (the
+    // hot-icon preview's, showing no file) no text at all.
+    const ClientObject gridObject(grid), hotIcon(TheMainWindow()->PreviewPanel(MainWindow::Preview::HotIcon).Handle());
+    LONG children = 0;
+    VARIANT self{};
+    self.vt = VT_I4;  // CHILDID_SELF
+    BSTR value = nullptr;
+    EXPECT_EQ(gridObject.object->get_accChildCount(&children), S_OK);
+    EXPECT_EQ(children, 4);
+    EXPECT_EQ(gridObject.object->QueryInterface(__uuidof(IAccessible), nullptr), E_POINTER);
+    EXPECT_EQ(gridObject.object->get_accRole(self, nullptr), E_POINTER);
+    EXPECT_EQ(hotIcon.object->get_accValue(self, &value), S_FALSE);
+    EXPECT_EQ(value, nullptr);
 
     Press(VK_TAB, 2);
     ASSERT_EQ(::GetFocus(), TheIconPicker()->Control(IconPicker::kSaveButton));
