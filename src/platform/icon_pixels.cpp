@@ -36,7 +36,7 @@ std::size_t TableEntries(std::uint32_t coloursUsed, unsigned bits) {
 // this depth, in signed 32-bit arithmetic, is the true one.
 bool RowsFitInt(std::int64_t width, std::int64_t rows, std::int64_t bits) {
     const std::int64_t widthBits = width * bits + 31;  // both at most 32 bits: no 64-bit overflow
-    if (width * bits > kIntMax || width * bits < kIntMin || widthBits > kIntMax) return false;
+    if (width * bits < kIntMin || widthBits > kIntMax) return false;
     const std::int64_t rowBytes = (widthBits / 8) & ~std::int64_t{3};
     const std::int64_t total = rowBytes * std::abs(rows);
     return total <= kIntMax && total >= kIntMin;
@@ -201,15 +201,16 @@ namespace {
 std::uint64_t ViewExtent(const std::uint8_t* image, std::uint64_t size) {
     const std::uint64_t extent = IconImageExtent(image, size);
     const auto plain = ReadPlainImage(image, size);
-    if (!plain || plain->bits == 32 || plain->info > size || plain->colour > size - plain->info) return extent;
-    return std::min(extent, std::max<std::uint64_t>(IconImageReach(image, static_cast<std::size_t>(std::min<std::uint64_t>(size, 48))),
+    if (!plain || plain->bits == 32) return extent;
+    // Colour rows past the size leave the extent at the header's, below this.
+    return std::min(extent, std::max<std::uint64_t>(IconImageReach(image, static_cast<std::size_t>(std::min<std::uint64_t>(size, kInfoHeaderSize))),
                                                     plain->info + plain->colour));
 }
 
 }  // namespace
 
 std::uint64_t IconImageExtent(const std::uint8_t* image, std::uint64_t size) {
-    const std::uint64_t reach = IconImageReach(image, static_cast<std::size_t>(std::min<std::uint64_t>(size, 48)));
+    const std::uint64_t reach = IconImageReach(image, static_cast<std::size_t>(std::min<std::uint64_t>(size, kInfoHeaderSize)));
     static constexpr std::uint8_t kPng[4] = {0x89, 'P', 'N', 'G'};
     if (std::memcmp(image, kPng, sizeof kPng) == 0) return std::max(size, reach);  // at most all of it
     const auto plain = ReadPlainImage(image, size);
