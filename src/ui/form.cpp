@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <iterator>
 
 namespace orbelune {
 
@@ -82,7 +83,7 @@ void PressFocusedPushButton(HWND form) {
     HWND focus = ::GetFocus();
     if (!focus || !::IsChild(form, focus)) return;
     wchar_t cls[16] = {};
-    ::GetClassNameW(focus, cls, 16);
+    ::GetClassNameW(focus, cls, static_cast<int>(std::size(cls)));
     const auto type = ::GetWindowLongPtrW(focus, GWL_STYLE) & BS_TYPEMASK;
     if (lstrcmpiW(cls, L"Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON))
         ::SendMessageW(focus, BM_CLICK, 0, 0);
@@ -257,7 +258,7 @@ void Form::FitText(HWND control, bool anchorRight) {
 void Form::WidenToText(HWND label, bool anchorRight) {
     const std::wstring text = WindowText(label);
     wchar_t cls[16] = {};
-    ::GetClassNameW(label, cls, 16);
+    ::GetClassNameW(label, cls, static_cast<int>(std::size(cls)));
     // A check box or radio button also holds its mark and a gap.
     const int mark = lstrcmpiW(cls, L"Button") == 0 ? SystemMetric(SM_CXMENUCHECK, dpi_) + Scale(6, dpi_) : 0;
     WindowDc dc(label);
@@ -356,7 +357,7 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
         wchar_t cls[16] = {};
-        ::GetClassNameW(reinterpret_cast<HWND>(lParam), cls, 16);
+        ::GetClassNameW(reinterpret_cast<HWND>(lParam), cls, static_cast<int>(std::size(cls)));
         if (lstrcmpiW(cls, L"Edit") == 0) break;  // a disabled field keeps the system's colours
         auto dc = reinterpret_cast<HDC>(wParam);
         ::SetBkColor(dc, BackgroundColor());
