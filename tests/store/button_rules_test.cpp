@@ -9,6 +9,7 @@
 #include "support/gui.h"
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace orbelune {
@@ -312,34 +313,30 @@ TEST_F(ButtonRulesTest, WithoutTheCommandMappingKeyTheButtonGetsNoCommandNumber)
     EXPECT_EQ(Names(), (Texts{L"n"}));
 }
 
-TEST_F(ButtonRulesTest, CatalogueKeyGoneAtCreateWritesNothing) {
-    SetDword(HKEY_CURRENT_USER, kCmdMapping, L"NextId", 5);
-    Start();
-    DeleteKeyTree(HKEY_CURRENT_USER, kCatalogue);
-    const auto before = DumpRegistry();
-    Fill(L"new", L"x", icon_);
-    Create();
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].kind, BoxKind::Error);
-    EXPECT_EQ(boxes_[0].text, L"ボタン一覧のレジストリキーを開けません。ボタンは作成されませんでした。");
-    EXPECT_EQ(DumpRegistry(), before);  // in particular not the keys of button 0
-    EXPECT_TRUE(Names().empty());
-    EXPECT_TRUE(Numbers().empty());
-    EXPECT_EQ(T(Field::Name), L"new");
-}
-
-TEST_F(ButtonRulesTest, HighestButtonNumberIsNotPassed) {
-    SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"2147483647");
-    SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonNum5", L"five");
-    Start();
-    const auto before = DumpRegistry();
-    Fill(L"new", L"x", icon_);
-    Create();
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].kind, BoxKind::Error);
-    EXPECT_EQ(boxes_[0].text, L"ボタン番号が上限に達しました。ボタンは作成されませんでした。");
-    EXPECT_EQ(DumpRegistry(), before);
-    EXPECT_EQ(Names(), (Texts{L"five"}));
+// A create that can give out no number writes nothing and keeps the
+// fields: without the catalogue key, or past the highest number.
+TEST_F(ButtonRulesTest, CreateWithoutANumberWritesNothing) {
+    const std::pair<std::function<void()>, const wchar_t*> cases[] = {
+        {[] { DeleteKeyTree(HKEY_CURRENT_USER, kCatalogue); },
+         L"ボタン一覧のレジストリキーを開けません。ボタンは作成されませんでした。"},
+        {[] { SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"2147483647"); },
+         L"ボタン番号が上限に達しました。ボタンは作成されませんでした。"},
+    };
+    for (const auto& [change, error] : cases) {
+        ScratchRegistry inner;
+        SetDword(HKEY_CURRENT_USER, kCmdMapping, L"NextId", 5);
+        boxes_.clear();
+        Start();
+        change();
+        const auto before = DumpRegistry();
+        Fill(L"new", L"x", icon_);
+        Create();
+        ASSERT_EQ(Kinds(), std::vector<BoxKind>{BoxKind::Error});
+        EXPECT_EQ(boxes_[0].text, error);
+        EXPECT_EQ(DumpRegistry(), before);  // in particular no button's keys
+        EXPECT_TRUE(Names().empty());
+        EXPECT_EQ(T(Field::Name), L"new");
+    }
 }
 
 TEST_F(ButtonRulesTest, SelectingAMistypedValueFails) {
