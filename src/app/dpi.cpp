@@ -31,12 +31,9 @@ DpiFunctions FindDpiFunctions() noexcept {
     Find(user32, "GetThreadDpiAwarenessContext", f.getThreadDpiAwarenessContext);
     Find(user32, "AreDpiAwarenessContextsEqual", f.areDpiAwarenessContextsEqual);
     if (f.getDpiForWindow) return f;  // shcore.dll is not needed: no load at start-up
-    wchar_t folder[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length > 0 && length + 12 < MAX_PATH) {
-        lstrcpyW(folder + length, L"\\shcore.dll");
-        Find(::LoadLibraryW(folder), "GetDpiForMonitor", f.getDpiForMonitor);
-    }
+    // From the system folder only (shcore.dll comes with Windows 8.1, which
+    // knows the flag).
+    Find(::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetDpiForMonitor", f.getDpiForMonitor);
     return f;
 }
 
