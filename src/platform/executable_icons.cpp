@@ -181,10 +181,10 @@ bool ExecutableIcons::Reopen() const {
 
 ExecutableIcons::Judging ExecutableIcons::JudgeNamedImages(std::size_t groups) {
     if (refused_) return Judging::Refused;
-    if (!program_ || !deferred_ || judged_ >= program_->groups.size()) return Judging::Done;
+    if (!program_ || !deferred_ || judged_ >= program_->Count()) return Judging::Done;
     if (!Reopen()) return Judging::Done;  // nothing more is made of a changed file
     const ChosenImageId chosen = ExtractionChoice();
-    for (std::size_t n = 0; n < groups && judged_ < program_->groups.size(); ++n, ++judged_) {
+    for (std::size_t n = 0; n < groups && judged_ < program_->Count(); ++n, ++judged_) {
         // Every few icons the pages read so far leave the working set.
         if (!view_ || ++chosenSinceMapped_ > kJudgedPerView) MapAfresh();
         if (!view_) return Judging::Done;
@@ -194,11 +194,11 @@ ExecutableIcons::Judging ExecutableIcons::JudgeNamedImages(std::size_t groups) {
             return Judging::Refused;
         }
     }
-    return judged_ >= program_->groups.size() ? Judging::Done : Judging::More;
+    return judged_ >= program_->Count() ? Judging::Done : Judging::More;
 }
 
 int ExecutableIcons::Count() const noexcept {
-    if (program_) return static_cast<int>(program_->groups.size());
+    if (program_) return static_cast<int>(program_->Count());
     return iconDirectory_.empty() ? 0 : 1;
 }
 
@@ -220,19 +220,22 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
         if (!length) return {};
         return {View() + offset, static_cast<std::size_t>(*length)};
     }
-    if (!program_ || index >= program_->groups.size() || !program_->groups[index]) return {};
+    if (!program_ || index >= program_->Count()) return {};
     if (!view_ || ++chosenSinceMapped_ > kIconsPerView) MapAfresh();
     if (!view_) return {};
-    // An icon not judged yet is made only from images the platform reads
-    // safely.
+    // An icon not judged yet is made only from a group and images the
+    // platform reads safely.
     if (deferred_ && index >= judged_ && !NamedImagesSafe(View(), viewSize_, *program_, index, ExtractionChoice()))
         return {};
     // The platform's own choice, from the group's directory, which the
     // reader found inside the file with all its entries.
-    auto* group = const_cast<BYTE*>(View() + *program_->groups[index]);
+    const auto groupAt = IconGroup(View(), viewSize_, *program_, index);
+    if (!groupAt) return {};
+    auto* group = const_cast<BYTE*>(View() + *groupAt);
     const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, width, height, LR_DEFAULTCOLOR);
-    const auto image = program_->Image(static_cast<std::uint16_t>(id));
-    if (!image) return {};
+    const auto entry = ImageEntryOf(View(), viewSize_, *program_, static_cast<std::uint16_t>(id));
+    if (!entry || !entry->bytes) return {};
+    const FileSpan* image = &*entry->bytes;
     if (!deferred_) return {View() + image->offset, image->size};
     // A deferred reading left the image as its entry states it: handed over
     // as far as the view holds it, or not at all.
@@ -260,7 +263,10 @@ HICON ExecutableIcons::Make(int index, int size) const {
     } else if (!program_) {
         return nullptr;
     } else if (index < 0) {
-        const auto found = program_->IndexOfGroupId(0u - static_cast<std::uint32_t>(index));
+        if (!Reopen()) return nullptr;
+        if (!view_) MapAfresh();
+        if (!view_) return nullptr;
+        const auto found = IconOfGroupId(View(), viewSize_, *program_, 0u - static_cast<std::uint32_t>(index));
         if (!found) return nullptr;
         at = *found;
     } else {

@@ -76,6 +76,25 @@ struct ProgramIcons {
     // one first.
     std::vector<std::uint16_t> groupIds;
 
+    // A PE file read with NamedImages::Deferred holds none of the lists
+    // above: where its directories lie, checked to lie inside the view with
+    // all their entries, and each icon's group and image are walked when
+    // the icon is asked for (IconGroup, ChosenImageEntry), so that a
+    // listing reads the pages of the icons it shows and no others.
+    struct Directories {
+        std::uint64_t sectionTable = 0;
+        unsigned sectionCount = 0;
+        std::uint64_t root = 0;
+        std::uint64_t groups = 0;  // the group directory's entries
+        std::uint64_t images = 0;  // the image directory's entries
+        unsigned groupCount = 0;
+        unsigned imageCount = 0;   // 0 where the file has no image directory
+    };
+    std::optional<Directories> directories;
+
+    // The number of icons, the platform's.
+    std::size_t Count() const { return directories ? directories->groupCount : groups.size(); }
+
     // The image entry the platform takes for an ID; nullptr when it finds
     // none.
     const ImageEntry* Find(std::uint16_t id) const;
@@ -114,11 +133,26 @@ std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size
                                              const ChosenImageId& chosen = {},
                                              NamedImages named = NamedImages::Judged);
 
-// Whether the images group `group` of a deferred reading names are ones the
-// platform reads without leaving its view of the file (the chosen one, or
-// every one without a choice); a Judged reading refuses a file for which
-// this is false for any group.
+// Whether the platform reads the group of icon `group` of a deferred
+// reading and the images it names without leaving its view of the file (the
+// chosen one, or every one without a choice); a Judged reading refuses a
+// file for which this is false for any group.
 bool NamedImagesSafe(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons, std::size_t group,
                      const ChosenImageId& chosen = {});
+
+// Lookups that serve a reading of either kind, walking the directories of a
+// deferred one in the same bytes it was read from.
+// The offset of icon `index`'s group directory, inside the view with all
+// its entries; nothing past the end, where the platform finds none and,
+// for a deferred reading, where the platform would read beyond its view
+// for it (NamedImagesSafe is false then).
+std::optional<std::uint32_t> IconGroup(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons,
+                                       std::size_t index);
+// The image entry the platform takes for an ID (see ProgramIcons::Find).
+std::optional<ProgramIcons::ImageEntry> ImageEntryOf(const std::uint8_t* data, std::size_t size,
+                                                     const ProgramIcons& icons, std::uint16_t id);
+// The icon a negative index names (see ProgramIcons::IndexOfGroupId).
+std::optional<std::size_t> IconOfGroupId(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons,
+                                         std::uint32_t id);
 
 }  // namespace orbelune

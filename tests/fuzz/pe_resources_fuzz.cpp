@@ -48,5 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t* g = view.data() + *group;
         if (Word(g) == 0 && (Word(g + 2) & 3) != 0) Check(*group + 6 + 14 * std::uint64_t{Word(g + 4)} <= view.size());
     }
+    // A deferred reading walks each icon when asked: as the whole reading,
+    // the same groups, reading nothing outside the bytes.
+    const auto deferred = ReadProgramIcons(data, size, {}, NamedImages::Deferred);
+    Check(deferred && deferred->Count() == icons->Count());
+    for (std::size_t g = 0; g < deferred->Count(); ++g) {
+        Check(NamedImagesSafe(data, size, *deferred, g));
+        Check(IconGroup(data, size, *deferred, g) == icons->groups[g]);
+    }
+    for (const auto& image : icons->images) {
+        const auto found = ImageEntryOf(data, size, *deferred, image.id);
+        Check(found.has_value() == (icons->Find(image.id) != nullptr));
+    }
+    IconOfGroupId(data, size, *deferred, 1);
     return 0;
 }

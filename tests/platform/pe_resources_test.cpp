@@ -368,28 +368,62 @@ TEST(PeResources, KindsOfFiles) {
     EXPECT_TRUE(ReadPeIcons(library.data(), library.size()));
 }
 
-// A listing reads the structure at once and judges the named images a group
-// at a time: over damaged and generated files it refuses exactly what a
-// whole reading refuses, with the same groups.
+// A listing reads where the directories lie at once and walks each icon's
+// group and images when it is asked for: over damaged and generated files
+// it refuses exactly what a whole reading refuses, with the same groups, the
+// same images for every ID and the same icons for every group ID.
 TEST(PeResources, DeferredReadingRefusesGroupByGroupWhatAWholeReadingRefuses) {
     std::vector<std::pair<std::string, Bytes>> files;
     for (const auto& damaged : test::DamagedLibraries()) files.emplace_back(damaged.what, damaged.bytes);
     for (const auto& generated : test::GeneratedFiles(3, 400)) files.emplace_back(generated.label, generated.bytes);
-    int refused = 0;
+    int refused = 0, compared = 0;
     for (const auto& [what, bytes] : files) {
         SCOPED_TRACE(what);
         const auto whole = Read(bytes);
         const auto deferred = ReadProgramIcons(bytes.data(), bytes.size(), {}, NamedImages::Deferred);
         bool unsafe = !deferred;
-        for (std::size_t g = 0; deferred && g < deferred->groups.size(); ++g)
+        for (std::size_t g = 0; deferred && g < deferred->Count(); ++g)
             unsafe = unsafe || !NamedImagesSafe(bytes.data(), bytes.size(), *deferred, g);
         EXPECT_EQ(unsafe, !whole);
-        if (whole && deferred) {
-            EXPECT_EQ(whole->groups, deferred->groups);
+        if (!whole || !deferred) {
+            refused += unsafe;
+            continue;
         }
-        refused += unsafe;
+        ASSERT_EQ(whole->Count(), deferred->Count());
+        for (std::size_t g = 0; g <= deferred->Count(); ++g)
+            EXPECT_EQ(IconGroup(bytes.data(), bytes.size(), *whole, g),
+                      IconGroup(bytes.data(), bytes.size(), *deferred, g));
+        std::vector<std::uint32_t> ids{0, 0xFFFF, 0x10000};
+        for (const auto& image : whole->images) ids.insert(ids.end(), {image.id, image.id + 1u, image.id - 1u});
+        for (const std::uint32_t wide : ids) {
+            const auto id = static_cast<std::uint16_t>(wide);
+            const auto a = ImageEntryOf(bytes.data(), bytes.size(), *whole, id);
+            auto b = ImageEntryOf(bytes.data(), bytes.size(), *deferred, id);
+            ASSERT_EQ(a.has_value(), b.has_value()) << id;
+            if (!a) continue;
+            // A whole reading cuts the image to the view; a deferred one
+            // leaves that to its judging.
+            ASSERT_TRUE(!b->bytes || b->unjudged);
+            if (b->bytes) {
+                const auto length = MappedImageLength(bytes.data(), bytes.size(), b->bytes->offset, b->bytes->size);
+                b->outside = !length;
+                b->bytes = length ? std::optional<FileSpan>({b->bytes->offset, static_cast<std::uint32_t>(*length)})
+                                  : std::nullopt;
+            }
+            EXPECT_EQ(a->id, b->id);
+            EXPECT_EQ(a->outside, b->outside);
+            ASSERT_EQ(a->bytes.has_value(), b->bytes.has_value());
+            if (a->bytes) {
+                EXPECT_EQ(std::pair(a->bytes->offset, a->bytes->size), std::pair(b->bytes->offset, b->bytes->size));
+            }
+        }
+        for (const std::uint32_t id : ids)
+            EXPECT_EQ(IconOfGroupId(bytes.data(), bytes.size(), *whole, id),
+                      IconOfGroupId(bytes.data(), bytes.size(), *deferred, id));
+        ++compared;
     }
     EXPECT_GT(refused, 0);
+    EXPECT_GT(compared, 100);
 }
 
 }  // namespace

@@ -351,8 +351,9 @@ void IconPicker::ListIconsOfFile(const std::wstring& path) {
         ListView_SetItemCountEx(view, iconCount_, LVSICF_NOSCROLL);
         ListView_Arrange(view, LVA_DEFAULT);
     }
-    if (iconCount_ > 0) ListView_EnsureVisible(view, 0, FALSE);  // from the first icon
-    ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // From the first icon, none chosen: emptying the grid let go of the
+    // chosen and the focused icon.
+    if (iconCount_ > 0) ListView_EnsureVisible(view, 0, FALSE);
 }
 
 void IconPicker::OnIconGridClicked() {
