@@ -265,6 +265,7 @@ HICON ExecutableIcons::Make(int index, int size) const {
     } else if (index < 0) {
         if (!Reopen()) return nullptr;
         if (!view_) MapAfresh();
+        // cppcheck-suppress duplicateCondition ; MapAfresh sets view_ when the file can be mapped
         if (!view_) return nullptr;
         const auto found = IconOfGroupId(View(), viewSize_, *program_, 0u - static_cast<std::uint32_t>(index));
         if (!found) return nullptr;

@@ -84,6 +84,7 @@ void Subclass(HWND control, WNDPROC procedure, Form* form) {
         controls.pop_back();
 }
 
+// cppcheck-suppress constParameter ; HWND is a handle, not data of ours to make const
 const Subclassed* SubclassOf(HWND hwnd, WNDPROC procedure) {
     for (const Subclassed& s : SubclassedControls())
         if (s.hwnd == hwnd && s.procedure == procedure) return &s;
