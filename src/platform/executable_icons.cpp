@@ -30,12 +30,18 @@ HANDLE OpenShared(const std::wstring& path) {
                          nullptr);
 }
 
-bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
+// What can be read at an offset, up to `size` bytes; 0 when nothing can.
+DWORD ReadSome(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(offset);
     DWORD read = 0;
-    return ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) &&
-           ::ReadFile(file, buffer, size, &read, nullptr) && read == size;
+    return ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && ::ReadFile(file, buffer, size, &read, nullptr)
+               ? read
+               : 0;
+}
+
+bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
+    return ReadSome(file, offset, buffer, size) == size;
 }
 
 }  // namespace
@@ -92,8 +98,14 @@ ChosenImageId ExecutableIcons::ExtractionChoice() const {
 void ExecutableIcons::OpenProgram() {
     // Refused only for the images the platform's extraction reads; any
     // other choice of an image it cannot read gives no icon.
+    // A listing reads the program's structure a few pages at a time, its
+    // images through the view.
+    if (deferred_)
+        structure_ = std::make_unique<PagedReads>([this](std::uint64_t offset, std::uint8_t* buffer, std::size_t size) {
+            return file_ ? std::size_t{ReadSome(file_.Get(), offset, buffer, static_cast<DWORD>(size))} : 0;
+        });
     program_ = ReadProgramIcons(View(), viewSize_, ExtractionChoice(),
-                                deferred_ ? NamedImages::Deferred : NamedImages::Judged);
+                                deferred_ ? NamedImages::Deferred : NamedImages::Judged, structure_.get());
     refused_ = !program_;
     MapAfresh();  // the checks went through every page
 }
@@ -188,7 +200,7 @@ ExecutableIcons::Judging ExecutableIcons::JudgeNamedImages(std::size_t groups) {
         // Every few icons the pages read so far leave the working set.
         if (!view_ || ++chosenSinceMapped_ > kJudgedPerView) MapAfresh();
         if (!view_) return Judging::Done;
-        if (!NamedImagesSafe(View(), viewSize_, *program_, judged_, chosen)) {
+        if (!NamedImagesSafe(View(), viewSize_, *program_, judged_, chosen, structure_.get())) {
             refused_ = true;
             program_.reset();
             return Judging::Refused;
@@ -225,15 +237,16 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
     if (!view_) return {};
     // An icon not judged yet is made only from a group and images the
     // platform reads safely.
-    if (deferred_ && index >= judged_ && !NamedImagesSafe(View(), viewSize_, *program_, index, ExtractionChoice()))
+    if (deferred_ && index >= judged_ &&
+        !NamedImagesSafe(View(), viewSize_, *program_, index, ExtractionChoice(), structure_.get()))
         return {};
     // The platform's own choice, from the group's directory, which the
     // reader found inside the file with all its entries.
-    const auto groupAt = IconGroup(View(), viewSize_, *program_, index);
+    const auto groupAt = IconGroup(View(), viewSize_, *program_, index, structure_.get());
     if (!groupAt) return {};
     auto* group = const_cast<BYTE*>(View() + *groupAt);
     const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, width, height, LR_DEFAULTCOLOR);
-    const auto entry = ImageEntryOf(View(), viewSize_, *program_, static_cast<std::uint16_t>(id));
+    const auto entry = ImageEntryOf(View(), viewSize_, *program_, static_cast<std::uint16_t>(id), structure_.get());
     if (!entry || !entry->bytes) return {};
     const FileSpan* image = &*entry->bytes;
     if (!deferred_) return {View() + image->offset, image->size};
@@ -267,7 +280,8 @@ HICON ExecutableIcons::Make(int index, int size) const {
         if (!view_) MapAfresh();
         // cppcheck-suppress duplicateCondition ; MapAfresh sets view_ when the file can be mapped
         if (!view_) return nullptr;
-        const auto found = IconOfGroupId(View(), viewSize_, *program_, 0u - static_cast<std::uint32_t>(index));
+        const auto found =
+            IconOfGroupId(View(), viewSize_, *program_, 0u - static_cast<std::uint32_t>(index), structure_.get());
         if (!found) return nullptr;
         at = *found;
     } else {

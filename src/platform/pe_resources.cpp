@@ -3,6 +3,9 @@
 #include "platform/icon_pixels.h"
 #include "platform/little_endian.h"
 
+#include <algorithm>
+#include <utility>
+
 
 namespace orbelune {
 
@@ -30,8 +33,10 @@ struct OutsideFile {};
 // file's own bytes are touched.
 class Bytes {
 public:
-    Bytes(const std::uint8_t* data, std::size_t size, NamedImages named = NamedImages::Judged)
-        : data_(data), size_(size), reach_(MappedReach(size)), deferred_(named == NamedImages::Deferred) {}
+    Bytes(const std::uint8_t* data, std::size_t size, NamedImages named = NamedImages::Judged,
+          PagedReads* pages = nullptr)
+        : data_(data), size_(size), reach_(MappedReach(size)), deferred_(named == NamedImages::Deferred),
+          pages_(pages) {}
 
     std::uint64_t Size() const { return size_; }
     bool Holds(std::uint64_t offset, std::uint64_t length) const {
@@ -43,7 +48,8 @@ public:
     }
     std::uint8_t Byte(std::uint64_t offset) const {
         offset = Address(offset);
-        return offset < size_ ? data_[offset] : 0;
+        if (offset >= size_) return 0;
+        return pages_ ? pages_->Byte(offset) : data_[offset];
     }
     std::uint16_t Word(std::uint64_t offset) const {
         Need(offset, 2);
@@ -87,6 +93,7 @@ private:
     std::uint64_t size_;
     std::uint64_t reach_;
     bool deferred_;
+    PagedReads* pages_;
 };
 
 // Whether the platform chooses among a group directory's entries: only when
@@ -353,6 +360,28 @@ ProgramIcons NeReader::Read(const ChosenImageId& chosen, NamedImages named) {
 
 }  // namespace
 
+PagedReads::PagedReads(Read read) : read_(std::move(read)), pages_(kPagesKept) {}
+
+std::uint8_t PagedReads::Byte(std::uint64_t offset) {
+    const std::uint64_t index = offset / kPageSize;
+    if (pages_[last_].index != index) {
+        std::size_t found = 0;
+        while (found < pages_.size() && pages_[found].index != index) ++found;
+        if (found == pages_.size()) {  // read in place of the page read longest ago
+            found = next_;
+            next_ = (next_ + 1) % pages_.size();
+            Page& page = pages_[found];
+            page.bytes.resize(kPageSize);
+            page.index = index;
+            page.valid = read_ ? std::min(read_(index * kPageSize, page.bytes.data(), kPageSize), kPageSize) : 0;
+        }
+        last_ = found;
+    }
+    const Page& page = pages_[last_];
+    const auto at = static_cast<std::size_t>(offset % kPageSize);
+    return at < page.valid ? page.bytes[at] : 0;
+}
+
 ExecutableKind ClassifyExecutable(const std::uint8_t* data, std::size_t size) {
     if (size < 2 || data[0] != 'M' || data[1] != 'Z') return ExecutableKind::NotExecutable;
     // The DOS header read through the view: zeros past a shorter file's end.
@@ -407,10 +436,11 @@ namespace {
 // kind or one whose reading would leave the platform's view of it.
 template <typename Reader>
 std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, ExecutableKind kind,
-                                   const ChosenImageId& chosen, NamedImages named = NamedImages::Judged) {
+                                   const ChosenImageId& chosen, NamedImages named = NamedImages::Judged,
+                                   PagedReads* pages = nullptr) {
     if (ClassifyExecutable(data, size) != kind) return std::nullopt;
     try {
-        return Reader(Bytes(data, size, named)).Read(chosen, named);
+        return Reader(Bytes(data, size, named, pages)).Read(chosen, named);
     } catch (const OutsideFile&) {
         return std::nullopt;
     }
@@ -431,8 +461,8 @@ namespace {
 // The entries of a deferred reading's directories, read through the view.
 class DeferredWalk {
 public:
-    DeferredWalk(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons)
-        : icons_(icons), found_(*icons.directories), b_(data, size, NamedImages::Deferred), reader_(b_, found_) {}
+    DeferredWalk(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons, PagedReads* pages)
+        : icons_(icons), found_(*icons.directories), b_(data, size, NamedImages::Deferred, pages), reader_(b_, found_) {}
 
     std::uint64_t GroupEntry(std::size_t index) const { return found_.groups + std::uint64_t{index} * kDirectoryEntrySize; }
     std::optional<std::uint32_t> Group(std::size_t index) const { return reader_.Group(GroupEntry(index)); }
@@ -471,15 +501,15 @@ std::optional<ProgramIcons::ImageEntry> Copy(const ProgramIcons::ImageEntry* ima
 }  // namespace
 
 bool NamedImagesSafe(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons, std::size_t group,
-                     const ChosenImageId& chosen) {
+                     const ChosenImageId& chosen, PagedReads* pages) {
     if (group >= icons.Count()) return true;
     try {
         if (!icons.directories) {
-            NeedGroupImages(Bytes(data, size), icons.groups[group], chosen,
+            NeedGroupImages(Bytes(data, size, NamedImages::Judged, pages), icons.groups[group], chosen,
                             [&icons](std::uint16_t id) { return icons.Find(id); });
             return true;
         }
-        const DeferredWalk walk(data, size, icons);
+        const DeferredWalk walk(data, size, icons, pages);
         NeedGroupImages(walk.Read(), walk.Group(group), chosen, [&walk](std::uint16_t id) { return walk.Find(id); });
         return true;
     } catch (const OutsideFile&) {
@@ -488,31 +518,31 @@ bool NamedImagesSafe(const std::uint8_t* data, std::size_t size, const ProgramIc
 }
 
 std::optional<std::uint32_t> IconGroup(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons,
-                                       std::size_t index) {
+                                       std::size_t index, PagedReads* pages) {
     if (index >= icons.Count()) return std::nullopt;
     if (!icons.directories) return icons.groups[index];
     try {
-        return DeferredWalk(data, size, icons).Group(index);
+        return DeferredWalk(data, size, icons, pages).Group(index);
     } catch (const OutsideFile&) {
         return std::nullopt;
     }
 }
 
 std::optional<ProgramIcons::ImageEntry> ImageEntryOf(const std::uint8_t* data, std::size_t size,
-                                                     const ProgramIcons& icons, std::uint16_t id) {
+                                                     const ProgramIcons& icons, std::uint16_t id, PagedReads* pages) {
     if (!icons.directories) return Copy(icons.Find(id));
     try {
-        return DeferredWalk(data, size, icons).Find(id);
+        return DeferredWalk(data, size, icons, pages).Find(id);
     } catch (const OutsideFile&) {
         return std::nullopt;
     }
 }
 
 std::optional<std::size_t> IconOfGroupId(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons,
-                                         std::uint32_t id) {
+                                         std::uint32_t id, PagedReads* pages) {
     if (!icons.directories) return icons.IndexOfGroupId(id);
     try {
-        const DeferredWalk walk(data, size, icons);
+        const DeferredWalk walk(data, size, icons, pages);
         for (std::size_t n = 0; n < icons.Count(); ++n)
             if (walk.GroupId(n) == id) return n;
         return std::nullopt;
@@ -522,10 +552,10 @@ std::optional<std::size_t> IconOfGroupId(const std::uint8_t* data, std::size_t s
 }
 
 std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen,
-                                             NamedImages named) {
+                                             NamedImages named, PagedReads* pages) {
     switch (ClassifyExecutable(data, size)) {
-    case ExecutableKind::Pe: return ReadAs<PeReader>(data, size, ExecutableKind::Pe, chosen, named);
-    case ExecutableKind::Ne: return ReadAs<NeReader>(data, size, ExecutableKind::Ne, chosen, named);
+    case ExecutableKind::Pe: return ReadAs<PeReader>(data, size, ExecutableKind::Pe, chosen, named, pages);
+    case ExecutableKind::Ne: return ReadAs<NeReader>(data, size, ExecutableKind::Ne, chosen, named, pages);
     case ExecutableKind::Damaged: return std::nullopt;
     case ExecutableKind::NotExecutable:
     case ExecutableKind::OtherExecutable:
