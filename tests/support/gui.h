@@ -85,8 +85,12 @@ std::vector<unsigned char> IconFileBytes(const std::vector<IconImageSpec>& image
 // window's client coordinates.
 void DropFiles(HWND window, POINT clientPoint, const std::vector<std::wstring>& paths);
 
-// Selects an item of the icon picker's grid and clicks it, as the mouse does.
-void ClickIconGridItem(int item);
+// Selects an item of the icon picker's grid and clicks it, as the mouse does,
+// and (unless told not to) waits for the icons being made.
+void ClickIconGridItem(int item, bool wait = true);
+// Handles messages until the icon picker has made every icon it was asked
+// for (a minute at most).
+void PumpUntilIconsMade();
 
 // The DPI the display reports to the tests (the screen's LOGPIXELSY), and
 // a 96-dpi size scaled to it as the program rounds.

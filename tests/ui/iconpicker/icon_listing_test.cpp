@@ -15,6 +15,9 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <thread>
 
 namespace orbelune {
 namespace {
@@ -276,6 +279,65 @@ TEST_F(IconListingTest, AssociatedIconOfAFileWithItsOwnIconIsReadThroughTheCheck
     EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
     ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     ::RegCloseKey(classes);
+}
+
+// Every cell of the grid, and the chosen icon, as the platform's one icon of
+// a library whose groups all name one image.
+void ExpectEveryCellAndTheChosenIcon(const std::wstring& path, const IconPixels& chosen) {
+    UniqueIcon platform(::ExtractIconW(nullptr, path.c_str(), 0));
+    ASSERT_TRUE(platform);
+    UniqueImageList reference(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1));
+    const IconPixels want = ListImage(reference.Get(), ::ImageList_AddIcon(reference.Get(), platform.Get()));
+    HIMAGELIST listed = ListView_GetImageList(TheIconPicker()->Control(IconPicker::kIconGrid), LVSIL_NORMAL);
+    ASSERT_EQ(TheIconPicker()->IconGridCount(), 64);
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(ListImage(listed, i), want) << "icon " << i;
+    EXPECT_EQ(chosen, PixelsOf(platform.Get()));
+}
+
+// A library whose 64 groups all name one 8192 x 8192 PNG image, which the
+// platform takes seconds to make into an icon: the window answers all the
+// while, a click meanwhile shows that icon once it is there, and every cell
+// ends up with the platform's icon. A listing after it waits for nothing
+// of it.
+TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
+    Start();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    const auto library = [&](const wchar_t* name, int side, int seed) {
+        return Write(name, test::LibraryOf(test::GroupsOfOneImage(test::BandedPngBytes(side, side, 8, seed), 64)));
+    };
+    const std::wstring large = library(L"large.dll", 8192, 1);
+    const HWND picker = TheIconPicker()->Handle();
+    std::atomic<bool> listed{false};
+    std::atomic<int> unanswered{0};
+    std::atomic<DWORD> longest{0};
+    std::thread probe([&] {
+        while (!listed) {
+            const DWORD start = ::GetTickCount();
+            DWORD_PTR result = 0;
+            if (!::SendMessageTimeoutW(picker, WM_NULL, 0, 0, SMTO_NORMAL, 1500, &result)) ++unanswered;
+            longest = std::max<DWORD>(longest, ::GetTickCount() - start);
+            ::Sleep(20);
+        }
+    });
+    Open(large, false);
+    EXPECT_TRUE(TheIconPicker()->MakingIcons());
+    test::ClickIconGridItem(5, false);
+    EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
+    test::PumpUntilIconsMade();
+    listed = true;
+    probe.join();
+    std::printf("the picker answered within %lu ms while the image was made\n", static_cast<unsigned long>(longest));
+    EXPECT_EQ(unanswered, 0);
+    ExpectEveryCellAndTheChosenIcon(large, PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()));
+
+    // The large image is still being made when another library is listed.
+    Open(library(L"large2.dll", 8192, 2), false);
+    test::ClickIconGridItem(5, false);
+    const std::wstring other = library(L"other.dll", 2048, 3);
+    Open(other);
+    EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
+    test::ClickIconGridItem(7);
+    ExpectEveryCellAndTheChosenIcon(other, PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()));
 }
 
 }  // namespace
