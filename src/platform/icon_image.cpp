@@ -137,6 +137,13 @@ void IconImage::SetHandle(HICON icon) {
     data_ = std::move(data);
 }
 
+void IconImage::SetMadeHandle(HICON icon) {
+    UniqueIcon made(icon);
+    if (!data_) return;
+    data_->handle = std::move(made);
+    data_->made = true;
+}
+
 HICON IconImage::Handle() const {
     if (!data_) return nullptr;
     if (!data_->made) {

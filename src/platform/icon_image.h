@@ -36,6 +36,9 @@ public:
 
     // Takes ownership of the handle; a null handle empties the object.
     void SetHandle(HICON icon);
+    // Takes ownership of the icon made elsewhere of the file's image at its
+    // own size, as Handle would make it (nullptr: none can be made).
+    void SetMadeHandle(HICON icon);
 
     void Clear() noexcept { data_.reset(); }
 

@@ -1,5 +1,8 @@
 #include "ui/icon_maker.h"
 
+#include "app/modal.h"
+#include "platform/ico_file.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -25,6 +28,76 @@ bool SlowToMake(ImageBytes image) {
     static constexpr std::uint8_t kPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (image.size < 24 || !std::equal(std::begin(kPng), std::end(kPng), image.data)) return false;
     return std::uint64_t{BigEndian(image.data + 16)} * BigEndian(image.data + 20) > kSlowPixels;
+}
+
+HICON MakeWhileAnswering(ImageBytes image, int width, int height, bool& stopped) {
+    stopped = false;
+    struct Wait {
+        std::mutex lock;
+        std::vector<std::uint8_t> bytes;
+        UniqueIcon icon;
+        bool done = false, abandoned = false;
+    };
+    auto wait = std::make_shared<Wait>();
+    wait->bytes.assign(image.data, image.data + image.size);
+    const DWORD thread = ::GetCurrentThreadId();
+    std::thread([wait, width, height, thread]() noexcept {
+        UniqueIcon icon;
+        try {
+            icon.Reset(ExecutableIcons::Make(ImageBytes{wait->bytes.data(), wait->bytes.size()}, width, height));
+        } catch (...) {
+        }
+        std::lock_guard hold(wait->lock);
+        wait->bytes = {};
+        if (wait->abandoned) return;  // the icon goes with it
+        wait->icon = std::move(icon);
+        wait->done = true;
+        ::PostThreadMessageW(thread, WM_NULL, 0, 0);  // the loop looks again
+    }).detach();
+
+    {
+        // The windows are disabled and have no keyboard focus: Esc is
+        // looked for every tenth of a second while the program is in front.
+        ModalScope modal(nullptr);
+        const HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, nullptr);
+        RunModalLoop(
+            [&] {
+                std::lock_guard hold(wait->lock);
+                return wait->done || stopped;
+            },
+            [&](MSG& msg) {
+                if (msg.message == WM_TIMER && !msg.hwnd) {
+                    HWND front = ::GetForegroundWindow();
+                    if (front && ::GetWindowThreadProcessId(front, nullptr) == thread &&
+                        (::GetAsyncKeyState(VK_ESCAPE) & 0x8000))
+                        stopped = true;
+                    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+                    return true;
+                }
+                return !msg.hwnd;  // the thread's own wake-up
+            });
+        if (timer) ::KillTimer(nullptr, timer);
+        ::SetCursor(before);
+    }
+    std::lock_guard hold(wait->lock);
+    if (wait->done) {
+        stopped = false;
+        return wait->icon.Release();
+    }
+    wait->abandoned = true;
+    stopped = true;  // also when the program is ending
+    return nullptr;
+}
+
+bool MakeWhileAnswering(IconImage& icon) {
+    const std::vector<std::uint8_t>* bytes = icon.FileBytes();
+    if (!bytes || bytes->size() <= kIcoSingleImageOffset) return true;
+    const ImageBytes image{bytes->data() + kIcoSingleImageOffset, bytes->size() - kIcoSingleImageOffset};
+    if (!SlowToMake(image)) return true;  // made when first needed
+    bool stopped = false;
+    icon.SetMadeHandle(MakeWhileAnswering(image, 0, 0, stopped));
+    return !stopped;
 }
 
 struct IconMaker::Shared {

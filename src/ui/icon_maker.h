@@ -8,6 +8,7 @@
 
 #include "platform/executable_icons.h"
 #include "platform/handle.h"
+#include "platform/icon_image.h"
 
 #include <windows.h>
 
@@ -24,6 +25,16 @@ namespace orbelune {
 inline constexpr std::uint64_t kSlowPixels = 1024 * 1024;
 inline constexpr std::size_t kSlowBytes = 4 * 1024 * 1024;
 bool SlowToMake(ImageBytes image);
+
+// The image made into an icon at width x height (0 x 0: its own size), as
+// ExecutableIcons::Make makes it, on a thread of its own: meanwhile this
+// thread's windows keep answering, disabled as under a modal box, with the
+// wait cursor, and Esc stops the wait. nullptr for none, and with `stopped`
+// set when the wait was stopped.
+HICON MakeWhileAnswering(ImageBytes image, int width, int height, bool& stopped);
+// An icon read from a file whose image is slow to make is made so, at its
+// own size; false when the wait was stopped.
+bool MakeWhileAnswering(IconImage& icon);
 
 class IconMaker {
 public:

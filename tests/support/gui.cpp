@@ -314,6 +314,22 @@ void ClickIconGridItem(int item, bool wait) {
     if (wait) PumpUntilIconsMade();
 }
 
+AnswerProbe::AnswerProbe(HWND window, DWORD timeout)
+    : thread_([this, window, timeout] {
+          while (!stop_) {
+              const DWORD start = ::GetTickCount();
+              DWORD_PTR result = 0;
+              if (!::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeout, &result)) ++unanswered_;
+              longest_ = std::max<DWORD>(longest_, ::GetTickCount() - start);
+              ::Sleep(20);
+          }
+      }) {}
+
+void AnswerProbe::Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
 void PumpUntilIconsMade() {
     Pump();
     for (const DWORD start = ::GetTickCount(); TheIconPicker()->MakingIcons() && ::GetTickCount() - start < 60000;) {

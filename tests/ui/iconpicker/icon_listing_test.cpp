@@ -15,9 +15,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <thread>
 
 namespace orbelune {
 namespace {
@@ -306,28 +304,15 @@ TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
         return Write(name, test::LibraryOf(test::GroupsOfOneImage(test::BandedPngBytes(side, side, 8, seed), 64)));
     };
     const std::wstring large = library(L"large.dll", 8192, 1);
-    const HWND picker = TheIconPicker()->Handle();
-    std::atomic<bool> listed{false};
-    std::atomic<int> unanswered{0};
-    std::atomic<DWORD> longest{0};
-    std::thread probe([&] {
-        while (!listed) {
-            const DWORD start = ::GetTickCount();
-            DWORD_PTR result = 0;
-            if (!::SendMessageTimeoutW(picker, WM_NULL, 0, 0, SMTO_NORMAL, 1500, &result)) ++unanswered;
-            longest = std::max<DWORD>(longest, ::GetTickCount() - start);
-            ::Sleep(20);
-        }
-    });
+    test::AnswerProbe probe(TheIconPicker()->Handle(), 1500);
     Open(large, false);
     EXPECT_TRUE(TheIconPicker()->MakingIcons());
     test::ClickIconGridItem(5, false);
     EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
     test::PumpUntilIconsMade();
-    listed = true;
-    probe.join();
-    std::printf("the picker answered within %lu ms while the image was made\n", static_cast<unsigned long>(longest));
-    EXPECT_EQ(unanswered, 0);
+    probe.Stop();
+    std::printf("the picker answered within %lu ms while the image was made\n", probe.Longest());
+    EXPECT_EQ(probe.Unanswered(), 0);
     ExpectEveryCellAndTheChosenIcon(large, PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()));
 
     // The large image is still being made when another library is listed.
