@@ -8,6 +8,7 @@
 #include "platform/executable_icons.h"
 #include "platform/failure.h"
 #include "platform/files.h"
+#include "ui/icon_maker.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -407,9 +408,12 @@ void IconPicker::OnIconGridClicked() {
         return;
     }
     // Another file opened since the listing, or the listed one changed.
+    // An image slow to make is made while the windows keep answering;
+    // stopped with Esc, nothing is chosen.
     if (openedExtension_ == L".ICO") {
         IconImage icon;
         icon.LoadFromFile(openedFile_);
+        if (!MakeWhileAnswering(icon)) icon.Clear();
         chosenIconImage_->SetPicture(icon);
         return;
     }
@@ -418,7 +422,11 @@ void IconPicker::OnIconGridClicked() {
         chosenIconImage_->ClearPicture();
         Fail(kDamagedProgram, openedFile_);
     }
-    chosenIconImage_->SetPicture(IconFromHandle(icons.Make(selected, kIconSize)), {openedFile_, selected});
+    const ImageBytes image = icons.ChosenImage(static_cast<std::size_t>(selected), kIconSize, kIconSize);
+    bool stopped = false;
+    const HICON icon = SlowToMake(image) ? MakeWhileAnswering(image, kIconSize, kIconSize, stopped)
+                                         : icons.Make(selected, kIconSize);
+    chosenIconImage_->SetPicture(IconFromHandle(icon), {openedFile_, selected});
 }
 
 void IconPicker::OnSaveClicked() {
