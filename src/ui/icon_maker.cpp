@@ -66,7 +66,7 @@ HICON MakeWhileAnswering(ImageBytes image, int width, int height, bool& stopped)
                 std::lock_guard hold(wait->lock);
                 return wait->done || stopped;
             },
-            [&](MSG& msg) {
+            [&](const MSG& msg) {
                 if (msg.message == WM_TIMER && !msg.hwnd) {
                     HWND front = ::GetForegroundWindow();
                     if (front && ::GetWindowThreadProcessId(front, nullptr) == thread &&
@@ -117,10 +117,10 @@ struct IconMaker::Shared {
     bool posted = false;    // a message is on its way
 
     // The thread's work: every job in turn, until the maker is gone.
-    static void Run(std::shared_ptr<Shared> shared) noexcept;
+    static void Run(const std::shared_ptr<Shared>& shared) noexcept;
 };
 
-void IconMaker::Shared::Run(std::shared_ptr<Shared> shared) noexcept {
+void IconMaker::Shared::Run(const std::shared_ptr<Shared>& shared) noexcept {
     Shared& s = *shared;
     std::unique_lock hold(s.lock);
     for (;;) {

@@ -22,8 +22,8 @@ namespace orbelune {
 // image stating more than kSlowPixels pixels, or any image of more than
 // kSlowBytes. Any ordinary icon, and a PNG image of up to 1024 x 1024
 // (some 30 ms), is made at once.
-inline constexpr std::uint64_t kSlowPixels = 1024 * 1024;
-inline constexpr std::size_t kSlowBytes = 4 * 1024 * 1024;
+inline constexpr std::uint64_t kSlowPixels = 1024ull * 1024;
+inline constexpr std::size_t kSlowBytes = std::size_t{4} * 1024 * 1024;
 bool SlowToMake(ImageBytes image);
 
 // The image made into an icon at width x height (0 x 0: its own size), as
