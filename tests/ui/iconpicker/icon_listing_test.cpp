@@ -8,6 +8,7 @@
 #include "support/icon_library.h"
 #include "support/scratch_registry.h"
 #include "support/picker_listing.h"
+#include "ui/icon_maker.h"
 #include "ui/main/main_window.h"
 #include "support/window_set.h"
 
@@ -277,6 +278,35 @@ TEST_F(IconListingTest, AssociatedIconOfAFileWithItsOwnIconIsReadThroughTheCheck
     EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
     ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     ::RegCloseKey(classes);
+}
+
+// Only what the platform may take long to make waits for a thread: ordinary
+// icons are made at once, as the rest of these tests see them.
+TEST(SlowToMake, PngImagesOfManyPixelsAndImagesOfManyBytes) {
+    const auto png = [](std::uint32_t width, std::uint32_t height) {
+        test::Bytes b = test::BandedPngBytes(8, 8, 1, 0);  // IHDR's width at 16, height at 20, big-endian
+        for (int i = 0; i < 4; ++i) {
+            b[static_cast<std::size_t>(16 + i)] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+            b[static_cast<std::size_t>(20 + i)] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+        }
+        return b;
+    };
+    const test::Bytes large = png(4096, 4096);
+    const struct {
+        test::Bytes image;
+        bool slow;
+    } table[] = {
+        {png(1024, 1024), false},
+        {png(1024, 1025), true},
+        {png(2048, 512), false},
+        {png(0x10000, 0x10000), true},  // 2^32 pixels
+        {test::Bytes(large.begin(), large.begin() + 23), false},  // no whole IHDR
+        {test::ImageBytes({.width = 256, .height = 256}), false},
+        {test::Bytes(kSlowBytes, 0), false},
+        {test::Bytes(kSlowBytes + 1, 0), true},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(SlowToMake({row.image.data(), row.image.size()}), row.slow) << row.image.size() << " bytes";
 }
 
 // Every cell of the grid, and the chosen icon, as the platform's one icon of
