@@ -30,12 +30,18 @@ HANDLE OpenShared(const std::wstring& path) {
                          nullptr);
 }
 
-bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
+// What can be read at an offset, up to `size` bytes; 0 when nothing can.
+DWORD ReadSome(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(offset);
     DWORD read = 0;
-    return ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) &&
-           ::ReadFile(file, buffer, size, &read, nullptr) && read == size;
+    return ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && ::ReadFile(file, buffer, size, &read, nullptr)
+               ? read
+               : 0;
+}
+
+bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
+    return ReadSome(file, offset, buffer, size) == size;
 }
 
 }  // namespace
@@ -92,8 +98,14 @@ ChosenImageId ExecutableIcons::ExtractionChoice() const {
 void ExecutableIcons::OpenProgram() {
     // Refused only for the images the platform's extraction reads; any
     // other choice of an image it cannot read gives no icon.
+    // A listing reads the program's structure a few pages at a time, its
+    // images through the view.
+    if (deferred_)
+        structure_ = std::make_unique<PagedReads>([this](std::uint64_t offset, std::uint8_t* buffer, std::size_t size) {
+            return file_ ? std::size_t{ReadSome(file_.Get(), offset, buffer, static_cast<DWORD>(size))} : 0;
+        });
     program_ = ReadProgramIcons(View(), viewSize_, ExtractionChoice(),
-                                deferred_ ? NamedImages::Deferred : NamedImages::Judged);
+                                deferred_ ? NamedImages::Deferred : NamedImages::Judged, structure_.get());
     refused_ = !program_;
     MapAfresh();  // the checks went through every page
 }
@@ -181,24 +193,24 @@ bool ExecutableIcons::Reopen() const {
 
 ExecutableIcons::Judging ExecutableIcons::JudgeNamedImages(std::size_t groups) {
     if (refused_) return Judging::Refused;
-    if (!program_ || !deferred_ || judged_ >= program_->groups.size()) return Judging::Done;
+    if (!program_ || !deferred_ || judged_ >= program_->Count()) return Judging::Done;
     if (!Reopen()) return Judging::Done;  // nothing more is made of a changed file
     const ChosenImageId chosen = ExtractionChoice();
-    for (std::size_t n = 0; n < groups && judged_ < program_->groups.size(); ++n, ++judged_) {
+    for (std::size_t n = 0; n < groups && judged_ < program_->Count(); ++n, ++judged_) {
         // Every few icons the pages read so far leave the working set.
         if (!view_ || ++chosenSinceMapped_ > kJudgedPerView) MapAfresh();
         if (!view_) return Judging::Done;
-        if (!NamedImagesSafe(View(), viewSize_, *program_, judged_, chosen)) {
+        if (!NamedImagesSafe(View(), viewSize_, *program_, judged_, chosen, structure_.get())) {
             refused_ = true;
             program_.reset();
             return Judging::Refused;
         }
     }
-    return judged_ >= program_->groups.size() ? Judging::Done : Judging::More;
+    return judged_ >= program_->Count() ? Judging::Done : Judging::More;
 }
 
 int ExecutableIcons::Count() const noexcept {
-    if (program_) return static_cast<int>(program_->groups.size());
+    if (program_) return static_cast<int>(program_->Count());
     return iconDirectory_.empty() ? 0 : 1;
 }
 
@@ -220,19 +232,23 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
         if (!length) return {};
         return {View() + offset, static_cast<std::size_t>(*length)};
     }
-    if (!program_ || index >= program_->groups.size() || !program_->groups[index]) return {};
+    if (!program_ || index >= program_->Count()) return {};
     if (!view_ || ++chosenSinceMapped_ > kIconsPerView) MapAfresh();
     if (!view_) return {};
-    // An icon not judged yet is made only from images the platform reads
-    // safely.
-    if (deferred_ && index >= judged_ && !NamedImagesSafe(View(), viewSize_, *program_, index, ExtractionChoice()))
+    // An icon not judged yet is made only from a group and images the
+    // platform reads safely.
+    if (deferred_ && index >= judged_ &&
+        !NamedImagesSafe(View(), viewSize_, *program_, index, ExtractionChoice(), structure_.get()))
         return {};
     // The platform's own choice, from the group's directory, which the
     // reader found inside the file with all its entries.
-    auto* group = const_cast<BYTE*>(View() + *program_->groups[index]);
+    const auto groupAt = IconGroup(View(), viewSize_, *program_, index, structure_.get());
+    if (!groupAt) return {};
+    auto* group = const_cast<BYTE*>(View() + *groupAt);
     const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, width, height, LR_DEFAULTCOLOR);
-    const auto image = program_->Image(static_cast<std::uint16_t>(id));
-    if (!image) return {};
+    const auto entry = ImageEntryOf(View(), viewSize_, *program_, static_cast<std::uint16_t>(id), structure_.get());
+    if (!entry || !entry->bytes) return {};
+    const FileSpan* image = &*entry->bytes;
     if (!deferred_) return {View() + image->offset, image->size};
     // A deferred reading left the image as its entry states it: handed over
     // as far as the view holds it, or not at all.
@@ -260,7 +276,12 @@ HICON ExecutableIcons::Make(int index, int size) const {
     } else if (!program_) {
         return nullptr;
     } else if (index < 0) {
-        const auto found = program_->IndexOfGroupId(0u - static_cast<std::uint32_t>(index));
+        if (!Reopen()) return nullptr;
+        if (!view_) MapAfresh();
+        // cppcheck-suppress duplicateCondition ; MapAfresh sets view_ when the file can be mapped
+        if (!view_) return nullptr;
+        const auto found =
+            IconOfGroupId(View(), viewSize_, *program_, 0u - static_cast<std::uint32_t>(index), structure_.get());
         if (!found) return nullptr;
         at = *found;
     } else {

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -133,6 +134,8 @@ private:
     mutable std::size_t chosenSinceMapped_ = 0;
     bool refused_ = false;
     std::optional<ProgramIcons> program_;
+    // A listing's reads of the program's structure, not through the view.
+    mutable std::unique_ptr<PagedReads> structure_;
     // An icon file: the directory its images are chosen from and the file's
     // header and entries.
     std::vector<std::uint8_t> iconDirectory_;

@@ -112,11 +112,22 @@ HICON IconFromSingleImage(const std::vector<std::uint8_t>& bytes, int size) {
 
 }  // namespace
 
-HICON LoadIconFileAtSize(const std::wstring& path, int size) {
-    const auto bytes = ReadSingleImage(path, [size](const std::vector<IcoEntry>& entries) {
+namespace {
+
+std::vector<std::uint8_t> SingleImageAtSize(const std::wstring& path, int size) {
+    return ReadSingleImage(path, [size](const std::vector<IcoEntry>& entries) {
         return ChooseIcoImageForWidth(entries, static_cast<unsigned>(size));
     });
-    return IconFromSingleImage(bytes, size);
+}
+
+}  // namespace
+
+HICON LoadIconFileAtSize(const std::wstring& path, int size) { return IconFromSingleImage(SingleImageAtSize(path, size), size); }
+
+std::vector<std::uint8_t> IconFileImageAtSize(const std::wstring& path, int size) {
+    std::vector<std::uint8_t> bytes = SingleImageAtSize(path, size);
+    bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(bytes.size(), kIcoSingleImageOffset)));
+    return bytes;
 }
 
 void IconImage::LoadFromFile(const std::wstring& path) {
@@ -135,6 +146,13 @@ void IconImage::SetHandle(HICON icon) {
     data->handle.Reset(icon);
     data->made = true;
     data_ = std::move(data);
+}
+
+void IconImage::SetMadeHandle(HICON icon) {
+    UniqueIcon made(icon);
+    if (!data_) return;
+    data_->handle = std::move(made);
+    data_->made = true;
 }
 
 HICON IconImage::Handle() const {

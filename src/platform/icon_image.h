@@ -15,6 +15,9 @@ namespace orbelune {
 // least that large, else the largest), made at that size: read as
 // LoadFromFile reads, with its failures.
 HICON LoadIconFileAtSize(const std::wstring& path, int size);
+// The bytes of the image LoadIconFileAtSize makes its icon of, as far as the
+// platform reads them, with its failures.
+std::vector<std::uint8_t> IconFileImageAtSize(const std::wstring& path, int size);
 
 class IconImage {
 public:
@@ -36,6 +39,9 @@ public:
 
     // Takes ownership of the handle; a null handle empties the object.
     void SetHandle(HICON icon);
+    // Takes ownership of the icon made elsewhere of the file's image at its
+    // own size, as Handle would make it (nullptr: none can be made).
+    void SetMadeHandle(HICON icon);
 
     void Clear() noexcept { data_.reset(); }
 

@@ -3,6 +3,9 @@
 #include "platform/icon_pixels.h"
 #include "platform/little_endian.h"
 
+#include <algorithm>
+#include <utility>
+
 
 namespace orbelune {
 
@@ -30,8 +33,10 @@ struct OutsideFile {};
 // file's own bytes are touched.
 class Bytes {
 public:
-    Bytes(const std::uint8_t* data, std::size_t size, NamedImages named = NamedImages::Judged)
-        : data_(data), size_(size), reach_(MappedReach(size)), deferred_(named == NamedImages::Deferred) {}
+    Bytes(const std::uint8_t* data, std::size_t size, NamedImages named = NamedImages::Judged,
+          PagedReads* pages = nullptr)
+        : data_(data), size_(size), reach_(MappedReach(size)), deferred_(named == NamedImages::Deferred),
+          pages_(pages) {}
 
     std::uint64_t Size() const { return size_; }
     bool Holds(std::uint64_t offset, std::uint64_t length) const {
@@ -43,7 +48,8 @@ public:
     }
     std::uint8_t Byte(std::uint64_t offset) const {
         offset = Address(offset);
-        return offset < size_ ? data_[offset] : 0;
+        if (offset >= size_) return 0;
+        return pages_ ? pages_->Byte(offset) : data_[offset];
     }
     std::uint16_t Word(std::uint64_t offset) const {
         Need(offset, 2);
@@ -87,6 +93,7 @@ private:
     std::uint64_t size_;
     std::uint64_t reach_;
     bool deferred_;
+    PagedReads* pages_;
 };
 
 // Whether the platform chooses among a group directory's entries: only when
@@ -104,9 +111,11 @@ void NeedGroupDirectory(const Bytes& b, std::uint32_t at) {
 
 // Refuses a group that names an image that the platform would read beyond
 // its view for, or might read anywhere for (see SetSpan): the image it
-// chooses, or any when the choice is not given.
-void NeedGroupImages(const Bytes& b, const ProgramIcons& icons, const std::optional<std::uint32_t>& group,
-                     const ChosenImageId& chosen) {
+// chooses, or any when the choice is not given. `find` gives the image
+// entry of an ID, or none.
+template <typename FindImage>
+void NeedGroupImages(const Bytes& b, const std::optional<std::uint32_t>& group, const ChosenImageId& chosen,
+                     const FindImage& find) {
     if (!group) return;
     const bool taken = GroupTaken(b, *group);
     const unsigned entries = chosen ? 1 : taken ? b.Word(*group + 4) : 1;
@@ -114,7 +123,7 @@ void NeedGroupImages(const Bytes& b, const ProgramIcons& icons, const std::optio
         const std::uint16_t id = chosen ? chosen(*group)
                                  : taken ? b.Word(*group + kGroupHeaderSize + j * kGroupEntrySize + 12)
                                          : 0;
-        const auto* image = icons.Find(id);
+        const auto image = find(id);
         if (image && (image->outside || (image->unjudged && !b.ImageLength(*image->bytes)))) throw OutsideFile{};
     }
 }
@@ -122,13 +131,24 @@ void NeedGroupImages(const Bytes& b, const ProgramIcons& icons, const std::optio
 // Refuses a file one of whose groups names such an image.
 void NeedNamedImages(const Bytes& b, const ProgramIcons& icons, const ChosenImageId& chosen, NamedImages named) {
     if (named == NamedImages::Deferred) return;
-    for (const auto& group : icons.groups) NeedGroupImages(b, icons, group, chosen);
+    for (const auto& group : icons.groups)
+        NeedGroupImages(b, group, chosen, [&icons](std::uint16_t id) { return icons.Find(id); });
 }
 
 class PeReader {
 public:
-    PeReader(const Bytes& b, const ChosenImageId& chosen, NamedImages named) : b_(b), chosen_(chosen), named_(named) {}
-    ProgramIcons Read();
+    explicit PeReader(const Bytes& b) : b_(b) {}
+    // Over the directories a deferred reading found.
+    PeReader(const Bytes& b, const ProgramIcons::Directories& found)
+        : b_(b), sectionTable_(found.sectionTable), sectionCount_(found.sectionCount), root_(found.root) {}
+    ProgramIcons Read(const ChosenImageId& chosen, NamedImages named);
+
+    // The group directory of the group entry at `entry`: its offset, whose
+    // header and entries lie inside the view; nothing where no section
+    // holds it, which is no icon for the platform.
+    std::optional<std::uint32_t> Group(std::uint64_t entry) const;
+    // The image of the image entry at `entry`.
+    ProgramIcons::ImageEntry Image(std::uint64_t entry) const;
 
 private:
     enum class Found { Yes, No };
@@ -143,8 +163,6 @@ private:
     std::uint64_t FirstLanguageData(std::uint32_t nameTarget) const;
 
     const Bytes& b_;
-    const ChosenImageId& chosen_;
-    NamedImages named_;
     std::uint64_t sectionTable_ = 0;
     unsigned sectionCount_ = 0;
     std::uint64_t root_ = 0;
@@ -188,7 +206,30 @@ std::uint64_t PeReader::FirstLanguageData(std::uint32_t nameTarget) const {
     return root_ + (b_.Dword(languages + kDirectoryHeaderSize + 4) & kOffsetBits);
 }
 
-ProgramIcons PeReader::Read() {
+std::optional<std::uint32_t> PeReader::Group(std::uint64_t entry) const {
+    const std::uint64_t data = FirstLanguageData(b_.Dword(entry + 4));
+    std::uint32_t at;
+    if (Map(b_.Dword(data), at) == Found::No) return std::nullopt;  // no directory: no icon
+    NeedGroupDirectory(b_, at);
+    return at;
+}
+
+ProgramIcons::ImageEntry PeReader::Image(std::uint64_t entry) const {
+    ProgramIcons::ImageEntry image{b_.Word(entry), std::nullopt};
+    // An image in no section is none for the platform; one whose entries
+    // lead beyond the view matters only when a group names it.
+    try {
+        const std::uint64_t data = FirstLanguageData(b_.Dword(entry + 4));
+        b_.Need(data, kDataEntryReadSize);
+        std::uint32_t at;
+        if (Map(b_.Dword(data), at) == Found::Yes) b_.SetSpan(image, at, b_.Dword(data + 4));
+    } catch (const OutsideFile&) {
+        image.outside = true;
+    }
+    return image;
+}
+
+ProgramIcons PeReader::Read(const ChosenImageId& chosen, NamedImages named) {
     ProgramIcons result;
     const std::uint64_t nt = b_.Dword(kNewHeaderOffsetAt);
     sectionCount_ = b_.Word(nt + 6);
@@ -214,62 +255,52 @@ ProgramIcons PeReader::Read() {
     const std::uint64_t groups = root_ + groupsTarget;
     // Counted in 16 bits, as the platform counts them.
     const auto count = static_cast<std::uint16_t>(b_.Word(groups + 12) + b_.Word(groups + 14));
-    result.groups.reserve(count);
-    result.groupIds.reserve(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        // cppcheck-suppress redundantAssignment ; a constant of its own each time round the loop
-        const std::uint64_t entry = groups + kDirectoryHeaderSize + std::uint64_t{i} * kDirectoryEntrySize;
-        result.groupIds.push_back(b_.Word(entry));
-        const std::uint64_t data = FirstLanguageData(b_.Dword(entry + 4));
-        std::uint32_t at;
-        if (Map(b_.Dword(data), at) == Found::No) {
-            result.groups.emplace_back();  // no directory: no icon
-            continue;
+    const std::uint64_t groupEntries = groups + kDirectoryHeaderSize;
+    const bool deferred = named == NamedImages::Deferred;
+    if (deferred) {
+        // Every entry the platform may read, as a whole reading reads them.
+        b_.Need(groupEntries, std::uint64_t{count} * kDirectoryEntrySize);
+        result.directories = ProgramIcons::Directories{sectionTable_, sectionCount_, root_, groupEntries, 0, count, 0};
+    } else {
+        result.groups.reserve(count);
+        result.groupIds.reserve(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            // cppcheck-suppress redundantAssignment ; a constant of its own each time round the loop
+            const std::uint64_t entry = groupEntries + std::uint64_t{i} * kDirectoryEntrySize;
+            result.groupIds.push_back(b_.Word(entry));
+            result.groups.push_back(Group(entry));
         }
-        NeedGroupDirectory(b_, at);
-        result.groups.emplace_back(at);
     }
     if (count == 0) return result;
 
     std::uint32_t iconsTarget;
     if (FindId(root_, kIconType, iconsTarget) == Found::No) return result;  // no images: no icons
     const std::uint64_t icons = root_ + iconsTarget;
-    const unsigned named = b_.Word(icons + 12), total = named + b_.Word(icons + 14);
-    b_.Need(icons + kDirectoryHeaderSize, std::uint64_t{total} * kDirectoryEntrySize);
-    result.firstNumbered = named;
-    result.images.reserve(total);
-    for (unsigned k = 0; k < total; ++k) {
-        // cppcheck-suppress redundantAssignment ; a constant of its own each time round the loop
-        const std::uint64_t entry = icons + kDirectoryHeaderSize + std::uint64_t{k} * kDirectoryEntrySize;
-        ProgramIcons::ImageEntry image{b_.Word(entry), std::nullopt};
-        // An image in no section is none for the platform; one whose entries
-        // lead beyond the view matters only when a group names it.
-        try {
-            const std::uint64_t data = FirstLanguageData(b_.Dword(entry + 4));
-            b_.Need(data, kDataEntryReadSize);
-            std::uint32_t at;
-            if (Map(b_.Dword(data), at) == Found::Yes) b_.SetSpan(image, at, b_.Dword(data + 4));
-        } catch (const OutsideFile&) {
-            image.outside = true;
-        }
-        result.images.push_back(image);
+    const unsigned numberedFrom = b_.Word(icons + 12), total = numberedFrom + b_.Word(icons + 14);
+    const std::uint64_t imageEntries = icons + kDirectoryHeaderSize;
+    b_.Need(imageEntries, std::uint64_t{total} * kDirectoryEntrySize);
+    result.firstNumbered = numberedFrom;
+    if (deferred) {
+        result.directories->images = imageEntries;
+        result.directories->imageCount = total;
+        return result;
     }
-    NeedNamedImages(b_, result, chosen_, named_);
+    result.images.reserve(total);
+    for (unsigned k = 0; k < total; ++k) result.images.push_back(Image(imageEntries + std::uint64_t{k} * kDirectoryEntrySize));
+    NeedNamedImages(b_, result, chosen, named);
     return result;
 }
 
 class NeReader {
 public:
-    NeReader(const Bytes& b, const ChosenImageId& chosen, NamedImages named) : b_(b), chosen_(chosen), named_(named) {}
-    ProgramIcons Read();
+    explicit NeReader(const Bytes& b) : b_(b) {}
+    ProgramIcons Read(const ChosenImageId& chosen, NamedImages named);
 
 private:
     const Bytes& b_;
-    const ChosenImageId& chosen_;
-    NamedImages named_;
 };
 
-ProgramIcons NeReader::Read() {
+ProgramIcons NeReader::Read(const ChosenImageId& chosen, NamedImages named) {
     constexpr std::uint16_t kGroupIcons = 0x800E, kIcons = 0x8003;
     constexpr std::size_t kTypeInfoSize = 8, kNameInfoSize = 12;
     ProgramIcons result;
@@ -323,11 +354,33 @@ ProgramIcons NeReader::Read() {
         b_.SetSpan(image, scaled(b_.Word(info)), scaled(b_.Word(info + 2)));
         result.images.push_back(image);
     }
-    NeedNamedImages(b_, result, chosen_, named_);
+    NeedNamedImages(b_, result, chosen, named);
     return result;
 }
 
 }  // namespace
+
+PagedReads::PagedReads(Read read) : read_(std::move(read)), pages_(kPagesKept) {}
+
+std::uint8_t PagedReads::Byte(std::uint64_t offset) {
+    const std::uint64_t index = offset / kPageSize;
+    if (pages_[last_].index != index) {
+        std::size_t found = 0;
+        while (found < pages_.size() && pages_[found].index != index) ++found;
+        if (found == pages_.size()) {  // read in place of the page read longest ago
+            found = next_;
+            next_ = (next_ + 1) % pages_.size();
+            Page& page = pages_[found];
+            page.bytes.resize(kPageSize);
+            page.index = index;
+            page.valid = read_ ? std::min(read_(index * kPageSize, page.bytes.data(), kPageSize), kPageSize) : 0;
+        }
+        last_ = found;
+    }
+    const Page& page = pages_[last_];
+    const auto at = static_cast<std::size_t>(offset % kPageSize);
+    return at < page.valid ? page.bytes[at] : 0;
+}
 
 ExecutableKind ClassifyExecutable(const std::uint8_t* data, std::size_t size) {
     if (size < 2 || data[0] != 'M' || data[1] != 'Z') return ExecutableKind::NotExecutable;
@@ -383,10 +436,11 @@ namespace {
 // kind or one whose reading would leave the platform's view of it.
 template <typename Reader>
 std::optional<ProgramIcons> ReadAs(const std::uint8_t* data, std::size_t size, ExecutableKind kind,
-                                   const ChosenImageId& chosen, NamedImages named = NamedImages::Judged) {
+                                   const ChosenImageId& chosen, NamedImages named = NamedImages::Judged,
+                                   PagedReads* pages = nullptr) {
     if (ClassifyExecutable(data, size) != kind) return std::nullopt;
     try {
-        return Reader(Bytes(data, size, named), chosen, named).Read();
+        return Reader(Bytes(data, size, named, pages)).Read(chosen, named);
     } catch (const OutsideFile&) {
         return std::nullopt;
     }
@@ -402,22 +456,106 @@ std::optional<ProgramIcons> ReadNeIcons(const std::uint8_t* data, std::size_t si
     return ReadAs<NeReader>(data, size, ExecutableKind::Ne, chosen);
 }
 
+namespace {
+
+// The entries of a deferred reading's directories, read through the view.
+class DeferredWalk {
+public:
+    DeferredWalk(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons, PagedReads* pages)
+        : icons_(icons), found_(*icons.directories), b_(data, size, NamedImages::Deferred, pages), reader_(b_, found_) {}
+
+    std::uint64_t GroupEntry(std::size_t index) const { return found_.groups + std::uint64_t{index} * kDirectoryEntrySize; }
+    std::optional<std::uint32_t> Group(std::size_t index) const { return reader_.Group(GroupEntry(index)); }
+    std::uint16_t GroupId(std::size_t index) const { return b_.Word(GroupEntry(index)); }
+
+    // Found by halves among the numbered entries, as ProgramIcons::Find.
+    std::optional<ProgramIcons::ImageEntry> Find(std::uint16_t id) const {
+        int low = static_cast<int>(icons_.firstNumbered);
+        int high = static_cast<int>(found_.imageCount) - 1;
+        while (low <= high) {
+            const int middle = (low + high) / 2;
+            const std::uint64_t entry = found_.images + static_cast<std::uint64_t>(middle) * kDirectoryEntrySize;
+            const std::uint16_t found = b_.Word(entry);
+            if (found == id) return reader_.Image(entry);
+            if (found > id)
+                high = middle - 1;
+            else
+                low = middle + 1;
+        }
+        return std::nullopt;
+    }
+
+    const Bytes& Read() const { return b_; }
+
+private:
+    const ProgramIcons& icons_;
+    const ProgramIcons::Directories& found_;
+    Bytes b_;
+    PeReader reader_;
+};
+
+std::optional<ProgramIcons::ImageEntry> Copy(const ProgramIcons::ImageEntry* image) {
+    return image ? std::optional<ProgramIcons::ImageEntry>(*image) : std::nullopt;
+}
+
+}  // namespace
+
 bool NamedImagesSafe(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons, std::size_t group,
-                     const ChosenImageId& chosen) {
-    if (group >= icons.groups.size()) return true;
+                     const ChosenImageId& chosen, PagedReads* pages) {
+    if (group >= icons.Count()) return true;
     try {
-        NeedGroupImages(Bytes(data, size), icons, icons.groups[group], chosen);
+        if (!icons.directories) {
+            NeedGroupImages(Bytes(data, size, NamedImages::Judged, pages), icons.groups[group], chosen,
+                            [&icons](std::uint16_t id) { return icons.Find(id); });
+            return true;
+        }
+        const DeferredWalk walk(data, size, icons, pages);
+        NeedGroupImages(walk.Read(), walk.Group(group), chosen, [&walk](std::uint16_t id) { return walk.Find(id); });
         return true;
     } catch (const OutsideFile&) {
         return false;
     }
 }
 
+std::optional<std::uint32_t> IconGroup(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons,
+                                       std::size_t index, PagedReads* pages) {
+    if (index >= icons.Count()) return std::nullopt;
+    if (!icons.directories) return icons.groups[index];
+    try {
+        return DeferredWalk(data, size, icons, pages).Group(index);
+    } catch (const OutsideFile&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<ProgramIcons::ImageEntry> ImageEntryOf(const std::uint8_t* data, std::size_t size,
+                                                     const ProgramIcons& icons, std::uint16_t id, PagedReads* pages) {
+    if (!icons.directories) return Copy(icons.Find(id));
+    try {
+        return DeferredWalk(data, size, icons, pages).Find(id);
+    } catch (const OutsideFile&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::size_t> IconOfGroupId(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons,
+                                         std::uint32_t id, PagedReads* pages) {
+    if (!icons.directories) return icons.IndexOfGroupId(id);
+    try {
+        const DeferredWalk walk(data, size, icons, pages);
+        for (std::size_t n = 0; n < icons.Count(); ++n)
+            if (walk.GroupId(n) == id) return n;
+        return std::nullopt;
+    } catch (const OutsideFile&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size, const ChosenImageId& chosen,
-                                             NamedImages named) {
+                                             NamedImages named, PagedReads* pages) {
     switch (ClassifyExecutable(data, size)) {
-    case ExecutableKind::Pe: return ReadAs<PeReader>(data, size, ExecutableKind::Pe, chosen, named);
-    case ExecutableKind::Ne: return ReadAs<NeReader>(data, size, ExecutableKind::Ne, chosen, named);
+    case ExecutableKind::Pe: return ReadAs<PeReader>(data, size, ExecutableKind::Pe, chosen, named, pages);
+    case ExecutableKind::Ne: return ReadAs<NeReader>(data, size, ExecutableKind::Ne, chosen, named, pages);
     case ExecutableKind::Damaged: return std::nullopt;
     case ExecutableKind::NotExecutable:
     case ExecutableKind::OtherExecutable:

@@ -23,6 +23,33 @@
 
 namespace orbelune {
 
+// A file's bytes read into a few pages of memory of the reader's own rather
+// than through a view of the file: how a listing walks a program's
+// directories without the pages it reads becoming part of the process
+// (the system maps a whole neighbourhood of every page read through a view,
+// 64 KiB or more). `read` gives the bytes at an offset, fewer only at the
+// file's end; the last few pages read are kept.
+class PagedReads {
+public:
+    using Read = std::function<std::size_t(std::uint64_t offset, std::uint8_t* buffer, std::size_t size)>;
+    explicit PagedReads(Read read);
+    // The byte at an offset inside the file; 0 where it cannot be read.
+    std::uint8_t Byte(std::uint64_t offset);
+
+private:
+    static constexpr std::size_t kPageSize = 4096;
+    static constexpr std::size_t kPagesKept = 16;
+    struct Page {
+        std::uint64_t index = ~std::uint64_t{0};
+        std::size_t valid = 0;
+        std::vector<std::uint8_t> bytes;
+    };
+    Read read_;
+    std::vector<Page> pages_;
+    std::size_t last_ = 0;  // the page read from last
+    std::size_t next_ = 0;  // the page replaced next
+};
+
 enum class ExecutableKind {
     NotExecutable,    // no "MZ": an icon file or anything else
     Pe,               // "PE\0\0" behind the DOS header
@@ -76,6 +103,25 @@ struct ProgramIcons {
     // one first.
     std::vector<std::uint16_t> groupIds;
 
+    // A PE file read with NamedImages::Deferred holds none of the lists
+    // above: where its directories lie, checked to lie inside the view with
+    // all their entries, and each icon's group and image are walked when
+    // the icon is asked for (IconGroup, ChosenImageEntry), so that a
+    // listing reads the pages of the icons it shows and no others.
+    struct Directories {
+        std::uint64_t sectionTable = 0;
+        unsigned sectionCount = 0;
+        std::uint64_t root = 0;
+        std::uint64_t groups = 0;  // the group directory's entries
+        std::uint64_t images = 0;  // the image directory's entries
+        unsigned groupCount = 0;
+        unsigned imageCount = 0;   // 0 where the file has no image directory
+    };
+    std::optional<Directories> directories;
+
+    // The number of icons, the platform's.
+    std::size_t Count() const { return directories ? directories->groupCount : groups.size(); }
+
     // The image entry the platform takes for an ID; nullptr when it finds
     // none.
     const ImageEntry* Find(std::uint16_t id) const;
@@ -110,15 +156,34 @@ enum class NamedImages { Judged, Deferred };
 
 // Either, by the file's kind: an empty list for a file that is no program
 // or a program of another kind, nothing for a damaged one.
+// `pages`, when given, reads the file's structure (headers, directories,
+// groups) instead of `data`; the images' bytes are read from `data`.
 std::optional<ProgramIcons> ReadProgramIcons(const std::uint8_t* data, std::size_t size,
                                              const ChosenImageId& chosen = {},
-                                             NamedImages named = NamedImages::Judged);
+                                             NamedImages named = NamedImages::Judged, PagedReads* pages = nullptr);
 
-// Whether the images group `group` of a deferred reading names are ones the
-// platform reads without leaving its view of the file (the chosen one, or
-// every one without a choice); a Judged reading refuses a file for which
-// this is false for any group.
+// Whether the platform reads the group of icon `group` of a deferred
+// reading and the images it names without leaving its view of the file (the
+// chosen one, or every one without a choice); a Judged reading refuses a
+// file for which this is false for any group.
 bool NamedImagesSafe(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons, std::size_t group,
-                     const ChosenImageId& chosen = {});
+                     const ChosenImageId& chosen = {}, PagedReads* pages = nullptr);
+
+// Lookups that serve a reading of either kind, walking the directories of a
+// deferred one in the same bytes it was read from (and through `pages`
+// when given, as ReadProgramIcons).
+// The offset of icon `index`'s group directory, inside the view with all
+// its entries; nothing past the end, where the platform finds none and,
+// for a deferred reading, where the platform would read beyond its view
+// for it (NamedImagesSafe is false then).
+std::optional<std::uint32_t> IconGroup(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons,
+                                       std::size_t index, PagedReads* pages = nullptr);
+// The image entry the platform takes for an ID (see ProgramIcons::Find).
+std::optional<ProgramIcons::ImageEntry> ImageEntryOf(const std::uint8_t* data, std::size_t size,
+                                                     const ProgramIcons& icons, std::uint16_t id,
+                                                     PagedReads* pages = nullptr);
+// The icon a negative index names (see ProgramIcons::IndexOfGroupId).
+std::optional<std::size_t> IconOfGroupId(const std::uint8_t* data, std::size_t size, const ProgramIcons& icons,
+                                         std::uint32_t id, PagedReads* pages = nullptr);
 
 }  // namespace orbelune

@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <iterator>
+#include <utility>
+#include <vector>
 
 namespace orbelune {
 
@@ -46,8 +48,65 @@ UniqueFont MakeFont(const wchar_t* face, int height, bool bold) {
     return font;
 }
 
+namespace {
+
+// The form a window belongs to, found up its parents as the program knows
+// them (the platform's own walk to the top asks its server each time).
+const Form* FormOf(HWND hwnd) {
+    for (HWND h = hwnd; h; h = ::GetAncestor(h, GA_PARENT))
+        if (const auto* form = dynamic_cast<const Form*>(Window::FromHandle(h))) return form;
+    return nullptr;
+}
+
+// A procedure put before a control's own, with the form it serves; kept in
+// the process, so that a message to the control costs no look-up by the
+// platform.
+struct Subclassed {
+    HWND hwnd;
+    WNDPROC procedure;  // the one put before
+    WNDPROC previous;
+    Form* form;
+};
+
+std::vector<Subclassed>& SubclassedControls() {
+    static std::vector<Subclassed> controls;  // one thread makes and serves every window
+    return controls;
+}
+
+void Subclass(HWND control, WNDPROC procedure, Form* form) {
+    // In the table before the first message reaches the new procedure.
+    auto& controls = SubclassedControls();
+    controls.push_back({control, procedure, nullptr, form});
+    const auto previous = reinterpret_cast<WNDPROC>(  // NOLINT(performance-no-int-to-ptr): the procedure the platform gives
+        ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+    if (previous)
+        controls.back().previous = previous;
+    else
+        controls.pop_back();
+}
+
+// cppcheck-suppress constParameter ; HWND is a handle, not data of ours to make const
+const Subclassed* SubclassOf(HWND hwnd, WNDPROC procedure) {
+    for (const Subclassed& s : SubclassedControls())
+        if (s.hwnd == hwnd && s.procedure == procedure) return &s;
+    return nullptr;
+}
+
+// The control's procedure before `procedure`; after the window's last
+// message it leaves the table (the procedure stays the window's).
+LRESULT CallPrevious(const Subclassed& s, UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND hwnd = s.hwnd;
+    const WNDPROC previous = s.previous, procedure = s.procedure;
+    if (message == WM_NCDESTROY)
+        std::erase_if(SubclassedControls(),
+                      [&](const Subclassed& c) { return c.hwnd == hwnd && c.procedure == procedure; });
+    return ::CallWindowProcW(previous, hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
 int DpiOf(HWND hwnd) {
-    if (auto* form = dynamic_cast<Form*>(Window::FromHandle(::GetAncestor(hwnd, GA_ROOT)))) return form->Dpi();
+    if (const Form* form = FormOf(hwnd)) return form->Dpi();
     return WindowDpi(hwnd);
 }
 
@@ -71,7 +130,7 @@ bool HighContrastOn() {
 void SetHighContrastAnswerer(std::function<bool()> answerer) { HighContrastAnswerer() = std::move(answerer); }
 
 COLORREF SurfaceColor(HWND hwnd, COLORREF own) {
-    const auto* form = dynamic_cast<const Form*>(Window::FromHandle(::GetAncestor(hwnd, GA_ROOT)));
+    const Form* form = FormOf(hwnd);
     return form && form->HighContrast() ? ::GetSysColor(COLOR_BTNFACE) : own;
 }
 
@@ -209,6 +268,7 @@ void Form::MakeControls() {
     for (const FontSpec& font : fontSpecs_) AddFont(font.face, font.height, font.bold);
     for (const ControlRow& row : controls_) {
         HWND control = row.className ? AddControl(row) : MakeWindow(row);
+        rowControls_.emplace_back(row.place.id, control);
         if (row.itemHeight) SetItemHeight(control, row.itemHeight);
         if (row.checked) ::SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
         if (row.tooltip) AddTooltip(control, row.tooltip);
@@ -223,6 +283,12 @@ void Form::MakeControls() {
 }
 
 HWND Form::MakeWindow(const ControlRow&) { throw Failure(L"ウィンドウを作成できません"); }
+
+HWND Form::Control(int id) const {
+    for (const auto& [rowId, control] : rowControls_)
+        if (rowId == id) return control;
+    return ::GetDlgItem(Handle(), id);
+}
 
 HFONT Form::Font(int index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= fonts_.size()) throw Failure(L"フォントを作成できません");
@@ -245,8 +311,7 @@ HWND Form::AddControl(const ControlRow& row) {
     if (textAfterFont && row.text) ::SetWindowTextW(h, row.text);
     placements_.push_back(Placement{h, place.x, place.y, place.width, place.height});
     if (place.grow != Grow::No) FitText(h, place.grow == Grow::KeepRight);
-    if (button && (row.style & BS_TYPEMASK) == BS_GROUPBOX)
-        ::SetWindowSubclass(h, GroupBoxPainter, 2, reinterpret_cast<DWORD_PTR>(this));
+    if (button && (row.style & BS_TYPEMASK) == BS_GROUPBOX) Subclass(h, GroupBoxPainter, this);
     return h;
 }
 
@@ -290,48 +355,49 @@ void Form::AddTooltip(HWND control, const wchar_t* text) {
     ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-LRESULT CALLBACK Form::GroupBoxPainter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR data) {
+LRESULT CALLBACK Form::GroupBoxPainter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const Subclassed* s = SubclassOf(hwnd, GroupBoxPainter);
+    if (!s) return ::DefWindowProcW(hwnd, message, wParam, lParam);  // never: in the table before its first message
     if (message == WM_ERASEBKGND) {
         // The form clips its children, so nothing else paints in here.
         RECT r;
         ::GetClientRect(hwnd, &r);
-        ::FillRect(reinterpret_cast<HDC>(wParam), &r, reinterpret_cast<Form*>(data)->BackgroundBrush());
+        ::FillRect(reinterpret_cast<HDC>(wParam), &r, s->form->BackgroundBrush());
         return 1;
     }
-    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, GroupBoxPainter, 2);
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return CallPrevious(*s, message, wParam, lParam);
 }
 
-void Form::WatchKeys(HWND control) {
-    ::SetWindowSubclass(control, KeyWatcher, 1, reinterpret_cast<DWORD_PTR>(this));
-}
+void Form::WatchKeys(HWND control) { Subclass(control, KeyWatcher, this); }
 
-LRESULT CALLBACK Form::KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    auto* form = reinterpret_cast<Form*>(data);
+LRESULT CALLBACK Form::KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const Subclassed* s = SubclassOf(hwnd, KeyWatcher);
+    if (!s) return ::DefWindowProcW(hwnd, message, wParam, lParam);  // never: in the table before its first message
     switch (message) {
     case WM_GETDLGCODE:
         // Enter belongs to the field, not to the window's keyboard navigation.
         if (lParam) {
             const auto* msg = reinterpret_cast<const MSG*>(lParam);
             if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
-                return DLGC_WANTALLKEYS | ::DefSubclassProc(hwnd, message, wParam, lParam);
+                return DLGC_WANTALLKEYS | CallPrevious(*s, message, wParam, lParam);
         }
         break;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
+    case WM_SYSKEYDOWN: {
+        Form* form = s->form;
         RunHandler([&] { form->OnControlKeyDown(hwnd, wParam); });
+        // The handler may have destroyed the control.
+        s = SubclassOf(hwnd, KeyWatcher);
+        if (!s) return 0;
         break;
+    }
     case WM_CHAR:
         if (wParam == L'\r' || wParam == L'\n') return 0;  // a one-line field has no use for it
-        break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(hwnd, KeyWatcher, 1);
         break;
     default:
         break;
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return CallPrevious(*s, message, wParam, lParam);
 }
 
 void Form::OnControlKeyDown(HWND, WPARAM) {}

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,8 +71,10 @@ void Calls(Form& form) {
 
 class Form : public Window {
 public:
-    // A child control by its identifier.
-    HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
+    // A child control by its identifier: one of its rows' from the form's
+    // own table (no question to the platform), any other as the platform
+    // finds it.
+    HWND Control(int id) const;
 
     void Show();
     void Hide() { ::ShowWindow(Handle(), SW_HIDE); }
@@ -147,10 +150,9 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    static LRESULT CALLBACK GroupBoxPainter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                            DWORD_PTR data);
-    static LRESULT CALLBACK KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR data);
+    // Procedures put before a control's own (see Subclass in form.cpp).
+    static LRESULT CALLBACK GroupBoxPainter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK KeyWatcher(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     // A font of the form, `height` pixels high at 96 dpi; the form owns it
     // and makes it again at a new DPI.
@@ -195,6 +197,7 @@ private:
     int clientWidth_ = 0, clientHeight_ = 0;  // at 96 dpi
     std::vector<std::unique_ptr<FormFont>> fonts_;
     std::vector<Placement> placements_;
+    std::vector<std::pair<int, HWND>> rowControls_;  // the rows' controls by identifier
     HWND tooltip_ = nullptr;
     HWND focus_ = nullptr;  // kept while the form is inactive
 };

@@ -12,6 +12,8 @@ namespace orbelune {
 
 namespace {
 constexpr wchar_t kImageClass[] = L"TImage";
+// The scaled picture, made on the icon maker's thread, is there.
+constexpr UINT kScaledMadeMessage = WM_APP + 1;
 }  // namespace
 
 SIZE IconSizeOf(HICON icon) {
@@ -48,6 +50,7 @@ ImageBox::ImageBox(HWND parent, int id, int x, int y, int width, int height, COL
     : background_(background) {
     RegisterWindowClass(kImageClass, nullptr);
     CreateNative(kImageClass, 0, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, parent, id);
+    maker_ = std::make_unique<IconMaker>(Handle(), kScaledMadeMessage);
 }
 
 void ImageBox::SetPicture(const IconImage& picture, Source source) {
@@ -55,6 +58,9 @@ void ImageBox::SetPicture(const IconImage& picture, Source source) {
     source_ = std::move(source);
     scaled_.Reset();
     scaledSize_ = {0, 0};
+    scaledLater_ = scaledMade_ = false;
+    ++pictures_;
+    if (maker_) maker_->Forget();
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -65,8 +71,36 @@ SIZE ImageBox::DrawnSize(SIZE natural) const {
     return {Scale(natural.cx, dpi), Scale(natural.cy, dpi)};
 }
 
-HICON ImageBox::ScaledIcon(SIZE size) {
-    if (scaled_ && scaledSize_.cx == size.cx && scaledSize_.cy == size.cy) return scaled_.Get();
+std::vector<std::uint8_t> ImageBox::SlowImage(SIZE size) const {
+    std::vector<std::uint8_t> image;
+    try {
+        if (const std::wstring* file = picture_.SourceFile()) {
+            image = IconFileImageAtSize(*file, size.cx);
+        } else if (!source_.file.empty() && source_.index >= 0) {
+            const ExecutableIcons icons(source_.file);
+            const ImageBytes chosen = icons.ChosenImage(static_cast<std::size_t>(source_.index), size.cx, size.cy);
+            if (!icons.Refused() && SlowToMake(chosen)) return {chosen.data, chosen.data + chosen.size};
+            return {};
+        }
+    } catch (const Failure&) {
+        return {};  // made, or not, as before
+    }
+    if (!SlowToMake({image.data(), image.size()})) image.clear();
+    return image;
+}
+
+HICON ImageBox::ScaledIcon(SIZE size, bool& later) {
+    const bool same = scaledSize_.cx == size.cx && scaledSize_.cy == size.cy;
+    later = same && scaledLater_;
+    if (same && (scaled_ || scaledLater_ || scaledMade_)) return scaled_.Get();
+    if (std::vector<std::uint8_t> slow; maker_ && !(slow = SlowImage(size)).empty()) {
+        maker_->Ask({slow.data(), slow.size()}, size.cx, pictures_);
+        scaled_.Reset();
+        scaledSize_ = size;
+        scaledLater_ = later = true;
+        scaledMade_ = false;
+        return nullptr;
+    }
     HICON icon = nullptr;
     if (const std::wstring* file = picture_.SourceFile()) {
         // The file's own image for that size; while the file cannot be read
@@ -80,6 +114,7 @@ HICON ImageBox::ScaledIcon(SIZE size) {
                                             : ExtractIconAtSize(source_.file, source_.index, size.cx);
     scaled_.Reset(icon);
     scaledSize_ = size;
+    scaledLater_ = scaledMade_ = false;
     return icon;
 }
 
@@ -92,8 +127,11 @@ void ImageBox::Paint(HDC dc) {
         picture_.Draw(dc, 0, 0);
         return;
     }
-    // Without a source to make it from, the picture itself is brought to size.
-    HICON scaled = ScaledIcon(drawn);
+    // Without a source to make it from, the picture itself is brought to
+    // size; nothing is drawn while the scaled picture is being made.
+    bool later = false;
+    HICON scaled = ScaledIcon(drawn, later);
+    if (later) return;
     ::DrawIconEx(dc, 0, 0, scaled ? scaled : icon, drawn.cx, drawn.cy, 0, nullptr, DI_NORMAL);
 }
 
@@ -108,6 +146,16 @@ LRESULT ImageBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NCHITTEST:
         return HTTRANSPARENT;
+    case kScaledMadeMessage:
+        if (!maker_) return 0;
+        for (IconMaker::Made& made : maker_->Take()) {
+            if (made.key != pictures_ || !scaledLater_ || made.side != scaledSize_.cx) continue;
+            scaled_ = std::move(made.icon);
+            scaledLater_ = false;
+            scaledMade_ = true;
+            ::InvalidateRect(Handle(), nullptr, TRUE);
+        }
+        return 0;
     default:
         break;
     }

@@ -2,13 +2,17 @@
 // corner, on its parent's background. The natural size is the icon's size
 // at 96 dpi: on a scaled display the image draws the icon at the scaled
 // size, made afresh from where the icon came from (the icon file's images,
-// or the file whose icon it is) rather than stretched.
+// or the file whose icon it is) rather than stretched. An image slow to make
+// at that size (SlowToMake) is made on a thread of its own; the image shows
+// nothing until it is there.
 #pragma once
 
 #include "app/window.h"
 #include "platform/handle.h"
 #include "platform/icon_image.h"
+#include "ui/icon_maker.h"
 
+#include <memory>
 #include <string>
 
 namespace orbelune {
@@ -36,7 +40,10 @@ public:
     };
 
     ImageBox(HWND parent, int id, int x, int y, int width, int height, COLORREF background);
-    ~ImageBox() override { Destroy(); }
+    ~ImageBox() override {
+        maker_.reset();  // nothing made any more is posted to the window
+        Destroy();
+    }
 
     const IconImage& Picture() const noexcept { return picture_; }
     // A picture read from an icon file is drawn from the file's images; one
@@ -60,14 +67,22 @@ private:
     // An icon of that natural size as drawn at the image's DPI.
     SIZE DrawnSize(SIZE natural) const;
     // The picture made at the drawn size, kept until the picture or the
-    // size changes; nullptr when it cannot be made.
-    HICON ScaledIcon(SIZE size);
+    // size changes; nullptr when it cannot be made, and with `later` set
+    // while it is being made.
+    HICON ScaledIcon(SIZE size, bool& later);
+    // The image the picture is made of at that size, when it is slow to
+    // make; empty otherwise.
+    std::vector<std::uint8_t> SlowImage(SIZE size) const;
 
     COLORREF background_;
     IconImage picture_;
     Source source_;
     UniqueIcon scaled_;
     SIZE scaledSize_{0, 0};
+    bool scaledLater_ = false;  // the scaled picture is being made
+    bool scaledMade_ = false;   // it was made there, or none could be
+    unsigned pictures_ = 0;     // counts pictures: what is made belongs to the last
+    std::unique_ptr<IconMaker> maker_;
 };
 
 }  // namespace orbelune

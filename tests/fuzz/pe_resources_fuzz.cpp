@@ -9,6 +9,7 @@
 #include "platform/pe_resources.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -48,5 +49,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t* g = view.data() + *group;
         if (Word(g) == 0 && (Word(g + 2) & 3) != 0) Check(*group + 6 + 14 * std::uint64_t{Word(g + 4)} <= view.size());
     }
+    // A deferred reading walks each icon when asked: as the whole reading,
+    // the same groups, reading nothing outside the bytes.
+    // Its structure read a page at a time as well, with the same results.
+    PagedReads pages([&](std::uint64_t offset, std::uint8_t* buffer, std::size_t n) -> std::size_t {
+        if (offset >= size) return 0;
+        const std::size_t got = n < size - offset ? n : static_cast<std::size_t>(size - offset);
+        std::copy_n(data + offset, got, buffer);
+        return got;
+    });
+    const auto deferred = ReadProgramIcons(data, size, {}, NamedImages::Deferred);
+    const auto paged = ReadProgramIcons(data, size, {}, NamedImages::Deferred, &pages);
+    Check(deferred && deferred->Count() == icons->Count() && paged && paged->Count() == icons->Count());
+    for (std::size_t g = 0; g < deferred->Count(); ++g) {
+        Check(NamedImagesSafe(data, size, *deferred, g) && NamedImagesSafe(data, size, *paged, g, {}, &pages));
+        Check(IconGroup(data, size, *deferred, g) == icons->groups[g]);
+        Check(IconGroup(data, size, *paged, g, &pages) == icons->groups[g]);
+    }
+    for (const auto& image : icons->images) {
+        const auto found = ImageEntryOf(data, size, *deferred, image.id);
+        Check(found.has_value() == (icons->Find(image.id) != nullptr));
+    }
+    IconOfGroupId(data, size, *deferred, 1);
     return 0;
 }

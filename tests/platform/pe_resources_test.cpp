@@ -368,28 +368,78 @@ TEST(PeResources, KindsOfFiles) {
     EXPECT_TRUE(ReadPeIcons(library.data(), library.size()));
 }
 
-// A listing reads the structure at once and judges the named images a group
-// at a time: over damaged and generated files it refuses exactly what a
-// whole reading refuses, with the same groups.
+// A listing reads where the directories lie at once and walks each icon's
+// group and images when it is asked for: over damaged and generated files
+// it refuses exactly what a whole reading refuses, with the same groups, the
+// same images for every ID and the same icons for every group ID.
 TEST(PeResources, DeferredReadingRefusesGroupByGroupWhatAWholeReadingRefuses) {
     std::vector<std::pair<std::string, Bytes>> files;
     for (const auto& damaged : test::DamagedLibraries()) files.emplace_back(damaged.what, damaged.bytes);
     for (const auto& generated : test::GeneratedFiles(3, 400)) files.emplace_back(generated.label, generated.bytes);
-    int refused = 0;
-    for (const auto& [what, bytes] : files) {
-        SCOPED_TRACE(what);
+    int refused = 0, compared = 0;
+    // Each walk reads the structure through the bytes given, or a page at a
+    // time through the pages (whose reads are counted).
+    for (const auto& file : files) for (const bool paged : {false, true}) {
+        const Bytes& bytes = file.second;
+        SCOPED_TRACE(file.first + (paged ? ", paged" : ""));
+        std::size_t reads = 0;
+        PagedReads pagedReads([&](std::uint64_t offset, std::uint8_t* buffer, std::size_t size) -> std::size_t {
+            ++reads;
+            if (offset >= bytes.size()) return 0;
+            const auto n = std::min<std::size_t>(size, bytes.size() - offset);
+            std::copy_n(bytes.data() + offset, n, buffer);
+            return n;
+        });
+        PagedReads* pages = paged ? &pagedReads : nullptr;
         const auto whole = Read(bytes);
-        const auto deferred = ReadProgramIcons(bytes.data(), bytes.size(), {}, NamedImages::Deferred);
+        const auto deferred = ReadProgramIcons(bytes.data(), bytes.size(), {}, NamedImages::Deferred, pages);
         bool unsafe = !deferred;
-        for (std::size_t g = 0; deferred && g < deferred->groups.size(); ++g)
-            unsafe = unsafe || !NamedImagesSafe(bytes.data(), bytes.size(), *deferred, g);
+        for (std::size_t g = 0; deferred && g < deferred->Count(); ++g)
+            unsafe = unsafe || !NamedImagesSafe(bytes.data(), bytes.size(), *deferred, g, {}, pages);
         EXPECT_EQ(unsafe, !whole);
-        if (whole && deferred) {
-            EXPECT_EQ(whole->groups, deferred->groups);
+        if (!whole || !deferred) {
+            refused += unsafe;
+            continue;
         }
-        refused += unsafe;
+        ASSERT_EQ(whole->Count(), deferred->Count());
+        for (std::size_t g = 0; g <= deferred->Count(); ++g)
+            EXPECT_EQ(IconGroup(bytes.data(), bytes.size(), *whole, g),
+                      IconGroup(bytes.data(), bytes.size(), *deferred, g, pages));
+        std::vector<std::uint32_t> ids{0, 0xFFFF, 0x10000};
+        for (const auto& image : whole->images) ids.insert(ids.end(), {image.id, image.id + 1u, image.id - 1u});
+        for (const std::uint32_t wide : ids) {
+            const auto id = static_cast<std::uint16_t>(wide);
+            const auto a = ImageEntryOf(bytes.data(), bytes.size(), *whole, id);
+            auto b = ImageEntryOf(bytes.data(), bytes.size(), *deferred, id, pages);
+            ASSERT_EQ(a.has_value(), b.has_value()) << id;
+            if (!a) continue;
+            // A whole reading cuts the image to the view; a deferred one
+            // leaves that to its judging.
+            ASSERT_TRUE(!b->bytes || b->unjudged);
+            if (b->bytes) {
+                const auto length = MappedImageLength(bytes.data(), bytes.size(), b->bytes->offset, b->bytes->size);
+                b->outside = !length;
+                b->bytes = length ? std::optional<FileSpan>({b->bytes->offset, static_cast<std::uint32_t>(*length)})
+                                  : std::nullopt;
+            }
+            EXPECT_EQ(a->id, b->id);
+            EXPECT_EQ(a->outside, b->outside);
+            ASSERT_EQ(a->bytes.has_value(), b->bytes.has_value());
+            if (a->bytes) {
+                EXPECT_EQ(std::pair(a->bytes->offset, a->bytes->size), std::pair(b->bytes->offset, b->bytes->size));
+            }
+        }
+        for (const std::uint32_t id : ids)
+            EXPECT_EQ(IconOfGroupId(bytes.data(), bytes.size(), *whole, id),
+                      IconOfGroupId(bytes.data(), bytes.size(), *deferred, id, pages));
+        EXPECT_TRUE(paged || reads == 0);
+        if (paged && whole->Count() > 0) {
+            EXPECT_GT(reads, 0u);
+        }
+        ++compared;
     }
     EXPECT_GT(refused, 0);
+    EXPECT_GT(compared, 200);
 }
 
 }  // namespace

@@ -306,12 +306,36 @@ std::wstring WindowTextOf(HWND hwnd) {
     return buffer;
 }
 
-void ClickIconGridItem(int item) {
+void ClickIconGridItem(int item, bool wait) {
     HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
     ListView_SetItemState(view, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
     ::SendMessageW(TheIconPicker()->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
+    if (wait) PumpUntilIconsMade();
+}
+
+AnswerProbe::AnswerProbe(HWND window, DWORD timeout)
+    : thread_([this, window, timeout] {
+          while (!stop_) {
+              const DWORD start = ::GetTickCount();
+              DWORD_PTR result = 0;
+              if (!::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeout, &result)) ++unanswered_;
+              longest_ = std::max<DWORD>(longest_, ::GetTickCount() - start);
+              ::Sleep(20);
+          }
+      }) {}
+
+void AnswerProbe::Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+void PumpUntilIconsMade() {
     Pump();
+    for (const DWORD start = ::GetTickCount(); TheIconPicker()->MakingIcons() && ::GetTickCount() - start < 60000;) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        Pump();
+    }
 }
 
 }  // namespace orbelune::test

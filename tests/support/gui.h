@@ -11,9 +11,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace orbelune::test {
@@ -85,8 +87,32 @@ std::vector<unsigned char> IconFileBytes(const std::vector<IconImageSpec>& image
 // window's client coordinates.
 void DropFiles(HWND window, POINT clientPoint, const std::vector<std::wstring>& paths);
 
-// Selects an item of the icon picker's grid and clicks it, as the mouse does.
-void ClickIconGridItem(int item);
+// Selects an item of the icon picker's grid and clicks it, as the mouse does,
+// and (unless told not to) waits for the icons being made.
+void ClickIconGridItem(int item, bool wait = true);
+// Handles messages until the icon picker has made every icon it was asked
+// for (a minute at most).
+void PumpUntilIconsMade();
+
+// Asks a window for an answer (WM_NULL) from a thread of its own, over and
+// over while it lives, each time waiting at most `timeout` ms.
+class AnswerProbe {
+public:
+    AnswerProbe(HWND window, DWORD timeout);
+    ~AnswerProbe() { Stop(); }
+    AnswerProbe(const AnswerProbe&) = delete;
+    AnswerProbe& operator=(const AnswerProbe&) = delete;
+    void Stop();
+    // How many asks went unanswered, and the longest wait for an answer.
+    int Unanswered() const { return unanswered_; }
+    DWORD Longest() const { return longest_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<int> unanswered_{0};
+    std::atomic<DWORD> longest_{0};
+    std::thread thread_;
+};
 
 // The DPI the display reports to the tests (the screen's LOGPIXELSY), and
 // a 96-dpi size scaled to it as the program rounds.

@@ -102,6 +102,132 @@ Bytes PngBytes(int width, int height, int colourType, int seed, std::int64_t hea
 
 namespace {
 
+// Deflate's bits: values from their lowest bit, Huffman codes from their
+// highest.
+class BitWriter {
+public:
+    explicit BitWriter(Bytes& out) : out_(out) {}
+    void Put(std::uint32_t value, int bits) {
+        for (int i = 0; i < bits; ++i) Bit((value >> i) & 1u);
+    }
+    void PutCode(std::uint32_t code, int length) {
+        for (int i = length - 1; i >= 0; --i) Bit((code >> i) & 1u);
+    }
+    void Flush() {
+        while (used_ != 0) Bit(0);
+    }
+
+private:
+    void Bit(std::uint32_t bit) {
+        byte_ |= static_cast<std::uint8_t>(bit << used_);
+        if (++used_ == 8) {
+            out_.push_back(byte_);
+            byte_ = 0;
+            used_ = 0;
+        }
+    }
+    Bytes& out_;
+    std::uint8_t byte_ = 0;
+    int used_ = 0;
+};
+
+// The canonical codes of a set of code lengths.
+std::vector<std::uint32_t> CanonicalCodes(const std::vector<int>& lengths) {
+    int count[16] = {};
+    for (int l : lengths) ++count[l];
+    count[0] = 0;
+    std::uint32_t next[16] = {}, code = 0;
+    for (int bits = 1; bits < 16; ++bits) next[bits] = code = (code + static_cast<std::uint32_t>(count[bits - 1])) << 1;
+    std::vector<std::uint32_t> codes(lengths.size());
+    for (std::size_t i = 0; i < lengths.size(); ++i)
+        if (lengths[i]) codes[i] = next[lengths[i]]++;
+    return codes;
+}
+
+}  // namespace
+
+Bytes BandedPngBytes(int width, int height, int bands, int seed) {
+    // Each row: filter 1 (each byte the one four before plus its own), the
+    // band's colour, then zeros: a literal zero and matches at distance 1.
+    // Symbol 285 (a match of 258) takes 1 bit, a zero 2, every other of the
+    // 286 symbols 10 or 11: a complete code. Both distance codes take 1 bit.
+    std::vector<int> lengths(288, 0);
+    for (int s = 1; s < 285; ++s) lengths[static_cast<std::size_t>(s)] = s <= 228 ? 10 : 11;
+    lengths[0] = 2;
+    lengths[285] = 1;
+    lengths[286] = lengths[287] = 1;  // the distance codes 0 and 1
+    const std::vector<std::uint32_t> lit = CanonicalCodes({lengths.begin(), lengths.begin() + 286});
+    // Code lengths 1, 2, 10 and 11 in 2 bits each, sent in deflate's order.
+    static constexpr int kOrder[] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1};
+    std::vector<int> lengthLengths(19, 0);
+    for (int used : {1, 2, 10, 11}) lengthLengths[static_cast<std::size_t>(used)] = 2;
+    const std::vector<std::uint32_t> lengthCodes = CanonicalCodes(lengthLengths);
+
+    Bytes z = {0x78, 0x01};
+    BitWriter bits(z);
+    bits.Put(1, 1);  // the last block
+    bits.Put(2, 2);  // dynamic codes
+    bits.Put(286 - 257, 5);
+    bits.Put(2 - 1, 5);
+    bits.Put(std::size(kOrder) - 4, 4);
+    for (int s : kOrder) bits.Put(static_cast<std::uint32_t>(lengthLengths[static_cast<std::size_t>(s)]), 3);
+    for (int l : lengths) bits.PutCode(lengthCodes[static_cast<std::size_t>(l)], 2);
+
+    const auto literal = [&](std::uint8_t v) { bits.PutCode(lit[v], lengths[v]); };
+    // Lengths 3 to 258: symbols 257 to 284 with their extra bits, 285 for 258.
+    static constexpr int kBase[] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27,
+                                    31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+    static constexpr int kExtra[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                     2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+    const auto match = [&](int length) {
+        int k = 28;
+        while (kBase[k] > length) --k;
+        const auto symbol = static_cast<std::size_t>(257 + k);
+        bits.PutCode(lit[symbol], lengths[symbol]);
+        bits.Put(static_cast<std::uint32_t>(length - kBase[k]), kExtra[k]);
+        bits.PutCode(0, 1);  // distance 1
+    };
+    std::uint32_t a = 1, b = 0;  // Adler-32 of the rows
+    const auto add = [&](std::uint8_t v, std::uint64_t times) {
+        for (; times > 0 && v != 0; --times) {
+            a = (a + v) % 65521;
+            b = (b + a) % 65521;
+        }
+        b = static_cast<std::uint32_t>((b + times % 65521 * a) % 65521);  // zeros leave a as it is
+    };
+    const int rowBytes = width * 4;
+    for (int y = 0; y < height; ++y) {
+        const int band = y * bands / height;
+        const std::uint8_t row[5] = {1, static_cast<std::uint8_t>(40 + band * 50 + seed * 7),
+                                     static_cast<std::uint8_t>(200 - band * 30 + seed),
+                                     static_cast<std::uint8_t>(band * 90 + 20), band % 3 ? std::uint8_t{255} : std::uint8_t{160}};
+        for (std::uint8_t v : row) {
+            literal(v);
+            add(v, 1);
+        }
+        int zeros = rowBytes - 4;
+        add(0, static_cast<std::uint64_t>(zeros));
+        if (zeros > 0) literal(0), --zeros;
+        for (; zeros >= 3; zeros -= std::min(zeros, 258)) match(std::min(zeros, 258));
+        for (; zeros > 0; --zeros) literal(0);
+    }
+    bits.PutCode(lit[256], lengths[256]);
+    bits.Flush();
+    AddBigEndian(z, (b << 16) | a);
+
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    Bytes header;
+    AddBigEndian(header, static_cast<std::uint32_t>(width));
+    AddBigEndian(header, static_cast<std::uint32_t>(height));
+    header.insert(header.end(), {8, 6, 0, 0, 0});
+    AddChunk(png, "IHDR", header);
+    AddChunk(png, "IDAT", z);
+    AddChunk(png, "IEND", {});
+    return png;
+}
+
+namespace {
+
 // The colour table's length in entries.
 int TableLength(const ImageRecipe& r) {
     const int full = r.bits <= 8 ? 1 << r.bits : 0;
@@ -578,6 +704,16 @@ LibrarySpec OneGroupPerImage(const std::vector<ImageRecipe>& images) {
         spec.images.push_back({id, ImageBytes(images[i]), 0});
         spec.groups.push_back({L"", id, {{EntryFor(images[i], spec.images.back().bytes.size()), id}}});
     }
+    return spec;
+}
+
+LibrarySpec GroupsOfOneImage(const Bytes& image, int groups) {
+    LibrarySpec spec;
+    spec.images.push_back({1, image, 0});
+    DirectoryEntry entry;  // 0 x 0: 256 pixels or more
+    entry.width = entry.height = 0;
+    entry.bytes = static_cast<std::uint32_t>(image.size());
+    for (int g = 1; g <= groups; ++g) spec.groups.push_back({L"", static_cast<std::uint16_t>(g), {{entry, 1}}});
     return spec;
 }
 

@@ -125,6 +125,11 @@ std::string Describe(const ImageRecipe& recipe);
 // bits, its IDAT a zlib stream of stored deflate blocks; a headerHeight of 0
 // or more is written into IHDR instead of the height of the rows it holds.
 Bytes PngBytes(int width, int height, int colourType, int seed, std::int64_t headerHeight = -1);
+// A PNG image of width x height pixels (colour type 6) in `bands` horizontal
+// bands of one colour each, compressed as far as deflate goes (about 1,000
+// to 1) with a single dynamic block: a picture that is large to decode in a
+// file that stays small (8192 x 8192 in some 330 KB).
+Bytes BandedPngBytes(int width, int height, int bands, int seed);
 
 // One entry of a group or an .ico directory.
 struct DirectoryEntry {
@@ -201,6 +206,8 @@ Bytes NeProgramOf(const NeSpec& spec, NeLayout* layout = nullptr);
 
 // A library of one numbered group per image: images and groups 1, 2, ...
 LibrarySpec OneGroupPerImage(const std::vector<ImageRecipe>& images);
+// A library of `groups` numbered groups that all name one image, image 1.
+LibrarySpec GroupsOfOneImage(const Bytes& image, int groups);
 // The same groups and images in a 16-bit library (named groups numbered).
 NeSpec NeSpecOf(const LibrarySpec& library);
 

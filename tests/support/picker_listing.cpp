@@ -69,10 +69,11 @@ PickerListingTest::PickerListingTest() {
 
 PickerListingTest::~PickerListingTest() { SetFileDialogAnswerer(nullptr); }
 
-void PickerListingTest::Open(const std::wstring& path) {
+void PickerListingTest::Open(const std::wstring& path, bool wait) {
     next_ = path;
     ::SendMessageW(TheIconPicker()->Control(IconPicker::kOpenButton), BM_CLICK, 0, 0);
-    Pump();
+    if (wait) PumpUntilIconsMade();
+    else Pump();
 }
 
 std::wstring PickerListingTest::Write(const std::wstring& name, const std::vector<unsigned char>& bytes) {

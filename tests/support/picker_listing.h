@@ -27,13 +27,14 @@ std::vector<IconPixels> ListImages(HIMAGELIST list);
 IconPixels ListImage(HIMAGELIST list, int i);
 
 // Starts the program; Open lists a file in the picker as chosen in the open
-// dialog under the libraries' filter, where every file is listed.
+// dialog under the libraries' filter, where every file is listed, and (unless
+// told not to) waits for the icons being made.
 class PickerListingTest : public AppTest {
 protected:
     PickerListingTest();
     ~PickerListingTest() override;
 
-    void Open(const std::wstring& path);
+    void Open(const std::wstring& path, bool wait = true);
     std::wstring Write(const std::wstring& name, const std::vector<unsigned char>& bytes);
     // The picker's message for a file it refuses to list.
     static std::wstring Refusal(const std::wstring& path);

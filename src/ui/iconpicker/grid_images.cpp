@@ -66,6 +66,42 @@ void GridImages::Reset(const ExecutableIcons* icons, int count, int side) {
     itemAt_.assign(static_cast<std::size_t>(places), -1);
     for (Made& m : made_) m = Made{};
     nextMade_ = 0;
+    // What is being made for the listing before is not waited for.
+    if (maker_) maker_->Forget();
+    awaited_.clear();
+    waiting_.clear();
+}
+
+void GridImages::MakeSlowIconsFor(HWND window, UINT message) {
+    maker_.reset();
+    if (window) maker_ = std::make_unique<IconMaker>(window, message);
+}
+
+std::vector<int> GridImages::TakeMade() {
+    std::vector<int> changed;
+    if (!maker_) return changed;
+    for (IconMaker::Made& made : maker_->Take()) {
+        const auto awaited = std::find_if(awaited_.begin(), awaited_.end(), [&](const Awaited& a) {
+            return a.hash == made.key && a.side == made.side;
+        });
+        if (awaited == awaited_.end()) continue;
+        const Awaited a = *awaited;
+        awaited_.erase(awaited);
+        const HICON icon = Keep(a.hash, a.size, a.side, std::move(made.icon));
+        if (a.side != side_) continue;
+        std::erase_if(waiting_, [&](const Waiting& w) {
+            if (w.hash != a.hash) return false;
+            // A cell whose place was taken by another icon meanwhile is made
+            // again when it is drawn again.
+            const int slot = w.item < count_ ? slotOf_[static_cast<std::size_t>(w.item)] : -1;
+            if (slot >= 0) {
+                if (!icon || ::ImageList_ReplaceIcon(list_.Get(), slot, icon) < 0) PutBlank(slot);
+                changed.push_back(w.item);
+            }
+            return true;
+        });
+    }
+    return changed;
 }
 
 int GridImages::ImageOf(int item) {
@@ -95,9 +131,12 @@ bool GridImages::MakeNext() {
     return true;
 }
 
-HICON GridImages::Icon(int item, int size) {
+HICON GridImages::Icon(int item, int size, bool* later) {
+    if (later) *later = false;
     if (!icons_ || item < 0 || item >= count_) return nullptr;
-    const HICON made = MadeIcon(icons_->ChosenImage(static_cast<std::size_t>(item), size, size), size);
+    bool wait = false;
+    const HICON made = MadeIcon(icons_->ChosenImage(static_cast<std::size_t>(item), size, size), size, wait);
+    if (later) *later = wait;
     return made ? ::CopyIcon(made) : nullptr;
 }
 
@@ -107,8 +146,11 @@ void GridImages::Make(int item, int slot) {
         PutPixels(slot, colour_.data(), mask_.data());
         return;
     }
-    // Where the platform makes no icon the cell stays blank.
-    const HICON icon = MadeIcon(chosen, side_);
+    // Where the platform makes no icon the cell stays blank; also while the
+    // icon is being made.
+    bool later = false;
+    const HICON icon = MadeIcon(chosen, side_, later);
+    if (later) waiting_.push_back({item, HashOf(chosen)});
     if (!icon || ::ImageList_ReplaceIcon(list_.Get(), slot, icon) < 0) PutBlank(slot);
 }
 
@@ -138,17 +180,32 @@ void GridImages::PutBlank(int slot) {
     PutPixels(slot, colour.data(), mask.data());
 }
 
-HICON GridImages::MadeIcon(ImageBytes image, int side) {
+HICON GridImages::MadeIcon(ImageBytes image, int side, bool& later) {
+    later = false;
     if (!image) return nullptr;
     const std::uint64_t hash = HashOf(image);
     for (const Made& m : made_)
         if (m.side == side && m.size == image.size && m.hash == hash) return m.icon.Get();
+    if (maker_ && SlowToMake(image)) {
+        // Asked for once, from a copy of its bytes: the file's view may be
+        // let go before it is made.
+        later = true;
+        for (const Awaited& a : awaited_)
+            if (a.side == side && a.size == image.size && a.hash == hash) return nullptr;
+        maker_->Ask(image, side, hash);
+        awaited_.push_back({hash, image.size, side});
+        return nullptr;
+    }
+    return Keep(hash, image.size, side, UniqueIcon(ExecutableIcons::Make(image, side, side)));
+}
+
+HICON GridImages::Keep(std::uint64_t hash, std::size_t size, int side, UniqueIcon icon) {
     Made& slot = made_[nextMade_];
     nextMade_ = (nextMade_ + 1) % made_.size();
     slot.hash = hash;
-    slot.size = image.size;
+    slot.size = size;
     slot.side = side;
-    slot.icon.Reset(ExecutableIcons::Make(image, side, side));
+    slot.icon = std::move(icon);
     return slot.icon.Get();
 }
 

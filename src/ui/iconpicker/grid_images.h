@@ -6,16 +6,19 @@
 // window waits for input. A larger one shares the list's places among the
 // icons asked for last; an icon whose place was taken is made again when it
 // is asked for again. An image named by several icons is made into an icon
-// once.
+// once. An image the platform may take long to make (SlowToMake) is made on
+// a thread of its own: its cells stay blank until it is there.
 #pragma once
 
 #include "platform/executable_icons.h"
 #include "platform/handle.h"
+#include "ui/icon_maker.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace orbelune {
@@ -23,6 +26,16 @@ namespace orbelune {
 class GridImages {
 public:
     GridImages();
+
+    // Images slow to make are made on a thread that posts `message` to
+    // `window` when icons are there; the window then calls TakeMade. Without
+    // a window (and until this is called) every icon is made at once.
+    void MakeSlowIconsFor(HWND window, UINT message);
+    // Puts the icons made on that thread in the cells that wait for them;
+    // the items whose cells changed.
+    std::vector<int> TakeMade();
+    // Whether icons are being made on that thread.
+    bool Making() const noexcept { return !awaited_.empty(); }
 
     // The list the grid draws from: the same for the object's life.
     HIMAGELIST List() const noexcept { return list_.Get(); }
@@ -39,8 +52,10 @@ public:
     bool MakeNext();
 
     // A new icon handle, owned by the caller, of icon `item` made at
-    // size x size as the platform's extraction makes it; nullptr for none.
-    HICON Icon(int item, int size);
+    // size x size as the platform's extraction makes it; nullptr for none,
+    // and nullptr with `later` set while it is being made: asked again
+    // after TakeMade, it is there.
+    HICON Icon(int item, int size, bool* later = nullptr);
 
     // How many images the list holds at most at that side.
     static int Capacity(int side);
@@ -51,9 +66,10 @@ private:
     void PutPixels(int slot, const std::uint32_t* colour, const std::uint8_t* mask);
     void PutBlank(int slot);
     // The icon made of an image at side x side, made once while it stays
-    // among the last few made; nullptr when the platform makes none. The
-    // object keeps it.
-    HICON MadeIcon(ImageBytes image, int side);
+    // among the last few made; nullptr when the platform makes none, or
+    // with `later` set while it is being made. The object keeps it.
+    HICON MadeIcon(ImageBytes image, int side, bool& later);
+    HICON Keep(std::uint64_t hash, std::size_t size, int side, UniqueIcon icon);
 
     UniqueImageList list_;
     UniqueDc dc_;
@@ -82,6 +98,21 @@ private:
     static constexpr std::size_t kMadeKept = 16;
     std::vector<Made> made_;
     std::size_t nextMade_ = 0;
+
+    // The images being made on the maker's thread, and the cells waiting
+    // for them.
+    std::unique_ptr<IconMaker> maker_;
+    struct Awaited {
+        std::uint64_t hash = 0;
+        std::size_t size = 0;
+        int side = 0;
+    };
+    std::vector<Awaited> awaited_;
+    struct Waiting {
+        int item = 0;
+        std::uint64_t hash = 0;
+    };
+    std::vector<Waiting> waiting_;
 };
 
 }  // namespace orbelune

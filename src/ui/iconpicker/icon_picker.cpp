@@ -8,12 +8,14 @@
 #include "platform/executable_icons.h"
 #include "platform/failure.h"
 #include "platform/files.h"
+#include "ui/icon_maker.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace orbelune {
 
@@ -28,6 +30,8 @@ constexpr UINT_PTR kMakeAheadTimer = 25;
 // Asks the window to let go of the listed file once what is being drawn is
 // made: while the picker waits the file may be deleted or replaced.
 constexpr UINT kLeaveFileMessage = WM_APP + 26;
+// Icons made on the grid images' own thread are there (GridImages::TakeMade).
+constexpr UINT kIconsMadeMessage = WM_APP + 27;
 
 IconImage IconFromHandle(HICON handle) {
     IconImage icon;
@@ -81,13 +85,18 @@ IconPicker::IconPicker() : Form(kBackground) {
     CreateControls();
 }
 
-IconPicker::~IconPicker() { Destroy(); }
+IconPicker::~IconPicker() {
+    // Nothing made any more is posted to the window.
+    gridImages_.MakeSlowIconsFor(nullptr, 0);
+    Destroy();
+}
 
 void IconPicker::CreateControls() {
     MakeControls();
     // The grid asks for each cell's caption and image when it draws it.
     HWND view = Control(kIconGrid);
     gridImages_.Reset(nullptr, 0, GridIconSize());
+    gridImages_.MakeSlowIconsFor(Handle(), kIconsMadeMessage);
     ListView_SetImageList(view, gridImages_.List(), LVSIL_NORMAL);
     SetFirstFocus(view);
     ::SetWindowSubclass(view, GridKeys, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -137,6 +146,7 @@ void IconPicker::OnDpiChanged() {
 void IconPicker::ClearIconGrid() {
     ListView_DeleteAllItems(Control(kIconGrid));
     ++listing_;
+    awaitedClick_ = -1;
     gridImages_.Reset(nullptr, 0, GridIconSize());
     listed_.reset();
     listedFile_.clear();
@@ -167,6 +177,14 @@ LRESULT IconPicker::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         leavePosted_ = false;
         if (listed_) listed_->LeaveFile();
         return 0;
+    case kIconsMadeMessage:
+        IconsMade();
+        return 0;
+    case WM_SETCURSOR:
+        // Icons still being made: the window answers meanwhile.
+        if (LOWORD(lParam) != HTCLIENT || !gridImages_.Making()) break;
+        ::SetCursor(::LoadCursorW(nullptr, IDC_APPSTARTING));
+        return TRUE;
     case WM_TIMER:
         if (wParam != kMakeAheadTimer) break;
         ::KillTimer(Handle(), kMakeAheadTimer);
@@ -233,6 +251,19 @@ LRESULT IconPicker::OnGridNotify(const NMHDR& header) {
 void IconPicker::LeaveFileSoon() {
     if (leavePosted_) return;
     leavePosted_ = ::PostMessageW(Handle(), kLeaveFileMessage, 0, 0) != FALSE;
+}
+
+void IconPicker::IconsMade() {
+    HWND view = Control(kIconGrid);
+    for (int item : gridImages_.TakeMade()) ListView_RedrawItems(view, item, item);
+    // The icon last clicked, when it was still being made: shown now.
+    if (awaitedClick_ < 0) return;
+    bool later = false;
+    const HICON icon = gridImages_.Icon(awaitedClick_, kIconSize, &later);
+    if (later) return;
+    const int item = std::exchange(awaitedClick_, -1);
+    chosenIconImage_->SetPicture(IconFromHandle(icon), {openedFile_, item});
+    LeaveFileSoon();
 }
 
 void IconPicker::MakeAhead() {
@@ -312,6 +343,7 @@ void IconPicker::HandToOpener(const std::wstring& path) {
 void IconPicker::OnOpenClicked() {
     if (!ShowOpenDialog(Handle(), openDialog)) return;
     openedFile_ = openDialog.fileName;
+    awaitedClick_ = -1;  // a click on the grid before is made from the file opened now
     const std::string tail = NameTail(openedFile_);
 
     if (openDialog.filterIndex == 2 || openDialog.filterIndex == 3 || tail == ".EXE" || tail == ".DLL") {
@@ -351,28 +383,38 @@ void IconPicker::ListIconsOfFile(const std::wstring& path) {
         ListView_SetItemCountEx(view, iconCount_, LVSICF_NOSCROLL);
         ListView_Arrange(view, LVA_DEFAULT);
     }
-    if (iconCount_ > 0) ListView_EnsureVisible(view, 0, FALSE);  // from the first icon
-    ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // From the first icon, none chosen: emptying the grid let go of the
+    // chosen and the focused icon.
+    if (iconCount_ > 0) ListView_EnsureVisible(view, 0, FALSE);
 }
 
 void IconPicker::OnIconGridClicked() {
     HWND view = Control(kIconGrid);
     const int selected = ListView_GetNextItem(view, -1, LVNI_SELECTED);
     if (selected < 0 || !FileExists(openedFile_)) return;
+    awaitedClick_ = -1;
 
     openedExtension_ = ExtensionOf(openedFile_);
     // The file the grid lists gives the icon the platform's extraction gives
     // at that index, from what the listing holds, at the size it is saved
     // at whatever the display's scaling.
     if (listed_ && openedFile_ == listedFile_ && listed_->Unchanged()) {
-        chosenIconImage_->SetPicture(IconFromHandle(gridImages_.Icon(selected, kIconSize)), {openedFile_, selected});
+        // An icon still being made is shown once it is there; nothing
+        // chosen before stays meanwhile.
+        bool later = false;
+        const HICON icon = gridImages_.Icon(selected, kIconSize, &later);
+        if (later) awaitedClick_ = selected;
+        chosenIconImage_->SetPicture(IconFromHandle(icon), {openedFile_, selected});
         LeaveFileSoon();
         return;
     }
     // Another file opened since the listing, or the listed one changed.
+    // An image slow to make is made while the windows keep answering;
+    // stopped with Esc, nothing is chosen.
     if (openedExtension_ == L".ICO") {
         IconImage icon;
         icon.LoadFromFile(openedFile_);
+        if (!MakeWhileAnswering(icon)) icon.Clear();
         chosenIconImage_->SetPicture(icon);
         return;
     }
@@ -381,7 +423,11 @@ void IconPicker::OnIconGridClicked() {
         chosenIconImage_->ClearPicture();
         Fail(kDamagedProgram, openedFile_);
     }
-    chosenIconImage_->SetPicture(IconFromHandle(icons.Make(selected, kIconSize)), {openedFile_, selected});
+    const ImageBytes image = icons.ChosenImage(static_cast<std::size_t>(selected), kIconSize, kIconSize);
+    bool stopped = false;
+    const HICON icon = SlowToMake(image) ? MakeWhileAnswering(image, kIconSize, kIconSize, stopped)
+                                         : icons.Make(selected, kIconSize);
+    chosenIconImage_->SetPicture(IconFromHandle(icon), {openedFile_, selected});
 }
 
 void IconPicker::OnSaveClicked() {

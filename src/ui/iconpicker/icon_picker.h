@@ -94,6 +94,9 @@ public:
 
     // Lists every icon of the file in the grid.
     void ListIconsOfFile(const std::wstring& path);
+    // Whether icons of the listing are still being made: the grid's cells
+    // (and a click on one) show them once they are there.
+    bool MakingIcons() const noexcept { return gridImages_.Making(); }
     // Writes the chosen icon to a file the user names and hands it to the
     // opener.
     void SaveChosenIcon();
@@ -135,6 +138,9 @@ private:
     void MakeAhead();
     // Lets go of the listed file once the messages waiting now are handled.
     void LeaveFileSoon();
+    // Icons made on the grid images' thread: their cells drawn again, and
+    // the icon clicked while it was made shown.
+    void IconsMade();
 
     Form* opener_ = nullptr;
     IconChosen chosen_;
@@ -145,6 +151,7 @@ private:
     GridImages gridImages_;
     unsigned listing_ = 0;  // counts listings: what is made ahead belongs to the last
     bool leavePosted_ = false;
+    int awaitedClick_ = -1;  // the item clicked while its icon was being made
     std::unique_ptr<ImageBox> chosenIconImage_;
     int iconCount_ = 0;
     std::wstring openedFile_;

@@ -5,6 +5,7 @@
 #include "store/button_entry.h"
 #include "store/button_operations.h"
 #include "ui/accessible_name.h"
+#include "ui/icon_maker.h"
 
 #include <shellapi.h>
 
@@ -183,7 +184,13 @@ bool MainWindow::HotIconSameAsIcon() const {
 void MainWindow::ShowIconInPreview(Preview preview, const std::wstring& path) {
     IconImage icon;
     icon.LoadFromFile(path);
-    // Made now, so that a file that is no drawable icon changes nothing.
+    // Made now, so that a file that is no drawable icon changes nothing;
+    // an image slow to make while the windows keep answering. Stopped with
+    // Esc, nothing is shown.
+    if (!MakeWhileAnswering(icon)) {
+        EmptyPreview(preview);
+        return;
+    }
     if (!icon.Handle()) throw Failure(L"アイコンイメージが不正です");
     ImageBox& image = PreviewImage(preview);
     image.SetPicture(icon);

@@ -8,6 +8,7 @@
 #include "support/icon_library.h"
 #include "support/scratch_registry.h"
 #include "support/picker_listing.h"
+#include "ui/icon_maker.h"
 #include "ui/main/main_window.h"
 #include "support/window_set.h"
 
@@ -15,6 +16,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace orbelune {
 namespace {
@@ -276,6 +278,81 @@ TEST_F(IconListingTest, AssociatedIconOfAFileWithItsOwnIconIsReadThroughTheCheck
     EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
     ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     ::RegCloseKey(classes);
+}
+
+// Only what the platform may take long to make waits for a thread: ordinary
+// icons are made at once, as the rest of these tests see them.
+TEST(SlowToMake, PngImagesOfManyPixelsAndImagesOfManyBytes) {
+    const auto png = [](std::uint32_t width, std::uint32_t height) {
+        test::Bytes b = test::BandedPngBytes(8, 8, 1, 0);  // IHDR's width at 16, height at 20, big-endian
+        for (int i = 0; i < 4; ++i) {
+            b[static_cast<std::size_t>(16 + i)] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+            b[static_cast<std::size_t>(20 + i)] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+        }
+        return b;
+    };
+    const test::Bytes large = png(4096, 4096);
+    const struct {
+        test::Bytes image;
+        bool slow;
+    } table[] = {
+        {png(1024, 1024), false},
+        {png(1024, 1025), true},
+        {png(2048, 512), false},
+        {png(0x10000, 0x10000), true},  // 2^32 pixels
+        {test::Bytes(large.begin(), large.begin() + 23), false},  // no whole IHDR
+        {test::ImageBytes({.width = 256, .height = 256}), false},
+        {test::Bytes(kSlowBytes, 0), false},
+        {test::Bytes(kSlowBytes + 1, 0), true},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(SlowToMake({row.image.data(), row.image.size()}), row.slow) << row.image.size() << " bytes";
+}
+
+// Every cell of the grid, and the chosen icon, as the platform's one icon of
+// a library whose groups all name one image.
+void ExpectEveryCellAndTheChosenIcon(const std::wstring& path, const IconPixels& chosen) {
+    UniqueIcon platform(::ExtractIconW(nullptr, path.c_str(), 0));
+    ASSERT_TRUE(platform);
+    UniqueImageList reference(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1));
+    const IconPixels want = ListImage(reference.Get(), ::ImageList_AddIcon(reference.Get(), platform.Get()));
+    HIMAGELIST listed = ListView_GetImageList(TheIconPicker()->Control(IconPicker::kIconGrid), LVSIL_NORMAL);
+    ASSERT_EQ(TheIconPicker()->IconGridCount(), 64);
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(ListImage(listed, i), want) << "icon " << i;
+    EXPECT_EQ(chosen, PixelsOf(platform.Get()));
+}
+
+// A library whose 64 groups all name one 8192 x 8192 PNG image, which the
+// platform takes seconds to make into an icon: the window answers all the
+// while, a click meanwhile shows that icon once it is there, and every cell
+// ends up with the platform's icon. A listing after it waits for nothing
+// of it.
+TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
+    Start();
+    test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
+    const auto library = [&](const wchar_t* name, int side, int seed) {
+        return Write(name, test::LibraryOf(test::GroupsOfOneImage(test::BandedPngBytes(side, side, 8, seed), 64)));
+    };
+    const std::wstring large = library(L"large.dll", 8192, 1);
+    test::AnswerProbe probe(TheIconPicker()->Handle(), 1500);
+    Open(large, false);
+    EXPECT_TRUE(TheIconPicker()->MakingIcons());
+    test::ClickIconGridItem(5, false);
+    EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
+    test::PumpUntilIconsMade();
+    probe.Stop();
+    std::printf("the picker answered within %lu ms while the image was made\n", probe.Longest());
+    EXPECT_EQ(probe.Unanswered(), 0);
+    ExpectEveryCellAndTheChosenIcon(large, PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()));
+
+    // The large image is still being made when another library is listed.
+    Open(library(L"large2.dll", 8192, 2), false);
+    test::ClickIconGridItem(5, false);
+    const std::wstring other = library(L"other.dll", 2048, 3);
+    Open(other);
+    EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
+    test::ClickIconGridItem(7);
+    ExpectEveryCellAndTheChosenIcon(other, PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()));
 }
 
 }  // namespace

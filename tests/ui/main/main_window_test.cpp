@@ -3,10 +3,13 @@
 #include "app/application.h"
 #include "store/catalogue_load.h"
 #include "support/gui.h"
+#include "support/icon_library.h"
 #include "ui/iconpicker/icon_picker.h"
 #include "support/window_set.h"
 
 #include <commctrl.h>
+
+#include <cstdio>
 
 namespace orbelune {
 namespace {
@@ -313,6 +316,27 @@ TEST_F(PreviewTest, FilesThatAreNoIconsFailAndLeaveThePreview) {
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, L"ファイル " + locked + L" は開けません.");
     EXPECT_EQ(*Picture(), shown);
+}
+
+// An icon file of one 8192 x 8192 PNG image, which the platform takes
+// seconds to make into an icon: the windows answer meanwhile, and the
+// preview shows it at its own size.
+TEST_F(PreviewTest, LargeImageIsShownWhileTheWindowsAnswer) {
+    const std::wstring large = folder_.File(L"large.ico");
+    const test::Bytes png = test::BandedPngBytes(8192, 8192, 8, 1);
+    test::WriteFileBytes(large, test::IcoFileOf({{{0, 0, 0, 1, 32, static_cast<std::uint32_t>(png.size())}, png}}));
+    TheMainWindow()->SetText(MainWindow::kIconPathField, large);
+    test::AnswerProbe probe(TheMainWindow()->Handle(), 1500);
+    test::PressKey(C(MainWindow::kIconPathField), VK_RETURN);
+    probe.Stop();
+    std::printf("the main window answered within %lu ms while the image was made\n", probe.Longest());
+    EXPECT_EQ(probe.Unanswered(), 0);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(Showing());
+    const SIZE size = IconSizeOf(TheMainWindow()->PreviewImage(MainWindow::Preview::Icon).Picture().Handle());
+    EXPECT_EQ(size.cx, 8192);
+    EXPECT_EQ(size.cy, 8192);
+    EXPECT_TRUE(::IsWindowEnabled(TheMainWindow()->Handle()));
 }
 
 TEST_F(PreviewTest, HotIconFieldFollowsTheSameRules) {
