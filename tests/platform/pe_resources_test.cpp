@@ -182,6 +182,15 @@ TEST(PeResources, RefusedExactlyWhereThePlatformWouldReadBeyondItsView) {
     ASSERT_TRUE(Read(unnamed)->Image(9));
     EXPECT_EQ(Read(unnamed)->Image(9)->offset, unnamed.size());
 
+    // A named image's data entry ending at the view's end is read whole.
+    Bytes end = good;
+    const std::size_t languages0 = l.resourceRoot + (Dword(good, l.iconType + 16 + 4) & 0x7FFFFFFF);
+    end.resize(MappedReach(good.size() + 8) - 8, 0);
+    end.insert(end.end(), good.begin() + static_cast<std::ptrdiff_t>(l.resourceRoot + Dword(good, languages0 + 20)),
+               good.begin() + static_cast<std::ptrdiff_t>(l.resourceRoot + Dword(good, languages0 + 20) + 8));
+    test::PutDword(end, languages0 + 20, static_cast<std::uint32_t>(end.size() - 8 - l.resourceRoot));
+    ExpectSameReading(Read(end), Read(good));
+
     // An image a group names whose entries lead outside the file.
     Bytes b = good;
     test::PutDword(b, l.iconType + 16 + 4, 0xFFFFFFF0);
@@ -405,6 +414,7 @@ TEST(PeResources, DeferredReadingRefusesGroupByGroupWhatAWholeReadingRefuses) {
         for (std::size_t g = 0; g <= deferred->Count(); ++g)
             EXPECT_EQ(IconGroup(bytes.data(), bytes.size(), *whole, g),
                       IconGroup(bytes.data(), bytes.size(), *deferred, g, pages));
+        EXPECT_TRUE(NamedImagesSafe(bytes.data(), bytes.size(), *whole, whole->Count(), {}));  // past the last icon
         std::vector<std::uint32_t> ids{0, 0xFFFF, 0x10000};
         for (const auto& image : whole->images) ids.insert(ids.end(), {image.id, image.id + 1u, image.id - 1u});
         for (const std::uint32_t wide : ids) {
