@@ -293,8 +293,8 @@ TEST(NeResources, IconsAsThePlatformFindsThem) {
     EXPECT_EQ(icons->groups[0], l.firstGroup);
     EXPECT_EQ(icons->images.size(), 3u);
     ASSERT_TRUE(icons->Image(2));
-    EXPECT_EQ(icons->Image(2)->size % 16, 0u);  // lengths count in units of the shift
     const Bytes last = test::ImageBytes({.bits = 4});
+    EXPECT_EQ(icons->Image(2)->size, (last.size() + 15) / 16 * 16);  // lengths count in units of the shift
     EXPECT_TRUE(std::equal(last.begin(), last.end(), good.begin() + icons->Image(2)->offset));
     EXPECT_FALSE(icons->IndexOfGroupId(1));
     // No groups, the images' type first: nothing is read of the images.
@@ -367,6 +367,7 @@ TEST(PeResources, KindsOfFiles) {
         {Cut(library, 0x40), ExecutableKind::OtherExecutable},  // its new header starts past the end
         {Put(Bytes(4096, 0), 0x3C, 0xFFD), ExecutableKind::Damaged},  // its signature across the page's end
         {Put(Bytes(4096, 0), 0x3C, 0xFFC), ExecutableKind::OtherExecutable},
+        {Put(Bytes(4096, 0), 0x3C, 0x1000), ExecutableKind::OtherExecutable},  // its new header just past the end
         {dos, ExecutableKind::OtherExecutable},
         {Cut(dos, 63), ExecutableKind::OtherExecutable},
     };
