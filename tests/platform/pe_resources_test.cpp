@@ -133,6 +133,16 @@ TEST(PeResources, CutFileReadsAsZerosToItsLastPagesEnd) {
         }
         EXPECT_GT(listed, 0);
     }
+    // So do reads a page at a time, whatever page a page's memory held before.
+    constexpr std::size_t kPage = 4096, kPagesKept = 16;  // as many as it keeps: the next read goes into the first's
+    const Bytes file(kPage * kPagesKept + 1, 0xAB);
+    PagedReads pages([&](std::uint64_t offset, std::uint8_t* buffer, std::size_t size) {
+        const auto n = std::min<std::size_t>(size, file.size() - offset);
+        std::copy_n(file.data() + offset, n, buffer);
+        return n;
+    });
+    for (std::size_t page = 0; page < kPagesKept; ++page) pages.Byte(page * kPage);
+    EXPECT_EQ(std::pair(pages.Byte(file.size() - 1), pages.Byte(file.size())), std::pair(std::uint8_t{0xAB}, std::uint8_t{0}));
 }
 
 // Only a read beyond that page refuses a file: a group directory moved to
