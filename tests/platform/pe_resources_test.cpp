@@ -87,6 +87,24 @@ TEST(PeResources, NoResourcesOrNoGroupsListNothing) {
     test::PutWord(second, layout.peHeader + 6, 2);
     test::PutDword(second, layout.sectionTable + 12, 0x00F00000);
     EXPECT_EQ(Read(second)->groups.size(), 5u);
+    // A group type directory without entries whose header ends at the
+    // view's end lists nothing, read whole or an icon at a time; one byte
+    // further it is refused.
+    for (const std::uint64_t past : {0, 1}) {
+        Bytes b = good;
+        const std::size_t root = layout.resourceRoot;
+        const std::uint64_t end = MappedReach(b.size()) + past;
+        for (std::size_t k = 0; k < std::size_t{Word(b, root + 12)} + Word(b, root + 14); ++k)
+            if (Word(b, root + 16 + 8 * k) == 14)
+                test::PutDword(b, root + 16 + 8 * k + 4, static_cast<std::uint32_t>(end - 16 - root) | 0x80000000u);
+        for (const NamedImages named : {NamedImages::Judged, NamedImages::Deferred}) {
+            const auto icons = ReadProgramIcons(b.data(), b.size(), {}, named);
+            EXPECT_EQ(icons.has_value(), past == 0);
+            if (icons) {
+                EXPECT_EQ(icons->Count(), 0u);
+            }
+        }
+    }
     test::LibraryLayout plusLayout;  // where the other header has its resources
     Bytes plus = test::IconLibrary(test::MixedGroups(), &plusLayout, true);
     test::PutWord(plus, plusLayout.optionalHeader, 0x1234);
