@@ -206,6 +206,13 @@ COLORREF PixelAt(HWND window, int x, int y) {
     return colour;
 }
 
+// How many WM_SYSCOLORCHANGE messages reached a control.
+int colourChangesTold = 0;
+LRESULT CALLBACK CountColourChanges(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_SYSCOLORCHANGE) ++colourChangesTold;
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 TEST_F(AccessibilityTest, HighContrastPaintsInTheSystemsColoursAndBack) {
     SetHighContrastAnswerer([] { return true; });
     Start();
@@ -258,7 +265,13 @@ TEST_F(AccessibilityTest, HighContrastPaintsInTheSystemsColoursAndBack) {
     const int element = COLOR_BTNFACE;
     const COLORREF next = RGB(40, 60, 200);
     ::SetSysColors(1, &element, &next);
+    // Each form passes the news on to its controls once: on Windows the
+    // common controls keep the colours they took until told.
+    HWND status = TheLinkBrowser()->Control(LinkBrowser::kStatusBar);
+    ::SetWindowSubclass(status, CountColourChanges, 7, 0);
     tellForms(WM_SYSCOLORCHANGE);
+    ::RemoveWindowSubclass(status, CountColourChanges, 7);
+    EXPECT_EQ(colourChangesTold, 1);
     expectColours(true);
     ::SetSysColors(1, &element, &face);
 }
