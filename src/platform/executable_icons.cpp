@@ -89,9 +89,25 @@ SIZE ExtractionSize() { return {::GetSystemMetrics(SM_CXICON), ::GetSystemMetric
 
 ChosenImageId ExecutableIcons::ExtractionChoice() const {
     const SIZE size = ExtractionSize();
+    if (!structure_)
+        return [this, size](std::uint32_t group) {
+            return static_cast<std::uint16_t>(::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(View() + group), TRUE,
+                                                                            size.cx, size.cy, LR_DEFAULTCOLOR));
+        };
+    // A listing chooses from the same directory read through its pages (the
+    // reader checked it inside the view, all its entries too).
     return [this, size](std::uint32_t group) {
-        return static_cast<std::uint16_t>(::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(View() + group), TRUE, size.cx,
-                                                                        size.cy, LR_DEFAULTCOLOR));
+        constexpr std::size_t kHeaderSize = 6, kEntrySize = 14;
+        const auto byte = [this](std::uint64_t at) { return at < viewSize_ ? structure_->Byte(at) : std::uint8_t{0}; };
+        std::vector<BYTE> directory(kHeaderSize);
+        for (std::size_t i = 0; i < kHeaderSize; ++i) directory[i] = byte(group + i);
+        // The entries too when the platform takes the header and reads them.
+        if (Word(directory.data()) == 0 && (Word(directory.data() + 2) & 3) != 0) {
+            directory.resize(kHeaderSize + std::size_t{Word(directory.data() + 4)} * kEntrySize);
+            for (std::size_t i = kHeaderSize; i < directory.size(); ++i) directory[i] = byte(group + i);
+        }
+        return static_cast<std::uint16_t>(
+            ::LookupIconIdFromDirectoryEx(directory.data(), TRUE, size.cx, size.cy, LR_DEFAULTCOLOR));
     };
 }
 

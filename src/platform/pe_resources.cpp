@@ -63,8 +63,16 @@ public:
     }
     // The length of an image's bytes that the platform is handed, cut to the
     // view's end; nothing when it reads beyond the view for it.
+    // Read through the pages when there are pages.
     std::optional<std::uint64_t> ImageLength(const FileSpan& span) const {
-        return MappedImageLength(data_, size_, span.offset, span.size);
+        if (!pages_) return MappedImageLength(data_, size_, span.offset, span.size);
+        const auto fileByte = [this](std::uint64_t at) { return at < size_ ? pages_->Byte(at) : std::uint8_t{0}; };
+        ImageHead head;
+        for (std::size_t i = 0; i < sizeof head.bytes; ++i) head.bytes[i] = fileByte(span.offset + i);
+        const ReadEight read = [&fileByte](std::uint64_t at, std::uint8_t (&out)[8]) {
+            for (std::size_t i = 0; i < 8; ++i) out[i] = fileByte(at + i);
+        };
+        return MappedImageLength(head, read, span.offset, span.size, size_);
     }
     // An image's bytes, when the platform reads no further than its view for
     // them; cut to the view's end.
