@@ -208,6 +208,10 @@ TEST_P(DpiGenerationTest, WindowsControlsFontsAndListItemsAreTheLayoutScaled) {
     const DpiScaling scaling[] = {DpiScaling::System, DpiScaling::PerMonitor, DpiScaling::PerMonitor,
                                   DpiScaling::PerMonitorV2};
     EXPECT_EQ(CurrentDpiScaling(), scaling[static_cast<int>(GetParam())]);
+    // The system's parts at another DPI: scaled only under per-monitor v2.
+    const int other = dpi_ == 96 ? 144 : 96;
+    EXPECT_EQ(SystemMetric(SM_CXVSCROLL, other) != ::GetSystemMetrics(SM_CXVSCROLL),
+              GetParam() == Generation::Windows10v1703);
     ExpectClientAreas(dpi_);
     ExpectLayout(dpi_);
     ExpectFonts(dpi_);
