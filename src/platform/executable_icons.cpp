@@ -113,9 +113,9 @@ ChosenImageId ExecutableIcons::ExtractionChoice() const {
 
 void ExecutableIcons::OpenProgram() {
     // Refused only for the images the platform's extraction reads; any
-    // other choice of an image it cannot read gives no icon.
-    // A listing reads the program's structure a few pages at a time, its
-    // images through the view.
+    // other choice of an image it cannot read gives no icon. A listing
+    // reads the program's structure a few pages at a time, its images
+    // through the view.
     if (deferred_)
         structure_ = std::make_unique<PagedReads>([this](std::uint64_t offset, std::uint8_t* buffer, std::size_t size) {
             return file_ ? std::size_t{ReadSome(file_.Get(), offset, buffer, static_cast<DWORD>(size))} : 0;
@@ -264,13 +264,13 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
     const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, width, height, LR_DEFAULTCOLOR);
     const auto entry = ImageEntryOf(View(), viewSize_, *program_, static_cast<std::uint16_t>(id), structure_.get());
     if (!entry || !entry->bytes) return {};
-    const FileSpan* image = &*entry->bytes;
-    if (!deferred_) return {View() + image->offset, image->size};
+    const FileSpan& image = *entry->bytes;
+    if (!deferred_) return {View() + image.offset, image.size};
     // A deferred reading left the image as its entry states it: handed over
     // as far as the view holds it, or not at all.
-    const auto length = MappedImageLength(View(), viewSize_, image->offset, image->size);
+    const auto length = MappedImageLength(View(), viewSize_, image.offset, image.size);
     if (!length) return {};
-    return {View() + image->offset, static_cast<std::size_t>(*length)};
+    return {View() + image.offset, static_cast<std::size_t>(*length)};
 }
 
 bool ExecutableIcons::Pixels(ImageBytes image, int side, std::uint32_t* colour, std::uint8_t* mask) {
