@@ -213,7 +213,7 @@ const LayoutRect& Form::LayoutOf(int id) const {
 void Form::Place(HWND window, int id) {
     const LayoutRect& r = LayoutOf(id);
     if (Placement* p = PlacementOf(window))
-        *p = Placement{window, r.x, r.y, r.width, r.height, p->itemHeight, p->fit};
+        *p = Placement{window, r.x, r.y, r.width, r.height, p->itemHeight, p->fit, p->markToo};
     else
         placements_.push_back(Placement{window, r.x, r.y, r.width, r.height});
     ::SetWindowPos(window, nullptr, Scale(r.x, dpi_), Scale(r.y, dpi_), Scale(r.width, dpi_), Scale(r.height, dpi_),
@@ -248,7 +248,7 @@ void Form::ApplyDpi(int dpi, bool frameToo) {
         ::SetWindowPos(p.window, nullptr, Scale(p.x, dpi), Scale(p.y, dpi), Scale(p.width, dpi), Scale(p.height, dpi),
                        SWP_NOZORDER | SWP_NOACTIVATE);
         if (p.itemHeight) ::SendMessageW(p.window, LB_SETITEMHEIGHT, 0, Scale(p.itemHeight, dpi));
-        if (p.fit != Fit::None) WidenToText(p.window, p.fit == Fit::KeepRight);
+        if (p.fit != Fit::None) WidenToText(p);
     }
     OnDpiChanged();
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -297,46 +297,42 @@ HFONT Form::Font(int index) const {
 
 HWND Form::AddControl(const ControlRow& row) {
     const LayoutRect& place = row.place;
-    // Buttons and labels get their text after their font: Wine lays a
-    // button's text out when the text is set, not again for a new font.
-    const bool button = lstrcmpiW(row.className, L"BUTTON") == 0;
-    const bool textAfterFont = button || lstrcmpiW(row.className, L"STATIC") == 0;
-    HWND h = ::CreateWindowExW(row.exStyle, row.className, textAfterFont ? L"" : row.text, WS_CHILD | row.style,
-                               Scale(place.x, dpi_), Scale(place.y, dpi_), Scale(place.width, dpi_),
-                               Scale(place.height, dpi_), Handle(),
+    HWND h = ::CreateWindowExW(row.exStyle, row.className, row.text, WS_CHILD | row.style, Scale(place.x, dpi_),
+                               Scale(place.y, dpi_), Scale(place.width, dpi_), Scale(place.height, dpi_), Handle(),
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), ::GetModuleHandleW(nullptr),
                                nullptr);
     if (!h) throw Failure(L"ウィンドウを作成できません");
     ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font(row.font)), FALSE);
-    if (textAfterFont && row.text) ::SetWindowTextW(h, row.text);
+    const bool button = lstrcmpiW(row.className, L"BUTTON") == 0;
     placements_.push_back(Placement{h, place.x, place.y, place.width, place.height});
-    if (place.grow != Grow::No) FitText(h, place.grow == Grow::KeepRight);
+    if (place.grow != Grow::No) {
+        Placement& p = placements_.back();
+        p.fit = place.grow == Grow::KeepRight ? Fit::KeepRight : Fit::KeepLeft;
+        // A check box or radio button also holds its mark and a gap.
+        p.markToo = button;
+        WidenToText(p);
+    }
     if (button && (row.style & BS_TYPEMASK) == BS_GROUPBOX) Subclass(h, GroupBoxPainter, this);
     return h;
 }
 
-void Form::FitText(HWND control, bool anchorRight) {
-    if (Placement* p = PlacementOf(control)) p->fit = anchorRight ? Fit::KeepRight : Fit::KeepLeft;
-    WidenToText(control, anchorRight);
-}
-
-void Form::WidenToText(HWND label, bool anchorRight) {
-    const std::wstring text = WindowText(label);
-    wchar_t cls[16] = {};
-    ::GetClassNameW(label, cls, static_cast<int>(std::size(cls)));
-    // A check box or radio button also holds its mark and a gap.
-    const int mark = lstrcmpiW(cls, L"Button") == 0 ? SystemMetric(SM_CXMENUCHECK, dpi_) + Scale(6, dpi_) : 0;
-    WindowDc dc(label);
-    ScopedSelect selectFont(dc.Get(), reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+void Form::WidenToText(const Placement& p) {
+    const std::wstring text = WindowText(p.window);
+    const int mark = p.markToo ? SystemMetric(SM_CXMENUCHECK, dpi_) + Scale(6, dpi_) : 0;
+    // Measured in a DC of the screen's kind: a control's own DC would cost
+    // the window server a question about where it may paint.
+    UniqueDc dc(::CreateCompatibleDC(nullptr));
+    if (!dc) return;  // no DC left to measure with: the control keeps its width
+    ScopedSelect selectFont(dc.Get(), reinterpret_cast<HFONT>(::SendMessageW(p.window, WM_GETFONT, 0, 0)));
     RECT needed{};
     ::DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    RECT r;
-    ::GetWindowRect(label, &r);
-    ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&r), 2);
-    const int width = needed.right - needed.left + mark;
-    if (width <= r.right - r.left) return;
-    const int left = anchorRight ? r.right - width : r.left;
-    ::SetWindowPos(label, nullptr, left, r.top, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The control stands where its placement puts it at this DPI.
+    const int x = Scale(p.x, dpi_), width = Scale(p.width, dpi_);
+    const int wanted = needed.right - needed.left + mark;
+    if (wanted <= width) return;
+    const int left = p.fit == Fit::KeepRight ? x + width - wanted : x;
+    ::SetWindowPos(p.window, nullptr, left, Scale(p.y, dpi_), wanted, Scale(p.height, dpi_),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::AddTooltip(HWND control, const wchar_t* text) {

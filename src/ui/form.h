@@ -175,14 +175,15 @@ private:
         HWND window;
         int x, y, width, height;
         int itemHeight = 0;
-        Fit fit = Fit::None;
+        Fit fit = Fit::None;  // widened to its text, keeping this side
+        bool markToo = false;  // and to a check mark beside it
     };
     Placement* PlacementOf(HWND window);
-    // Widens a control as Grow says; done again after every new layout.
-    void FitText(HWND control, bool anchorRight);
+    // Widens a control as its placement says; done again after every new
+    // layout.
+    void WidenToText(const Placement& placement);
     // Runs the handler of the table's row for the pair; false when none.
     bool RunCommand(int id, UINT code);
-    void WidenToText(HWND control, bool anchorRight);
     // Asks for the high-contrast mode again; paints everything anew when
     // it changed, or always when `repaint`.
     void UpdateColors(bool repaint);
