@@ -22,16 +22,19 @@ std::unique_ptr<LinkBrowser> linkBrowser;
 std::unique_ptr<IconPicker> iconPicker;
 
 // The main window's "参照" buttons open the sub-windows, which hand their
-// result back to the main window's fields.
+// result back to the main window's fields. (Nothing can press them before
+// the sub-windows exist: they are made before the first event.)
 MainWindow::SubWindows MainWindowsSubWindows() {
     MainWindow::SubWindows wiring;
     wiring.browseLink = [] {
+        if (!linkBrowser) return;
         MainWindow& main = *mainWindow;
         linkBrowser->Open(main, [&main](const std::wstring& link, const std::wstring& name) {
             main.TakeLinkTarget(link, name);
         });
     };
     wiring.browseIcon = [](MainWindow::Preview preview) {
+        if (!iconPicker) return;
         MainWindow& main = *mainWindow;
         const wchar_t* caption =
             preview == MainWindow::Preview::Icon ? IconPicker::kIconModeCaption : IconPicker::kHotIconModeCaption;
@@ -122,10 +125,16 @@ void InitializeApplication() {
     }
 }
 
-void CreateWindowSet() {
-    mainWindow = std::make_unique<MainWindow>(MainWindowsSubWindows());
+void CreateMainWindow() { mainWindow = std::make_unique<MainWindow>(MainWindowsSubWindows()); }
+
+void CreateSubWindows() {
     linkBrowser = std::make_unique<LinkBrowser>();
     iconPicker = std::make_unique<IconPicker>();
+}
+
+void CreateWindowSet() {
+    CreateMainWindow();
+    CreateSubWindows();
 }
 
 void DestroyWindowSet() noexcept {

@@ -17,8 +17,12 @@ namespace orbelune {
 // needs of another is wired in application.cpp when the set is made.
 void InitializeApplication();
 
-// Creates the main window (whose creation runs the catalogue load), then the
-// link-target browser and the icon picker, hidden.
+// Creates the main window (whose creation runs the catalogue load).
+void CreateMainWindow();
+// Creates the link-target browser and the icon picker, hidden. Start-up
+// makes them once the main window is painted, before the first event.
+void CreateSubWindows();
+// Both, in that order.
 void CreateWindowSet();
 // Destroys the three windows, last made first.
 void DestroyWindowSet() noexcept;

@@ -94,11 +94,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         // administrator's account writes only that account's. A failure is
         // shown and start-up goes on.
         orbelune::RunHandler([] { orbelune::RecordProgramFolder(orbelune::ProgramFolder()); });
-        orbelune::CreateWindowSet();
+        orbelune::CreateMainWindow();
         orbelune::ShowMainWindow(showCommand);
         orbelune::PaintMainWindow();
-        // Before the first event is handled, but after the window is shown
-        // and painted: OLE's start costs a visible moment under Wine.
+        // Before the first event is handled, but after the main window is
+        // shown and painted: the hidden windows and OLE's start are nothing
+        // the user sees, and each costs a visible moment under Wine.
+        orbelune::CreateSubWindows();
         ole.emplace();
         const int code = orbelune::RunMessageLoop();
         orbelune::DestroyWindowSet();

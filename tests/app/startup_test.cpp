@@ -58,6 +58,7 @@ public:
         ::CloseHandle(pi_.hProcess);
     }
     bool Started() const { return started_; }
+    DWORD WaitForInputIdle(DWORD timeoutMs = 10000) { return ::WaitForInputIdle(pi_.hProcess, timeoutMs); }
     // The exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitForExit(DWORD timeoutMs = 10000) {
         ::WaitForSingleObject(pi_.hProcess, timeoutMs);
@@ -102,6 +103,9 @@ TEST_F(StartupTest, StartsWithTheCatalogueAndExitsWithZeroWhenClosed) {
     HWND app = ::GetWindow(mainWindow, GW_OWNER);
     ASSERT_TRUE(app);
     EXPECT_EQ(TextOf(app), L"Orbelune");
+    // The hidden windows are made once the main window is painted, before
+    // the program waits for its first input.
+    ASSERT_EQ(program.WaitForInputIdle(), 0u);
     HWND linkBrowser = ::FindWindowW(L"TForm2", nullptr);
     HWND iconPicker = ::FindWindowW(L"TForm3", nullptr);
     ASSERT_TRUE(linkBrowser && iconPicker);
