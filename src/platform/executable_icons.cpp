@@ -5,6 +5,7 @@
 #include "platform/icon_pixels.h"
 #include "platform/little_endian.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 
@@ -87,12 +88,63 @@ SIZE ExtractionSize() { return {::GetSystemMetrics(SM_CXICON), ::GetSystemMetric
 
 }  // namespace
 
+int ExecutableIcons::ChooseImage(const std::uint8_t* directory, std::size_t readable, int width, int height) const {
+    const auto ask = [&] {
+        return ::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(directory), TRUE, width, height, LR_DEFAULTCOLOR);
+    };
+    // The platform chooses among a directory's entries by their sizes and
+    // colours and names the chosen entry's image ID; it asks the display
+    // for its colour depth every time, which costs more than all the rest.
+    // So it is asked once for each kind of directory, and a directory of
+    // the same entries naming other images takes the same entry. Only a
+    // whole directory whose chosen ID names one entry is remembered.
+    constexpr std::size_t kHeaderSize = 6, kEntrySize = 14, kIdAt = 12;
+    if (readable < kHeaderSize) return ask();
+    const std::size_t count = Word(directory + 4);
+    if (count == 0 || readable < kHeaderSize + count * kEntrySize) return ask();
+    const auto sameKind = [&](const Choice& c) {
+        if (c.width != width || c.height != height || c.kind.size() != kHeaderSize + count * kIdAt) return false;
+        if (!std::equal(directory, directory + kHeaderSize, c.kind.begin())) return false;
+        for (std::size_t e = 0; e < count; ++e) {
+            const std::uint8_t* entry = directory + kHeaderSize + e * kEntrySize;
+            if (!std::equal(entry, entry + kIdAt, c.kind.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + e * kIdAt)))
+                return false;
+        }
+        return true;
+    };
+    for (const Choice& c : choices_)
+        if (sameKind(c)) return Word(directory + kHeaderSize + c.entry * kEntrySize + kIdAt);
+    const int id = ask();
+    std::size_t named = 0, entry = 0;
+    for (std::size_t e = 0; e < count; ++e)
+        if (Word(directory + kHeaderSize + e * kEntrySize + kIdAt) == id) {
+            ++named;
+            entry = e;
+        }
+    if (named != 1) return id;
+    Choice choice{width, height, std::vector<std::uint8_t>(directory, directory + kHeaderSize), entry};
+    for (std::size_t e = 0; e < count; ++e) {
+        const std::uint8_t* at = directory + kHeaderSize + e * kEntrySize;
+        choice.kind.insert(choice.kind.end(), at, at + kIdAt);
+    }
+    constexpr std::size_t kKindsKept = 32;
+    if (choices_.size() < kKindsKept)
+        choices_.push_back(std::move(choice));
+    else
+        choices_[nextChoice_++ % kKindsKept] = std::move(choice);
+    return id;
+}
+
+void ExecutableIcons::ForgetChoices() const {
+    choices_.clear();
+    nextChoice_ = 0;
+}
+
 ChosenImageId ExecutableIcons::ExtractionChoice() const {
     const SIZE size = ExtractionSize();
     if (!structure_)
         return [this, size](std::uint32_t group) {
-            return static_cast<std::uint16_t>(::LookupIconIdFromDirectoryEx(const_cast<BYTE*>(View() + group), TRUE,
-                                                                            size.cx, size.cy, LR_DEFAULTCOLOR));
+            return static_cast<std::uint16_t>(ChooseImage(View() + group, viewSize_ - group, size.cx, size.cy));
         };
     // A listing chooses from the same directory read through its pages (the
     // reader checked it inside the view, all its entries too).
@@ -106,8 +158,7 @@ ChosenImageId ExecutableIcons::ExtractionChoice() const {
             directory.resize(kHeaderSize + std::size_t{Word(directory.data() + 4)} * kEntrySize);
             for (std::size_t i = kHeaderSize; i < directory.size(); ++i) directory[i] = byte(group + i);
         }
-        return static_cast<std::uint16_t>(
-            ::LookupIconIdFromDirectoryEx(directory.data(), TRUE, size.cx, size.cy, LR_DEFAULTCOLOR));
+        return static_cast<std::uint16_t>(ChooseImage(directory.data(), directory.size(), size.cx, size.cy));
     };
 }
 
@@ -260,8 +311,8 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
     // reader found inside the file with all its entries.
     const auto groupAt = IconGroup(View(), viewSize_, *program_, index, structure_.get());
     if (!groupAt) return {};
-    auto* group = const_cast<BYTE*>(View() + *groupAt);
-    const int id = ::LookupIconIdFromDirectoryEx(group, TRUE, width, height, LR_DEFAULTCOLOR);
+    const std::uint8_t* group = View() + *groupAt;
+    const int id = ChooseImage(group, viewSize_ - *groupAt, width, height);
     const auto entry = ImageEntryOf(View(), viewSize_, *program_, static_cast<std::uint16_t>(id), structure_.get());
     if (!entry || !entry->bytes) return {};
     const FileSpan& image = *entry->bytes;

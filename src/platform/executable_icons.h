@@ -95,6 +95,10 @@ public:
     // after LeaveFile).
     bool Unchanged() const { return Reopen(); }
 
+    // Forgets the platform's choices of images asked so far: after the
+    // display's colour depth changed.
+    void ForgetChoices() const;
+
     // The icon the platform's extraction gives for an index at size x size:
     // a negative index names a program's icon group by its ID. nullptr for
     // none.
@@ -107,6 +111,9 @@ private:
     // The image ID the platform's extraction chooses from a group's
     // directory in the view.
     ChosenImageId ExtractionChoice() const;
+    // The image ID the platform chooses from a group's directory (of which
+    // `readable` bytes can be read) for a width x height icon.
+    int ChooseImage(const std::uint8_t* directory, std::size_t readable, int width, int height) const;
     // Maps the file again, leaving the pages read so far.
     void MapAfresh() const;
 
@@ -136,6 +143,15 @@ private:
     std::optional<ProgramIcons> program_;
     // A listing's reads of the program's structure, not through the view.
     mutable std::unique_ptr<PagedReads> structure_;
+    // Choices the platform made, by the kind of directory: its header and
+    // its entries without their image IDs, and the entry chosen.
+    struct Choice {
+        int width, height;
+        std::vector<std::uint8_t> kind;
+        std::size_t entry;
+    };
+    mutable std::vector<Choice> choices_;
+    mutable std::size_t nextChoice_ = 0;
     // An icon file: the directory its images are chosen from and the file's
     // header and entries.
     std::vector<std::uint8_t> iconDirectory_;

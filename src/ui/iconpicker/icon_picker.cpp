@@ -191,7 +191,9 @@ LRESULT IconPicker::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         MakeAhead();
         return 0;
     case WM_DISPLAYCHANGE:
-        // Decoded pixels are the platform's only at some display depths.
+        // Decoded pixels are the platform's only at some display depths, and
+        // its choice of image depends on the depth.
+        if (listed_) listed_->ForgetChoices();
         RemakeGridImages();
         break;
     default:
