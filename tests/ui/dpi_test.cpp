@@ -9,6 +9,7 @@
 #include "app/file_dialog.h"
 #include "support/box_driver.h"
 #include "support/gui.h"
+#include "support/picker_listing.h"
 #include "ui/iconpicker/icon_picker.h"
 #include "ui/image_box.h"
 #include "ui/linkbrowser/link_browser.h"
@@ -313,8 +314,12 @@ TEST_F(DpiTest, PickerGridAndChosenIconAtTheScaledSizeAndSavedAt32) {
     NMHDR click{view, static_cast<UINT_PTR>(IconPicker::kIconGrid), static_cast<UINT>(NM_CLICK)};
     ::SendMessageW(TheIconPicker()->Handle(), WM_NOTIFY, IconPicker::kIconGrid, reinterpret_cast<LPARAM>(&click));
     Pump();
-    EXPECT_EQ(IconSizeOf(TheIconPicker()->ChosenIconImage().Picture().Handle()).cx, 32);
-    // Drawn as the library's own icon made at the scaled size.
+    // Kept (and saved) as the library's own 32 x 32 icon, drawn as its own
+    // icon made at the scaled size.
+    HICON own32 = nullptr;
+    ASSERT_EQ(::PrivateExtractIconsW(library.c_str(), 0, 32, 32, &own32, nullptr, 1, 0), 1u);
+    EXPECT_EQ(test::PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), test::PixelsOf(own32));
+    ::DestroyIcon(own32);
     HICON own = nullptr;
     ASSERT_EQ(::PrivateExtractIconsW(library.c_str(), 0, size, size, &own, nullptr, 1, 0), 1u);
     HWND image = TheIconPicker()->ChosenIconImage().Handle();

@@ -174,7 +174,16 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
     // Every depth a plain image may have, at the grid's size.
     const std::wstring depths =
         Write(L"depths.dll", test::IconLibrary({{L"", {{32, 1}}}, {L"", {{32, 4}}}, {L"", {{32, 24}}}, {L"", {{32, 32}}}}));
-    for (const std::wstring& path : {mixed, many, depths, kComctl, kShell}) {
+    // Groups of the same entries, the last (which the listing asks for
+    // first) naming one image twice: each group shows the image its own
+    // entries choose.
+    test::Bytes twice = test::IconLibrary(std::vector<test::GroupSpec>(3, {L"", {{32, 32}, {32, 8}}}));
+    const auto word = [&](std::size_t at) { return twice[at] | twice[at + 1] << 8; };
+    for (std::size_t at = 0; at + 34 <= twice.size(); ++at)  // its directory: 2 entries, of images 5 and 6
+        if (word(at) == 0 && word(at + 2) == 1 && word(at + 4) == 2 && word(at + 18) == 5 && word(at + 32) == 6)
+            twice[at + 32] = 5;
+    const std::wstring shared = Write(L"shared.dll", twice);
+    for (const std::wstring& path : {mixed, many, depths, shared, kComctl, kShell}) {
         SCOPED_TRACE(test::Utf8(path));
         Open(path);
         const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
