@@ -1,6 +1,7 @@
 #include "support/gui.h"
 
 #include "app/application.h"
+#include "app/dpi.h"
 #include "ui/iconpicker/icon_picker.h"
 #include "ui/main/main_window.h"
 #include "support/window_set.h"
@@ -54,10 +55,23 @@ void ExpectPlaced(HWND control, const LayoutRect& row, int dpi) {
         EXPECT_EQ(r.right, Scaled(row.x, dpi) + Scaled(row.width, dpi));
     else
         EXPECT_EQ(r.left, Scaled(row.x, dpi));
-    if (row.grow == Grow::No)
+    if (row.grow == Grow::No) {
         EXPECT_EQ(r.right - r.left, Scaled(row.width, dpi));
-    else
-        EXPECT_GE(r.right - r.left, Scaled(row.width, dpi));
+        return;
+    }
+    // A label, check box or radio button grows to hold its whole text (and
+    // its mark with a gap), never narrower than the layout.
+    const std::wstring text = WindowTextOf(control);
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(control, cls, 16);
+    const int mark = lstrcmpiW(cls, L"Button") == 0 ? SystemMetric(SM_CXMENUCHECK, dpi) + Scaled(6, dpi) : 0;
+    EXPECT_EQ(r.right - r.left, std::max(Scaled(row.width, dpi), static_cast<int>(extent.cx) + mark));
 }
 
 LayoutRect LayoutRow(std::span<const ControlRow> table, int id) {
