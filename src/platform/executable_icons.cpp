@@ -146,20 +146,50 @@ ChosenImageId ExecutableIcons::ExtractionChoice() const {
         return [this, size](std::uint32_t group) {
             return static_cast<std::uint16_t>(ChooseImage(View() + group, viewSize_ - group, size.cx, size.cy));
         };
-    // A listing chooses from the same directory read through its pages (the
-    // reader checked it inside the view, all its entries too).
+    // A listing chooses from the same directory read through its pages.
     return [this, size](std::uint32_t group) {
-        constexpr std::size_t kHeaderSize = 6, kEntrySize = 14;
-        const auto byte = [this](std::uint64_t at) { return at < viewSize_ ? structure_->Byte(at) : std::uint8_t{0}; };
-        std::vector<BYTE> directory(kHeaderSize);
-        for (std::size_t i = 0; i < kHeaderSize; ++i) directory[i] = byte(group + i);
-        // The entries too when the platform takes the header and reads them.
-        if (Word(directory.data()) == 0 && (Word(directory.data() + 2) & 3) != 0) {
-            directory.resize(kHeaderSize + std::size_t{Word(directory.data() + 4)} * kEntrySize);
-            for (std::size_t i = kHeaderSize; i < directory.size(); ++i) directory[i] = byte(group + i);
-        }
+        const std::vector<std::uint8_t> directory = PagedDirectory(group);
         return static_cast<std::uint16_t>(ChooseImage(directory.data(), directory.size(), size.cx, size.cy));
     };
+}
+
+std::uint8_t ExecutableIcons::PagedByte(std::uint64_t offset) const {
+    return offset < viewSize_ ? structure_->Byte(offset) : std::uint8_t{0};
+}
+
+std::vector<std::uint8_t> ExecutableIcons::PagedDirectory(std::uint32_t group) const {
+    // The reader checked the directory inside the view, all its entries too.
+    constexpr std::size_t kHeaderSize = 6, kEntrySize = 14;
+    std::vector<std::uint8_t> directory(kHeaderSize);
+    for (std::size_t i = 0; i < kHeaderSize; ++i) directory[i] = PagedByte(group + i);
+    // The entries too when the platform takes the header and reads them.
+    if (Word(directory.data()) == 0 && (Word(directory.data() + 2) & 3) != 0) {
+        directory.resize(kHeaderSize + std::size_t{Word(directory.data() + 4)} * kEntrySize);
+        for (std::size_t i = kHeaderSize; i < directory.size(); ++i) directory[i] = PagedByte(group + i);
+    }
+    return directory;
+}
+
+ImageBytes ExecutableIcons::ListedImage(std::uint32_t offset, std::uint32_t size) const {
+    // Judged through the pages: the image as far as the view holds it, or
+    // not at all.
+    ImageHead head;
+    for (std::size_t i = 0; i < sizeof head.bytes; ++i) head.bytes[i] = PagedByte(offset + i);
+    const ReadEight read = [this](std::uint64_t at, std::uint8_t (&out)[8]) {
+        for (std::size_t i = 0; i < 8; ++i) out[i] = PagedByte(at + i);
+    };
+    const auto length = MappedImageLength(head, read, offset, size, viewSize_);
+    if (!length) return {};
+    // Read into memory, zeros past the file's end as the view reads them:
+    // a page of the mapped file read for a few bytes brings its
+    // neighbourhood into the working set. A large image is read through
+    // the view, only as far as the platform reads it.
+    constexpr std::uint64_t kCopiedImage = 1024 * 1024;
+    if (*length == 0 || *length > kCopiedImage) return {View() + offset, static_cast<std::size_t>(*length)};
+    imageCopy_.assign(static_cast<std::size_t>(*length), 0);
+    const std::uint64_t inFile = offset < viewSize_ ? std::min<std::uint64_t>(*length, viewSize_ - offset) : 0;
+    if (inFile && ReadSome(file_.Get(), offset, imageCopy_.data(), static_cast<DWORD>(inFile)) != inFile) return {};
+    return {imageCopy_.data(), imageCopy_.size()};
 }
 
 void ExecutableIcons::OpenProgram() {
@@ -311,17 +341,19 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
     // reader found inside the file with all its entries.
     const auto groupAt = IconGroup(View(), viewSize_, *program_, index, structure_.get());
     if (!groupAt) return {};
-    const std::uint8_t* group = View() + *groupAt;
-    const int id = ChooseImage(group, viewSize_ - *groupAt, width, height);
+    int id = 0;
+    if (structure_) {
+        const std::vector<std::uint8_t> directory = PagedDirectory(*groupAt);
+        id = ChooseImage(directory.data(), directory.size(), width, height);
+    } else {
+        id = ChooseImage(View() + *groupAt, viewSize_ - *groupAt, width, height);
+    }
     const auto entry = ImageEntryOf(View(), viewSize_, *program_, static_cast<std::uint16_t>(id), structure_.get());
     if (!entry || !entry->bytes) return {};
     const FileSpan& image = *entry->bytes;
     if (!deferred_) return {View() + image.offset, image.size};
-    // A deferred reading left the image as its entry states it: handed over
-    // as far as the view holds it, or not at all.
-    const auto length = MappedImageLength(View(), viewSize_, image.offset, image.size);
-    if (!length) return {};
-    return {View() + image.offset, static_cast<std::size_t>(*length)};
+    // A deferred reading left the image as its entry states it.
+    return ListedImage(image.offset, image.size);
 }
 
 bool ExecutableIcons::Pixels(ImageBytes image, int side, std::uint32_t* colour, std::uint8_t* mask) {

@@ -114,6 +114,13 @@ private:
     // The image ID the platform chooses from a group's directory (of which
     // `readable` bytes can be read) for a width x height icon.
     int ChooseImage(const std::uint8_t* directory, std::size_t readable, int width, int height) const;
+    // A listing's reads through its pages: a byte of the file (zeros past
+    // its end), a group's directory as the platform reads it, and the
+    // image at an offset stated `size` bytes long, as the platform is
+    // handed it (see MappedImageLength).
+    std::uint8_t PagedByte(std::uint64_t offset) const;
+    std::vector<std::uint8_t> PagedDirectory(std::uint32_t group) const;
+    ImageBytes ListedImage(std::uint32_t offset, std::uint32_t size) const;
     // Maps the file again, leaving the pages read so far.
     void MapAfresh() const;
 
@@ -151,6 +158,7 @@ private:
         std::size_t entry;
     };
     mutable std::vector<Choice> choices_;
+    mutable std::vector<std::uint8_t> imageCopy_;  // the image ListedImage gave last
     mutable std::size_t nextChoice_ = 0;
     // An icon file: the directory its images are chosen from and the file's
     // header and entries.
