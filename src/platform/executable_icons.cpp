@@ -184,7 +184,7 @@ ImageBytes ExecutableIcons::ListedImage(std::uint32_t offset, std::uint32_t size
     // a page of the mapped file read for a few bytes brings its
     // neighbourhood into the working set. A large image is read through
     // the view, only as far as the platform reads it.
-    constexpr std::uint64_t kCopiedImage = 1024 * 1024;
+    constexpr std::uint64_t kCopiedImage = std::uint64_t{1024} * 1024;
     if (*length == 0 || *length > kCopiedImage) return {View() + offset, static_cast<std::size_t>(*length)};
     imageCopy_.assign(static_cast<std::size_t>(*length), 0);
     const std::uint64_t inFile = offset < viewSize_ ? std::min<std::uint64_t>(*length, viewSize_ - offset) : 0;
