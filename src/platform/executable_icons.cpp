@@ -82,6 +82,10 @@ ExecutableIcons::ExecutableIcons(const std::wstring& path, NamedImages named)
 
 namespace {
 
+// A group directory: its header, and its entries with the image ID each
+// names at its end.
+constexpr std::size_t kGroupHeaderSize = 6, kGroupEntrySize = 14, kGroupEntryIdAt = 12;
+
 // The size the platform's extraction (ExtractIconW) makes icons at: its
 // choice of image at that size is the one it reads.
 SIZE ExtractionSize() { return {::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)}; }
@@ -98,35 +102,24 @@ int ExecutableIcons::ChooseImage(const std::uint8_t* directory, std::size_t read
     // So it is asked once for each kind of directory, and a directory of
     // the same entries naming other images takes the same entry. Only a
     // whole directory whose chosen ID names one entry is remembered.
-    constexpr std::size_t kHeaderSize = 6, kEntrySize = 14, kIdAt = 12;
-    if (readable < kHeaderSize) return ask();
+    if (readable < kGroupHeaderSize) return ask();
     const std::size_t count = Word(directory + 4);
-    if (count == 0 || readable < kHeaderSize + count * kEntrySize) return ask();
-    const auto sameKind = [&](const Choice& c) {
-        if (c.width != width || c.height != height || c.kind.size() != kHeaderSize + count * kIdAt) return false;
-        if (!std::equal(directory, directory + kHeaderSize, c.kind.begin())) return false;
-        for (std::size_t e = 0; e < count; ++e) {
-            const std::uint8_t* entry = directory + kHeaderSize + e * kEntrySize;
-            if (!std::equal(entry, entry + kIdAt, c.kind.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + e * kIdAt)))
-                return false;
-        }
-        return true;
-    };
-    for (const Choice& c : choices_)
-        if (sameKind(c)) return Word(directory + kHeaderSize + c.entry * kEntrySize + kIdAt);
-    const int id = ask();
-    std::size_t named = 0, entry = 0;
+    if (count == 0 || readable < kGroupHeaderSize + count * kGroupEntrySize) return ask();
+    const auto entryAt = [&](std::size_t e) { return directory + kGroupHeaderSize + e * kGroupEntrySize; };
+    Choice choice{width, height, std::vector<std::uint8_t>(directory, directory + kGroupHeaderSize), 0};
     for (std::size_t e = 0; e < count; ++e)
-        if (Word(directory + kHeaderSize + e * kEntrySize + kIdAt) == id) {
+        choice.kind.insert(choice.kind.end(), entryAt(e), entryAt(e) + kGroupEntryIdAt);
+    for (const Choice& c : choices_)
+        if (c.width == width && c.height == height && c.kind == choice.kind)
+            return Word(entryAt(c.entry) + kGroupEntryIdAt);
+    const int id = ask();
+    std::size_t named = 0;
+    for (std::size_t e = 0; e < count; ++e)
+        if (Word(entryAt(e) + kGroupEntryIdAt) == id) {
             ++named;
-            entry = e;
+            choice.entry = e;
         }
     if (named != 1) return id;
-    Choice choice{width, height, std::vector<std::uint8_t>(directory, directory + kHeaderSize), entry};
-    for (std::size_t e = 0; e < count; ++e) {
-        const std::uint8_t* at = directory + kHeaderSize + e * kEntrySize;
-        choice.kind.insert(choice.kind.end(), at, at + kIdAt);
-    }
     constexpr std::size_t kKindsKept = 32;
     if (choices_.size() < kKindsKept)
         choices_.push_back(std::move(choice));
@@ -140,16 +133,17 @@ void ExecutableIcons::ForgetChoices() const {
     nextChoice_ = 0;
 }
 
+int ExecutableIcons::ChooseFromGroup(std::uint32_t group, int width, int height) const {
+    if (!structure_) return ChooseImage(View() + group, viewSize_ - group, width, height);
+    // A listing chooses from the same directory read through its pages.
+    const std::vector<std::uint8_t> directory = PagedDirectory(group);
+    return ChooseImage(directory.data(), directory.size(), width, height);
+}
+
 ChosenImageId ExecutableIcons::ExtractionChoice() const {
     const SIZE size = ExtractionSize();
-    if (!structure_)
-        return [this, size](std::uint32_t group) {
-            return static_cast<std::uint16_t>(ChooseImage(View() + group, viewSize_ - group, size.cx, size.cy));
-        };
-    // A listing chooses from the same directory read through its pages.
     return [this, size](std::uint32_t group) {
-        const std::vector<std::uint8_t> directory = PagedDirectory(group);
-        return static_cast<std::uint16_t>(ChooseImage(directory.data(), directory.size(), size.cx, size.cy));
+        return static_cast<std::uint16_t>(ChooseFromGroup(group, size.cx, size.cy));
     };
 }
 
@@ -159,13 +153,12 @@ std::uint8_t ExecutableIcons::PagedByte(std::uint64_t offset) const {
 
 std::vector<std::uint8_t> ExecutableIcons::PagedDirectory(std::uint32_t group) const {
     // The reader checked the directory inside the view, all its entries too.
-    constexpr std::size_t kHeaderSize = 6, kEntrySize = 14;
-    std::vector<std::uint8_t> directory(kHeaderSize);
-    for (std::size_t i = 0; i < kHeaderSize; ++i) directory[i] = PagedByte(group + i);
+    std::vector<std::uint8_t> directory(kGroupHeaderSize);
+    for (std::size_t i = 0; i < kGroupHeaderSize; ++i) directory[i] = PagedByte(group + i);
     // The entries too when the platform takes the header and reads them.
     if (Word(directory.data()) == 0 && (Word(directory.data() + 2) & 3) != 0) {
-        directory.resize(kHeaderSize + std::size_t{Word(directory.data() + 4)} * kEntrySize);
-        for (std::size_t i = kHeaderSize; i < directory.size(); ++i) directory[i] = PagedByte(group + i);
+        directory.resize(kGroupHeaderSize + std::size_t{Word(directory.data() + 4)} * kGroupEntrySize);
+        for (std::size_t i = kGroupHeaderSize; i < directory.size(); ++i) directory[i] = PagedByte(group + i);
     }
     return directory;
 }
@@ -173,12 +166,7 @@ std::vector<std::uint8_t> ExecutableIcons::PagedDirectory(std::uint32_t group) c
 ImageBytes ExecutableIcons::ListedImage(std::uint32_t offset, std::uint32_t size) const {
     // Judged through the pages: the image as far as the view holds it, or
     // not at all.
-    ImageHead head;
-    for (std::size_t i = 0; i < sizeof head.bytes; ++i) head.bytes[i] = PagedByte(offset + i);
-    const ReadEight read = [this](std::uint64_t at, std::uint8_t (&out)[8]) {
-        for (std::size_t i = 0; i < 8; ++i) out[i] = PagedByte(at + i);
-    };
-    const auto length = MappedImageLength(head, read, offset, size, viewSize_);
+    const auto length = PagedImageLength(*structure_, viewSize_, FileSpan{offset, size});
     if (!length) return {};
     // Read into memory, zeros past the file's end as the view reads them:
     // a page of the mapped file read for a few bytes brings its
@@ -195,8 +183,8 @@ ImageBytes ExecutableIcons::ListedImage(std::uint32_t offset, std::uint32_t size
 void ExecutableIcons::OpenProgram() {
     // Refused only for the images the platform's extraction reads; any
     // other choice of an image it cannot read gives no icon. A listing
-    // reads the program's structure a few pages at a time, its images
-    // through the view.
+    // reads the program's structure a few pages at a time, and its images
+    // into memory (ListedImage).
     if (deferred_)
         structure_ = std::make_unique<PagedReads>([this](std::uint64_t offset, std::uint8_t* buffer, std::size_t size) {
             return file_ ? std::size_t{ReadSome(file_.Get(), offset, buffer, static_cast<DWORD>(size))} : 0;
@@ -341,13 +329,7 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
     // reader found inside the file with all its entries.
     const auto groupAt = IconGroup(View(), viewSize_, *program_, index, structure_.get());
     if (!groupAt) return {};
-    int id = 0;
-    if (structure_) {
-        const std::vector<std::uint8_t> directory = PagedDirectory(*groupAt);
-        id = ChooseImage(directory.data(), directory.size(), width, height);
-    } else {
-        id = ChooseImage(View() + *groupAt, viewSize_ - *groupAt, width, height);
-    }
+    const int id = ChooseFromGroup(*groupAt, width, height);
     const auto entry = ImageEntryOf(View(), viewSize_, *program_, static_cast<std::uint16_t>(id), structure_.get());
     if (!entry || !entry->bytes) return {};
     const FileSpan& image = *entry->bytes;

@@ -114,6 +114,8 @@ private:
     // The image ID the platform chooses from a group's directory (of which
     // `readable` bytes can be read) for a width x height icon.
     int ChooseImage(const std::uint8_t* directory, std::size_t readable, int width, int height) const;
+    // The same for the group directory at an offset of the file.
+    int ChooseFromGroup(std::uint32_t group, int width, int height) const;
     // A listing's reads through its pages: a byte of the file (zeros past
     // its end), a group's directory as the platform reads it, and the
     // image at an offset stated `size` bytes long, as the platform is

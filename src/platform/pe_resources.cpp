@@ -66,13 +66,7 @@ public:
     // Read through the pages when there are pages.
     std::optional<std::uint64_t> ImageLength(const FileSpan& span) const {
         if (!pages_) return MappedImageLength(data_, size_, span.offset, span.size);
-        const auto fileByte = [this](std::uint64_t at) { return at < size_ ? pages_->Byte(at) : std::uint8_t{0}; };
-        ImageHead head;
-        for (std::size_t i = 0; i < sizeof head.bytes; ++i) head.bytes[i] = fileByte(span.offset + i);
-        const ReadEight read = [&fileByte](std::uint64_t at, std::uint8_t (&out)[8]) {
-            for (std::size_t i = 0; i < 8; ++i) out[i] = fileByte(at + i);
-        };
-        return MappedImageLength(head, read, span.offset, span.size, size_);
+        return PagedImageLength(*pages_, size_, span);
     }
     // An image's bytes, when the platform reads no further than its view for
     // them; cut to the view's end.
@@ -367,6 +361,16 @@ ProgramIcons NeReader::Read(const ChosenImageId& chosen, NamedImages named) {
 }
 
 }  // namespace
+
+std::optional<std::uint64_t> PagedImageLength(PagedReads& pages, std::uint64_t size, const FileSpan& image) {
+    const auto fileByte = [&](std::uint64_t at) { return at < size ? pages.Byte(at) : std::uint8_t{0}; };
+    ImageHead head;
+    for (std::size_t i = 0; i < sizeof head.bytes; ++i) head.bytes[i] = fileByte(image.offset + i);
+    const ReadEight read = [&fileByte](std::uint64_t at, std::uint8_t (&out)[8]) {
+        for (std::size_t i = 0; i < 8; ++i) out[i] = fileByte(at + i);
+    };
+    return MappedImageLength(head, read, image.offset, image.size, size);
+}
 
 PagedReads::PagedReads(Read read) : read_(std::move(read)), pages_(kPagesKept) {}
 

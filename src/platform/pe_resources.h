@@ -67,6 +67,11 @@ struct FileSpan {
     std::uint32_t size = 0;
 };
 
+// The length of an image's bytes that the platform is handed, cut to the
+// view's end, of a file of `size` bytes read through `pages`; nothing when
+// it reads beyond the view for it (see MappedImageLength).
+std::optional<std::uint64_t> PagedImageLength(PagedReads& pages, std::uint64_t size, const FileSpan& image);
+
 // The icons of a program as the platform's extraction finds them.
 struct ProgramIcons {
     // One per icon the platform counts, in its order: the file offset of the
