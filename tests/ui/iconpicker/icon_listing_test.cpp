@@ -9,6 +9,7 @@
 #include "support/scratch_registry.h"
 #include "support/picker_listing.h"
 #include "ui/icon_maker.h"
+#include "ui/image_box.h"
 #include "ui/main/main_window.h"
 #include "support/window_set.h"
 
@@ -198,6 +199,26 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
             const IconPixels icon = PixelsOf(extracted.Get());
             ASSERT_FALSE(icon.colour.empty());
             EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), icon);
+        }
+    }
+}
+
+// An icon by file and index, as the previews make it: the platform's own
+// (ExtractIconW's), and none where it gives none; a negative index names a
+// library's group by its ID, and takes an icon file's one icon.
+TEST_F(IconListingTest, IconsByIndexAreThePlatforms) {
+    Start();
+    const std::wstring ico = Write(L"one.ico", test::IcoFile({{16, 32}, {32, 32}}, 3));
+    const std::wstring library = Write(L"lib.dll", test::IconLibrary(test::MixedGroups()));
+    const std::pair<std::wstring, int> cases[] = {{ico, 0},     {ico, 1},      {ico, -2},     {library, 0},
+                                                  {library, 2}, {library, 99}, {library, -2}, {library, -3}};
+    for (const auto& [path, index] : cases) {
+        SCOPED_TRACE(test::Utf8(path) + "," + std::to_string(index));
+        UniqueIcon ours(ExtractIconAtSize(path, index, 32));
+        UniqueIcon platform(::ExtractIconW(nullptr, path.c_str(), static_cast<UINT>(index)));
+        ASSERT_EQ(!ours, !platform);
+        if (platform) {
+            EXPECT_EQ(PixelsOf(ours.Get()), PixelsOf(platform.Get()));
         }
     }
 }

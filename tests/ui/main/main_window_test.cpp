@@ -128,6 +128,10 @@ TEST_F(MainWindowTest, TabOrderAndNoDefaultButton) {
     // Tab moves on from the first button to the list.
     test::PressKey(C(MainWindow::kCreateButton), VK_TAB);
     EXPECT_EQ(::GetFocus(), C(MainWindow::kButtonNameList));
+    // From the window itself, with none of its controls focused, Tab enters them.
+    ::SetFocus(TheMainWindow()->Handle());
+    test::PressKey(TheMainWindow()->Handle(), VK_TAB);
+    EXPECT_TRUE(::IsChild(TheMainWindow()->Handle(), ::GetFocus()));
 
     // Enter in a field presses nothing; Enter on a focused button presses it.
     ::SetFocus(C(MainWindow::kNameField));
