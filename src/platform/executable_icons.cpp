@@ -166,18 +166,31 @@ std::vector<std::uint8_t> ExecutableIcons::PagedDirectory(std::uint32_t group) c
 ImageBytes ExecutableIcons::ListedImage(std::uint32_t offset, std::uint32_t size) const {
     // Judged through the pages: the image as far as the view holds it, or
     // not at all.
-    const auto length = PagedImageLength(*structure_, viewSize_, FileSpan{offset, size});
+    std::uint64_t reads = 0;
+    const auto length = PagedImageLength(*structure_, viewSize_, FileSpan{offset, size}, &reads);
     if (!length) return {};
-    // Read into memory, zeros past the file's end as the view reads them:
-    // a page of the mapped file read for a few bytes brings its
-    // neighbourhood into the working set. A large image is read through
-    // the view, only as far as the platform reads it.
+    // Read into memory: a page of the mapped file read for a few bytes
+    // brings its neighbourhood into the working set. A large image is read
+    // through the view, only as far as the platform reads it.
     constexpr std::uint64_t kCopiedImage = std::uint64_t{1024} * 1024;
-    if (*length == 0 || *length > kCopiedImage) return {View() + offset, static_cast<std::size_t>(*length)};
-    imageCopy_.assign(static_cast<std::size_t>(*length), 0);
-    const std::uint64_t inFile = offset < viewSize_ ? std::min<std::uint64_t>(*length, viewSize_ - offset) : 0;
+    return HeldImage(offset, *length, reads, kCopiedImage);
+}
+
+ImageBytes ExecutableIcons::HeldImage(std::uint64_t offset, std::uint64_t length, std::uint64_t reads,
+                                      std::uint64_t copiedUpTo) const {
+    const std::uint64_t reach = MappedReach(viewSize_);
+    const std::uint64_t room = offset < reach ? reach - offset : 0;
+    const std::uint64_t held = std::max(length, reads);
+    if (held <= room && (length == 0 || held > copiedUpTo))
+        return {View() + offset, static_cast<std::size_t>(length), static_cast<std::size_t>(held)};
+    // The file's bytes, zeros past its end up to the view's, and past the
+    // view what ends the platform's alpha test.
+    imageCopy_.assign(static_cast<std::size_t>(held), 0);
+    if (held > room)
+        std::fill(imageCopy_.begin() + static_cast<std::ptrdiff_t>(room), imageCopy_.end(), kAlphaTestEnd);
+    const std::uint64_t inFile = offset < viewSize_ ? std::min<std::uint64_t>(held, viewSize_ - offset) : 0;
     if (inFile && ReadSome(file_.Get(), offset, imageCopy_.data(), static_cast<DWORD>(inFile)) != inFile) return {};
-    return {imageCopy_.data(), imageCopy_.size()};
+    return {imageCopy_.data(), static_cast<std::size_t>(length), imageCopy_.size()};
 }
 
 void ExecutableIcons::OpenProgram() {
@@ -313,9 +326,10 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
         // Checked when the file was opened: the platform reads it inside the
         // view, whatever size the entry states.
         const std::uint64_t offset = ImageOffset(e);
-        const auto length = MappedImageLength(View(), viewSize_, offset, ImageSize(e));
+        std::uint64_t reads = 0;
+        const auto length = MappedImageLength(View(), viewSize_, offset, ImageSize(e), nullptr, &reads);
         if (!length) return {};
-        return {View() + offset, static_cast<std::size_t>(*length)};
+        return HeldImage(offset, *length, reads, 0);
     }
     if (!program_ || index >= program_->Count()) return {};
     if (!view_ || ++chosenSinceMapped_ > kIconsPerView) MapAfresh();
@@ -333,7 +347,12 @@ ImageBytes ExecutableIcons::ChosenImage(std::size_t index, int width, int height
     const auto entry = ImageEntryOf(View(), viewSize_, *program_, static_cast<std::uint16_t>(id), structure_.get());
     if (!entry || !entry->bytes) return {};
     const FileSpan& image = *entry->bytes;
-    if (!deferred_) return {View() + image.offset, image.size};
+    if (!deferred_) {
+        // Cut to the view's end when it was judged.
+        std::uint64_t reads = 0;
+        if (!MappedImageLength(View(), viewSize_, image.offset, image.size, nullptr, &reads)) return {};
+        return HeldImage(image.offset, image.size, reads, 0);
+    }
     // A deferred reading left the image as its entry states it.
     return ListedImage(image.offset, image.size);
 }

@@ -36,10 +36,28 @@ inline constexpr std::uint32_t kLargestIconImage = 64u * 1024 * 1024;
 
 // The bytes of one icon image, valid while the object that gave them lives
 // and until it gives the next; empty for none.
+// `size` is what the platform is handed; it may read further (see
+// MappedImageLength), and `readable` bytes from `data` hold what it reads
+// there.
 struct ImageBytes {
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
+    std::size_t readable = 0;  // 0: size
     explicit operator bool() const noexcept { return data != nullptr; }
+    std::size_t Readable() const noexcept { return readable > size ? readable : size; }
+};
+
+// A copy of all the platform may read of an image, to make it into an icon
+// elsewhere or later.
+struct ImageCopy {
+    std::vector<std::uint8_t> bytes;
+    std::size_t size = 0;
+    ImageCopy() = default;
+    explicit ImageCopy(ImageBytes image) : bytes(image.data, image.data + image.Readable()), size(image.size) {}
+    ImageBytes Bytes() const noexcept {
+        return bytes.empty() ? ImageBytes{} : ImageBytes{bytes.data(), size, bytes.size()};
+    }
+    bool Empty() const noexcept { return bytes.empty(); }
 };
 
 class ExecutableIcons {
@@ -123,6 +141,11 @@ private:
     std::uint8_t PagedByte(std::uint64_t offset) const;
     std::vector<std::uint8_t> PagedDirectory(std::uint32_t group) const;
     ImageBytes ListedImage(std::uint32_t offset, std::uint32_t size) const;
+    // An image at an offset, handed to the platform `length` bytes long, of
+    // which it reads `reads` bytes: through the view where the view holds
+    // them and there are more than `copiedUpTo`, else read into memory.
+    ImageBytes HeldImage(std::uint64_t offset, std::uint64_t length, std::uint64_t reads,
+                         std::uint64_t copiedUpTo) const;
     // Maps the file again, leaving the pages read so far.
     void MapAfresh() const;
 

@@ -78,13 +78,19 @@ std::vector<std::uint8_t> ReadSingleImage(const std::wstring& path, Choose choos
         std::fill(out, out + 8, std::uint8_t{0});
         if (at < fileSize) ReadAt(file.Get(), at, out, static_cast<DWORD>(std::min<std::uint64_t>(8, fileSize - at)));
     };
-    std::uint64_t needed = 0;
-    if (!MappedImageLength(start, eight, entry.offset, entry.size, fileSize, &needed)) throw Failure(kInvalidImage);
+    std::uint64_t needed = 0, reads = 0;
+    if (!MappedImageLength(start, eight, entry.offset, entry.size, fileSize, &needed, &reads))
+        throw Failure(kInvalidImage);
     // Held after the file is closed: an image that needs more than any
-    // icon's image is no icon, in 32 bits as in 64.
-    if (needed > kLargestIconImage) throw Failure(kInvalidImage);
+    // icon's image is no icon, in 32 bits as in 64. What the platform reads
+    // past the image follows it (see ImageOfSingleImageFile).
+    const std::uint64_t held = std::max(needed, reads);
+    if (held > kLargestIconImage) throw Failure(kInvalidImage);
 
-    std::vector<std::uint8_t> bytes(kIcoSingleImageOffset + static_cast<std::size_t>(needed));
+    std::vector<std::uint8_t> bytes(kIcoSingleImageOffset + static_cast<std::size_t>(held));
+    const std::uint64_t room = MappedReach(fileSize) - entry.offset;
+    if (held > room)
+        std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(kIcoSingleImageOffset + room), bytes.end(), kAlphaTestEnd);
     std::uint8_t* out = bytes.data();
     std::copy(head.begin(), head.begin() + kIcoHeaderCount, out);  // reserved and type as the file has them
     PutWord(out + kIcoHeaderCount, 1);
@@ -93,21 +99,19 @@ std::vector<std::uint8_t> ReadSingleImage(const std::wstring& path, Choose choos
     std::copy(source, source + kIcoEntryImageSize, entryOut);
     PutDword(entryOut + kIcoEntryImageSize, static_cast<std::uint32_t>(needed));
     PutDword(entryOut + kIcoEntryImageOffset, kIcoSingleImageOffset);
-    const auto read = static_cast<DWORD>(std::min<std::uint64_t>(needed, inFile));
+    const auto read = static_cast<DWORD>(std::min<std::uint64_t>(held, inFile));
     if (!ReadAt(file.Get(), entry.offset, out + kIcoSingleImageOffset, read)) throw Failure(kReadError);
     return bytes;
 }
 
 // The icon of a single-image file at the given size (0: the image's own).
 HICON IconFromSingleImage(const std::vector<std::uint8_t>& bytes, int size) {
-    if (bytes.size() <= kIcoSingleImageOffset) return nullptr;
-    const std::size_t length = bytes.size() - kIcoSingleImageOffset;
-    std::vector<std::uint8_t> image(bytes.begin() + kIcoSingleImageOffset, bytes.end());
-    if (!IconImageFitsPlatform(image.data(), length)) return nullptr;
+    const ImageBytes image = ImageOfSingleImageFile(bytes);
+    if (!image) return nullptr;
     // What the platform reads past a short image is there, as zeros.
-    image.resize(std::max(length, IconImageReach(image.data(), length)));
-    return ::CreateIconFromResourceEx(image.data(), static_cast<DWORD>(length), TRUE, 0x00030000, size, size,
-                                      LR_DEFAULTCOLOR);
+    ImageCopy copy(image);
+    copy.bytes.resize(std::max(copy.bytes.size(), IconImageReach(copy.bytes.data(), copy.size)));
+    return ExecutableIcons::Make(copy.Bytes(), size, size);
 }
 
 }  // namespace
@@ -124,10 +128,19 @@ std::vector<std::uint8_t> SingleImageAtSize(const std::wstring& path, int size) 
 
 HICON LoadIconFileAtSize(const std::wstring& path, int size) { return IconFromSingleImage(SingleImageAtSize(path, size), size); }
 
-std::vector<std::uint8_t> IconFileImageAtSize(const std::wstring& path, int size) {
-    std::vector<std::uint8_t> bytes = SingleImageAtSize(path, size);
-    bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(bytes.size(), kIcoSingleImageOffset)));
-    return bytes;
+ImageCopy IconFileImageAtSize(const std::wstring& path, int size) {
+    const std::vector<std::uint8_t> bytes = SingleImageAtSize(path, size);
+    const ImageBytes image = ImageOfSingleImageFile(bytes);
+    return image ? ImageCopy(image) : ImageCopy();
+}
+
+ImageBytes ImageOfSingleImageFile(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.size() <= kIcoSingleImageOffset) return {};
+    // The entry states the length the platform is handed; the image is
+    // followed by what it may read past that.
+    const std::size_t readable = bytes.size() - kIcoSingleImageOffset;
+    const std::size_t length = std::min<std::size_t>(Dword(bytes.data() + kIcoHeaderSize + kIcoEntryImageSize), readable);
+    return {bytes.data() + kIcoSingleImageOffset, length, readable};
 }
 
 void IconImage::LoadFromFile(const std::wstring& path) {

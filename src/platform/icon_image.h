@@ -2,6 +2,8 @@
 // handle is made when it is first needed. Copies share the same icon.
 #pragma once
 
+#include "platform/executable_icons.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -16,8 +18,11 @@ namespace orbelune {
 // LoadFromFile reads, with its failures.
 HICON LoadIconFileAtSize(const std::wstring& path, int size);
 // The bytes of the image LoadIconFileAtSize makes its icon of, as far as the
-// platform reads them, with its failures.
-std::vector<std::uint8_t> IconFileImageAtSize(const std::wstring& path, int size);
+// platform reads them, with its failures; empty for none.
+ImageCopy IconFileImageAtSize(const std::wstring& path, int size);
+// The image of a single-image file that IconImage holds (FileBytes), as
+// the platform is handed it; empty for none.
+ImageBytes ImageOfSingleImageFile(const std::vector<std::uint8_t>& bytes);
 
 class IconImage {
 public:

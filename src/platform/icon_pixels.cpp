@@ -265,10 +265,67 @@ std::uint64_t PngExtent(const ImageHead& head, const ReadEight& read, std::uint6
     return std::min(size, at + 8);
 }
 
+// The alpha test of a 12-byte header's copy (see kAlphaTestEnd) for an image
+// handed `length` bytes: where it starts, how many pixels it looks at at
+// most, whether the bit count it goes by is the image's own, and how far
+// the mask it makes reads (0 with a mask). Nothing where it never runs.
+constexpr std::uint64_t kLargestAlphaTestRead = std::uint64_t{64} * 1024 * 1024;
+
+struct CoreAlphaTest {
+    std::uint64_t colour = 0, pixels = 0, maskEnd = 0;
+    bool certain = false;
+};
+
+std::optional<CoreAlphaTest> CoreAlphaTestOf(const std::uint8_t* image, std::uint64_t length) {
+    if (length < kCoreHeaderSize || Dword(image) != kCoreHeaderSize) return std::nullopt;
+    const auto plain = ReadPlainImage(image, length);
+    if (!plain || plain->info > length || plain->colour > length - plain->info) return std::nullopt;  // no icon
+    static constexpr std::uint8_t kBlackWhite[6] = {0, 0, 0, 0xFF, 0xFF, 0xFF};  // made without the test
+    if (plain->bits == 1 && std::memcmp(image + kCoreHeaderSize, kBlackWhite, sizeof kBlackWhite) == 0)
+        return std::nullopt;
+    // The bit count at 14 and 15: the image's bytes where the copy holds
+    // them, else any.
+    constexpr std::uint64_t kBitCountAt = 14;
+    const bool low = plain->info > kBitCountAt, high = plain->info > kBitCountAt + 1;
+    if ((low && image[kBitCountAt] != 32) || (high && image[kBitCountAt + 1] != 0)) return std::nullopt;
+    // Its width is the core width with half the height above it, its height
+    // the planes with the bit count above: their product in 32 bits.
+    const std::uint32_t width = Word(image + 4), rows = Word(image + 6) / 2u;
+    const auto height = static_cast<std::int32_t>(Dword(image + 8));
+    const std::uint32_t magnitude = height < 0 ? 0u - static_cast<std::uint32_t>(height) : static_cast<std::uint32_t>(height);
+    const auto pixels = static_cast<std::int32_t>((width | rows << 16) * magnitude);
+    if (pixels <= 0) return std::nullopt;
+    CoreAlphaTest test{plain->info, static_cast<std::uint64_t>(pixels), 0, low && high};
+    if (plain->mask > length - plain->info - plain->colour) test.maskEnd = plain->info + std::uint64_t{width} * rows * 4;
+    return test;
+}
+
+// How far the platform may read an image handed `length` bytes when its
+// alpha test runs, at least `reads`; nothing when it reads past the view
+// (`room` bytes from the image's start) for certain. `at` gives the byte
+// at an offset from the image's start inside the view.
+template <typename ByteAt>
+std::optional<std::uint64_t> AlphaTestReads(const ImageHead& head, const ByteAt& at, std::uint64_t length,
+                                            std::uint64_t room, std::uint64_t reads) {
+    const auto test = CoreAlphaTestOf(head.bytes, length);
+    if (!test) return reads;
+    const std::uint64_t end = test->colour + test->pixels * 4;
+    std::uint64_t last = test->colour + 3;
+    while (last < end && last < room && at(last) == 0) last += 4;
+    // No alpha byte; or one found, or the view's end reached on memory the
+    // platform never wrote, where a copy's bytes end the test.
+    const std::uint64_t tested = last >= end ? end : std::max(last + 1, test->maskEnd);
+    if (test->certain && tested > room) return std::nullopt;
+    // A copy past the view holds no more than any image needs.
+    if (tested > room && tested > kLargestAlphaTestRead) return std::nullopt;
+    return std::max(reads, tested);
+}
+
 }  // namespace
 
 std::optional<std::uint64_t> MappedImageLength(const ImageHead& head, const ReadEight& read, std::uint64_t offset,
-                                               std::uint32_t size, std::uint64_t fileSize, std::uint64_t* needed) {
+                                               std::uint32_t size, std::uint64_t fileSize, std::uint64_t* needed,
+                                               std::uint64_t* reads) {
     const std::uint64_t reach = MappedReach(fileSize);
     if (offset > reach) return std::nullopt;
     const std::uint64_t room = reach - offset;
@@ -281,16 +338,26 @@ std::optional<std::uint64_t> MappedImageLength(const ImageHead& head, const Read
             PngExtent(head, [&](std::uint64_t at, std::uint8_t(&out)[8]) { read(offset + at, out); }, size, room));
     if (extent > room || JudgeIconImage(head.bytes, static_cast<std::size_t>(length)) == PlatformImage::Unsafe)
         return std::nullopt;
-    if (needed) *needed = std::min(full, length);
+    const auto byteAt = [&](std::uint64_t at) {
+        std::uint8_t eight[8];
+        read(offset + at, eight);
+        return eight[0];
+    };
+    const std::uint64_t used = std::min(full, length);
+    const auto all = AlphaTestReads(head, byteAt, length, room,
+                                    std::max<std::uint64_t>(used, IconImageReach(head.bytes, sizeof head.bytes)));
+    if (!all) return std::nullopt;
+    if (needed) *needed = used;
+    if (reads) *reads = *all;
     return length;
 }
 
 std::optional<std::uint64_t> MappedImageLength(const std::uint8_t* file, std::uint64_t fileSize, std::uint64_t offset,
-                                               std::uint32_t size, std::uint64_t* needed) {
+                                               std::uint32_t size, std::uint64_t* needed, std::uint64_t* reads) {
     const auto read = [&](std::uint64_t at, std::uint8_t (&out)[8]) {
         for (int i = 0; i < 8; ++i) out[i] = at + static_cast<std::uint64_t>(i) < fileSize ? file[at + static_cast<std::uint64_t>(i)] : 0;
     };
-    return MappedImageLength(HeadOfImage(file, fileSize, offset), read, offset, size, fileSize, needed);
+    return MappedImageLength(HeadOfImage(file, fileSize, offset), read, offset, size, fileSize, needed, reads);
 }
 
 }  // namespace orbelune

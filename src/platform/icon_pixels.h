@@ -77,14 +77,32 @@ using ReadEight = std::function<void(std::uint64_t offset, std::uint8_t (&out)[8
 // IEND chunk at most); nothing when the platform would read past the view's
 // end for it, or might read anywhere (PlatformImage::Unsafe). `needed`, when
 // given, gets how much of that the platform reads at most: any length from
-// it to the stated size makes the same icon.
+// it to the stated size makes the same icon. `reads`, when given, gets how
+// many bytes from the image's start the platform may read when handed any
+// of those lengths, which may be more than the length (see kAlphaTestEnd):
+// whoever hands it the image holds that many bytes from its start too, the
+// file's (zeros past its end) up to the view's end and kAlphaTestEnd past.
 std::optional<std::uint64_t> MappedImageLength(const ImageHead& head, const ReadEight& read, std::uint64_t offset,
                                                std::uint32_t size, std::uint64_t fileSize,
-                                               std::uint64_t* needed = nullptr);
+                                               std::uint64_t* needed = nullptr, std::uint64_t* reads = nullptr);
 // The same for a file held in memory (or mapped), of which only the
 // fileSize bytes are read.
 std::optional<std::uint64_t> MappedImageLength(const std::uint8_t* file, std::uint64_t fileSize, std::uint64_t offset,
-                                               std::uint32_t size, std::uint64_t* needed = nullptr);
+                                               std::uint32_t size, std::uint64_t* needed = nullptr,
+                                               std::uint64_t* reads = nullptr);
+
+// The platform makes an icon of a copy of an image's header and colour
+// table, and tests that copy for an alpha channel as if it had a 40-byte
+// header: of a 12-byte header it takes the bit count from the colour table
+// (up to 8 bits a pixel) or from memory the copy never wrote (above), so
+// that the test may run whatever the image's depth. The test looks at the
+// fourth byte of 4-byte pixels from the colour rows on, up to the first
+// that is not zero; finding one, where the size it is handed holds no
+// mask, it makes the mask from 32-bit pixels over all of the image's rows.
+// Either may read past the image. Past the view's end, only a test on
+// memory the platform never wrote can read: a copy holds this byte there,
+// which ends it.
+inline constexpr std::uint8_t kAlphaTestEnd = 0xFF;
 
 // Whether the platform may be asked to make an icon of these bytes.
 inline bool IconImageFitsPlatform(const std::uint8_t* image, std::size_t size) {

@@ -362,14 +362,15 @@ ProgramIcons NeReader::Read(const ChosenImageId& chosen, NamedImages named) {
 
 }  // namespace
 
-std::optional<std::uint64_t> PagedImageLength(PagedReads& pages, std::uint64_t size, const FileSpan& image) {
+std::optional<std::uint64_t> PagedImageLength(PagedReads& pages, std::uint64_t size, const FileSpan& image,
+                                              std::uint64_t* reads) {
     const auto fileByte = [&](std::uint64_t at) { return at < size ? pages.Byte(at) : std::uint8_t{0}; };
     ImageHead head;
     for (std::size_t i = 0; i < sizeof head.bytes; ++i) head.bytes[i] = fileByte(image.offset + i);
     const ReadEight read = [&fileByte](std::uint64_t at, std::uint8_t (&out)[8]) {
         for (std::size_t i = 0; i < 8; ++i) out[i] = fileByte(at + i);
     };
-    return MappedImageLength(head, read, image.offset, image.size, size);
+    return MappedImageLength(head, read, image.offset, image.size, size, nullptr, reads);
 }
 
 PagedReads::PagedReads(Read read) : read_(std::move(read)), pages_(kPagesKept) {}

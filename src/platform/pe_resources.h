@@ -70,7 +70,8 @@ struct FileSpan {
 // The length of an image's bytes that the platform is handed, cut to the
 // view's end, of a file of `size` bytes read through `pages`; nothing when
 // it reads beyond the view for it (see MappedImageLength).
-std::optional<std::uint64_t> PagedImageLength(PagedReads& pages, std::uint64_t size, const FileSpan& image);
+std::optional<std::uint64_t> PagedImageLength(PagedReads& pages, std::uint64_t size, const FileSpan& image,
+                                              std::uint64_t* reads = nullptr);
 
 // The icons of a program as the platform's extraction finds them.
 struct ProgramIcons {

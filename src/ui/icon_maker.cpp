@@ -1,7 +1,6 @@
 #include "ui/icon_maker.h"
 
 #include "app/modal.h"
-#include "platform/ico_file.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -34,17 +33,17 @@ HICON MakeWhileAnswering(ImageBytes image, int width, int height, bool& stopped)
     stopped = false;
     struct Wait {
         std::mutex lock;
-        std::vector<std::uint8_t> bytes;
+        ImageCopy bytes;
         UniqueIcon icon;
         bool done = false, abandoned = false;
     };
     auto wait = std::make_shared<Wait>();
-    wait->bytes.assign(image.data, image.data + image.size);
+    wait->bytes = ImageCopy(image);
     const DWORD thread = ::GetCurrentThreadId();
     std::thread([wait, width, height, thread]() noexcept {
         UniqueIcon icon;
         try {
-            icon.Reset(ExecutableIcons::Make(ImageBytes{wait->bytes.data(), wait->bytes.size()}, width, height));
+            icon.Reset(ExecutableIcons::Make(wait->bytes.Bytes(), width, height));
         } catch (...) {
         }
         std::lock_guard hold(wait->lock);
@@ -92,8 +91,8 @@ HICON MakeWhileAnswering(ImageBytes image, int width, int height, bool& stopped)
 
 bool MakeWhileAnswering(IconImage& icon) {
     const std::vector<std::uint8_t>* bytes = icon.FileBytes();
-    if (!bytes || bytes->size() <= kIcoSingleImageOffset) return true;
-    const ImageBytes image{bytes->data() + kIcoSingleImageOffset, bytes->size() - kIcoSingleImageOffset};
+    if (!bytes) return true;
+    const ImageBytes image = ImageOfSingleImageFile(*bytes);
     if (!SlowToMake(image)) return true;  // made when first needed
     bool stopped = false;
     icon.SetMadeHandle(MakeWhileAnswering(image, 0, 0, stopped));
@@ -102,7 +101,7 @@ bool MakeWhileAnswering(IconImage& icon) {
 
 struct IconMaker::Shared {
     struct Job {
-        std::vector<std::uint8_t> bytes;
+        ImageCopy bytes;
         int side = 0;
         std::uint64_t key = 0;
         unsigned round = 0;
@@ -131,7 +130,7 @@ void IconMaker::Shared::Run(const std::shared_ptr<Shared>& shared) noexcept {
         hold.unlock();
         UniqueIcon icon;
         try {
-            icon.Reset(ExecutableIcons::Make(ImageBytes{job.bytes.data(), job.bytes.size()}, job.side, job.side));
+            icon.Reset(ExecutableIcons::Make(job.bytes.Bytes(), job.side, job.side));
         } catch (...) {
             // Nothing made: the cell stays blank, as for an image the
             // platform makes nothing of.
@@ -165,7 +164,7 @@ IconMaker::~IconMaker() {
 }
 
 void IconMaker::Ask(ImageBytes image, int side, std::uint64_t key) {
-    Shared::Job job{{image.data, image.data + image.size}, side, key, 0};
+    Shared::Job job{ImageCopy(image), side, key, 0};
     {
         std::lock_guard hold(shared_->lock);
         if (!started_) {

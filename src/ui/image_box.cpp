@@ -71,21 +71,21 @@ SIZE ImageBox::DrawnSize(SIZE natural) const {
     return {Scale(natural.cx, dpi), Scale(natural.cy, dpi)};
 }
 
-std::vector<std::uint8_t> ImageBox::SlowImage(SIZE size) const {
-    std::vector<std::uint8_t> image;
+ImageCopy ImageBox::SlowImage(SIZE size) const {
+    ImageCopy image;
     try {
         if (const std::wstring* file = picture_.SourceFile()) {
             image = IconFileImageAtSize(*file, size.cx);
         } else if (!source_.file.empty() && source_.index >= 0) {
             const ExecutableIcons icons(source_.file);
             const ImageBytes chosen = icons.ChosenImage(static_cast<std::size_t>(source_.index), size.cx, size.cy);
-            if (!icons.Refused() && SlowToMake(chosen)) return {chosen.data, chosen.data + chosen.size};
+            if (!icons.Refused() && SlowToMake(chosen)) return ImageCopy(chosen);
             return {};
         }
     } catch (const Failure&) {
         return {};  // made, or not, as before
     }
-    if (!SlowToMake({image.data(), image.size()})) image.clear();
+    if (!SlowToMake(image.Bytes())) image = {};
     return image;
 }
 
@@ -93,8 +93,8 @@ HICON ImageBox::ScaledIcon(SIZE size, bool& later) {
     const bool same = scaledSize_.cx == size.cx && scaledSize_.cy == size.cy;
     later = same && scaledLater_;
     if (same && (scaled_ || scaledLater_ || scaledMade_)) return scaled_.Get();
-    if (std::vector<std::uint8_t> slow; maker_ && !(slow = SlowImage(size)).empty()) {
-        maker_->Ask({slow.data(), slow.size()}, size.cx, pictures_);
+    if (ImageCopy slow; maker_ && !(slow = SlowImage(size)).Empty()) {
+        maker_->Ask(slow.Bytes(), size.cx, pictures_);
         scaled_.Reset();
         scaledSize_ = size;
         scaledLater_ = later = true;

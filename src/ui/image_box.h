@@ -72,7 +72,7 @@ private:
     HICON ScaledIcon(SIZE size, bool& later);
     // The image the picture is made of at that size, when it is slow to
     // make; empty otherwise.
-    std::vector<std::uint8_t> SlowImage(SIZE size) const;
+    ImageCopy SlowImage(SIZE size) const;
 
     COLORREF background_;
     IconImage picture_;

@@ -303,6 +303,41 @@ TEST(IconPixels, ImagesFitForThePlatform) {
             EXPECT_EQ(needed, v.needed) << v.offset;
         }
     }
+
+    // A 12-byte header's alpha test (its bit count 32 from the colour table,
+    // or unknown above 8 bits) reads to the first alpha byte that is not
+    // zero, past the image too, and with no mask makes one over 32-bit
+    // pixels; sure to read past the view, the image is refused.
+    const auto coreOf = [](int bits, bool mask, std::uint8_t bitCount) {
+        Bytes b = test::ImageBytes({.width = 8, .height = 8, .bits = bits, .format = test::ImageFormat::Core, .mask = mask});
+        std::fill(b.begin() + 12 + (bits <= 8 ? 3 << bits : 0), b.end(), std::uint8_t{0});
+        if (bits <= 8) b[14] = bitCount, b[15] = 0;
+        return b;
+    };
+    const Bytes c4 = coreOf(4, true, 32), c4NoMask = coreOf(4, false, 32), c24 = coreOf(24, false, 0);  // 124, 92, 204 bytes
+    const std::optional<std::uint64_t> none;
+    const struct {
+        Bytes image;
+        std::uint64_t offset, alphaAt;  // where a byte 1 lies, from the image's start; 0: none
+        std::optional<std::uint64_t> length, reads;
+    } cores[] = {
+        {c4, 0, 63 + 4 * 10, 124, 124},       {c4, 0, 63 + 4 * 30, 124, 184},          {c4, 0, 63 + 4 * 30 + 1, none, none},
+        {c4, 4096 - 124, 0, none, none},      {coreOf(4, true, 33), 4096 - 124, 0, 124, 124},
+        {coreOf(1, true, 32), 0, 0, none, none}, {c4NoMask, 0, 63, 92, 316},             {c4NoMask, 4096 - 92, 63, none, none},
+        {c24, 0, 12 + 3, 204, 268},           {c24, 4096 - 204, 12 + 3, 204, 268},     {c24, 4096 - 204, 0, 204, 268},
+        {c24, 0, 12 + 4, 204, 4100},          {coreOf(24, true, 0), 0, 12 + 3, 236, 236},
+    };
+    for (const auto& c : cores) {
+        Bytes file(4096, 0);
+        std::copy(c.image.begin(), c.image.end(), file.begin() + static_cast<std::ptrdiff_t>(c.offset));
+        if (c.alphaAt) file[c.offset + c.alphaAt] = 1;
+        std::uint64_t reads = 0;
+        EXPECT_EQ(MappedImageLength(file.data(), file.size(), c.offset, static_cast<std::uint32_t>(c.image.size()), nullptr, &reads),
+                  c.length) << c.offset << " " << c.alphaAt;
+        if (c.length) {
+            EXPECT_EQ(reads, c.reads) << c.offset << " " << c.alphaAt;
+        }
+    }
 }
 
 }  // namespace

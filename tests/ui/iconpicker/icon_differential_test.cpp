@@ -41,7 +41,7 @@ LONG WINAPI TellWhatDied(EXCEPTION_POINTERS* e) {
 
 enum class Expect { Listed, Refused, Either };
 // The named files, by what they try.
-enum class Group { ImageAtTheEnd, SixteenBit, OversizedIconFile, OddMembers, DamagedPng, Pixels, Boundaries };
+enum class Group { ImageAtTheEnd, SixteenBit, OversizedIconFile, OddMembers, DamagedPng, Pixels, Boundaries, CoreHeaders };
 
 struct Tally {
     int files = 0, listed = 0, refused = 0, otherBoxes = 0, icons = 0, blank = 0;
@@ -342,6 +342,32 @@ std::vector<NamedFile> IssueFiles() {
     every.imagesInSecondSection = true;
     files.push_back({Group::Pixels, "every kind of image, PE32+, two languages, images in a second section", Expect::Listed,
                      test::LibraryOf(every)});
+
+    // 12-byte headers, whose alpha test reads past the image: into the next
+    // image, to the first alpha byte not zero, or for a bit count the
+    // platform never wrote (above 8 bits), past the file's end.
+    const ImageRecipe core4{.bits = 4, .format = ImageFormat::Core}, core24{.bits = 24, .format = ImageFormat::Core, .mask = false};
+    std::vector<ImageRecipe> twelve(11, core4);
+    twelve.push_back({.width = 256, .height = 256, .bits = 24, .format = ImageFormat::Core, .mask = false});
+    test::LibrarySpec large = test::OneGroupPerImage(twelve);
+    large.tight = true;
+    test::LibrarySpec tested = test::OneGroupPerImage({core4, core4, {.bits = 4, .format = ImageFormat::Core, .mask = false},
+                                                       core24, {.bits = 16, .format = ImageFormat::Core}, k8, core24});
+    for (std::size_t i : {0, 1, 2}) tested.images[i].bytes[14] = 32, tested.images[i].bytes[15] = 0;
+    std::fill(tested.images[1].bytes.begin() + 60, tested.images[1].bytes.end(), std::uint8_t{0});
+    tested.tight = true;
+    for (std::uint32_t header : {108u, 124u}) {
+        test::LibrarySpec later = test::OneGroupPerImage({k8, core4, core24});
+        later.tight = true;
+        test::PutDword(later.images[2].bytes, 0, header);
+        later.groups[2].entries[0].entry.bytes += 8192;
+        files.push_back({Group::CoreHeaders, std::to_string(header) + "-byte header at the end, stated past the view", Expect::Listed,
+                         test::LibraryOf(later)});
+    }
+    files.push_back({Group::CoreHeaders, "256 x 256 24-bit 12-byte header without a mask at the end of 12", Expect::Listed,
+                     test::LibraryOf(large)});
+    files.push_back({Group::CoreHeaders, "12-byte headers of 4, 16 and 24 bits, alpha tested into the next image",
+                     Expect::Listed, test::LibraryOf(tested)});
     return files;
 }
 
@@ -368,6 +394,7 @@ TEST_F(IconDifferentialTest, OddMembersThePlatformListsAreListed) { CompareNamed
 TEST_F(IconDifferentialTest, DamagedPngImageCostsItsCellOnly) { CompareNamed(Group::DamagedPng); }
 TEST_F(IconDifferentialTest, EveryKindOfImageHasThePlatformsPixels) { CompareNamed(Group::Pixels); }
 TEST_F(IconDifferentialTest, ImagesCutAtEachPartsEndAreListedAsThePlatformListsThem) { CompareNamed(Group::Boundaries); }
+TEST_F(IconDifferentialTest, TwelveByteHeadersReadPastTheImageAsThePlatformReadsThem) { CompareNamed(Group::CoreHeaders); }
 
 // A few hundred generated files in the test run, in parts.
 TEST_F(IconDifferentialTest, GeneratedFilesPart1) { CompareGenerated(1, 0, 200); }
