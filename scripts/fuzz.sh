@@ -37,7 +37,7 @@ for wine in /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/x86_64-linux-gnu/
     [ -f "$wine/$name" ] && cp -n "$wine/$name" "$out/pe_corpus/$(basename "$wine")-$name"
   done
 done
-"$out/pe_resources_fuzz" -max_total_time="$seconds" -max_len=524288 "$out/pe_corpus"
+"$out/pe_resources_fuzz" -max_total_time="$seconds" -max_len=524288 -dict="$root/tests/fuzz/icon.dict" "$out/pe_corpus"
 mkdir -p "$out/grammar_corpus"
 "$out/icon_grammar_fuzz" -max_total_time="$seconds" -max_len=512 "$out/grammar_corpus"
 

@@ -70,9 +70,12 @@ void ReadIconFile(const std::vector<std::uint8_t>& file) {
     const std::vector<std::uint8_t> view = ViewOf(file);
     for (const IcoEntry& entry : *entries) {
         Check(entry.offset < file.size());
-        const auto length = MappedImageLength(file.data(), file.size(), entry.offset, entry.size);
+        std::uint64_t needed = 0, reads = 0;
+        const auto length = MappedImageLength(file.data(), file.size(), entry.offset, entry.size, &needed, &reads);
         if (!length) continue;
-        Check(entry.offset + *length <= view.size());
+        Check(entry.offset + *length <= view.size() && needed <= *length && needed <= reads);
+        // Past the view only a 12-byte header's alpha test reads.
+        Check(entry.offset + reads <= view.size() || view[entry.offset] == 12);
         ReadImage(view.data() + entry.offset, static_cast<std::size_t>(*length));
     }
     ChooseIcoImage(*entries);

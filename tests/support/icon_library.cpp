@@ -294,11 +294,12 @@ Bytes ImageBytes(const ImageRecipe& r) {
                 const std::size_t modes[] = {0, (x / 4 + ux) % 3 ? 255u : 0u, 255, x * 5 + ux * 11 + static_cast<std::size_t>(r.seed)};
                 value = modes[r.alpha & 3];
             }
-            b.push_back(static_cast<std::uint8_t>(value));
+            b.push_back(static_cast<std::uint8_t>(r.zeroRows ? 0 : value));
         }
     if (r.mask)
         for (int y = 0; y < h; ++y)
-            for (std::size_t x = 0; x < maskRow; ++x) b.push_back(static_cast<std::uint8_t>((y + r.seed) % 4 == 0 ? 0xF0 : 0x00));
+            for (std::size_t x = 0; x < maskRow; ++x) b.push_back(static_cast<std::uint8_t>((y + r.seed) % 4 == 0 && !r.zeroRows ? 0xF0 : 0x00));
+    if (r.bitCountInTable && b.size() >= 16) b[14] = 32, b[15] = 0;
     return b;
 }
 
@@ -313,6 +314,8 @@ std::string Describe(const ImageRecipe& r) {
     if (!r.mask) s += " nomask";
     if (r.planes != 1) s += " planes=" + std::to_string(r.planes);
     if (r.bits == 32) s += " alpha" + std::to_string(r.alpha);
+    if (r.bitCountInTable) s += " bitcount32";
+    if (r.zeroRows) s += " zero";
     return s;
 }
 
@@ -861,8 +864,10 @@ ImageRecipe RandomImage(Choices& c) {
     }
     if (kind < 18) {
         r.format = ImageFormat::Core;
-        const int bits[] = {1, 4, 8, 24};
+        const int bits[] = {1, 4, 8, 16, 24, 32};
         r.bits = c.Pick(bits);
+        r.bitCountInTable = r.bits <= 8 && c.Percent(30);
+        r.zeroRows = c.Percent(25);
     } else if (kind < 25) {
         r.format = ImageFormat::BitFields;
         r.bits = c.Percent(50) ? 16 : 32;
@@ -904,10 +909,13 @@ Bytes DamagedImage(Choices& c, const ImageRecipe& recipe, std::string& label) {
             const std::int64_t height = c.Pick(heights);
             label = "PNG with IHDR height " + std::to_string(height);
             return PngBytes(recipe.width, recipe.height, recipe.bits == 24 ? 2 : 6, recipe.seed, height);
+        } else {
+            const std::uint32_t sizes[] = {108, 124};
+            const std::uint32_t header = c.Pick(sizes);
+            label = "header size " + std::to_string(header);
+            PutDword(b, 0, header);
+            return b;
         }
-        label = "header size 108";
-        PutDword(b, 0, 108);
-        return b;
     case 4: {
         const std::uint32_t widths[] = {0, 0x7FFFFFFF, 0xFFFFFFE0, 4096, 33};
         const std::uint32_t width = c.Pick(widths);

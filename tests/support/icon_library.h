@@ -111,6 +111,9 @@ struct ImageRecipe {
     int planes = 1;
     int alpha = 1;  // 32 bits: 0 every alpha byte 0, 1 0 or 255, 2 all 255, 3 every value
     int seed = 0;
+    // A 12-byte header: table bytes 14 and 15 that read as 32 bits a pixel
+    // at a 40-byte header's bit count; colour and mask rows of zeros.
+    bool bitCountInTable = false, zeroRows = false;
 };
 
 // The image as an icon resource or .ico file holds it.
