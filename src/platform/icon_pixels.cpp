@@ -176,14 +176,10 @@ PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size) {
     return plain->bits == 32 && plain->wraps && plain->colour != 0 ? PlatformImage::Unsafe : PlatformImage::Fits;
 }
 
-std::size_t IconImageReach(const std::uint8_t* image, std::size_t size) {
-    // A 1-bit image's first two colours are read to tell a monochrome one.
-    if (size >= kCoreHeaderSize) {
-        const std::uint32_t headerSize = Dword(image);
-        if (headerSize == kCoreHeaderSize && Word(image + 10) == 1) return kCoreHeaderSize + 2 * 3;
-        if (headerSize == kInfoHeaderSize && size >= kInfoHeaderSize && Word(image + 14) == 1)
-            return kInfoHeaderSize + 2 * 4;
-    }
+std::size_t IconImageReach(const std::uint8_t*, std::size_t) {
+    // Its header's size or signature; everything else only once the size
+    // it is handed holds the header and its colours (a 1-bit image's first
+    // two are read to tell a monochrome one).
     return 4;
 }
 

@@ -37,8 +37,7 @@ enum class PlatformImage {
 PlatformImage JudgeIconImage(const std::uint8_t* image, std::size_t size);
 
 // How many bytes from the image's start the platform reads whatever its
-// size: its first four, and a 1-bit image's first two colours. They must be
-// there, the image's or what follows it.
+// size: its first four. They must be there, the image's or what follows it.
 std::size_t IconImageReach(const std::uint8_t* image, std::size_t size);
 
 // How many bytes from the image's start the platform reads of an image

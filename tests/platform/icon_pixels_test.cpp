@@ -201,16 +201,12 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         }
         EXPECT_EQ(IconImageFitsPlatform(b.data(), r.judged ? r.judged : b.size()), r.fits);
     }
-    // A 1-bit image's first two colours are read to tell a monochrome one,
-    // however short the image.
-    const Bytes mono = Image(1, 0, 2);
-    EXPECT_EQ(IconImageReach(mono.data(), 40), 48u);
-    EXPECT_EQ(IconImageReach(mono.data(), 39), 4u);
-    EXPECT_EQ(IconImageReach(Image(4, 0, 16).data(), 47), 4u);
-    EXPECT_EQ(IconImageReach(core.data(), 12), 4u);
+    // A 1-bit image's first two colours are read to tell a monochrome one
+    // only once its size holds them.
     test::PutWord(core, 10, 1);
-    EXPECT_EQ(IconImageReach(core.data(), 12), 18u);
-    EXPECT_EQ(IconImageReach(core.data(), 11), 4u);
+    for (const Bytes& mono : {Image(1, 0, 2), core})
+        for (std::size_t size : {std::size_t{11}, std::size_t{12}, std::size_t{40}, mono.size()})
+            EXPECT_EQ(IconImageReach(mono.data(), size), 4u);
 
     // How far it reads an image of so many bytes: a refused header its size
     // (a 40-byte one's compression too), colour rows past the size the

@@ -237,6 +237,18 @@ std::vector<NamedFile> IssueFiles() {
     atEnd.tight = true;
     atEnd.images[1].padBefore = (4096 - test::LibraryOf(atEnd).size() % 4096) % 4096;
     files.push_back({Group::ImageAtTheEnd, "4-byte image at the end of a page-sized library", Expect::Listed, test::LibraryOf(atEnd)});
+    // The headers alone of 1-bit images, ending such a library: too short
+    // for their colours, which the platform then never reads.
+    for (ImageFormat format : {ImageFormat::Info, ImageFormat::Core}) {
+        const std::size_t header = format == ImageFormat::Core ? 12 : 40;
+        test::LibrarySpec mono = test::OneGroupPerImage({k8, {.bits = 1, .format = format}});
+        mono.images[1].bytes.resize(header);
+        mono.groups[1].entries[0].entry.bytes = static_cast<std::uint32_t>(header);
+        mono.tight = true;
+        mono.images[1].padBefore = (4096 - test::LibraryOf(mono).size() % 4096) % 4096;
+        files.push_back({Group::ImageAtTheEnd, "1-bit header alone at the end of a page-sized library", Expect::Listed,
+                         test::LibraryOf(mono)});
+    }
 
     // 16-bit programs and libraries, good and damaged.
     const test::NeSpec ne = test::NeSpecOf(test::OneGroupPerImage({k8, k32, {.width = 16, .height = 16, .bits = 4}}));
