@@ -261,12 +261,14 @@ std::uint64_t PngExtent(const ImageHead& head, const ReadEight& read, std::uint6
     return std::min(size, at + 8);
 }
 
+// The most bytes a copy of an image holds past the view for the alpha
+// test below: far more than any real image's test reads.
+constexpr std::uint64_t kLargestAlphaTestRead = std::uint64_t{64} * 1024 * 1024;
+
 // The alpha test of a 12-byte header's copy (see kAlphaTestEnd) for an image
 // handed `length` bytes: where it starts, how many pixels it looks at at
 // most, whether the bit count it goes by is the image's own, and how far
 // the mask it makes reads (0 with a mask). Nothing where it never runs.
-constexpr std::uint64_t kLargestAlphaTestRead = std::uint64_t{64} * 1024 * 1024;
-
 struct CoreAlphaTest {
     std::uint64_t colour = 0, pixels = 0, maskEnd = 0;
     bool certain = false;

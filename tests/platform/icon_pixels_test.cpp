@@ -318,6 +318,7 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         std::optional<std::uint64_t> length, reads;
     } cores[] = {
         {c4, 0, 63 + 4 * 10, 124, 124},       {c4, 0, 63 + 4 * 30, 124, 184},          {c4, 0, 63 + 4 * 30 + 1, none, none},
+        {c4, 0, 4095, 124, 4096},
         {c4, 4096 - 124, 0, none, none},      {coreOf(4, true, 33), 4096 - 124, 0, 124, 124},
         {coreOf(1, true, 32), 0, 0, none, none}, {c4NoMask, 0, 63, 92, 316},             {c4NoMask, 4096 - 92, 63, none, none},
         {c24, 0, 12 + 3, 204, 268},           {c24, 4096 - 204, 12 + 3, 204, 268},     {c24, 4096 - 204, 0, 204, 268},
