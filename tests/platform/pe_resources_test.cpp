@@ -324,6 +324,13 @@ TEST(NeResources, IconsAsThePlatformFindsThem) {
     const Bytes last = test::ImageBytes({.bits = 4});
     EXPECT_EQ(icons->Image(2)->size, (last.size() + 15) / 16 * 16);  // lengths count in units of the shift
     EXPECT_TRUE(std::equal(last.begin(), last.end(), good.begin() + icons->Image(2)->offset));
+    // The processor's shift takes five bits of the alignment shift.
+    for (const auto& [shift, same] : {std::pair{36, true}, std::pair{20, false}}) {
+        Bytes b = good;
+        test::PutWord(b, l.resourceTable, static_cast<std::uint16_t>(shift));
+        const auto shifted = Read(b);
+        EXPECT_EQ(shifted && shifted->Image(2) && shifted->Image(2)->offset == icons->Image(2)->offset, same) << shift;
+    }
     EXPECT_FALSE(icons->IndexOfGroupId(1));
     // No groups, the images' type first: nothing is read of the images.
     test::NeSpec iconsFirst = spec;

@@ -274,6 +274,11 @@ std::vector<NamedFile> IssueFiles() {
     files.push_back({Group::OversizedIconFile, "300 MiB icon file, entry at 0x7FFF0000", Expect::Refused,
                      Put(test::IcoFile({{32, 32}}, 1), 6 + 12, 0x7FFF0000, 4), L".ico", 300u << 20});
 
+    // An icon file whose reserved word is not 0 in either byte: no icon.
+    for (std::uint32_t reserved : {0x0100u, 0x0001u})
+        files.push_back({Group::OddMembers, "icon file with reserved word " + std::to_string(reserved), Expect::Either,
+                         Put(test::IcoFile({{32, 32}}, 1), 0, reserved), L".ico"});
+
     // Odd members the platform lists.
     test::LibrarySpec unreferenced = test::OneGroupPerImage({k8, k32});
     unreferenced.images.push_back({3, test::ImageBytes({.bits = 8, .planes = 0}), 0});
