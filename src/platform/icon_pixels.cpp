@@ -278,11 +278,9 @@ std::optional<CoreAlphaTest> CoreAlphaTestOf(const std::uint8_t* image, std::uin
     if (length < kCoreHeaderSize || Dword(image) != kCoreHeaderSize) return std::nullopt;
     const auto plain = ReadPlainImage(image, length);
     if (!plain || plain->info > length || plain->colour > length - plain->info) return std::nullopt;  // no icon
-    static constexpr std::uint8_t kBlackWhite[6] = {0, 0, 0, 0xFF, 0xFF, 0xFF};  // made without the test
-    if (plain->bits == 1 && std::memcmp(image + kCoreHeaderSize, kBlackWhite, sizeof kBlackWhite) == 0)
-        return std::nullopt;
     // The bit count at 14 and 15: the image's bytes where the copy holds
-    // them, else any.
+    // them, else any. (A black-and-white image, made without the test, has
+    // a black first colour there.)
     constexpr std::uint64_t kBitCountAt = 14;
     const bool low = plain->info > kBitCountAt, high = plain->info > kBitCountAt + 1;
     if ((low && image[kBitCountAt] != 32) || (high && image[kBitCountAt + 1] != 0)) return std::nullopt;
