@@ -53,7 +53,7 @@ struct ImageCopy {
     std::vector<std::uint8_t> bytes;
     std::size_t size = 0;
     ImageCopy() = default;
-    explicit ImageCopy(ImageBytes image) : bytes(image.data, image.data + image.Readable()), size(image.size) {}
+    explicit ImageCopy(const ImageBytes& image) : bytes(image.data, image.data + image.Readable()), size(image.size) {}
     ImageBytes Bytes() const noexcept {
         return bytes.empty() ? ImageBytes{} : ImageBytes{bytes.data(), size, bytes.size()};
     }

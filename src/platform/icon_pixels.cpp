@@ -291,9 +291,9 @@ std::optional<CoreAlphaTest> CoreAlphaTestOf(const std::uint8_t* image, std::uin
     const std::uint32_t magnitude = height < 0 ? 0u - static_cast<std::uint32_t>(height) : static_cast<std::uint32_t>(height);
     const auto pixels = static_cast<std::int32_t>((width | rows << 16) * magnitude);
     if (pixels <= 0) return std::nullopt;
-    CoreAlphaTest test{plain->info, static_cast<std::uint64_t>(pixels), 0, low && high};
-    if (plain->mask > length - plain->info - plain->colour) test.maskEnd = plain->info + std::uint64_t{width} * rows * 4;
-    return test;
+    const bool masked = plain->mask <= length - plain->info - plain->colour;
+    const std::uint64_t maskEnd = masked ? 0 : plain->info + static_cast<std::uint64_t>(width) * rows * 4;
+    return CoreAlphaTest{plain->info, static_cast<std::uint64_t>(pixels), maskEnd, low && high};
 }
 
 // How far the platform may read an image handed `length` bytes when its

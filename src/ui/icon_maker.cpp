@@ -29,7 +29,7 @@ bool SlowToMake(ImageBytes image) {
     return std::uint64_t{BigEndian(image.data + 16)} * BigEndian(image.data + 20) > kSlowPixels;
 }
 
-HICON MakeWhileAnswering(ImageBytes image, int width, int height, bool& stopped) {
+HICON MakeWhileAnswering(const ImageBytes& image, int width, int height, bool& stopped) {
     stopped = false;
     struct Wait {
         std::mutex lock;
@@ -163,7 +163,7 @@ IconMaker::~IconMaker() {
     // icon it is making, which nobody waits for.
 }
 
-void IconMaker::Ask(ImageBytes image, int side, std::uint64_t key) {
+void IconMaker::Ask(const ImageBytes& image, int side, std::uint64_t key) {
     Shared::Job job{ImageCopy(image), side, key, 0};
     {
         std::lock_guard hold(shared_->lock);

@@ -31,7 +31,7 @@ bool SlowToMake(ImageBytes image);
 // thread's windows keep answering, disabled as under a modal box, with the
 // wait cursor, and Esc stops the wait. nullptr for none, and with `stopped`
 // set when the wait was stopped.
-HICON MakeWhileAnswering(ImageBytes image, int width, int height, bool& stopped);
+HICON MakeWhileAnswering(const ImageBytes& image, int width, int height, bool& stopped);
 // An icon read from a file whose image is slow to make is made so, at its
 // own size; false when the wait was stopped.
 bool MakeWhileAnswering(IconImage& icon);
@@ -47,7 +47,7 @@ public:
 
     // Asks for the image made into an icon at side x side, as
     // ExecutableIcons::Make makes it; `key` comes back with it.
-    void Ask(ImageBytes image, int side, std::uint64_t key);
+    void Ask(const ImageBytes& image, int side, std::uint64_t key);
     // Drops everything asked for so far.
     void Forget();
 
