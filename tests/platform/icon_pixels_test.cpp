@@ -311,6 +311,9 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         return b;
     };
     const Bytes c4 = coreOf(4, true, 32), c4NoMask = coreOf(4, false, 32), c24 = coreOf(24, false, 0);  // 124, 92, 204 bytes
+    Bytes noBits = coreImage(8, 16, 0);  // one colour: its table ends before the bit count's second byte
+    noBits.resize(47);                      // the header, that colour and the mask
+    noBits[8] = 1, noBits[14] = 32, noBits[15] = 1;  // one plane
     const std::optional<std::uint64_t> none;
     const struct {
         Bytes image;
@@ -322,7 +325,7 @@ TEST(IconPixels, ImagesFitForThePlatform) {
         {c4, 4096 - 124, 0, none, none},      {coreOf(4, true, 33), 4096 - 124, 0, 124, 124},
         {coreOf(1, true, 32), 0, 0, none, none}, {c4NoMask, 0, 63, 92, 316},             {c4NoMask, 4096 - 92, 63, none, none},
         {c24, 0, 12 + 3, 204, 268},           {c24, 4096 - 204, 12 + 3, 204, 268},     {c24, 4096 - 204, 0, 204, 268},
-        {c24, 0, 12 + 4, 204, 4100},          {coreOf(24, true, 0), 0, 12 + 3, 236, 236},
+        {c24, 0, 12 + 4, 204, 4100},          {coreOf(24, true, 0), 0, 12 + 3, 236, 236}, {noBits, 0, 0, 47, 4099},
     };
     for (const auto& c : cores) {
         Bytes file(4096, 0);
