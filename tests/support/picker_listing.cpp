@@ -6,6 +6,8 @@
 #include "ui/iconpicker/icon_picker.h"
 #include "support/window_set.h"
 
+#include <algorithm>
+
 namespace orbelune::test {
 
 std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap) {
@@ -57,6 +59,22 @@ std::vector<IconPixels> ListImages(HIMAGELIST list) { return CutImages(list, 0, 
 IconPixels ListImage(HIMAGELIST list, int i) {
     std::vector<IconPixels> one = CutImages(list, i, i);
     return one.empty() ? IconPixels{} : std::move(one[0]);
+}
+
+std::vector<std::uint32_t> DrawnImage(HIMAGELIST list, int i) {
+    int cx = 0, cy = 0;
+    ::ImageList_GetIconSize(list, &cx, &cy);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueDc dc(::CreateCompatibleDC(nullptr));
+    UniqueBitmap ground(::CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const HGDIOBJ before = ::SelectObject(dc.Get(), ground.Get());
+    std::fill_n(static_cast<std::uint32_t*>(bits), cx * cy, 0x808080u);
+    ::ImageList_Draw(list, i, dc.Get(), 0, 0, ILD_NORMAL);
+    ::GdiFlush();
+    ::SelectObject(dc.Get(), before);
+    return BitmapPixels(ground.Get());
 }
 
 PickerListingTest::PickerListingTest() {

@@ -25,6 +25,8 @@ IconPixels PixelsOf(HICON icon);
 // Every image of an image list, cut from its bitmaps.
 std::vector<IconPixels> ListImages(HIMAGELIST list);
 IconPixels ListImage(HIMAGELIST list, int i);
+// An image of a list as the list draws it (ImageList_Draw) on a grey ground.
+std::vector<std::uint32_t> DrawnImage(HIMAGELIST list, int i);
 
 // Starts the program; Open lists a file in the picker as chosen in the open
 // dialog under the libraries' filter, where every file is listed, and (unless

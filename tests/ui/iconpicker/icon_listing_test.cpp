@@ -47,6 +47,7 @@ protected:
             const int at = ::ImageList_AddIcon(reference.Get(), extracted.Get());
             ASSERT_GE(at, 0);
             ASSERT_EQ(ListImage(listed, i), ListImage(reference.Get(), at));
+            ASSERT_EQ(test::DrawnImage(listed, i), test::DrawnImage(reference.Get(), at));
         }
     }
 };
@@ -383,6 +384,10 @@ TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
     EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
     test::ClickIconGridItem(7);
     ExpectEveryCellAndTheChosenIcon(other, PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()));
+    // Images without alpha in the places that held ones with it.
+    const std::wstring plain = Write(L"plain.dll", test::LibraryOf(test::OneGroupPerImage(std::vector<test::ImageRecipe>(8, {.alpha = 0}))));
+    Open(plain);
+    ExpectListedAsThePlatform(plain);
 }
 
 }  // namespace
