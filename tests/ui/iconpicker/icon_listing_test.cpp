@@ -264,15 +264,24 @@ TEST_F(IconListingTest, ScrolledGridShowsThePlatformsIconAtEachIndex) {
 TEST_F(IconListingTest, ClickOnAFileReplacedSinceItsListingReadsItAfresh) {
     Start();
     test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
-    const std::wstring path = Write(L"replaced.dll", test::IconLibrary(test::MixedGroups()));
-    const std::wstring other = Write(L"other.dll", test::IconLibrary({{L"", {{32, 4}}}, {L"", {{32, 24}}}}));
-    Open(path);
-    test::ClickIconGridItem(1);
-    ASSERT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
-    ASSERT_TRUE(::CopyFileW(other.c_str(), path.c_str(), FALSE));
-    test::ClickIconGridItem(1);
-    UniqueIcon extracted(::ExtractIconW(nullptr, other.c_str(), 1));
-    EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
+    const struct {
+        std::wstring name;
+        test::Bytes listed, then;
+        int item;
+    } files[] = {
+        {L"replaced.dll", test::IconLibrary(test::MixedGroups()), test::IconLibrary({{L"", {{32, 4}}}, {L"", {{32, 24}}}}), 1},
+        {L"replaced.ico", test::IcoFile({{32, 32}}, 1), test::IcoFile({{32, 8}}, 2), 0},
+    };
+    for (const auto& file : files) {
+        const std::wstring path = Write(file.name, file.listed), other = Write(L"other" + file.name, file.then);
+        Open(path);
+        test::ClickIconGridItem(file.item);
+        ASSERT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
+        ASSERT_TRUE(::CopyFileW(other.c_str(), path.c_str(), FALSE));
+        test::ClickIconGridItem(file.item);
+        UniqueIcon extracted(::ExtractIconW(nullptr, other.c_str(), static_cast<UINT>(file.item)));
+        EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
+    }
 }
 
 // A file type whose icon is the file's own ("%1", as a screen saver's is on
@@ -338,6 +347,33 @@ TEST(SlowToMake, PngImagesOfManyPixelsAndImagesOfManyBytes) {
     };
     for (const auto& row : table)
         EXPECT_EQ(SlowToMake({row.image.data(), row.image.size()}), row.slow) << row.image.size() << " bytes";
+}
+
+// What the icon maker posts back to its window: the icon the platform makes
+// of the whole image, and nothing of an image asked for before Forget, even
+// one being made then.
+TEST(IconMaker, HandsBackTheWholeImagesIconAndNothingForgotten) {
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const test::Bytes forgotten = test::BandedPngBytes(4096, 4096, 4, 1), plain = test::ImageBytes({.seed = 3});
+    std::vector<IconMaker::Made> made;
+    {
+        IconMaker maker(window, WM_APP);
+        maker.Ask({forgotten.data(), forgotten.size()}, 32, 1);
+        ::Sleep(100);
+        maker.Forget();
+        maker.Ask({plain.data(), plain.size()}, 32, 2);
+        MSG msg;
+        for (const DWORD start = ::GetTickCount(); (made.empty() || made.back().key != 2) && ::GetTickCount() - start < 30000;)
+            if (::PeekMessageW(&msg, window, WM_APP, WM_APP, PM_REMOVE))
+                for (IconMaker::Made& m : maker.Take()) made.push_back(std::move(m));
+            else
+                ::Sleep(10);
+    }
+    ::DestroyWindow(window);
+    ASSERT_EQ(made.size(), 1u);
+    UniqueIcon platform(ExecutableIcons::Make({plain.data(), plain.size()}, 32, 32));
+    ASSERT_TRUE(platform);
+    EXPECT_EQ(PixelsOf(made[0].icon.Get()), PixelsOf(platform.Get()));
 }
 
 // Every cell of the grid, and the chosen icon, as the platform's one icon of
