@@ -160,7 +160,7 @@ TEST_F(PickerTest, ListsEveryIconOfALibraryOrProgram) {
         const wchar_t* text;
         int found;  // or the buffer's length
     } asks[] = {{3, 0, L"", 1}, {3, 0, L"3", 2}, {3, LVFI_STRING, L"2", -1}, {3, LVFI_STRING | LVFI_WRAP, L"2", 2},
-                {1, LVFI_PARTIAL, L"3", 3}};
+                {1, LVFI_PARTIAL, L"3", 3}, {0, LVFI_STRING, L"", -1}};
     for (const auto& ask : asks) {
         if (ask.flags) {
             const LVFINDINFOW find{ask.flags, ask.text, 0, {}, 0};
