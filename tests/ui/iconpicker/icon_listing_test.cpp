@@ -26,31 +26,7 @@ using test::IconPixels;
 using test::ListImage;
 using test::PixelsOf;
 
-class IconListingTest : public test::PickerListingTest {
-protected:
-    // The grid as the platform's extraction lists the file: its count, and
-    // for every index the image ExtractIconW gives, or a blank one where it
-    // gives none.
-    void ExpectListedAsThePlatform(const std::wstring& path) {
-        const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
-        ASSERT_EQ(TheIconPicker()->IconGridCount(), count);
-        HIMAGELIST listed = ListView_GetImageList(TheIconPicker()->Control(IconPicker::kIconGrid), LVSIL_NORMAL);
-        UniqueImageList reference(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, std::max(count, 1), 16));
-        const IconPixels blank{std::vector<std::uint32_t>(32 * 32, 0), std::vector<std::uint32_t>(32 * 32, 0xFFFFFF)};
-        for (int i = 0; i < count; ++i) {
-            SCOPED_TRACE(i);
-            UniqueIcon extracted(::ExtractIconW(nullptr, path.c_str(), static_cast<UINT>(i)));
-            if (!extracted) {
-                EXPECT_EQ(ListImage(listed, i), blank);
-                continue;
-            }
-            const int at = ::ImageList_AddIcon(reference.Get(), extracted.Get());
-            ASSERT_GE(at, 0);
-            ASSERT_EQ(ListImage(listed, i), ListImage(reference.Get(), at));
-            ASSERT_EQ(test::DrawnImage(listed, i), test::DrawnImage(reference.Get(), at));
-        }
-    }
-};
+class IconListingTest : public test::PickerListingTest {};
 
 const std::wstring kComctl = L"C:\\windows\\system32\\comctl32.dll";
 const std::wstring kShell = L"C:\\windows\\system32\\shell32.dll";
@@ -73,7 +49,7 @@ TEST_F(IconListingTest, DamagedLibrariesAreRefusedOrListedAsThePlatformListsThem
         EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
         EXPECT_TRUE(TheIconPicker()->IsShown());
         if (boxes_.empty()) {
-            ExpectListedAsThePlatform(path);
+            test::ExpectListedAsThePlatform(path);
             continue;
         }
         ++refused;
@@ -130,7 +106,7 @@ TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
         // Refused with the message and an empty grid, or listed as the
         // platform lists it.
         if (boxes_.empty()) {
-            ExpectListedAsThePlatform(path);
+            test::ExpectListedAsThePlatform(path);
         } else {
             EXPECT_EQ(boxes_[0].text, Refusal(path));
             EXPECT_EQ(TheIconPicker()->IconGridCount(), 0);
@@ -191,7 +167,7 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
         const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
         ASSERT_GT(count, 0);
         EXPECT_TRUE(boxes_.empty());
-        ExpectListedAsThePlatform(path);
+        test::ExpectListedAsThePlatform(path);
         for (int i : {0, 1, 2, 3, 4, 5, count - 1}) {  // the chosen icon, by a click
             if (i >= count) continue;
             SCOPED_TRACE(i);
@@ -264,11 +240,7 @@ TEST_F(IconListingTest, ScrolledGridShowsThePlatformsIconAtEachIndex) {
 TEST_F(IconListingTest, ClickOnAFileReplacedSinceItsListingReadsItAfresh) {
     Start();
     test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
-    const struct {
-        std::wstring name;
-        test::Bytes listed, then;
-        int item;
-    } files[] = {
+    const struct { std::wstring name; test::Bytes listed, then; int item; } files[] = {
         {L"replaced.dll", test::IconLibrary(test::MixedGroups()), test::IconLibrary({{L"", {{32, 4}}}, {L"", {{32, 24}}}}), 1},
         {L"replaced.ico", test::IcoFile({{32, 32}}, 1), test::IcoFile({{32, 8}}, 2), 0},
     };
@@ -349,31 +321,25 @@ TEST(SlowToMake, PngImagesOfManyPixelsAndImagesOfManyBytes) {
         EXPECT_EQ(SlowToMake({row.image.data(), row.image.size()}), row.slow) << row.image.size() << " bytes";
 }
 
-// What the icon maker posts back to its window: the icon the platform makes
-// of the whole image, and nothing of an image asked for before Forget, even
-// one being made then.
+// What the icon maker posts back: the icon the platform makes of the whole
+// image, and nothing asked for before Forget, even while it was being made.
 TEST(IconMaker, HandsBackTheWholeImagesIconAndNothingForgotten) {
     HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     const test::Bytes forgotten = test::BandedPngBytes(4096, 4096, 4, 1), plain = test::ImageBytes({.seed = 3});
+    IconMaker maker(window, WM_APP);
+    maker.Ask({forgotten.data(), forgotten.size()}, 32, 1);
+    ::Sleep(100);
+    maker.Forget();
+    maker.Ask({plain.data(), plain.size()}, 32, 2);
     std::vector<IconMaker::Made> made;
-    {
-        IconMaker maker(window, WM_APP);
-        maker.Ask({forgotten.data(), forgotten.size()}, 32, 1);
-        ::Sleep(100);
-        maker.Forget();
-        maker.Ask({plain.data(), plain.size()}, 32, 2);
-        MSG msg;
-        for (const DWORD start = ::GetTickCount(); (made.empty() || made.back().key != 2) && ::GetTickCount() - start < 30000;)
-            if (::PeekMessageW(&msg, window, WM_APP, WM_APP, PM_REMOVE))
-                for (IconMaker::Made& m : maker.Take()) made.push_back(std::move(m));
-            else
-                ::Sleep(10);
-    }
-    ::DestroyWindow(window);
-    ASSERT_EQ(made.size(), 1u);
+    MSG msg;
+    for (const DWORD start = ::GetTickCount(); made.empty() && ::GetTickCount() - start < 30000; ::Sleep(10))
+        if (::PeekMessageW(&msg, window, WM_APP, WM_APP, PM_REMOVE)) made = maker.Take();
     UniqueIcon platform(ExecutableIcons::Make({plain.data(), plain.size()}, 32, 32));
-    ASSERT_TRUE(platform);
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].key, 2u);
     EXPECT_EQ(PixelsOf(made[0].icon.Get()), PixelsOf(platform.Get()));
+    ::DestroyWindow(window);
 }
 
 // Every cell of the grid, and the chosen icon, as the platform's one icon of
@@ -423,7 +389,7 @@ TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
     // Images without alpha in the places that held ones with it.
     const std::wstring plain = Write(L"plain.dll", test::LibraryOf(test::OneGroupPerImage(std::vector<test::ImageRecipe>(8, {.alpha = 0}))));
     Open(plain);
-    ExpectListedAsThePlatform(plain);
+    test::ExpectListedAsThePlatform(plain);
 }
 
 }  // namespace

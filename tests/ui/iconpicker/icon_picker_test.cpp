@@ -150,27 +150,20 @@ TEST_F(PickerTest, ListsEveryIconOfALibraryOrProgram) {
     Open(kComctl);
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"0", L"1", L"2", L"3"}));
     EXPECT_EQ(TheIconPicker()->IconCount(), 4);
-    // What another program reads: a caption cut to its buffer, never past
-    // it; the icon found by its caption from the start on, past the last
-    // one only when it asks to wrap.
+    // What another program reads: a caption cut to its buffer (flags 0: the
+    // item, its text, the buffer's length), never past it; the icon found
+    // by its caption from the start on, past the last only when told to wrap.
     HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
-    const struct {
-        int start;  // or the item whose caption is read
-        UINT flags;
-        const wchar_t* text;
-        int found;  // or the buffer's length
-    } asks[] = {{3, 0, L"", 1}, {3, 0, L"3", 2}, {3, LVFI_STRING, L"2", -1}, {3, LVFI_STRING | LVFI_WRAP, L"2", 2},
-                {1, LVFI_PARTIAL, L"3", 3}, {0, LVFI_STRING, L"", -1}};
+    const struct { int start; UINT flags; const wchar_t* text; int found; } asks[] = {
+        {3, 0, L"", 1}, {3, 0, L"3", 2}, {3, LVFI_STRING, L"2", -1}, {3, LVFI_STRING | LVFI_WRAP, L"2", 2},
+        {1, LVFI_PARTIAL, L"3", 3}, {0, LVFI_STRING, L"", -1}};
     for (const auto& ask : asks) {
-        if (ask.flags) {
-            const LVFINDINFOW find{ask.flags, ask.text, 0, {}, 0};
-            EXPECT_EQ(ListView_FindItem(view, ask.start, &find), ask.found) << test::Utf8(ask.text);
-            continue;
-        }
         wchar_t text[4] = {L'#', L'#', L'#', L'#'};
-        ListView_GetItemText(view, ask.start, 0, text, ask.found);
-        EXPECT_STREQ(text, ask.text);
-        EXPECT_EQ(text[ask.found], L'#');
+        const LVFINDINFOW find{ask.flags, ask.text, 0, {}, 0};
+        if (!ask.flags) ListView_GetItemText(view, ask.start, 0, text, ask.found);
+        EXPECT_TRUE(ask.flags ? ListView_FindItem(view, ask.start, &find) == ask.found
+                              : text == std::wstring(ask.text) && text[ask.found] == L'#')
+            << ask.start << " " << test::Utf8(ask.text);
     }
     EXPECT_EQ(Selected(), -1);
     EXPECT_TRUE(TheIconPicker()->IsShown());  // listing leaves the picker open
