@@ -2,6 +2,7 @@
 
 #include "app/modal.h"
 #include "platform/ico_file.h"
+#include "platform/icon_pixels.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -36,6 +37,15 @@ HICON MakeInTurn(ImageBytes image, int width, int height, const std::function<bo
     return wanted() ? ExecutableIcons::Make(image, width, height) : nullptr;
 }
 
+// A copy of an image to make an icon of elsewhere, followed by zeros as far
+// as the platform reads past a short image (as IconFromSingleImage hands it
+// over): never by whatever lies past the copy in memory.
+std::vector<std::uint8_t> CopyOf(ImageBytes image) {
+    std::vector<std::uint8_t> copy(image.data, image.data + image.size);
+    copy.resize(std::max(image.size, IconImageReach(image.data, image.size)));
+    return copy;
+}
+
 }  // namespace
 
 bool SlowToMake(ImageBytes image) {
@@ -56,12 +66,12 @@ HICON MakeWhileAnswering(ImageBytes image, int width, int height, bool& stopped)
         bool done = false, abandoned = false;
     };
     auto wait = std::make_shared<Wait>();
-    wait->bytes.assign(image.data, image.data + image.size);
+    wait->bytes = CopyOf(image);
     const DWORD thread = ::GetCurrentThreadId();
-    std::thread([wait, width, height, thread]() noexcept {
+    std::thread([wait, size = image.size, width, height, thread]() noexcept {
         UniqueIcon icon;
         try {
-            icon.Reset(MakeInTurn(ImageBytes{wait->bytes.data(), wait->bytes.size()}, width, height, [&] {
+            icon.Reset(MakeInTurn(ImageBytes{wait->bytes.data(), size}, width, height, [&] {
                 std::lock_guard hold(wait->lock);
                 return !wait->abandoned;
             }));
@@ -122,7 +132,8 @@ bool MakeWhileAnswering(IconImage& icon) {
 
 struct IconMaker::Shared {
     struct Job {
-        std::vector<std::uint8_t> bytes;
+        std::vector<std::uint8_t> bytes;  // the image and the zeros past it
+        std::size_t size = 0;
         int side = 0;
         std::uint64_t key = 0;
         unsigned round = 0;
@@ -151,7 +162,7 @@ void IconMaker::Shared::Run(const std::shared_ptr<Shared>& shared) noexcept {
         hold.unlock();
         UniqueIcon icon;
         try {
-            icon.Reset(MakeInTurn(ImageBytes{job.bytes.data(), job.bytes.size()}, job.side, job.side, [&] {
+            icon.Reset(MakeInTurn(ImageBytes{job.bytes.data(), job.size}, job.side, job.side, [&] {
                 std::lock_guard again(s.lock);
                 return s.window && job.round == s.round;
             }));
@@ -188,7 +199,7 @@ IconMaker::~IconMaker() {
 }
 
 void IconMaker::Ask(ImageBytes image, int side, std::uint64_t key) {
-    Shared::Job job{{image.data, image.data + image.size}, side, key, 0};
+    Shared::Job job{CopyOf(image), image.size, side, key, 0};
     {
         std::lock_guard hold(shared_->lock);
         if (!started_) {
