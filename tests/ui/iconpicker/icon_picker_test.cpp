@@ -156,7 +156,7 @@ TEST_F(PickerTest, ListsEveryIconOfALibraryOrProgram) {
     HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
     const struct { int start; UINT flags; const wchar_t* text; int found; } asks[] = {
         {3, 0, L"", 1}, {3, 0, L"3", 2}, {3, LVFI_STRING, L"2", -1}, {3, LVFI_STRING | LVFI_WRAP, L"2", 2},
-        {1, LVFI_PARTIAL, L"3", 3}, {0, LVFI_STRING, L"", -1}};
+        {1, LVFI_PARTIAL, L"3", 3}, {0, LVFI_STRING, L"", -1}, {3, LVFI_PARAM, L"3", -1}};
     for (const auto& ask : asks) {
         wchar_t text[4] = {L'#', L'#', L'#', L'#'};
         const LVFINDINFOW find{ask.flags, ask.text, 0, {}, 0};
