@@ -186,7 +186,11 @@ TEST_F(PickerTest, ClickingAnIconShowsItAndNothingWhenTheFileIsGone) {
     Open(kComctl);
     test::ClickIconGridItem(2);
     EXPECT_FALSE(TheIconPicker()->ChosenIconImage().Picture().Empty());
-    EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
+    const HICON clicked = TheIconPicker()->ChosenIconImage().Picture().Handle();
+    ::SetFocus(TheIconPicker()->Control(IconPicker::kIconGrid));
+    test::PressKey(TheIconPicker()->Control(IconPicker::kIconGrid), VK_END);  // chosen as by a click
+    EXPECT_EQ(Selected(), 3);
+    EXPECT_NE(TheIconPicker()->ChosenIconImage().Picture().Handle(), clicked);
 
     // A file with no icons of its own, opened afterwards: the grid stays,
     // and a click extracts from the new file.
