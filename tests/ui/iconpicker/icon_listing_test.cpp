@@ -370,6 +370,8 @@ TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
     test::AnswerProbe probe(TheIconPicker()->Handle(), 1500);
     Open(large, false);
     EXPECT_TRUE(TheIconPicker()->MakingIcons());
+    ::SendMessageW(TheIconPicker()->Handle(), WM_SETCURSOR, 0, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_APPSTARTING));  // the window answers meanwhile
     test::ClickIconGridItem(5, false);
     EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
     test::PumpUntilIconsMade();

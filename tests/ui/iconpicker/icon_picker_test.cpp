@@ -165,6 +165,8 @@ TEST_F(PickerTest, ListsEveryIconOfALibraryOrProgram) {
                               : text == std::wstring(ask.text) && text[ask.found] == L'#')
             << ask.start << " " << test::Utf8(ask.text);
     }
+    Open(folder_.File(L"gone.dll"), 3);  // gone since it was chosen: the grid stays
+    EXPECT_EQ(Captions().size(), 4u);
     EXPECT_EQ(Selected(), -1);
     EXPECT_TRUE(TheIconPicker()->IsShown());  // listing leaves the picker open
     EXPECT_EQ(shown_.at(0).initialFolder, TheMainWindow()->IconFolder());
