@@ -9,10 +9,12 @@
 #pragma once
 
 #include "platform/handle.h"
+#include "platform/icon_pixels.h"
 #include "platform/pe_resources.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -48,12 +50,15 @@ struct ImageBytes {
 };
 
 // A copy of all the platform may read of an image, to make it into an icon
-// elsewhere or later.
+// elsewhere or later: zeros past a short image, never whatever lies past the
+// copy in memory.
 struct ImageCopy {
     std::vector<std::uint8_t> bytes;
     std::size_t size = 0;
     ImageCopy() = default;
-    explicit ImageCopy(const ImageBytes& image) : bytes(image.data, image.data + image.Readable()), size(image.size) {}
+    explicit ImageCopy(const ImageBytes& image) : bytes(image.data, image.data + image.Readable()), size(image.size) {
+        if (image) bytes.resize(std::max(bytes.size(), IconImageReach(image.data, image.size)));
+    }
     ImageBytes Bytes() const noexcept {
         return bytes.empty() ? ImageBytes{} : ImageBytes{bytes.data(), size, bytes.size()};
     }

@@ -109,8 +109,7 @@ HICON IconFromSingleImage(const std::vector<std::uint8_t>& bytes, int size) {
     const ImageBytes image = ImageOfSingleImageFile(bytes);
     if (!image) return nullptr;
     // What the platform reads past a short image is there, as zeros.
-    ImageCopy copy(image);
-    copy.bytes.resize(std::max(copy.bytes.size(), IconImageReach(copy.bytes.data(), copy.size)));
+    const ImageCopy copy(image);
     return ExecutableIcons::Make(copy.Bytes(), size, size);
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <iterator>
 #include <mutex>
 #include <thread>
@@ -16,6 +17,22 @@ namespace {
 
 std::uint32_t BigEndian(const std::uint8_t* p) {
     return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+
+// The platform decodes a PNG image whole, four bytes a pixel (256 MiB for
+// 8192 x 8192), before it brings it to size: two such images made at once,
+// say one whose wait was stopped with Esc and a listing's, may not find the
+// memory in a 32-bit process, and the one that does not comes out as no
+// icon. Slow images are made one at a time in the whole program; one no
+// longer wanted once its turn comes is not made at all.
+std::mutex& SlowMaking() {
+    static auto* making = new std::mutex;  // never destroyed: threads let go may still wait on it at exit
+    return *making;
+}
+
+HICON MakeInTurn(const ImageBytes& image, int width, int height, const std::function<bool()>& wanted) {
+    std::lock_guard turn(SlowMaking());
+    return wanted() ? ExecutableIcons::Make(image, width, height) : nullptr;
 }
 
 }  // namespace
@@ -43,7 +60,10 @@ HICON MakeWhileAnswering(const ImageBytes& image, int width, int height, bool& s
     std::thread([wait, width, height, thread]() noexcept {
         UniqueIcon icon;
         try {
-            icon.Reset(ExecutableIcons::Make(wait->bytes.Bytes(), width, height));
+            icon.Reset(MakeInTurn(wait->bytes.Bytes(), width, height, [&] {
+                std::lock_guard hold(wait->lock);
+                return !wait->abandoned;
+            }));
         } catch (...) {
         }
         std::lock_guard hold(wait->lock);
@@ -101,7 +121,7 @@ bool MakeWhileAnswering(IconImage& icon) {
 
 struct IconMaker::Shared {
     struct Job {
-        ImageCopy bytes;
+        ImageCopy bytes;  // all the platform may read of the image
         int side = 0;
         std::uint64_t key = 0;
         unsigned round = 0;
@@ -130,7 +150,10 @@ void IconMaker::Shared::Run(const std::shared_ptr<Shared>& shared) noexcept {
         hold.unlock();
         UniqueIcon icon;
         try {
-            icon.Reset(ExecutableIcons::Make(job.bytes.Bytes(), job.side, job.side));
+            icon.Reset(MakeInTurn(job.bytes.Bytes(), job.side, job.side, [&] {
+                std::lock_guard again(s.lock);
+                return s.window && job.round == s.round;
+            }));
         } catch (...) {
             // Nothing made: the cell stays blank, as for an image the
             // platform makes nothing of.

@@ -3,7 +3,9 @@
 // of their own so that the window that shows them keeps answering. Each is
 // made from a copy of the image's bytes and handed back to the window by a
 // posted message; what was asked for before Forget, or before the maker was
-// destroyed, is thrown away when it is made.
+// destroyed, is thrown away when it is made. However many makers and waits
+// there are, one such image is made at a time: the platform holds a large
+// PNG image whole while it makes it.
 #pragma once
 
 #include "platform/executable_icons.h"

@@ -126,6 +126,22 @@ TEST_F(StartupTest, StartsWithTheCatalogueAndExitsWithZeroWhenClosed) {
     EXPECT_EQ(test::GetString(HKEY_CURRENT_USER, kCatalogue, L"AppPath"), path.substr(0, path.rfind(L'\\') + 1));
 }
 
+// The hidden windows are made once the main window is shown and painted:
+// when the first of them is there, the main window is on the screen with
+// nothing left to paint.
+TEST_F(StartupTest, HiddenWindowsAreMadeAfterTheMainWindowIsPainted) {
+    Program program;
+    ASSERT_TRUE(program.Started());
+    for (const DWORD start = ::GetTickCount(); !::FindWindowW(L"TForm2", nullptr) && ::GetTickCount() - start < 10000;) {}
+    HWND mainWindow = ::FindWindowW(L"TForm1", nullptr);
+    ASSERT_TRUE(mainWindow);
+    EXPECT_TRUE(::IsWindowVisible(mainWindow));
+    EXPECT_FALSE(::GetUpdateRect(mainWindow, nullptr, FALSE));
+    ASSERT_EQ(program.WaitForInputIdle(), 0u);
+    ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
 TEST_F(StartupTest, LoadFailureIsShownBeforeTheMainWindow) {
     test::SetString(HKEY_CURRENT_USER, kCatalogue, L"ButtonDat", L"abc");
     Program program;

@@ -6,6 +6,9 @@
 #include "ui/iconpicker/icon_picker.h"
 #include "support/window_set.h"
 
+#include <shellapi.h>
+#include <algorithm>
+
 namespace orbelune::test {
 
 std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap) {
@@ -57,6 +60,43 @@ std::vector<IconPixels> ListImages(HIMAGELIST list) { return CutImages(list, 0, 
 IconPixels ListImage(HIMAGELIST list, int i) {
     std::vector<IconPixels> one = CutImages(list, i, i);
     return one.empty() ? IconPixels{} : std::move(one[0]);
+}
+
+std::vector<std::uint32_t> DrawnImage(HIMAGELIST list, int i) {
+    int cx = 0, cy = 0;
+    ::ImageList_GetIconSize(list, &cx, &cy);
+    UniqueDc dc(::CreateCompatibleDC(nullptr));
+    UniqueBitmap ground(::CreateBitmap(cx, cy, 1, 32, std::vector<std::uint32_t>(static_cast<std::size_t>(cx * cy), 0x808080u).data()));
+    const HGDIOBJ before = ::SelectObject(dc.Get(), ground.Get());
+    ::ImageList_Draw(list, i, dc.Get(), 0, 0, ILD_NORMAL);
+    ::SelectObject(dc.Get(), before);
+    return BitmapPixels(ground.Get());
+}
+
+void ExpectListedAsThePlatform(const std::wstring& path) {
+    const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
+    ASSERT_EQ(TheIconPicker()->IconGridCount(), count);
+    HIMAGELIST listed = ListView_GetImageList(TheIconPicker()->Control(IconPicker::kIconGrid), LVSIL_NORMAL);
+    int side = 0;
+    ::ImageList_GetIconSize(listed, &side, &side);
+    UniqueImageList reference(::ImageList_Create(side, side, ILC_COLOR32 | ILC_MASK, std::max(count, 1), 16));
+    const auto pixels = static_cast<std::size_t>(side * side);
+    const IconPixels blank{std::vector<std::uint32_t>(pixels, 0), std::vector<std::uint32_t>(pixels, 0xFFFFFF)};
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        HICON icon = nullptr;
+        if (side == 32) icon = ::ExtractIconW(nullptr, path.c_str(), static_cast<UINT>(i));
+        else ::PrivateExtractIconsW(path.c_str(), i, side, side, &icon, nullptr, 1, 0);
+        UniqueIcon extracted(icon);
+        if (!extracted) {
+            EXPECT_EQ(ListImage(listed, i), blank);
+            continue;
+        }
+        const int at = ::ImageList_AddIcon(reference.Get(), extracted.Get());
+        ASSERT_GE(at, 0);
+        ASSERT_EQ(ListImage(listed, i), ListImage(reference.Get(), at));
+        ASSERT_EQ(DrawnImage(listed, i), DrawnImage(reference.Get(), at));
+    }
 }
 
 PickerListingTest::PickerListingTest() {

@@ -25,6 +25,13 @@ IconPixels PixelsOf(HICON icon);
 // Every image of an image list, cut from its bitmaps.
 std::vector<IconPixels> ListImages(HIMAGELIST list);
 IconPixels ListImage(HIMAGELIST list, int i);
+// An image of a list as the list draws it (ImageList_Draw) on a grey ground.
+std::vector<std::uint32_t> DrawnImage(HIMAGELIST list, int i);
+// The picker's grid as the platform's extraction lists the file: its count,
+// and for every index the image the platform makes at the grid's size
+// (ExtractIconW's at 32 pixels), kept and drawn alike, or a blank one where
+// it makes none.
+void ExpectListedAsThePlatform(const std::wstring& path);
 
 // Starts the program; Open lists a file in the picker as chosen in the open
 // dialog under the libraries' filter, where every file is listed, and (unless

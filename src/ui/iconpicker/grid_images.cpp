@@ -57,8 +57,13 @@ void GridImages::Reset(const ExecutableIcons* icons, int count, int side) {
     decode_ = side == kDecodedSide && DisplayKeepsTrueColour();
     whole_ = count_ <= Capacity(side);
     nextToMake_ = nextSlot_ = 0;
-    // Emptied and set to the size; the places of the icons are made when
-    // they are first drawn.
+    // Emptied of every image, then set to the size; the places of the icons
+    // are made when they are first drawn. Only emptying forgets what the
+    // list knows of each place beside its pixels (whether its image has an
+    // alpha channel, which a later image without one does not undo: drawn
+    // through that image's alpha of 0, it shows nothing); a new size or
+    // count keeps it.
+    ::ImageList_Remove(list_.Get(), -1);
     ::ImageList_SetIconSize(list_.Get(), side, side);
     const int places = std::min(count_, Capacity(side));
     ::ImageList_SetImageCount(list_.Get(), static_cast<UINT>(places));

@@ -133,6 +133,9 @@ void IconPicker::RemakeGridImages() {
     ListView_SetImageList(view, gridImages_.List(), LVSIL_NORMAL);  // the grid's cells follow the size
     ::InvalidateRect(view, nullptr, TRUE);
     ::PostMessageW(Handle(), kMakeAheadMessage, ++listing_, 0);
+    // An icon clicked while it was being made is asked for again: what was
+    // being made is dropped, and nothing else may be left to make.
+    if (awaitedClick_ >= 0) IconsMade();
 }
 
 void IconPicker::OnDpiChanged() {

@@ -26,30 +26,7 @@ using test::IconPixels;
 using test::ListImage;
 using test::PixelsOf;
 
-class IconListingTest : public test::PickerListingTest {
-protected:
-    // The grid as the platform's extraction lists the file: its count, and
-    // for every index the image ExtractIconW gives, or a blank one where it
-    // gives none.
-    void ExpectListedAsThePlatform(const std::wstring& path) {
-        const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
-        ASSERT_EQ(TheIconPicker()->IconGridCount(), count);
-        HIMAGELIST listed = ListView_GetImageList(TheIconPicker()->Control(IconPicker::kIconGrid), LVSIL_NORMAL);
-        UniqueImageList reference(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, std::max(count, 1), 16));
-        const IconPixels blank{std::vector<std::uint32_t>(32 * 32, 0), std::vector<std::uint32_t>(32 * 32, 0xFFFFFF)};
-        for (int i = 0; i < count; ++i) {
-            SCOPED_TRACE(i);
-            UniqueIcon extracted(::ExtractIconW(nullptr, path.c_str(), static_cast<UINT>(i)));
-            if (!extracted) {
-                EXPECT_EQ(ListImage(listed, i), blank);
-                continue;
-            }
-            const int at = ::ImageList_AddIcon(reference.Get(), extracted.Get());
-            ASSERT_GE(at, 0);
-            ASSERT_EQ(ListImage(listed, i), ListImage(reference.Get(), at));
-        }
-    }
-};
+class IconListingTest : public test::PickerListingTest {};
 
 const std::wstring kComctl = L"C:\\windows\\system32\\comctl32.dll";
 const std::wstring kShell = L"C:\\windows\\system32\\shell32.dll";
@@ -72,7 +49,7 @@ TEST_F(IconListingTest, DamagedLibrariesAreRefusedOrListedAsThePlatformListsThem
         EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
         EXPECT_TRUE(TheIconPicker()->IsShown());
         if (boxes_.empty()) {
-            ExpectListedAsThePlatform(path);
+            test::ExpectListedAsThePlatform(path);
             continue;
         }
         ++refused;
@@ -129,7 +106,7 @@ TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
         // Refused with the message and an empty grid, or listed as the
         // platform lists it.
         if (boxes_.empty()) {
-            ExpectListedAsThePlatform(path);
+            test::ExpectListedAsThePlatform(path);
         } else {
             EXPECT_EQ(boxes_[0].text, Refusal(path));
             EXPECT_EQ(TheIconPicker()->IconGridCount(), 0);
@@ -190,7 +167,7 @@ TEST_F(IconListingTest, ListedIconsAreTheImagesExtractIconGives) {
         const int count = static_cast<int>(reinterpret_cast<INT_PTR>(::ExtractIconW(nullptr, path.c_str(), UINT(-1))));
         ASSERT_GT(count, 0);
         EXPECT_TRUE(boxes_.empty());
-        ExpectListedAsThePlatform(path);
+        test::ExpectListedAsThePlatform(path);
         for (int i : {0, 1, 2, 3, 4, 5, count - 1}) {  // the chosen icon, by a click
             if (i >= count) continue;
             SCOPED_TRACE(i);
@@ -263,15 +240,20 @@ TEST_F(IconListingTest, ScrolledGridShowsThePlatformsIconAtEachIndex) {
 TEST_F(IconListingTest, ClickOnAFileReplacedSinceItsListingReadsItAfresh) {
     Start();
     test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
-    const std::wstring path = Write(L"replaced.dll", test::IconLibrary(test::MixedGroups()));
-    const std::wstring other = Write(L"other.dll", test::IconLibrary({{L"", {{32, 4}}}, {L"", {{32, 24}}}}));
-    Open(path);
-    test::ClickIconGridItem(1);
-    ASSERT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
-    ASSERT_TRUE(::CopyFileW(other.c_str(), path.c_str(), FALSE));
-    test::ClickIconGridItem(1);
-    UniqueIcon extracted(::ExtractIconW(nullptr, other.c_str(), 1));
-    EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
+    const struct { std::wstring name; test::Bytes listed, then; int item; } files[] = {
+        {L"replaced.dll", test::IconLibrary(test::MixedGroups()), test::IconLibrary({{L"", {{32, 4}}}, {L"", {{32, 24}}}}), 1},
+        {L"replaced.ico", test::IcoFile({{32, 32}}, 1), test::IcoFile({{32, 8}}, 2), 0},
+    };
+    for (const auto& file : files) {
+        const std::wstring path = Write(file.name, file.listed), other = Write(L"other" + file.name, file.then);
+        Open(path);
+        test::ClickIconGridItem(file.item);
+        ASSERT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
+        ASSERT_TRUE(::CopyFileW(other.c_str(), path.c_str(), FALSE));
+        test::ClickIconGridItem(file.item);
+        UniqueIcon extracted(::ExtractIconW(nullptr, other.c_str(), static_cast<UINT>(file.item)));
+        EXPECT_EQ(PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), PixelsOf(extracted.Get()));
+    }
 }
 
 // A file type whose icon is the file's own ("%1", as a screen saver's is on
@@ -339,6 +321,27 @@ TEST(SlowToMake, PngImagesOfManyPixelsAndImagesOfManyBytes) {
         EXPECT_EQ(SlowToMake({row.image.data(), row.image.size()}), row.slow) << row.image.size() << " bytes";
 }
 
+// What the icon maker posts back: the icon the platform makes of the whole
+// image, and nothing asked for before Forget, even while it was being made.
+TEST(IconMaker, HandsBackTheWholeImagesIconAndNothingForgotten) {
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const test::Bytes forgotten = test::BandedPngBytes(4096, 4096, 4, 1), plain = test::ImageBytes({.seed = 3});
+    IconMaker maker(window, WM_APP);
+    maker.Ask({forgotten.data(), forgotten.size()}, 32, 1);
+    ::Sleep(100);
+    maker.Forget();
+    maker.Ask({plain.data(), plain.size()}, 32, 2);
+    std::vector<IconMaker::Made> made;
+    MSG msg;
+    for (const DWORD start = ::GetTickCount(); made.empty() && ::GetTickCount() - start < 30000; ::Sleep(10))
+        if (::PeekMessageW(&msg, window, WM_APP, WM_APP, PM_REMOVE)) made = maker.Take();
+    UniqueIcon platform(ExecutableIcons::Make({plain.data(), plain.size()}, 32, 32));
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].key, 2u);
+    EXPECT_EQ(PixelsOf(made[0].icon.Get()), PixelsOf(platform.Get()));
+    ::DestroyWindow(window);
+}
+
 // Every cell of the grid, and the chosen icon, as the platform's one icon of
 // a library whose groups all name one image.
 void ExpectEveryCellAndTheChosenIcon(const std::wstring& path, const IconPixels& chosen) {
@@ -367,6 +370,8 @@ TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
     test::AnswerProbe probe(TheIconPicker()->Handle(), 1500);
     Open(large, false);
     EXPECT_TRUE(TheIconPicker()->MakingIcons());
+    ::SendMessageW(TheIconPicker()->Handle(), WM_SETCURSOR, 0, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_APPSTARTING));  // the window answers meanwhile
     test::ClickIconGridItem(5, false);
     EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
     test::PumpUntilIconsMade();
@@ -383,6 +388,10 @@ TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
     EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
     test::ClickIconGridItem(7);
     ExpectEveryCellAndTheChosenIcon(other, PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()));
+    // Images without alpha in the places that held ones with it.
+    const std::wstring plain = Write(L"plain.dll", test::LibraryOf(test::OneGroupPerImage(std::vector<test::ImageRecipe>(8, {.alpha = 0}))));
+    Open(plain);
+    test::ExpectListedAsThePlatform(plain);
 }
 
 }  // namespace

@@ -150,6 +150,23 @@ TEST_F(PickerTest, ListsEveryIconOfALibraryOrProgram) {
     Open(kComctl);
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"0", L"1", L"2", L"3"}));
     EXPECT_EQ(TheIconPicker()->IconCount(), 4);
+    // What another program reads: a caption cut to its buffer (flags 0: the
+    // item, its text, the buffer's length), never past it; the icon found
+    // by its caption from the start on, past the last only when told to wrap.
+    HWND view = TheIconPicker()->Control(IconPicker::kIconGrid);
+    const struct { int start; UINT flags; const wchar_t* text; int found; } asks[] = {
+        {3, 0, L"", 1}, {3, 0, L"3", 2}, {3, LVFI_STRING, L"2", -1}, {3, LVFI_STRING | LVFI_WRAP, L"2", 2},
+        {1, LVFI_PARTIAL, L"3", 3}, {0, LVFI_STRING, L"", -1}, {3, LVFI_PARAM, L"3", -1}};
+    for (const auto& ask : asks) {
+        wchar_t text[4] = {L'#', L'#', L'#', L'#'};
+        const LVFINDINFOW find{ask.flags, ask.text, 0, {}, 0};
+        if (!ask.flags) ListView_GetItemText(view, ask.start, 0, text, ask.found);
+        EXPECT_TRUE(ask.flags ? ListView_FindItem(view, ask.start, &find) == ask.found
+                              : text == std::wstring(ask.text) && text[ask.found] == L'#')
+            << ask.start << " " << test::Utf8(ask.text);
+    }
+    Open(folder_.File(L"gone.dll"), 3);  // gone since it was chosen: the grid stays
+    EXPECT_EQ(Captions().size(), 4u);
     EXPECT_EQ(Selected(), -1);
     EXPECT_TRUE(TheIconPicker()->IsShown());  // listing leaves the picker open
     EXPECT_EQ(shown_.at(0).initialFolder, TheMainWindow()->IconFolder());
@@ -171,7 +188,11 @@ TEST_F(PickerTest, ClickingAnIconShowsItAndNothingWhenTheFileIsGone) {
     Open(kComctl);
     test::ClickIconGridItem(2);
     EXPECT_FALSE(TheIconPicker()->ChosenIconImage().Picture().Empty());
-    EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Handle());
+    const HICON clicked = TheIconPicker()->ChosenIconImage().Picture().Handle();
+    ::SetFocus(TheIconPicker()->Control(IconPicker::kIconGrid));
+    test::PressKey(TheIconPicker()->Control(IconPicker::kIconGrid), VK_END);  // chosen as by a click
+    EXPECT_EQ(Selected(), 3);
+    EXPECT_NE(TheIconPicker()->ChosenIconImage().Picture().Handle(), clicked);
 
     // A file with no icons of its own, opened afterwards: the grid stays,
     // and a click extracts from the new file.
