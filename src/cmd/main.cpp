@@ -122,13 +122,14 @@ private:
 
 int List() {
     std::wstring out;
-    for (const StoredButton& b : ListButtons()) {
-        out += b.number + L'\t' + b.name + L'\t' + b.target + L'\t' + b.icon + L'\t' + b.hotIcon + L"\r\n";
+    ForEachButton([&](const StoredButton& b) {
+        for (const std::wstring* field : {&b.number, &b.name, &b.target, &b.icon}) out.append(*field).push_back(L'\t');
+        out.append(b.hotIcon).append(L"\r\n");
         if (out.size() > 32768) {
             Write(Stream::Output, out);
             out.clear();
         }
-    }
+    });
     Write(Stream::Output, out);
     return kSucceeded;
 }

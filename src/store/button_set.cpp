@@ -35,6 +35,8 @@ constexpr wchar_t kStopped[] = L"読み込みを中止しました。ボタン�
 constexpr wchar_t kNoSuchButton[] = L"ボタン '%s' がありません";
 constexpr wchar_t kNameNotOne[] = L"名前が '%s' のボタンは複数あります。番号で指定してください";
 
+// The text of an export is written in pieces of about this many characters.
+constexpr std::size_t kExportPiece = 32768;
 // A button set file, however many buttons it holds, stays far below this.
 constexpr std::size_t kLargestButtonSetFile = std::size_t{256} << 20;
 // The registry's limit for a value's data (1 MB), its ending NUL included.
@@ -155,19 +157,30 @@ std::wstring ResolvedIcon(const std::wstring& folder, const std::wstring& path) 
 
 }  // namespace
 
-std::vector<StoredButton> ListButtons() {
+void ForEachButton(const std::function<void(const StoredButton&)>& visit) {
     Registry registry;
-    if (!registry.OpenKey(layout::kCatalogueKey, false)) return {};
-    std::vector<StoredButton> buttons = CatalogueButtons(registry);
+    if (!registry.OpenKey(layout::kCatalogueKey, false)) return;
+    const std::vector<StoredButton> buttons = CatalogueButtons(registry);
     registry.CloseKey();
     const std::wstring prefix = layout::kExtensionKeyPrefix;
-    for (StoredButton& b : buttons) {
-        if (!registry.OpenKey(prefix + ButtonIdentifier(PaddedNumber(b.number)), false)) continue;
-        b.target = registry.ReadString(layout::kExec);
-        b.icon = registry.ReadString(layout::kIcon);
-        b.hotIcon = registry.ReadString(layout::kHotIcon);
-        registry.CloseKey();
+    StoredButton b;
+    for (const StoredButton& listed : buttons) {
+        b.number = listed.number;
+        b.name = listed.name;
+        b.target.clear(), b.icon.clear(), b.hotIcon.clear();
+        if (registry.OpenKey(prefix + ButtonIdentifier(PaddedNumber(b.number)), false)) {
+            b.target = registry.ReadString(layout::kExec);
+            b.icon = registry.ReadString(layout::kIcon);
+            b.hotIcon = registry.ReadString(layout::kHotIcon);
+            registry.CloseKey();
+        }
+        visit(b);
     }
+}
+
+std::vector<StoredButton> ListButtons() {
+    std::vector<StoredButton> buttons;
+    ForEachButton([&](const StoredButton& b) { buttons.push_back(b); });
     return buttons;
 }
 
@@ -177,21 +190,24 @@ ExportReport ExportButtons(const std::vector<StoredButton>& buttons, const std::
             if (!ProfileCanHold(*value)) Fail(kLineBreak, b.name);
     ExportReport report;
     IconCopies copies(FolderOfPath(path), report);
-    std::vector<ButtonSetEntry> entries;
-    entries.reserve(buttons.size());
-    for (const StoredButton& b : buttons) {
-        ButtonSetEntry e;
+    ReplacingFileStream file(path);
+    constexpr std::uint8_t kMark[] = {0xFF, 0xFE};
+    file.Write(kMark, sizeof kMark);
+    std::wstring text = kButtonSetHeader;
+    ButtonSetEntry e;
+    for (std::size_t n = 0; n < buttons.size(); ++n) {
+        const StoredButton& b = buttons[n];
         e.caption = b.name;
         e.action = b.target;
         e.icon = copies.NameFor(b.icon);
         e.hotIcon = copies.NameFor(b.hotIcon);
-        entries.push_back(std::move(e));
+        AppendButtonSetEntry(text, n, e);
+        if (text.size() >= kExportPiece) {
+            file.Write(text.data(), text.size() * sizeof(wchar_t));
+            text.clear();
+        }
     }
-    const std::wstring text = ButtonSetText(entries);
-    ReplacingFileStream file(path);
-    constexpr std::uint8_t kMark[] = {0xFF, 0xFE};
-    file.Write(kMark, sizeof kMark);
-    file.Write(text.data(), text.size() * sizeof(wchar_t));
+    if (!text.empty()) file.Write(text.data(), text.size() * sizeof(wchar_t));
     file.Commit();
     report.buttons = buttons.size();
     return report;

@@ -9,6 +9,7 @@
 #include "platform/prompts.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,10 @@ struct StoredButton {
     std::wstring target, icon, hotIcon;  // Exec, Icon and HotIcon of its extension key
 };
 
-// Every catalogue button, in ascending number, with its values. Reads only.
+// Every catalogue button, in ascending number, with its values, one at a
+// time. Reads only.
+void ForEachButton(const std::function<void(const StoredButton&)>& visit);
+// The same, all at once.
 std::vector<StoredButton> ListButtons();
 
 struct ExportReport {

@@ -132,17 +132,18 @@ std::optional<ButtonSetContents> ReadButtonSet(std::wstring_view text) {
 
 bool ProfileCanHold(std::wstring_view value) { return value.find_first_of(std::wstring_view(L"\r\n\0", 3)) == std::wstring_view::npos; }
 
+void AppendButtonSetEntry(std::wstring& text, std::size_t n, const ButtonSetEntry& b) {
+    AppendLine(text, L"Caption", n, b.caption, true);
+    AppendLine(text, L"Action", n, b.action, true);
+    AppendLine(text, L"Icon", n, b.icon, true);
+    AppendLine(text, L"HotIcon", n, b.hotIcon, true);
+    AppendLine(text, L"Show", n, L"1", false);
+    AppendLine(text, L"ToolTipText", n, b.caption, true);
+}
+
 std::wstring ButtonSetText(const std::vector<ButtonSetEntry>& buttons) {
-    std::wstring text = L"[BrowserToolbars]\r\n";
-    for (std::size_t n = 0; n < buttons.size(); ++n) {
-        const ButtonSetEntry& b = buttons[n];
-        AppendLine(text, L"Caption", n, b.caption, true);
-        AppendLine(text, L"Action", n, b.action, true);
-        AppendLine(text, L"Icon", n, b.icon, true);
-        AppendLine(text, L"HotIcon", n, b.hotIcon, true);
-        AppendLine(text, L"Show", n, L"1", false);
-        AppendLine(text, L"ToolTipText", n, b.caption, true);
-    }
+    std::wstring text = kButtonSetHeader;
+    for (std::size_t n = 0; n < buttons.size(); ++n) AppendButtonSetEntry(text, n, buttons[n]);
     return text;
 }
 

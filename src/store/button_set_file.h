@@ -47,5 +47,8 @@ bool ProfileCanHold(std::wstring_view value);
 // every value quoted so that blanks and quotes at its ends come back. Each
 // value must pass ProfileCanHold.
 std::wstring ButtonSetText(const std::vector<ButtonSetEntry>& buttons);
+// The same piece by piece: the section's line, then each button's lines.
+inline constexpr wchar_t kButtonSetHeader[] = L"[BrowserToolbars]\r\n";
+void AppendButtonSetEntry(std::wstring& text, std::size_t number, const ButtonSetEntry& button);
 
 }  // namespace orbelune

@@ -135,12 +135,16 @@ std::size_t PlainLoop(int count) {
     return chars;
 }
 
-// ListButtons and the console companion's lines of them.
+// The buttons and the console companion's lines of them, in its pieces.
 std::size_t Listing() {
     std::wstring out;
-    for (const StoredButton& b : ListButtons())
-        out += b.number + L'\t' + b.name + L'\t' + b.target + L'\t' + b.icon + L'\t' + b.hotIcon + L"\r\n";
-    return out.size();
+    std::size_t chars = 0;
+    ForEachButton([&](const StoredButton& b) {
+        for (const std::wstring* field : {&b.number, &b.name, &b.target, &b.icon}) out.append(*field).push_back(L'\t');
+        out.append(b.hotIcon).append(L"\r\n");
+        if (out.size() > 32768) chars += out.size(), out.clear();
+    });
+    return chars + out.size();
 }
 
 }  // namespace

@@ -48,36 +48,6 @@ TEST(ButtonSetFile, EveryValueALineCanHoldComesBack) {
     EXPECT_TRUE(ProfileCanHold(L" \"x\" \t"));
 }
 
-TEST(ButtonSetFile, KeysSectionsAndQuotesAsTheProfileReaderTakesThem) {
-    const struct {
-        std::wstring text;
-        bool section;
-        Entries buttons;
-        bool deleteButtons;
-    } cases[] = {
-        {L"[Other]\r\nCaption0=a\r\n", false, {}, false},
-        {L" [ browserTOOLBARS ] \r\n caption3 = \"x\" \r\nAct\x130on3='y'\r\nICON3\r\nIcon3=z\r\nIcon4\r\n", true, {{3, L"x", L"", L"", L""}}, false},
-        {L"[BrowserToolbars]\nCaption07=a\nCaption1=b\nCaption1=c\nHotIcon12=\"\nDeleteButtons= \"1\" \n[x]\nIcon1=z\n"
-         L"[BrowserToolbars]\nIcon1=w\n",
-         true, {{1, L"b", L"", L"", L""}, {12, L"", L"", L"", L"\""}}, true},
-        {WithNuls(L"[BrowserToolbars\0]junk]\rShow5\0x=1\rToolTipText9=t\rDeleteButtons=2"), true,
-         {{5, L"", L"", L"", L""}, {9, L"", L"", L"", L""}}, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.text.substr(0, 30)));
-        const auto read = ReadButtonSet(c.text);
-        ASSERT_EQ(read.has_value(), c.section);
-        if (!read) continue;
-        ASSERT_EQ(read->buttons.size(), c.buttons.size());
-        for (std::size_t i = 0; i < c.buttons.size(); ++i) {
-            const ButtonSetEntry &want = c.buttons[i], &got = read->buttons[i];
-            EXPECT_EQ(std::vector({std::to_wstring(got.number), got.caption, got.action, got.icon, got.hotIcon}),
-                      std::vector({std::to_wstring(want.number), want.caption, want.action, want.icon, want.hotIcon}));
-        }
-        EXPECT_EQ(read->deleteButtons, c.deleteButtons);
-    }
-}
-
 #ifdef _WIN32
 // Generated files read by the platform's profile reader, key by key, give
 // what the reader gives.

@@ -136,16 +136,18 @@ TEST_F(ButtonSetTest, RoundTripGivesTheSameButtonsAndIcons) {
 // order, absolute paths; the existing name skipped or replaced as chosen.
 TEST_F(ButtonSetTest, HandWrittenFilesInEveryEncodingAndExistingNames) {
     const std::wstring icon = Icon(files_.File(L"手.ico"), 3);
-    const std::wstring text = L"; 手書き\r\n[BrowserToolbars]\r\nIcon7=" + icon + L"\r\nCaption7=日本語ボタン\r\nAction7=C:\\メモ.exe\r\n"
+    const std::wstring text = L"; 手書き\r\n[BrowserToolbars]\r\nDeleteButtons=1\r\nIcon7=" + icon + L"\r\nCaption7=日本語ボタン\r\nAction7=C:\\メモ.exe\r\n"
                               L"Caption2=既存\r\nAction2=new\r\nIcon2=\"" + icon + L"\"\r\nHotIcon2=" + icon + L"\r\n";
+    // The buttons present go first only when that is confirmed (the last).
     for (const auto& [bytes, existing] : {std::pair{Encoded(text, 932, {}), ImportChoices::Existing::Skip},
                                           std::pair{Encoded(text, CP_UTF8, {0xEF, 0xBB, 0xBF}), ImportChoices::Existing::Replace},
-                                          std::pair{Utf16(text), ImportChoices::Existing::Replace}}) {
+                                          std::pair{Utf16(text), ImportChoices::Existing::Stop}}) {
         Fresh();
         Create(L"既存", L"old", icon);
         test::WriteFileBytes(files_.File(L"hand.ins"), bytes);
         Answers answers;
         answers.existing = existing;
+        answers.deleteAll = existing == ImportChoices::Existing::Stop;
         ImportReport report;
         ImportButtons(files_.File(L"hand.ins"), answers, report);
         const std::vector<StoredButton> buttons = ListButtons();
@@ -153,6 +155,7 @@ TEST_F(ButtonSetTest, HandWrittenFilesInEveryEncodingAndExistingNames) {
         EXPECT_EQ(buttons[1].name + L"|" + buttons[1].target, L"日本語ボタン|C:\\メモ.exe");
         EXPECT_EQ(buttons[0].target, existing == ImportChoices::Existing::Skip ? L"old" : L"new");
         EXPECT_EQ(report.skipped + report.replaced + report.created, 2u);
+        EXPECT_EQ(report.deleted, answers.deleteAll ? 1u : 0u);
     }
 }
 
