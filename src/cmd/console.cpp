@@ -9,6 +9,8 @@ namespace orbelune {
 void Write(Stream stream, std::wstring_view text) {
     if (text.empty()) return;
     const HANDLE handle = ::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    // No handle at all (a program started without one) is null.
+    // cppcheck-suppress knownConditionTrueFalse ; GetStdHandle gives null for a missing handle
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return;
     DWORD mode = 0;
     if (::GetConsoleMode(handle, &mode)) {

@@ -90,6 +90,7 @@ Arguments Parse(const std::vector<std::wstring>& words, const std::vector<std::w
 }
 
 // The store's questions answered by the command's options: no prompt waits.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): final, and the base's destructor is protected
 class CommandPrompts final : public Prompts {
 public:
     explicit CommandPrompts(bool missingIconOk) : missingIconOk_(missingIconOk) {}
@@ -104,6 +105,7 @@ private:
     bool missingIconOk_;
 };
 
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): final, and the base's destructor is protected
 class CommandImportChoices final : public ImportChoices {
 public:
     CommandImportChoices(std::optional<Existing> existing, bool deleteButtons)

@@ -98,7 +98,9 @@ std::wstring FreeOrSamePath(const std::wstring& folder, const std::wstring& name
     std::wstring base = folder;
     if (!base.empty() && base.back() != L'\\' && base.back() != L'/') base += L'\\';
     for (int n = 1;; ++n) {
-        const std::wstring path = base + (n == 1 ? name : stem + L" (" + std::to_wstring(n) + L")" + extension);
+        std::wstring path = base;
+        if (n == 1) path += name;
+        else path.append(stem).append(L" (").append(std::to_wstring(n)).append(L")").append(extension);
         if (taken(path)) continue;
         const DWORD attributes = ::GetFileAttributesW(path.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) return path;

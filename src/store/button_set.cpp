@@ -116,6 +116,7 @@ private:
 
 // Answers of the operations run for an import: it never asks, and anything
 // the operations would tell the user ends it.
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): final, and the base's destructor is protected
 class ImportPrompts final : public Prompts {
 public:
     void Inform(std::wstring_view text) override { throw Failure(std::wstring(text)); }

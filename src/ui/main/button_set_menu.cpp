@@ -24,6 +24,7 @@ FileDialogState& DialogState() {
     return state;
 }
 
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): final, and the base's destructor is protected
 class WindowImportChoices final : public ImportChoices {
 public:
     explicit WindowImportChoices(MainWindow& window) : window_(window) {}
