@@ -1,14 +1,15 @@
-; Orbelune's installer, Orbelune-setup.exe, and the uninstaller it writes,
+﻿; Orbelune's installer, Orbelune-setup.exe, and the uninstaller it writes,
 ; vesk_uninst.exe. Built by installer/CMakeLists.txt, which defines:
 ;   VERSION       the program's version, as its version resource gives it
 ;   VERSION_QUAD  the same in the four parts of a version resource
 ;   PROGRAM_EXE   the built Orbelune.exe
+;   COMPANION_EXE the built OrbeluneCmd.exe, the console companion
 ;   PROGRAM_ICON  the program's icon
 ;   OUTFILE       the installer to write
 ; This file is UTF-8 with a byte-order mark, which makensis needs for the
 ; Japanese texts.
 ;
-; What it installs, per machine: Orbelune.exe and vesk_uninst.exe in the
+; What it installs, per machine: Orbelune.exe, OrbeluneCmd.exe and vesk_uninst.exe in the
 ; chosen folder, the empty "icon" folder beside them, the Start menu shortcut
 ; for all users, and the uninstall key in the 32-bit registry view, which the
 ; 32-bit program reads. Per user: AppPath in the catalogue key, by which the
@@ -39,6 +40,7 @@ SetDateSave off
 !define PUBLISHER "Tollivern"
 !define PROGRAM "Orbelune.exe"
 !define UNINSTALLER "vesk_uninst.exe"
+!define COMPANION "OrbeluneCmd.exe"
 !define ICON_FOLDER "icon"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 ; The program's catalogue key (current user) and the uninstall key (local
@@ -180,6 +182,7 @@ Section "-${PRODUCT}" SectionProgram
   SetOutPath "$INSTDIR"
   Call RemoveProgramFile
   File "/oname=${PROGRAM}" "${PROGRAM_EXE}"
+  File "/oname=${COMPANION}" "${COMPANION_EXE}"
   CreateDirectory "$INSTDIR\${ICON_FOLDER}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0
@@ -216,6 +219,12 @@ Section "-${PRODUCT}" SectionProgram
     ${AndIf} $R0 == 1
       Delete "$1\${PROGRAM}"
       Delete "$1\${UNINSTALLER}"
+      ; The companion too, where it is ours.
+      StrCpy $R1 "$1\${COMPANION}"
+      Call IsOurFile
+      ${If} $R0 == 1
+        Delete "$1\${COMPANION}"
+      ${EndIf}
       RMDir "$1\${ICON_FOLDER}"
       RMDir "$1"
     ${EndIf}
@@ -244,6 +253,7 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext all
   Call un.RemoveProgramFile
+  Delete "$INSTDIR\${COMPANION}"
   Delete "$INSTDIR\${UNINSTALLER}"
   ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   Call un.IsInstallFolder

@@ -5,13 +5,16 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
 # The benchmarks are built with the tests, whatever configured the folder.
-"$root/scripts/build.sh" i686 -DORBELUNE_TESTS=ON -- bench_load bench_startup bench_picker >/dev/null
+"$root/scripts/build.sh" i686 -DORBELUNE_TESTS=ON -- bench_load bench_button_set bench_startup bench_picker >/dev/null
 build="$root/build/i686"
 "$root/scripts/prefix.sh" "$build/wineprefix" test
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh" "$build/wineprefix"
 echo "Catalogue load, 1,000 buttons (Wine registry):"
 wine "$build/tests/bench_load.exe"
+echo
+echo "The button set as data: import against creates, list and export against a plain loop (Wine registry):"
+wine "$build/tests/bench_button_set.exe" "${ORBELUNE_BENCH_SET_ROUNDS:-5}"
 wineserver -k
 
 # Start-up, create and delete of Orbelune.exe against the program that makes

@@ -18,7 +18,7 @@ clang++ "${flags[@]}" \
   "$root/tests/fuzz/pure_logic_fuzz.cpp" \
   "$root/src/store/int_text.cpp" "$root/src/store/catalogue_scan.cpp" "$root/src/platform/failure.cpp" \
   "$root/src/platform/ico_file.cpp" "$root/src/icon/ico_layout.cpp" \
-  "$root/src/links/internet_shortcut.cpp" \
+  "$root/src/links/internet_shortcut.cpp" "$root/src/platform/text_encoding.cpp" "$root/src/store/button_set_file.cpp" \
   -o "$out/pure_logic_fuzz"
 clang++ "${flags[@]}" "$root/tests/fuzz/pe_resources_fuzz.cpp" "$root/src/platform/pe_resources.cpp" \
   "$root/src/platform/icon_pixels.cpp" \

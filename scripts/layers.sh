@@ -12,6 +12,7 @@ allowed() {  # file, included header
     platform/*) [[ $header =~ ^platform/ ]] ;;
     store/*) [[ $header =~ ^(platform|store)/ ]] ;;
     icon/*) [[ $header =~ ^(platform|icon)/ ]] ;;
+    cmd/*) [[ $header =~ ^(platform|store|cmd)/ ]] ;;
     links/*) [[ $header =~ ^(platform|links)/ || $header == store/registry_layout.h ]] ;;
     app/*) [[ $header =~ ^platform/ || $header =~ ^$toolkit$ ]] ;;
     ui/*/*) [[ $header =~ ^(platform|store|icon|links)/ || $header =~ ^$toolkit$ ||

@@ -3,6 +3,8 @@
 // Free of windows.h.
 #pragma once
 
+#include "platform/text_encoding.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -73,18 +75,6 @@ private:
     wchar_t last_ = 0;        // the value's last character before a NUL
     wchar_t lastNonBlank_ = 0;
 };
-
-// How a shortcut file's text is stored: UTF-16 (little-endian) or UTF-8
-// after their byte-order marks, code page 932 otherwise.
-enum class ShortcutEncoding { Cp932, Utf8, Utf16 };
-
-// The encoding the file's first bytes name; markSize gets the length of its
-// byte-order mark.
-ShortcutEncoding ShortcutEncodingOf(const std::uint8_t* bytes, std::size_t size, std::size_t& markSize);
-
-// How many of the bytes, which begin at the start of a character, hold
-// whole characters: a character cut at the end waits for the next piece.
-std::size_t WholeCharacterBytes(const std::uint8_t* bytes, std::size_t size, ShortcutEncoding encoding);
 
 // The file name of a path without its extension: the text after the last
 // "\" up to the last "."; a name without "." is taken whole.

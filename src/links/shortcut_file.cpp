@@ -16,24 +16,6 @@ namespace {
 constexpr std::size_t kLongestUrlBytes = 2047;
 constexpr std::size_t kShortcutPiece = 64 * 1024;
 
-// Bytes of a shortcut file, whole characters in its encoding, as text.
-std::wstring Decode(const std::uint8_t* bytes, std::size_t size, ShortcutEncoding encoding) {
-    if (size == 0) return {};
-    if (encoding == ShortcutEncoding::Utf16) {
-        std::wstring text(size / 2, L'\0');
-        std::memcpy(text.data(), bytes, text.size() * 2);
-        return text;
-    }
-    if (encoding == ShortcutEncoding::Cp932)
-        return FromCp932(std::string_view(reinterpret_cast<const char*>(bytes), size));
-    const auto* source = reinterpret_cast<const char*>(bytes);
-    const int length = static_cast<int>(size);
-    const int chars = ::MultiByteToWideChar(CP_UTF8, 0, source, length, nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(chars), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, source, length, text.data(), chars);
-    return text;
-}
-
 // Whole characters while their code page 932 form stays within the limit.
 std::wstring LimitBytes(const std::wstring& text, std::size_t limit) {
     if (ToCp932(text).size() <= limit) return text;
@@ -64,7 +46,7 @@ std::wstring ReadInternetShortcut(const std::wstring& path) {
     std::vector<std::uint8_t> buffer(kShortcutPiece + 4);
     std::size_t held = 0;  // bytes of a character cut at the end of the last piece
     bool first = true;
-    ShortcutEncoding encoding = ShortcutEncoding::Cp932;
+    TextEncoding encoding = TextEncoding::Cp932;
     while (!scanner.Settled()) {
         DWORD read = 0;
         if (!::ReadFile(file.Get(), buffer.data() + held, static_cast<DWORD>(kShortcutPiece), &read, nullptr))
@@ -72,13 +54,13 @@ std::wstring ReadInternetShortcut(const std::wstring& path) {
         held += read;
         std::size_t start = 0;
         if (first) {
-            encoding = ShortcutEncodingOf(buffer.data(), held, start);
+            encoding = TextEncodingOf(buffer.data(), held, start);
             first = false;
         }
         const bool end = read == 0;
         const std::size_t whole =
             end ? held : start + WholeCharacterBytes(buffer.data() + start, held - start, encoding);
-        scanner.Feed(Decode(buffer.data() + start, whole - start, encoding));
+        scanner.Feed(DecodeText(buffer.data() + start, whole - start, encoding));
         std::memmove(buffer.data(), buffer.data() + whole, held - whole);
         held -= whole;
         if (end) break;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace orbelune {
 
 std::string ToCp932(std::wstring_view text) {
@@ -20,6 +22,23 @@ std::wstring FromCp932(std::string_view bytes) {
     std::wstring out(static_cast<std::size_t>(chars), L'\0');
     ::MultiByteToWideChar(kJapaneseCodePage, 0, bytes.data(), length, out.data(), chars);
     return out;
+}
+
+std::wstring DecodeText(const std::uint8_t* bytes, std::size_t size, TextEncoding encoding) {
+    if (size == 0) return {};
+    if (encoding == TextEncoding::Utf16) {
+        std::wstring text(size / 2, L'\0');
+        std::memcpy(text.data(), bytes, text.size() * 2);
+        return text;
+    }
+    if (encoding == TextEncoding::Cp932)
+        return FromCp932(std::string_view(reinterpret_cast<const char*>(bytes), size));
+    const auto* source = reinterpret_cast<const char*>(bytes);
+    const int length = static_cast<int>(size);
+    const int chars = ::MultiByteToWideChar(CP_UTF8, 0, source, length, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(chars), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, source, length, text.data(), chars);
+    return text;
 }
 
 }  // namespace orbelune

@@ -65,6 +65,7 @@ inline void CloseImageList(HIMAGELIST h) noexcept { ::ImageList_Destroy(h); }
 inline void CloseGlobal(HGLOBAL h) noexcept { ::GlobalFree(h); }
 inline void CloseWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
 inline void CloseHook(HHOOK h) noexcept { ::UnhookWindowsHookEx(h); }
+inline void CloseMenu(HMENU h) noexcept { ::DestroyMenu(h); }
 
 using UniqueHKey = Unique<NullTraits<HKEY, &CloseHKey>>;
 using UniqueIcon = Unique<NullTraits<HICON, &CloseIcon>>;
@@ -76,6 +77,7 @@ using UniqueImageList = Unique<NullTraits<HIMAGELIST, &CloseImageList>>;
 using UniqueGlobal = Unique<NullTraits<HGLOBAL, &CloseGlobal>>;
 using UniqueWindow = Unique<NullTraits<HWND, &CloseWindowHandle>>;
 using UniqueHook = Unique<NullTraits<HHOOK, &CloseHook>>;
+using UniqueMenu = Unique<NullTraits<HMENU, &CloseMenu>>;
 
 struct FileHandleTraits {
     using Handle = HANDLE;

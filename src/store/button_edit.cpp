@@ -37,6 +37,17 @@ void SelectButton(ButtonForm& form) {
     if (FileExists(hotIcon)) form.ShowIconInPreview(ButtonForm::PreviewKind::HotIcon, hotIcon);
 }
 
+void StoreButtonValues(const ButtonForm& form, const std::wstring& current) {
+    Registry registry;
+    const std::wstring number = PlainNumber(current);
+    if (registry.OpenKey(layout::kCatalogueKey, false))
+        registry.WriteString(ButtonNumValueName(number), form.FieldText(Field::Name));
+    registry.CloseKey();
+
+    if (registry.OpenKey(ExtensionKey(current), true)) WriteExtensionValues(registry, form);
+    registry.CloseKey();
+}
+
 void EditButton(ButtonForm& form) {
     if (!CheckEntriesFilled(form)) return;
     const std::wstring current = form.CurrentButtonNumber();
@@ -46,15 +57,7 @@ void EditButton(ButtonForm& form) {
     }
     if (!ConfirmIconFiles(form)) return;
 
-    Registry registry;
-    const std::wstring number = PlainNumber(current);
-    if (registry.OpenKey(layout::kCatalogueKey, false))
-        registry.WriteString(ButtonNumValueName(number), form.FieldText(Field::Name));
-    registry.CloseKey();
-
-    if (registry.OpenKey(ExtensionKey(current), true)) WriteExtensionValues(registry, form);
-    registry.CloseKey();
-
+    StoreButtonValues(form, current);
     form.ClearButtonLists();
     LoadCatalogue(form);
     ClearEntryFields(form);

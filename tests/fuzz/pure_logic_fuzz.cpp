@@ -4,6 +4,7 @@
 // whole and in pieces, against the same rules written plainly.
 #include "icon/ico_layout.h"
 #include "platform/ico_file.h"
+#include "store/button_set_file.h"
 #include "store/catalogue_scan.h"
 #include "store/int_text.h"
 #include "links/internet_shortcut.h"
@@ -95,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         static const std::wstring_view kPieces[] = {
             L"[InternetShortcut]", L"[internetshortcut", L"InternetShortcut", L"URL", L"url", L"[", L"]", L"=",
             L" ", L"\t", L"\r", L"\n", L"\r\n", std::wstring_view(L"\0", 1), L"\"", L"'", L"a", L"\x1A", L";",
-            L"\v", L"\xA0", L"X"};
+            L"\v", L"\xA0", L"X", L"[BrowserToolbars]", L"Caption1", L"icon0", L"DeleteButtons"};
         std::wstring text;
         if (kind % 8 == 2)
             text = WideText(data, size);
@@ -103,6 +104,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (std::size_t i = 0; i < size && text.size() < InternetShortcutScanner::kKeptOfValue / 2; ++i)
                 text += kPieces[data[i] % std::size(kPieces)];
         const std::wstring url = InternetShortcutUrl(text);
+        // The same text as a button set file: numbers ascending, and no
+        // value a line could not hold.
+        if (const auto set = ReadButtonSet(text)) {
+            for (std::size_t i = 1; i < set->buttons.size(); ++i) Check(set->buttons[i - 1].number < set->buttons[i].number);
+            for (const ButtonSetEntry& b : set->buttons)
+                Check(ProfileCanHold(b.caption) && ProfileCanHold(b.action) && ProfileCanHold(b.icon) && ProfileCanHold(b.hotIcon));
+        }
         Check(url == ProfileUrl(text));
         Check(NameWithoutExtension(text).size() <= text.size());
         // Fed in pieces of any length, the text reads as when fed whole.
@@ -129,12 +137,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 5: {
         // Where a piece of shortcut bytes may end: never past its end, and
         // never inside a character that began in it.
-        for (const auto encoding : {ShortcutEncoding::Cp932, ShortcutEncoding::Utf8, ShortcutEncoding::Utf16}) {
+        for (const auto encoding : {TextEncoding::Cp932, TextEncoding::Utf8, TextEncoding::Utf16}) {
             const std::size_t whole = WholeCharacterBytes(data, size, encoding);
             Check(whole <= size && size - whole <= 3);
         }
         std::size_t mark = 9;
-        ShortcutEncodingOf(data, size, mark);
+        TextEncodingOf(data, size, mark);
         Check(mark <= 3 && mark <= size);
         break;
     }

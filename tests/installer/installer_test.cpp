@@ -50,6 +50,7 @@ std::wstring WindowsPath(const wchar_t* unixPath) {
 }
 const std::wstring kSetup = WindowsPath(ORBELUNE_SETUP);
 const std::wstring kBuiltProgram = WindowsPath(ORBELUNE_EXE);
+const std::wstring kBuiltCompanion = WindowsPath(ORBELUNE_CMD);
 
 std::wstring KnownFolder(int csidl) {
     wchar_t path[MAX_PATH] = {};
@@ -340,13 +341,15 @@ protected:
         SCOPED_TRACE(testing::Message() << "installed in " << testing::PrintToString(folder));
         const std::wstring program = folder + L"\\Orbelune.exe";
         const std::wstring uninstaller = folder + L"\\vesk_uninst.exe";
-        EXPECT_EQ(Listing(folder), (std::vector<std::wstring>{L"Orbelune.exe", L"icon\\", L"vesk_uninst.exe"}));
+        EXPECT_EQ(Listing(folder), (std::vector<std::wstring>{L"Orbelune.exe", L"OrbeluneCmd.exe", L"icon\\", L"vesk_uninst.exe"}));
         EXPECT_EQ(test::ReadFileBytes(program), test::ReadFileBytes(kBuiltProgram));
+        EXPECT_EQ(test::ReadFileBytes(folder + L"\\OrbeluneCmd.exe"), test::ReadFileBytes(kBuiltCompanion));
         EXPECT_EQ(LongName(ShortcutTarget(shortcut_)), LongName(program));
 
         EXPECT_EQ(Value(HKEY_CURRENT_USER, kCatalogue, L"AppPath"), L"REG_SZ " + folder + L"\\");
         const std::wstring version = VersionText(program, L"ProductVersion");
-        const auto size = static_cast<DWORD>((fs::file_size(program) + 1023) / 1024);
+        const auto size = static_cast<DWORD>((fs::file_size(program) + 1023) / 1024 +
+                                             (fs::file_size(kBuiltCompanion) + 1023) / 1024);
         const std::map<std::wstring, std::wstring> expected = {
             // Exactly as the program forms it at every start.
             {L"UninstallString", L"REG_SZ \"" + uninstaller + L"\""},

@@ -50,22 +50,22 @@ TEST(InternetShortcut, TextInPiecesReadsAsTheWhole) {
     // A piece ends before a character cut at its end.
     const struct {
         std::vector<std::uint8_t> bytes;
-        ShortcutEncoding encoding;
+        TextEncoding encoding;
         std::size_t whole;
     } cuts[] = {
-        {{'a', 0x83, 0x5C, 0x83}, ShortcutEncoding::Cp932, 3},  // ソ then a lone first byte
-        {{0x83, 0x5C, 0x5C}, ShortcutEncoding::Cp932, 3},       // 0x5C after a whole ソ is "\"
-        {{'a', 0xE3, 0x81}, ShortcutEncoding::Utf8, 1},
-        {{'a', 0xE3, 0x81, 0x82}, ShortcutEncoding::Utf8, 4},
-        {{'a', 0, 'b'}, ShortcutEncoding::Utf16, 2},
-        {{'a', 0x83, 0x5C}, ShortcutEncoding::Cp932, 3},
-        {{'a', 'b'}, ShortcutEncoding::Utf8, 2},
-        {{0x80, 0x80}, ShortcutEncoding::Utf8, 2},  // no lead at all
-        {{'a', 0xC0}, ShortcutEncoding::Utf8, 1},   // the lowest lead of each length, cut
-        {{'a', 0xC3, 0x80}, ShortcutEncoding::Utf8, 3},
-        {{'a', 0xE0, 0x80}, ShortcutEncoding::Utf8, 1},
-        {{'a', 0xF0, 0x80, 0x80}, ShortcutEncoding::Utf8, 1},
-        {{'a', 0xF4, 0x80, 0x80, 0x80}, ShortcutEncoding::Utf8, 5},
+        {{'a', 0x83, 0x5C, 0x83}, TextEncoding::Cp932, 3},  // ソ then a lone first byte
+        {{0x83, 0x5C, 0x5C}, TextEncoding::Cp932, 3},       // 0x5C after a whole ソ is "\"
+        {{'a', 0xE3, 0x81}, TextEncoding::Utf8, 1},
+        {{'a', 0xE3, 0x81, 0x82}, TextEncoding::Utf8, 4},
+        {{'a', 0, 'b'}, TextEncoding::Utf16, 2},
+        {{'a', 0x83, 0x5C}, TextEncoding::Cp932, 3},
+        {{'a', 'b'}, TextEncoding::Utf8, 2},
+        {{0x80, 0x80}, TextEncoding::Utf8, 2},  // no lead at all
+        {{'a', 0xC0}, TextEncoding::Utf8, 1},   // the lowest lead of each length, cut
+        {{'a', 0xC3, 0x80}, TextEncoding::Utf8, 3},
+        {{'a', 0xE0, 0x80}, TextEncoding::Utf8, 1},
+        {{'a', 0xF0, 0x80, 0x80}, TextEncoding::Utf8, 1},
+        {{'a', 0xF4, 0x80, 0x80, 0x80}, TextEncoding::Utf8, 5},
     };
     for (const auto& c : cuts)
         EXPECT_EQ(WholeCharacterBytes(c.bytes.data(), c.bytes.size(), c.encoding), c.whole);
@@ -73,7 +73,7 @@ TEST(InternetShortcut, TextInPiecesReadsAsTheWhole) {
     for (const std::uint8_t b : {0x80, 0x81, 0x9F, 0xA0, 0xDF, 0xE0, 0xFC, 0xFD}) {
         const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
         const std::uint8_t bytes[] = {'a', b};
-        EXPECT_EQ(WholeCharacterBytes(bytes, 2, ShortcutEncoding::Cp932), lead ? 1u : 2u) << int{b};
+        EXPECT_EQ(WholeCharacterBytes(bytes, 2, TextEncoding::Cp932), lead ? 1u : 2u) << int{b};
     }
 }
 
@@ -81,19 +81,19 @@ TEST(InternetShortcut, TextInPiecesReadsAsTheWhole) {
 TEST(InternetShortcut, EncodingFromTheFirstBytes) {
     const struct {
         std::vector<std::uint8_t> bytes;
-        ShortcutEncoding encoding;
+        TextEncoding encoding;
         std::size_t mark;
     } rows[] = {
-        {{0xFF, 0xFE}, ShortcutEncoding::Utf16, 2},     {{0xFF, 0xFE, 'a', 0}, ShortcutEncoding::Utf16, 2},
-        {{0xFF}, ShortcutEncoding::Cp932, 0},           {{0xFE, 0xFE}, ShortcutEncoding::Cp932, 0},
-        {{0xFF, 0xFF}, ShortcutEncoding::Cp932, 0},     {{0xEF, 0xBB, 0xBF}, ShortcutEncoding::Utf8, 3},
-        {{0xEF, 0xBB}, ShortcutEncoding::Cp932, 0},     {{0xEE, 0xBB, 0xBF}, ShortcutEncoding::Cp932, 0},
-        {{0xEF, 0xBA, 0xBF}, ShortcutEncoding::Cp932, 0}, {{0xEF, 0xBB, 0xBE}, ShortcutEncoding::Cp932, 0},
-        {{'[', 'I'}, ShortcutEncoding::Cp932, 0},
+        {{0xFF, 0xFE}, TextEncoding::Utf16, 2},     {{0xFF, 0xFE, 'a', 0}, TextEncoding::Utf16, 2},
+        {{0xFF}, TextEncoding::Cp932, 0},           {{0xFE, 0xFE}, TextEncoding::Cp932, 0},
+        {{0xFF, 0xFF}, TextEncoding::Cp932, 0},     {{0xEF, 0xBB, 0xBF}, TextEncoding::Utf8, 3},
+        {{0xEF, 0xBB}, TextEncoding::Cp932, 0},     {{0xEE, 0xBB, 0xBF}, TextEncoding::Cp932, 0},
+        {{0xEF, 0xBA, 0xBF}, TextEncoding::Cp932, 0}, {{0xEF, 0xBB, 0xBE}, TextEncoding::Cp932, 0},
+        {{'[', 'I'}, TextEncoding::Cp932, 0},
     };
     for (const auto& r : rows) {
         std::size_t mark = 99;
-        EXPECT_EQ(ShortcutEncodingOf(r.bytes.data(), r.bytes.size(), mark), r.encoding) << testing::PrintToString(r.bytes);
+        EXPECT_EQ(TextEncodingOf(r.bytes.data(), r.bytes.size(), mark), r.encoding) << testing::PrintToString(r.bytes);
         EXPECT_EQ(mark, r.mark) << testing::PrintToString(r.bytes);
     }
 }

@@ -5,6 +5,7 @@
 #include "store/button_entry.h"
 #include "store/button_operations.h"
 #include "ui/accessible_name.h"
+#include "ui/main/button_set_menu.h"
 #include "ui/icon_maker.h"
 
 #include <shellapi.h>
@@ -56,6 +57,15 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (subWindows_.minimize) subWindows_.minimize();
         return 0;
     }
+    if (message == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == nameList_) {
+        ShowButtonSetMenu(Handle(), nameList_, lParam);
+        return 0;
+    }
+    if (message == WM_COMMAND && lParam == 0 && HIWORD(wParam) == 0 &&
+        (LOWORD(wParam) == kExportMenuItem || LOWORD(wParam) == kImportMenuItem)) {
+        RunHandler([&] { LOWORD(wParam) == kExportMenuItem ? ExportFromWindow(*this) : ImportIntoWindow(*this); });
+        return 0;
+    }
     if (message == WM_DROPFILES) {
         FormDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
@@ -79,6 +89,7 @@ void MainWindow::CreateControls() {
     }
     nameList_ = Control(kButtonNameList);
     numberList_ = Control(kButtonNumberList);
+    WatchMenuKey(nameList_);
     WatchKeys(Control(kIconPathField));
     WatchKeys(Control(kHotIconPathField));
     iconPathSeen_.clear();

@@ -1,6 +1,8 @@
 #include "ui/main/main_window.h"
 
 #include "app/application.h"
+#include "app/file_dialog.h"
+#include "ui/main/button_set_menu.h"
 #include "store/catalogue_load.h"
 #include "support/gui.h"
 #include "support/icon_library.h"
@@ -10,6 +12,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <functional>
 
 namespace orbelune {
 namespace {
@@ -528,6 +531,95 @@ TEST_F(MainWindowTest, ListsArePaintedAfterEveryLoad) {
         EXPECT_FALSE(::IsWindowVisible(C(MainWindow::kButtonNumberList)));
         DestroyWindowSet();
     }
+}
+
+
+// The button list's context menu as a timer inside its loop sees it: its
+// items and where it stands; it is closed again.
+struct MenuSeen {
+    std::vector<std::wstring> items;
+    std::vector<UINT> ids;
+    POINT at{};
+};
+MenuSeen seenMenu;
+void CALLBACK ReadMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND window = ::FindWindowW(L"#32768", nullptr);
+    if (!window || !::IsWindowVisible(window)) return;
+    ::KillTimer(nullptr, timer);
+    const auto menu = reinterpret_cast<HMENU>(::SendMessageW(window, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        seenMenu.items.emplace_back(text);
+        seenMenu.ids.push_back(::GetMenuItemID(menu, i));
+    }
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    seenMenu.at = {r.left, r.top};
+    ::EndMenu();
+}
+
+// From the mouse, Shift+F10 and the menu key: the menu at the pointer or
+// below the selected button; "書き出し…" writes the file the save dialog
+// names, "読み込み…" makes its buttons, which the list shows.
+TEST_F(MainWindowTest, ButtonListMenuExportsAndImports) {
+    test::SetString(HKEY_CURRENT_USER, L"\\Software\\Tollivern", L"AppPath", folder_.Path() + L"\\");
+    Start();
+    TheMainWindow()->SetText(MainWindow::kNameField, L"メモ帳");
+    TheMainWindow()->SetText(MainWindow::kLinkTargetField, L"C:\\a.exe");
+    TheMainWindow()->SetText(MainWindow::kIconPathField, IconFile(L"a.ico", 32, RGB(10, 20, 30)));
+    Click(MainWindow::kCreateButton);
+    HWND list = C(MainWindow::kButtonNameList), window = TheMainWindow()->Handle();
+    ::SendMessageW(list, LB_SETCURSEL, 0, 0);
+    RECT item{};
+    ::SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    POINT below{item.left, item.bottom}, click{5, 5};
+    ::ClientToScreen(list, &below);
+    ::ClientToScreen(list, &click);
+    const std::function<void()> ways[] = {
+        [&] { ::PostMessageW(list, WM_RBUTTONUP, 0, MAKELPARAM(5, 5)); },
+        [&] {
+            BYTE keys[256];
+            ::GetKeyboardState(keys);
+            keys[VK_SHIFT] = 0x80;
+            ::SetKeyboardState(keys);
+            ::PostMessageW(list, WM_SYSKEYDOWN, VK_F10, 1);
+        },
+        [&] { test::PressKey(list, VK_APPS); },
+    };
+    for (std::size_t way = 0; way < std::size(ways); ++way) {
+        seenMenu = {};
+        ::SetTimer(nullptr, 0, 30, ReadMenu);
+        ways[way]();
+        Pump();
+        test::PressKey(list, VK_SHIFT);  // lets go of Shift
+        EXPECT_EQ(seenMenu.items, (std::vector<std::wstring>{L"書き出し…", L"読み込み…"})) << way;
+        const POINT want = way == 0 ? click : below;
+        EXPECT_EQ(std::pair(seenMenu.at.x, seenMenu.at.y), std::pair(want.x, want.y)) << way;
+    }
+    ASSERT_EQ(seenMenu.ids.size(), 2u);
+
+    const std::wstring file = folder_.File(L"set.ins");
+    SetFileDialogAnswerer([&](bool, FileDialogState& state) {
+        state.fileName = file;
+        return true;
+    });
+    Answer({BoxResult::No});  // not only the selected button: all of them
+    ::PostMessageW(window, WM_COMMAND, seenMenu.ids[0], 0);
+    Pump();
+    wchar_t caption[64] = {};
+    ::GetPrivateProfileStringW(L"BrowserToolbars", L"Caption0", L"", caption, 64, file.c_str());
+    EXPECT_STREQ(caption, L"メモ帳");
+    EXPECT_EQ(boxes_.back().text, L"1 個のボタンを書き出しました。");
+
+    test::SendNotification(list, LBN_SELCHANGE);
+    Click(MainWindow::kDeleteButton);
+    EXPECT_TRUE(test::ListItems(list).empty());
+    ::PostMessageW(window, WM_COMMAND, seenMenu.ids[1], 0);
+    Pump();
+    SetFileDialogAnswerer(nullptr);
+    EXPECT_EQ(test::ListItems(list), std::vector<std::wstring>{L"メモ帳"});
+    EXPECT_EQ(boxes_.back().text, L"作成 1 個、置き換え 0 個、スキップ 0 個。");
 }
 
 }  // namespace
