@@ -12,10 +12,12 @@
 
 namespace orbelune {
 
-// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor): final, and the bases' destructors are protected
-class DetachedButtonForm final : public ButtonForm {
+class DetachedButtonForm : public ButtonForm {
 public:
     explicit DetachedButtonForm(Prompts& prompts) : prompts_(prompts) {}
+    virtual ~DetachedButtonForm() = default;
+    DetachedButtonForm(const DetachedButtonForm&) = delete;
+    DetachedButtonForm& operator=(const DetachedButtonForm&) = delete;
 
     std::vector<std::wstring> names, numbers;  // the two lists, index for index
     std::wstring iconFolder;
@@ -27,6 +29,12 @@ public:
         if (sameAsIcon_) fields_[Index(Field::HotIcon)] = kSameAsIcon;
     }
     void Select(int index) { selected_ = index; }
+    // What the check box does: ticked, the hot-icon field shows "アイコンと同じ";
+    // unticked, it is empty.
+    void SetSameAsIcon(bool same) {
+        sameAsIcon_ = same;
+        fields_[Index(Field::HotIcon)] = same ? kSameAsIcon : L"";
+    }
 
     std::wstring FieldText(Field field) const override { return fields_[Index(field)]; }
     void SetFieldText(Field field, std::wstring_view text) override { fields_[Index(field)] = text; }
