@@ -271,7 +271,8 @@ void ImportButtons(const std::wstring& path, ImportChoices& choices, ImportRepor
     try {
         if (!IsAbsolutePath(form.iconFolder) || !MakeFolders(form.iconFolder)) Fail(kNoIconFolder, form.iconFolder);
         std::set<std::wstring> given;
-        for (const ButtonSetEntry& e : contents->buttons)
+        for (const ButtonSetEntry& e : contents->buttons) {
+            if (forExisting == ImportChoices::Existing::Skip && present.count(e.caption)) continue;  // not made
             for (const std::wstring* icon : {&e.icon, &e.hotIcon}) {
                 const std::wstring source = ResolvedIcon(folder, *icon);
                 if (source.empty() || copied.count(Lower(source))) continue;
@@ -284,6 +285,7 @@ void ImportButtons(const std::wstring& path, ImportChoices& choices, ImportRepor
                 given.insert(Lower(target));
                 copied.emplace(Lower(source), target);
             }
+        }
     } catch (const Failure&) {
         for (const std::wstring& file : made) RemoveFile(file);
         throw;
@@ -301,13 +303,14 @@ void ImportButtons(const std::wstring& path, ImportChoices& choices, ImportRepor
         }
     }
     for (const ButtonSetEntry& e : contents->buttons) {
+        const auto same = present.find(e.caption);
+        if (same != present.end() && forExisting == ImportChoices::Existing::Skip) {
+            ++report.skipped;
+            report.skippedNames.push_back(e.caption);
+            continue;
+        }
         form.Fill(e.caption, e.action, copyOf(e.icon), copyOf(e.hotIcon));
-        if (const auto same = present.find(e.caption); same != present.end()) {
-            if (forExisting == ImportChoices::Existing::Skip) {
-                ++report.skipped;
-                report.skippedNames.push_back(e.caption);
-                continue;
-            }
+        if (same != present.end()) {
             StoreButtonValues(form, PaddedNumber(form.numbers[static_cast<std::size_t>(same->second)]));
             ++report.replaced;
             choices.Made(report.created + report.replaced);
