@@ -189,6 +189,18 @@ TEST_F(ButtonSetTest, DamagedFilesChangeNothing) {
         EXPECT_EQ(DumpRegistry(), registry);
         EXPECT_EQ(test::FolderContents(app_->Path()), appFolder);
     }
+    // An icon that cannot be copied (held by another program): the copies
+    // made before it go again.
+    const std::wstring held = Icon(files_.File(L"held.ico"), 2);
+    test::WriteFileBytes(files_.File(L"bad.ins"), Utf16(entry + L"Caption1=c\r\nAction1=d\r\nIcon1=" + held));
+    HANDLE lock = ::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Answers answers;
+    ImportReport report;
+    const std::wstring message = FailureOf([&] { ImportButtons(files_.File(L"bad.ins"), answers, report); });
+    ::CloseHandle(lock);
+    EXPECT_NE(message.find(L"Caption1「c」）: アイコン ファイル '" + held + L"' をコピーできません"), std::wstring::npos);
+    EXPECT_EQ(DumpRegistry(), registry);
+    EXPECT_TRUE(test::FolderContents(app_->Path() + L"\\icon").empty());
 }
 
 // A registry failure while the third button is made: the two before it stay
