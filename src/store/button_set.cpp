@@ -78,40 +78,40 @@ std::vector<StoredButton> CatalogueButtons(const Registry& registry) {
     return buttons;
 }
 
-// Where the icon copies of an export go: one file per icon file named, the
-// same for every button naming it.
-class IconCopies {
+// Icon files copied into one folder, each once, under its own name or a
+// free one ("name (2).ico"), never over a different file: a file there with
+// the same bytes is taken as the copy.
+class CopiesInFolder {
 public:
-    IconCopies(std::wstring folder, ExportReport& report) : folder_(std::move(folder)), report_(report) {}
+    explicit CopiesInFolder(std::wstring folder) : folder_(std::move(folder)) {}
 
-    // The name the file gives the icon: its copy's, relative to the file.
-    std::wstring NameFor(const std::wstring& icon) {
-        if (icon.empty()) return icon;
-        const std::wstring key = Lower(icon);
-        if (const auto done = named_.find(key); done != named_.end()) return done->second;
-        std::wstring name = icon;
-        if (!FileExists(icon)) {
-            report_.missingIcons.push_back(icon);
-        } else {
-            const std::wstring path = FreeOrSamePath(folder_, FileNameOfPath(icon), icon, [&](const std::wstring& p) {
-                return given_.count(Lower(p)) != 0;
-            });
-            if (!FileExists(path)) {
-                if (!CopyToNewFile(icon, path)) Fail(L"アイコン ファイル '%s' をコピーできません", icon);
-                ++report_.iconsCopied;
-            }
-            given_.insert(Lower(path));
-            name = FileNameOfPath(path);
+    // The copy of an existing file, made now or before; empty when the copy
+    // fails.
+    std::wstring CopyOf(const std::wstring& source) {
+        const std::wstring key = Lower(source);
+        if (const auto done = copies_.find(key); done != copies_.end()) return done->second;
+        const std::wstring target = FreeOrSamePath(folder_, FileNameOfPath(source), source,
+                                                   [&](const std::wstring& p) { return given_.count(Lower(p)) != 0; });
+        if (!FileExists(target)) {
+            if (!CopyToNewFile(source, target)) return {};
+            made_.push_back(target);
         }
-        named_.emplace(key, name);
-        return name;
+        given_.insert(Lower(target));
+        copies_.emplace(key, target);
+        return target;
+    }
+    std::size_t MadeCount() const noexcept { return made_.size(); }
+    // Takes back the copies made.
+    void RemoveMade() noexcept {
+        for (const std::wstring& file : made_) RemoveFile(file);
+        made_.clear();
     }
 
 private:
     std::wstring folder_;
-    ExportReport& report_;
-    std::map<std::wstring, std::wstring> named_;  // icon path (lower case) -> its name in the file
-    std::set<std::wstring> given_;                // copies given out (lower case)
+    std::map<std::wstring, std::wstring> copies_;  // source (lower case) -> its copy
+    std::set<std::wstring> given_;                 // copies given out (lower case)
+    std::vector<std::wstring> made_;
 };
 
 // Answers of the operations run for an import: it never asks, and anything
@@ -190,7 +190,20 @@ ExportReport ExportButtons(const std::vector<StoredButton>& buttons, const std::
         for (const std::wstring* value : {&b.name, &b.target, &b.icon, &b.hotIcon})
             if (!ProfileCanHold(*value)) Fail(kLineBreak, b.name);
     ExportReport report;
-    IconCopies copies(FolderOfPath(path), report);
+    CopiesInFolder copies(FolderOfPath(path));
+    std::set<std::wstring> missing;  // lower case, reported once
+    // The name the file gives an icon: its copy's, relative to the file; a
+    // missing file as the button names it.
+    const auto nameFor = [&](const std::wstring& icon) {
+        if (icon.empty()) return icon;
+        if (!FileExists(icon)) {
+            if (missing.insert(Lower(icon)).second) report.missingIcons.push_back(icon);
+            return icon;
+        }
+        const std::wstring copy = copies.CopyOf(icon);
+        if (copy.empty()) Fail(L"アイコン ファイル '%s' をコピーできません", icon);
+        return FileNameOfPath(copy);
+    };
     ReplacingFileStream file(path);
     constexpr std::uint8_t kMark[] = {0xFF, 0xFE};
     file.Write(kMark, sizeof kMark);
@@ -200,8 +213,8 @@ ExportReport ExportButtons(const std::vector<StoredButton>& buttons, const std::
         const StoredButton& b = buttons[n];
         e.caption = b.name;
         e.action = b.target;
-        e.icon = copies.NameFor(b.icon);
-        e.hotIcon = copies.NameFor(b.hotIcon);
+        e.icon = nameFor(b.icon);
+        e.hotIcon = nameFor(b.hotIcon);
         AppendButtonSetEntry(text, n, e);
         if (text.size() >= kExportPiece) {
             file.Write(text.data(), text.size() * sizeof(wchar_t));
@@ -211,6 +224,7 @@ ExportReport ExportButtons(const std::vector<StoredButton>& buttons, const std::
     if (!text.empty()) file.Write(text.data(), text.size() * sizeof(wchar_t));
     file.Commit();
     report.buttons = buttons.size();
+    report.iconsCopied = copies.MadeCount();
     return report;
 }
 
@@ -266,32 +280,23 @@ void ImportButtons(const std::wstring& path, ImportChoices& choices, ImportRepor
 
     // The icons into the program's icon folder, before the registry changes:
     // a copy that fails takes the others back with it.
-    std::map<std::wstring, std::wstring> copied;  // source (lower case) -> copy
-    std::vector<std::wstring> made;
+    CopiesInFolder copies(form.iconFolder);
     try {
         if (!IsAbsolutePath(form.iconFolder) || !MakeFolders(form.iconFolder)) Fail(kNoIconFolder, form.iconFolder);
-        std::set<std::wstring> given;
         for (const ButtonSetEntry& e : contents->buttons) {
             if (forExisting == ImportChoices::Existing::Skip && present.count(e.caption)) continue;  // not made
             for (const std::wstring* icon : {&e.icon, &e.hotIcon}) {
                 const std::wstring source = ResolvedIcon(folder, *icon);
-                if (source.empty() || copied.count(Lower(source))) continue;
-                const std::wstring target = FreeOrSamePath(form.iconFolder, FileNameOfPath(source), source,
-                                                           [&](const std::wstring& p) { return given.count(Lower(p)) != 0; });
-                if (!FileExists(target)) {
-                    if (!CopyToNewFile(source, target)) FailForEntry(e, L"アイコン ファイル '" + source + L"' をコピーできません");
-                    made.push_back(target);
-                }
-                given.insert(Lower(target));
-                copied.emplace(Lower(source), target);
+                if (!source.empty() && copies.CopyOf(source).empty())
+                    FailForEntry(e, L"アイコン ファイル '" + source + L"' をコピーできません");
             }
         }
     } catch (const Failure&) {
-        for (const std::wstring& file : made) RemoveFile(file);
+        copies.RemoveMade();
         throw;
     }
     const auto copyOf = [&](const std::wstring& icon) {
-        return icon.empty() ? icon : copied.at(Lower(ResolvedIcon(folder, icon)));
+        return icon.empty() ? icon : copies.CopyOf(ResolvedIcon(folder, icon));  // made above
     };
 
     if (deleteAll) {
