@@ -90,8 +90,8 @@ public:
     std::wstring CopyOf(const std::wstring& source) {
         const std::wstring key = Lower(source);
         if (const auto done = copies_.find(key); done != copies_.end()) return done->second;
-        const std::wstring target = FreeOrSamePath(folder_, FileNameOfPath(source), source,
-                                                   [&](const std::wstring& p) { return given_.count(Lower(p)) != 0; });
+        std::wstring target = FreeOrSamePath(folder_, FileNameOfPath(source), source,
+                                             [&](const std::wstring& p) { return given_.count(Lower(p)) != 0; });
         if (!FileExists(target)) {
             if (!CopyToNewFile(source, target)) return {};
             made_.push_back(target);
