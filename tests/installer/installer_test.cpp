@@ -204,10 +204,11 @@ void DumpKey(HKEY key, const std::wstring& path, std::vector<std::wstring>& line
             DumpKey(sub.Get(), path + L"\\" + child, lines);
     }
 }
-std::vector<std::wstring> Dump(HKEY root, const std::wstring& path) {
+// A key's values and subkeys as sorted lines; none when it is absent.
+std::vector<std::wstring> Dump(HKEY root, const std::wstring& path, REGSAM view = 0) {
     std::vector<std::wstring> lines;
     UniqueHKey key;
-    if (::RegOpenKeyExW(root, path.c_str() + 1, 0, KEY_READ, key.Put()) == ERROR_SUCCESS)
+    if (::RegOpenKeyExW(root, path.c_str() + 1, 0, KEY_READ | view, key.Put()) == ERROR_SUCCESS)
         DumpKey(key.Get(), path, lines);
     std::sort(lines.begin(), lines.end());
     return lines;
@@ -219,11 +220,6 @@ std::vector<std::wstring> UsersRegistry() {
     for (auto& line : Dump(HKEY_CURRENT_USER, kCatalogue))
         if (line.find(L" : AppPath = ") == std::wstring::npos) lines.push_back(line);
     return lines;
-}
-
-bool KeyInView(const std::wstring& path, REGSAM view) {
-    UniqueHKey key;
-    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str() + 1, 0, KEY_READ | view, key.Put()) == ERROR_SUCCESS;
 }
 
 FILETIME LastWritten(HKEY root, const std::wstring& path) {
@@ -330,6 +326,7 @@ protected:
         test::DeleteKeyTree(HKEY_CURRENT_USER, kCatalogue);
         test::DeleteKeyTree(HKEY_CURRENT_USER, kExtensions);
         test::DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstall);
+        ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstall.c_str() + 1, KEY_WOW64_64KEY, 0);
     }
     ~InstallerTest() override { ::CoUninitialize(); }
 
@@ -369,9 +366,10 @@ protected:
         EXPECT_EQ(found, expected);
         // In the 32-bit view that the 32-bit program reads; on 64-bit
         // Windows that is Wow6432Node, not the 64-bit view.
-        EXPECT_FALSE(KeyInView(kUninstall, KEY_WOW64_64KEY));
-        EXPECT_TRUE(KeyInView(L"\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vesk",
-                              KEY_WOW64_64KEY));
+        EXPECT_EQ(Dump(HKEY_LOCAL_MACHINE, kUninstall, KEY_WOW64_64KEY), std::vector<std::wstring>{});
+        EXPECT_FALSE(Dump(HKEY_LOCAL_MACHINE, L"\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vesk",
+                          KEY_WOW64_64KEY)
+                         .empty());
         EXPECT_EQ(version, VersionText(kSetup, L"ProductVersion"));
         EXPECT_EQ(version, VersionText(uninstaller, L"ProductVersion"));
         EXPECT_TRUE(IconImages(uninstaller) == IconImages(program)) << "the uninstaller's icon differs from the program's";
