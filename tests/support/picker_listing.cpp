@@ -4,6 +4,7 @@
 #include "app/file_dialog.h"
 #include "platform/handle.h"
 #include "ui/iconpicker/icon_picker.h"
+#include "ui/image_box.h"
 #include "support/window_set.h"
 
 #include <shellapi.h>
@@ -96,6 +97,18 @@ void ExpectListedAsThePlatform(const std::wstring& path) {
         ASSERT_GE(at, 0);
         ASSERT_EQ(ListImage(listed, i), ListImage(reference.Get(), at));
         ASSERT_EQ(DrawnImage(listed, i), DrawnImage(reference.Get(), at));
+    }
+    // The icon of an index or a group ID (a negative index) by itself, as
+    // the image box shows it, is the platform's too; none past the last.
+    for (int i = -3; i <= count; i += i == -2 ? 2 : 1) {
+        SCOPED_TRACE(i);
+        HICON icon = nullptr;
+        ::PrivateExtractIconsW(path.c_str(), i, side, side, &icon, nullptr, 1, 0);
+        UniqueIcon platform(icon), ours(ExtractIconAtSize(path, i, side));
+        ASSERT_EQ(!ours, !platform);
+        if (platform) {
+            EXPECT_EQ(PixelsOf(ours.Get()), PixelsOf(platform.Get()));
+        }
     }
 }
 

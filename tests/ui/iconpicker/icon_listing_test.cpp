@@ -58,6 +58,7 @@ TEST_F(IconListingTest, DamagedLibrariesAreRefusedOrListedAsThePlatformListsThem
         EXPECT_EQ(boxes_[0].text, Refusal(path));
         EXPECT_EQ(TheIconPicker()->IconGridCount(), 0);
         EXPECT_EQ(TheIconPicker()->IconCount(), 0);
+        EXPECT_FALSE(UniqueIcon(ExtractIconAtSize(path, 0, 32)));  // by itself too
     }
     // Counts and offsets leading beyond the file's last page; cuts inside
     // the headers or directories read as zeros to that page's end.
@@ -110,6 +111,7 @@ TEST_F(IconListingTest, ByteFlipsInTheStructureNeverEndTheProgram) {
         } else {
             EXPECT_EQ(boxes_[0].text, Refusal(path));
             EXPECT_EQ(TheIconPicker()->IconGridCount(), 0);
+            EXPECT_FALSE(UniqueIcon(ExtractIconAtSize(path, 0, 32)));
         }
     }
 }
