@@ -710,13 +710,16 @@ LibrarySpec OneGroupPerImage(const std::vector<ImageRecipe>& images) {
     return spec;
 }
 
-LibrarySpec GroupsOfOneImage(const Bytes& image, int groups) {
+LibrarySpec GroupsOfImages(const std::vector<Bytes>& images, int groups) {
     LibrarySpec spec;
-    spec.images.push_back({1, image, 0});
-    DirectoryEntry entry;  // 0 x 0: 256 pixels or more
-    entry.width = entry.height = 0;
-    entry.bytes = static_cast<std::uint32_t>(image.size());
-    for (int g = 1; g <= groups; ++g) spec.groups.push_back({L"", static_cast<std::uint16_t>(g), {{entry, 1}}});
+    for (std::size_t i = 0; i < images.size(); ++i) spec.images.push_back({static_cast<std::uint16_t>(i + 1), images[i], 0});
+    for (int g = 1; g <= groups; ++g) {
+        const auto image = static_cast<std::uint16_t>((g - 1) % images.size() + 1);
+        DirectoryEntry entry;  // 0 x 0: 256 pixels or more
+        entry.width = entry.height = 0;
+        entry.bytes = static_cast<std::uint32_t>(images[image - 1].size());
+        spec.groups.push_back({L"", static_cast<std::uint16_t>(g), {{entry, image}}});
+    }
     return spec;
 }
 

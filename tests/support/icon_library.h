@@ -209,8 +209,8 @@ Bytes NeProgramOf(const NeSpec& spec, NeLayout* layout = nullptr);
 
 // A library of one numbered group per image: images and groups 1, 2, ...
 LibrarySpec OneGroupPerImage(const std::vector<ImageRecipe>& images);
-// A library of `groups` numbered groups that all name one image, image 1.
-LibrarySpec GroupsOfOneImage(const Bytes& image, int groups);
+// A library of `groups` numbered groups naming the images 1, 2, ... in turn.
+LibrarySpec GroupsOfImages(const std::vector<Bytes>& images, int groups);
 // The same groups and images in a 16-bit library (named groups numbered).
 NeSpec NeSpecOf(const LibrarySpec& library);
 

@@ -189,8 +189,11 @@ TEST_F(IconListingTest, IconsByIndexAreThePlatforms) {
     Start();
     const std::wstring ico = Write(L"one.ico", test::IcoFile({{16, 32}, {32, 32}}, 3));
     const std::wstring library = Write(L"lib.dll", test::IconLibrary(test::MixedGroups()));
-    const std::pair<std::wstring, int> cases[] = {{ico, 0},     {ico, 1},      {ico, -2},     {library, 0},
-                                                  {library, 2}, {library, 99}, {library, -2}, {library, -3}};
+    test::Bytes cursorBytes = test::IcoFile({{32, 32}}, 3);
+    cursorBytes[2] = 2;  // a cursor file's type: no icon
+    const std::wstring cursor = Write(L"one.cur", cursorBytes);
+    const std::pair<std::wstring, int> cases[] = {{ico, 0},       {ico, 1},      {ico, -2},     {library, 0},  {library, 2},
+                                                  {library, 99},  {library, -2}, {library, -3}, {cursor, 0}};
     for (const auto& [path, index] : cases) {
         SCOPED_TRACE(test::Utf8(path) + "," + std::to_string(index));
         UniqueIcon ours(ExtractIconAtSize(path, index, 32));
@@ -344,17 +347,22 @@ TEST(IconMaker, HandsBackTheWholeImagesIconAndNothingForgotten) {
     ::DestroyWindow(window);
 }
 
-// Every cell of the grid, and the chosen icon, as the platform's one icon of
-// a library whose groups all name one image.
-void ExpectEveryCellAndTheChosenIcon(const std::wstring& path, const IconPixels& chosen) {
-    UniqueIcon platform(::ExtractIconW(nullptr, path.c_str(), 0));
-    ASSERT_TRUE(platform);
+// Every cell of the grid, and the chosen icon (of an even index), as the
+// platform's icons of a library whose groups name `images` images in turn.
+void ExpectEveryCellAndTheChosenIcon(const std::wstring& path, const IconPixels& chosen, int images = 1) {
     UniqueImageList reference(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1));
-    const IconPixels want = ListImage(reference.Get(), ::ImageList_AddIcon(reference.Get(), platform.Get()));
+    std::vector<IconPixels> want;
+    for (int i = 0; i < images; ++i) {
+        UniqueIcon platform(::ExtractIconW(nullptr, path.c_str(), static_cast<UINT>(i)));
+        ASSERT_TRUE(platform);
+        want.push_back(ListImage(reference.Get(), ::ImageList_AddIcon(reference.Get(), platform.Get())));
+        if (i == 0) {
+            EXPECT_EQ(chosen, PixelsOf(platform.Get()));
+        }
+    }
     HIMAGELIST listed = ListView_GetImageList(TheIconPicker()->Control(IconPicker::kIconGrid), LVSIL_NORMAL);
     ASSERT_EQ(TheIconPicker()->IconGridCount(), 64);
-    for (int i = 0; i < 64; ++i) EXPECT_EQ(ListImage(listed, i), want) << "icon " << i;
-    EXPECT_EQ(chosen, PixelsOf(platform.Get()));
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(ListImage(listed, i), want[static_cast<std::size_t>(i % images)]) << "icon " << i;
 }
 
 // A library whose 64 groups all name one 8192 x 8192 PNG image, which the
@@ -365,8 +373,10 @@ void ExpectEveryCellAndTheChosenIcon(const std::wstring& path, const IconPixels&
 TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
     Start();
     test::PressButton(TheMainWindow()->Control(MainWindow::kIconBrowseButton));
-    const auto library = [&](const wchar_t* name, int side, int seed) {
-        return Write(name, test::LibraryOf(test::GroupsOfOneImage(test::BandedPngBytes(side, side, 8, seed), 64)));
+    const auto library = [&](const wchar_t* name, int side, int seed, int images = 1) {
+        std::vector<test::Bytes> pngs;
+        for (int i = 0; i < images; ++i) pngs.push_back(test::BandedPngBytes(side, side, 8, seed + i));
+        return Write(name, test::LibraryOf(test::GroupsOfImages(pngs, 64)));
     };
     const std::wstring large = library(L"large.dll", 8192, 1);
     test::AnswerProbe probe(TheIconPicker()->Handle(), 1500);
@@ -385,11 +395,11 @@ TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
     // The large image is still being made when another library is listed.
     Open(library(L"large2.dll", 8192, 2), false);
     test::ClickIconGridItem(5, false);
-    const std::wstring other = library(L"other.dll", 2048, 3);
+    const std::wstring other = library(L"other.dll", 2048, 3, 2);  // two images awaited at once
     Open(other);
     EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
-    test::ClickIconGridItem(7);
-    ExpectEveryCellAndTheChosenIcon(other, PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()));
+    test::ClickIconGridItem(6);
+    ExpectEveryCellAndTheChosenIcon(other, PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()), 2);
     // Images without alpha in the places that held ones with it.
     const std::wstring plain = Write(L"plain.dll", test::LibraryOf(test::OneGroupPerImage(std::vector<test::ImageRecipe>(8, {.alpha = 0}))));
     Open(plain);

@@ -36,7 +36,7 @@ TEST_F(PickerSequenceTest, RandomSequencesEndWithThePlatformsIcons) {
     const std::wstring libraries[] = {
         Write(L"mixed.dll", test::IconLibrary({{L"", {{32, 32}, {48, 8}}}, {L"", {{16, 4}, {48, 32}}}, {L"", {{32, 8}}}, {L"", {{32, 24}}}, {L"", {{16, 32}}}})),
         Write(L"plain.dll", test::LibraryOf(test::OneGroupPerImage(std::vector<test::ImageRecipe>(8, {.alpha = 0})))),
-        Write(L"large.dll", test::LibraryOf(test::GroupsOfOneImage(test::BandedPngBytes(8192, 4096, 7, 7), 1)))};
+        Write(L"large.dll", test::LibraryOf(test::GroupsOfImages({test::BandedPngBytes(8192, 4096, 7, 7)}, 1)))};
     std::mt19937_64 random;
     const auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     std::wstring listed;
