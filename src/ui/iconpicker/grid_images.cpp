@@ -19,6 +19,10 @@ struct MonoInfo {
     RGBQUAD colours[2];
 };
 
+// A monochrome bitmap's bytes, its rows in whole words, as SetBitmapBits
+// takes them.
+std::size_t MaskBytes(int side) { return static_cast<std::size_t>((side + 15) / 16 * 2 * side); }
+
 BITMAPINFOHEADER TopDown(int width, int height, WORD bits) {
     return {sizeof(BITMAPINFOHEADER), width, -height, 1, bits, BI_RGB, 0, 0, 0, 0, 0};
 }
@@ -44,7 +48,7 @@ GridImages::GridImages()
     : list_(::ImageList_Create(kDecodedSide, kDecodedSide, ILC_COLOR32 | ILC_MASK, 1, 16)),
       dc_(::CreateCompatibleDC(nullptr)),
       colour_(static_cast<std::size_t>(kDecodedSide * kDecodedSide)),
-      mask_(static_cast<std::size_t>(kDecodedSide * kDecodedSide / 8)) {
+      mask_(MaskBytes(kDecodedSide)) {
     made_.resize(kMadeKept);
 }
 
@@ -172,8 +176,7 @@ void GridImages::PutPixels(int slot, const std::uint32_t* colour, const std::uin
         if (!bitmapSide_) return;
     }
     std::memcpy(colourBits_, colour, static_cast<std::size_t>(side_ * side_) * sizeof(std::uint32_t));
-    const auto maskBytes = static_cast<DWORD>((side_ + 15) / 16 * 2) * static_cast<DWORD>(side_);
-    ::SetBitmapBits(maskBitmap_.Get(), maskBytes, mask);
+    ::SetBitmapBits(maskBitmap_.Get(), static_cast<DWORD>(MaskBytes(side_)), mask);
     ::GdiFlush();
     ::ImageList_Replace(list_.Get(), slot, colourBitmap_.Get(), maskBitmap_.Get());
 }
@@ -181,7 +184,7 @@ void GridImages::PutPixels(int slot, const std::uint32_t* colour, const std::uin
 void GridImages::PutBlank(int slot) {
     // No colour, every pixel transparent; mask rows are whole words.
     const std::vector<std::uint32_t> colour(static_cast<std::size_t>(side_ * side_), 0u);
-    const std::vector<std::uint8_t> mask(static_cast<std::size_t>((side_ + 15) / 16 * 2 * side_), 0xFF);
+    const std::vector<std::uint8_t> mask(MaskBytes(side_), 0xFF);
     PutPixels(slot, colour.data(), mask.data());
 }
 
