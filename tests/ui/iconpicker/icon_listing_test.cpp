@@ -388,6 +388,9 @@ TEST_F(IconListingTest, ALargeImageIsMadeWhileTheWindowAnswers) {
     EXPECT_TRUE(TheIconPicker()->ChosenIconImage().Picture().Empty());
     test::PumpUntilIconsMade();
     probe.Stop();
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    ::SendMessageW(TheIconPicker()->Handle(), WM_SETCURSOR, 0, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(::GetCursor(), ::LoadCursorW(nullptr, IDC_APPSTARTING));  // nothing left to make
     std::printf("the picker answered within %lu ms while the image was made\n", probe.Longest());
     EXPECT_EQ(probe.Unanswered(), 0);
     ExpectEveryCellAndTheChosenIcon(large, PixelsOf(TheIconPicker()->ChosenIconImage().Picture().Handle()));
